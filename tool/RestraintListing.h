@@ -31,7 +31,22 @@ struct RestraintListing {
     std::vector<ListedTorsion> torsions;
 };
 
-// Reads a restraint listing file.
+// Reads a restraint listing file. A file that cannot be opened ends the run
+// (status 1): going on without it would write zeros or drop every plane.
+// Records too short or too malformed for their fields are skipped with a
+// warning on standard error.
 RestraintListing read_restraint_listing(std::string path);
+
+// Adds what one line of a listing says to the listing; lines of other kinds
+// are ignored.
+void read_listing_line(const std::string& line, RestraintListing& listing);
+
+// The two names in ascending byte-wise order.
+std::pair<std::string, std::string> bond_key(const std::string& a, const std::string& b);
+
+// [a, b, c] when a orders before c, otherwise [c, b, a]: the same key for both
+// directions of an angle with the same centre.
+std::vector<std::string> angle_key(const std::string& a, const std::string& b,
+                                   const std::string& c);
 
 #endif

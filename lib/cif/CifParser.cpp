@@ -1,0 +1,674 @@
+#include "cif/CifParser.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "cif/CategoryBuffer.h"
+#include "cif/CifFile.h"
+#include "cif/CifScanner.h"
+#include "cif/SaveFrameKeys.h"
+#include "foundation/CifString.h"
+#include "foundation/Exceptions.h"
+#include "foundation/MirtFile.h"
+
+namespace {
+
+constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
+
+// A value quoted in a message, cut short so that a huge text field does not
+// flood the diagnostics.
+std::string Shown(std::string_view text) {
+    const std::size_t kMax = 40;
+    std::string shown = "\"";
+    if (text.size() <= kMax) {
+        shown.append(text.data(), text.size());
+    } else {
+        shown.append(text.data(), kMax);
+        shown += "...";
+    }
+    shown += "\"";
+    return shown;
+}
+
+// One category as seen by one scope (the block's own data, or one save frame).
+struct ScopeCategory {
+    CategoryBuffer* buffer = nullptr;
+    bool looped = false;
+    std::size_t firstRow = 0;   // the scope's rows are [firstRow, end) of the buffer
+    std::size_t nvRow = kNoRow; // the row of the name/value pairs
+    std::vector<bool> given;    // columns the scope gave
+
+    bool IsGiven(unsigned int col) const { return col < given.size() && given[col]; }
+    void SetGiven(unsigned int col) {
+        if (given.size() <= col) {
+            given.resize(col + 1, false);
+        }
+        given[col] = true;
+    }
+};
+
+using Scope = std::unordered_map<std::string, ScopeCategory>;
+
+// The splits of an item name "_category.attribute".
+enum class NameCheck { Ok, NoDot, EmptyCategory, Invalid };
+
+NameCheck SplitItemName(const std::string& tag, std::string& category, std::string& attribute) {
+    if (tag.size() < 2 || tag.find('.', 1) == std::string::npos) {
+        return NameCheck::NoDot;
+    }
+    CifString::GetCategoryFromCifItem(category, tag);
+    if (category.empty()) {
+        return NameCheck::EmptyCategory;
+    }
+    try {
+        CifString::GetItemFromCifItem(attribute, tag);
+    } catch (const EmptyValueException&) {
+        return NameCheck::Invalid;  // "_cat." : nothing after the full stop
+    }
+    return NameCheck::Ok;
+}
+
+// One reading of CIF text into a CifFile: the state machine over the tokens.
+class ParseRun {
+public:
+    ParseRun(CifFile& file, std::string& diagnostics, std::string& log)
+        : _file(file), _diagnostics(diagnostics), _log(log) {}
+
+    // releaseBehind: the text is a private file mapping whose pages may be
+    // dropped once read, so that a large file does not stay in memory whole.
+    void Run(const char* begin, const char* end, bool releaseBehind);
+
+private:
+    enum class Mode { BeforeData, SkipGlobal, InBlock };
+    enum class LoopState { None, Names, Values };
+
+    void _Error(unsigned int line, const std::string& message);
+    void _Warning(unsigned int line, const std::string& message);
+
+    void _OnDataHeader(const CifToken& token);
+    void _OnTag(const CifToken& token);
+    void _OnValue(const CifToken& token);
+    void _OnLoop(const CifToken& token);
+    void _OnSaveHeader(const CifToken& token);
+    void _OnSaveEnd(const CifToken& token);
+    void _OnGlobal(const CifToken& token);
+    void _OnStray(const CifToken& token, const char* what);
+
+    // Closes whatever is open: a tag waiting for its value, a loop.
+    void _FinishPending();
+    void _StartLoopValues();
+    void _FinishLoop();
+    void _CloseFrame();
+    void _FinishBlock();
+
+    Scope& _CurrentScope() { return _inFrame ? _frameScope : _blockScope; }
+    const char* _ScopeKind() const { return _inFrame ? "save frame" : "data block"; }
+    const std::string& _ScopeName() const { return _inFrame ? _frameName : _blockName; }
+    CategoryBuffer& _BufferFor(const std::string& category);
+    // The scope's entry of the category, made when new.
+    ScopeCategory& _ScopeEntry(Scope& scope, const std::string& category, bool& created);
+
+    CifFile& _file;
+    std::string& _diagnostics;
+    std::string& _log;
+
+    Mode _mode = Mode::BeforeData;
+    bool _strayReported = false;
+
+    // The block being read; _block is null for a block that is read and dropped
+    // (a duplicate name).
+    Block* _block = nullptr;
+    std::string _blockName;
+    std::vector<std::unique_ptr<CategoryBuffer>> _buffers;  // in order of first appearance
+    std::unordered_map<std::string, CategoryBuffer*> _bufferIndex;
+    Scope _blockScope;
+
+    bool _inFrame = false;
+    std::string _frameName;
+    unsigned int _frameLine = 0;
+    Scope _frameScope;
+
+    bool _hasPendingTag = false;
+    std::string _pendingTag;
+    unsigned int _pendingLine = 0;
+
+    LoopState _loopState = LoopState::None;
+    unsigned int _loopLine = 0;
+    std::vector<std::string> _loopTags;
+    ScopeCategory* _loopTarget = nullptr;  // null: the loop's values are dropped
+    std::vector<unsigned int> _loopColumns;
+    bool _loopIdentity = false;  // the loop's columns are exactly 0..n-1
+    std::vector<std::string> _loopRow;
+    std::size_t _loopValues = 0;
+
+    std::string _category;  // scratch for name splits
+    std::string _attribute;
+};
+
+void ParseRun::_Error(unsigned int line, const std::string& message) {
+    const std::string text = "ERROR - line " + std::to_string(line) + ": " + message + "\n";
+    _diagnostics += text;
+    _log += text;
+}
+
+void ParseRun::_Warning(unsigned int line, const std::string& message) {
+    _log += "WARNING - line " + std::to_string(line) + ": " + message + "\n";
+}
+
+void ParseRun::Run(const char* begin, const char* end, bool releaseBehind) {
+    CifScanner scanner(begin, end);
+    const std::size_t kReleaseStep = std::size_t(16) << 20;
+    const std::size_t pageSize = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const char* released = begin;
+    for (;;) {
+        // Every value read so far has been copied out of the text.
+        if (releaseBehind && static_cast<std::size_t>(scanner.Position() - released) > kReleaseStep) {
+            const std::size_t upTo = static_cast<std::size_t>(scanner.Position() - begin) / pageSize * pageSize;
+            ::madvise(const_cast<char*>(released), static_cast<std::size_t>(begin + upTo - released),
+                      MADV_DONTNEED);
+            released = begin + upTo;
+        }
+        const CifToken& token = scanner.Next();
+        switch (token.type) {
+        case CifTokenType::End:
+            _FinishPending();
+            if (_inFrame) {
+                _Error(_frameLine, "save frame " + Shown(_frameName) + " is not closed");
+                _CloseFrame();
+            }
+            _FinishBlock();
+            return;
+        case CifTokenType::Error:
+            _Error(token.line, std::string(token.text));
+            break;
+        case CifTokenType::DataHeader:
+            _OnDataHeader(token);
+            break;
+        case CifTokenType::Global:
+            _OnGlobal(token);
+            break;
+        case CifTokenType::Loop:
+            _OnLoop(token);
+            break;
+        case CifTokenType::SaveHeader:
+            _OnSaveHeader(token);
+            break;
+        case CifTokenType::SaveEnd:
+            _OnSaveEnd(token);
+            break;
+        case CifTokenType::Tag:
+            _OnTag(token);
+            break;
+        case CifTokenType::Value:
+            _OnValue(token);
+            break;
+        }
+    }
+}
+
+void ParseRun::_OnStray(const CifToken& token, const char* what) {
+    if (_mode == Mode::SkipGlobal) {
+        return;
+    }
+    if (!_strayReported) {
+        _Error(token.line, std::string(what) + " before the first data_ line");
+        _strayReported = true;
+    }
+}
+
+void ParseRun::_OnDataHeader(const CifToken& token) {
+    _FinishPending();
+    if (_inFrame) {
+        _Error(_frameLine, "save frame " + Shown(_frameName) + " is not closed");
+        _CloseFrame();
+    }
+    _FinishBlock();
+    _mode = Mode::InBlock;
+    _blockName.assign(token.text.data(), token.text.size());
+    if (_file.IsBlockPresent(_blockName)) {
+        _Error(token.line, "duplicate data block name " + Shown(_blockName));
+        _block = nullptr;
+    } else {
+        _block = &_file.AddBlock(_blockName);
+    }
+}
+
+void ParseRun::_OnGlobal(const CifToken& token) {
+    _FinishPending();
+    if (_inFrame) {
+        _Error(_frameLine, "save frame " + Shown(_frameName) + " is not closed");
+        _CloseFrame();
+    }
+    _FinishBlock();
+    _Warning(token.line, "global_ section skipped");
+    _mode = Mode::SkipGlobal;
+}
+
+void ParseRun::_OnLoop(const CifToken& token) {
+    if (_mode != Mode::InBlock) {
+        _OnStray(token, "loop_");
+        return;
+    }
+    _FinishPending();
+    _loopState = LoopState::Names;
+    _loopLine = token.line;
+    _loopTags.clear();
+}
+
+void ParseRun::_OnTag(const CifToken& token) {
+    if (_mode != Mode::InBlock) {
+        _OnStray(token, ("data name " + Shown(token.text)).c_str());
+        return;
+    }
+    if (_loopState == LoopState::Names) {
+        _loopTags.emplace_back(token.text);
+        return;
+    }
+    _FinishPending();
+    _hasPendingTag = true;
+    _pendingTag.assign(token.text.data(), token.text.size());
+    _pendingLine = token.line;
+}
+
+void ParseRun::_OnValue(const CifToken& token) {
+    if (_mode != Mode::InBlock) {
+        _OnStray(token, ("value " + Shown(token.text)).c_str());
+        return;
+    }
+    if (_loopState == LoopState::Names) {
+        _StartLoopValues();
+    }
+    if (_loopState == LoopState::Values) {
+        ++_loopValues;
+        if (_loopTarget == nullptr) {
+            return;
+        }
+        _loopRow.emplace_back(token.text);
+        if (_loopRow.size() == _loopColumns.size()) {
+            CategoryBuffer& buffer = *_loopTarget->buffer;
+            if (_loopIdentity) {
+                buffer.rows.push_back(std::move(_loopRow));
+            } else {
+                buffer.rows.emplace_back();
+                const std::size_t row = buffer.rows.size() - 1;
+                for (std::size_t i = 0; i < _loopColumns.size(); ++i) {
+                    buffer.SetCell(row, _loopColumns[i], std::move(_loopRow[i]));
+                }
+            }
+            _loopRow.clear();
+            _loopRow.reserve(_loopColumns.size());
+        }
+        return;
+    }
+    if (!_hasPendingTag) {
+        _Error(token.line, "value " + Shown(token.text) + " without a data name");
+        return;
+    }
+    _hasPendingTag = false;
+    switch (SplitItemName(_pendingTag, _category, _attribute)) {
+    case NameCheck::NoDot:
+        _Error(_pendingLine, "item name " + Shown(_pendingTag) + " without \".\"");
+        return;
+    case NameCheck::EmptyCategory:
+        _Warning(_pendingLine, "empty category name in " + Shown(_pendingTag) + "; item skipped");
+        return;
+    case NameCheck::Invalid:
+        _Error(_pendingLine, "invalid item name " + Shown(_pendingTag));
+        return;
+    case NameCheck::Ok:
+        break;
+    }
+    bool created = false;
+    ScopeCategory& entry = _ScopeEntry(_CurrentScope(), _category, created);
+    if (entry.looped) {
+        _Error(_pendingLine, "category " + Shown(_category) + " given twice in " + _ScopeKind() +
+                                 " " + Shown(_ScopeName()));
+        return;
+    }
+    CategoryBuffer& buffer = *entry.buffer;
+    if (entry.nvRow == kNoRow) {
+        entry.firstRow = buffer.rows.size();
+        entry.nvRow = buffer.rows.size();
+        buffer.rows.emplace_back();
+    }
+    const unsigned int col = buffer.ColumnFor(_attribute);
+    if (entry.IsGiven(col)) {
+        _Error(_pendingLine, "item " + Shown(_pendingTag) + " given twice");
+        return;
+    }
+    entry.SetGiven(col);
+    buffer.SetCell(entry.nvRow, col, std::string(token.text));
+}
+
+void ParseRun::_StartLoopValues() {
+    _loopState = LoopState::Values;
+    _loopValues = 0;
+    _loopTarget = nullptr;
+    _loopColumns.clear();
+    _loopRow.clear();
+    if (_loopTags.empty()) {
+        _Error(_loopLine, "loop_ without data names");
+        return;
+    }
+    std::string loopCategory;
+    std::vector<std::string> attributes;
+    attributes.reserve(_loopTags.size());
+    bool emptyCategory = false;
+    for (const std::string& tag : _loopTags) {
+        switch (SplitItemName(tag, _category, _attribute)) {
+        case NameCheck::NoDot:
+            _Error(_loopLine, "item name " + Shown(tag) + " without \".\"");
+            return;
+        case NameCheck::Invalid:
+            _Error(_loopLine, "invalid item name " + Shown(tag));
+            return;
+        case NameCheck::EmptyCategory:
+            emptyCategory = true;
+            _category.clear();
+            _attribute.clear();
+            break;
+        case NameCheck::Ok:
+            break;
+        }
+        if (&tag == &_loopTags.front()) {
+            loopCategory = _category;
+        } else if (_category != loopCategory) {
+            _Error(_loopLine, "loop_ mixes categories " + Shown(loopCategory) + " and " +
+                                  Shown(_category));
+            return;
+        }
+        attributes.push_back(_attribute);
+    }
+    if (emptyCategory) {
+        _Warning(_loopLine, "empty category name in " + Shown(_loopTags.front()) + "; loop skipped");
+        return;
+    }
+    bool created = false;
+    ScopeCategory& entry = _ScopeEntry(_CurrentScope(), loopCategory, created);
+    if (!created) {
+        _Error(_loopLine, "category " + Shown(loopCategory) + " given twice in " + _ScopeKind() +
+                              " " + Shown(_ScopeName()));
+        return;
+    }
+    CategoryBuffer& buffer = *entry.buffer;
+    entry.looped = true;
+    entry.firstRow = buffer.rows.size();
+    _loopIdentity = true;
+    for (std::size_t i = 0; i < attributes.size(); ++i) {
+        const unsigned int col = buffer.ColumnFor(attributes[i]);
+        if (entry.IsGiven(col)) {
+            _Error(_loopLine, "item " + Shown(_loopTags[i]) + " given twice");
+            buffer.rows.resize(entry.firstRow);
+            return;
+        }
+        entry.SetGiven(col);
+        _loopColumns.push_back(col);
+        _loopIdentity = _loopIdentity && col == i;
+    }
+    // Rows of the identity layout are moved in whole; they need every column.
+    _loopIdentity = _loopIdentity && buffer.columns.size() == _loopColumns.size();
+    _loopTarget = &entry;
+    _loopRow.reserve(_loopColumns.size());
+}
+
+void ParseRun::_FinishLoop() {
+    if (_loopState == LoopState::Names) {
+        // A loop without values: its category exists, with no rows.
+        _StartLoopValues();
+    }
+    const std::size_t names = _loopTags.size();
+    if (names != 0 && _loopValues % names != 0) {
+        _Error(_loopLine, "loop_ of " + std::to_string(names) + " data names holds " +
+                              std::to_string(_loopValues) + " values, not a multiple of " +
+                              std::to_string(names));
+        if (_loopTarget != nullptr && !_loopRow.empty()) {
+            // Keep what was read; the unset cells stay "?".
+            CategoryBuffer& buffer = *_loopTarget->buffer;
+            buffer.rows.emplace_back();
+            const std::size_t row = buffer.rows.size() - 1;
+            for (std::size_t i = 0; i < _loopRow.size(); ++i) {
+                buffer.SetCell(row, _loopColumns[i], std::move(_loopRow[i]));
+            }
+        }
+    }
+    _loopState = LoopState::None;
+    _loopTarget = nullptr;
+    _loopRow.clear();
+    _loopTags.clear();
+}
+
+void ParseRun::_FinishPending() {
+    if (_hasPendingTag) {
+        _Error(_pendingLine, "data name " + Shown(_pendingTag) + " without a value");
+        _hasPendingTag = false;
+    }
+    if (_loopState != LoopState::None) {
+        _FinishLoop();
+    }
+}
+
+void ParseRun::_OnSaveHeader(const CifToken& token) {
+    if (_mode != Mode::InBlock) {
+        _OnStray(token, "save_");
+        return;
+    }
+    _FinishPending();
+    if (_inFrame) {
+        _Error(_frameLine, "save frame " + Shown(_frameName) + " is not closed");
+        _CloseFrame();
+    }
+    _inFrame = true;
+    _frameName.assign(token.text.data(), token.text.size());
+    _frameLine = token.line;
+}
+
+void ParseRun::_OnSaveEnd(const CifToken& token) {
+    if (_mode != Mode::InBlock) {
+        _OnStray(token, "save_");
+        return;
+    }
+    _FinishPending();
+    if (!_inFrame) {
+        _Error(token.line, "save_ without an open save frame");
+        return;
+    }
+    _CloseFrame();
+}
+
+void ParseRun::_CloseFrame() {
+    // The key of a category's frame is its _category.id, when the frame gives one.
+    std::string frameKey = _frameName;
+    if (!IsItemFrame(_frameName)) {
+        const auto category = _frameScope.find("category");
+        if (category != _frameScope.end() && category->second.nvRow != kNoRow) {
+            const CategoryBuffer& buffer = *category->second.buffer;
+            const auto idCol = buffer.columnIndex.find("id");
+            if (idCol != buffer.columnIndex.end() && category->second.IsGiven(idCol->second)) {
+                frameKey = buffer.rows[category->second.nvRow][idCol->second];
+            }
+        }
+    }
+    for (auto& entry : _frameScope) {
+        FillImplicitFrameKeys(*entry.second.buffer, entry.second.firstRow, entry.second.given,
+                              _frameName, frameKey);
+    }
+    _frameScope.clear();
+    _inFrame = false;
+}
+
+CategoryBuffer& ParseRun::_BufferFor(const std::string& category) {
+    const auto found = _bufferIndex.find(category);
+    if (found != _bufferIndex.end()) {
+        return *found->second;
+    }
+    _buffers.push_back(std::make_unique<CategoryBuffer>(category));
+    CategoryBuffer* buffer = _buffers.back().get();
+    _bufferIndex.emplace(category, buffer);
+    return *buffer;
+}
+
+ScopeCategory& ParseRun::_ScopeEntry(Scope& scope, const std::string& category, bool& created) {
+    const auto found = scope.find(category);
+    if (found != scope.end()) {
+        created = false;
+        return found->second;
+    }
+    created = true;
+    ScopeCategory& entry = scope[category];
+    entry.buffer = &_BufferFor(category);
+    entry.firstRow = entry.buffer->rows.size();
+    return entry;
+}
+
+void ParseRun::_FinishBlock() {
+    if (_block != nullptr) {
+        static const std::vector<std::string> kNoCells;
+        const std::string unset(1, '?');
+        for (const std::unique_ptr<CategoryBuffer>& buffer : _buffers) {
+            auto table = std::make_unique<ISTable>(buffer->name, CaseSensitive);
+            for (const std::string& column : buffer->columns) {
+                table->AddColumn(column, kNoCells);
+            }
+            const std::size_t width = buffer->columns.size();
+            for (std::vector<std::string>& cells : buffer->rows) {
+                std::vector<std::string> row = std::move(cells);
+                if (row.size() < width) {
+                    row.resize(width, unset);
+                }
+                table->AddRow(std::move(row));
+            }
+            buffer->rows = std::vector<std::vector<std::string>>();
+            _block->WriteTable(table.get());
+            table.release();
+        }
+    }
+    _block = nullptr;
+    _buffers.clear();
+    _bufferIndex.clear();
+    _blockScope.clear();
+}
+
+// Read-only view of a whole file: mapped when possible, else read into memory.
+class FileText {
+public:
+    explicit FileText(const std::string& fileName) {
+        _fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+        if (_fd < 0) {
+            return;
+        }
+        struct stat info;
+        if (::fstat(_fd, &info) == 0 && S_ISREG(info.st_mode)) {
+            if (info.st_size == 0) {
+                _ok = true;
+                return;
+            }
+            void* map = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ,
+                               MAP_PRIVATE, _fd, 0);
+            if (map != MAP_FAILED) {
+                ::madvise(map, static_cast<std::size_t>(info.st_size), MADV_SEQUENTIAL);
+                _map = map;
+                _size = static_cast<std::size_t>(info.st_size);
+                _ok = true;
+                return;
+            }
+        } else if (::fstat(_fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+            return;
+        }
+        // A pipe or a file that cannot be mapped.
+        char chunk[65536];
+        for (;;) {
+            const ssize_t n = ::read(_fd, chunk, sizeof chunk);
+            if (n < 0) {
+                return;
+            }
+            if (n == 0) {
+                break;
+            }
+            _copy.append(chunk, static_cast<std::size_t>(n));
+        }
+        _ok = true;
+    }
+
+    ~FileText() {
+        if (_map != nullptr) {
+            ::munmap(_map, _size);
+        }
+        if (_fd >= 0) {
+            ::close(_fd);
+        }
+    }
+
+    FileText(const FileText&) = delete;
+    FileText& operator=(const FileText&) = delete;
+
+    bool IsOk() const { return _ok; }
+    bool IsMapped() const { return _map != nullptr; }
+    const char* Begin() const { return _map != nullptr ? static_cast<const char*>(_map) : _copy.data(); }
+    const char* End() const { return Begin() + (_map != nullptr ? _size : _copy.size()); }
+
+private:
+    int _fd = -1;
+    void* _map = nullptr;
+    std::size_t _size = 0;
+    std::string _copy;
+    bool _ok = false;
+};
+
+}  // namespace
+
+CifParser::CifParser(CifFile& cifFile) : _cifFile(cifFile) {}
+
+void CifParser::_ParseBuffer(const char* begin, const char* end, std::string& diagnostics,
+                             bool mapped) {
+    diagnostics.clear();
+    _log.clear();
+    ParseRun run(_cifFile, diagnostics, _log);
+    run.Run(begin, end, mapped);
+}
+
+void CifParser::Parse(const std::string& fileName, std::string& diagnostics,
+                      const std::string& logFileName) {
+    const FileText text(fileName);
+    if (!text.IsOk()) {
+        throw NotFoundException("File \"" + fileName + "\" cannot be opened", "CifParser::Parse");
+    }
+    _ParseBuffer(text.Begin(), text.End(), diagnostics, text.IsMapped());
+    std::string logName = logFileName;
+    if (logName.empty()) {
+        MirtFile::GetBaseName(logName, fileName);
+        logName += "-parser.log";
+    }
+    _WriteLog(logName);
+}
+
+void CifParser::ParseString(const std::string& text, std::string& diagnostics,
+                            const std::string& logFileName) {
+    _ParseBuffer(text.data(), text.data() + text.size(), diagnostics, false);
+    if (!logFileName.empty()) {
+        _WriteLog(logFileName);
+    }
+}
+
+void CifParser::_WriteLog(const std::string& logFileName) {
+    if (_log.empty()) {
+        // Nothing to say: no log, and no stale one from an earlier run.
+        std::remove(logFileName.c_str());
+        return;
+    }
+    std::ofstream out(logFileName, std::ios::out | std::ios::trunc);
+    out << _log;
+    out.close();
+    if (!out) {
+        // The log is secondary to the data; say so instead of failing the read.
+        std::cerr << "CifParser: cannot write the log file \"" << logFileName << "\"\n";
+    }
+}

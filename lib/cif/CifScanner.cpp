@@ -1,0 +1,233 @@
+#include "cif/CifScanner.h"
+
+#include <cstring>
+
+namespace {
+
+bool IsLineBreak(char c) { return c == '\n' || c == '\r'; }
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+// True when the text starts with the lower-case word, in any case.
+bool StartsWithWord(std::string_view text, const char* word) {
+    const std::size_t n = std::strlen(word);
+    if (text.size() < n) {
+        return false;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        if (Lower(text[i]) != word[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+CifScanner::CifScanner(const char* begin, const char* end) : _pos(begin), _end(end), _begin(begin) {}
+
+bool CifScanner::_SkipSpace() {
+    while (_pos < _end) {
+        const char c = *_pos;
+        if (c == '\n') {
+            ++_line;
+            ++_pos;
+        } else if (c == '\r') {
+            // CRLF is one line end, a lone CR another.
+            ++_line;
+            ++_pos;
+            if (_pos < _end && *_pos == '\n') {
+                ++_pos;
+            }
+        } else if (IsSpace(c)) {
+            ++_pos;
+        } else if (c == '#') {
+            while (_pos < _end && !IsLineBreak(*_pos)) {
+                ++_pos;
+            }
+        } else {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CifScanner::_SetError(const std::string& message) {
+    _scratch = message;
+    _token.type = CifTokenType::Error;
+    _token.text = _scratch;
+}
+
+const CifToken& CifScanner::Next() {
+    if (!_SkipSpace()) {
+        _token.type = CifTokenType::End;
+        _token.text = std::string_view();
+        _token.line = _line;
+        return _token;
+    }
+    _token.line = _line;
+    const char c = *_pos;
+    const bool atLineStart = (_pos == _begin) || IsLineBreak(_pos[-1]);
+    if (c == ';' && atLineStart) {
+        _ScanTextField();
+    } else if (c == '\'' || c == '"') {
+        _ScanQuoted();
+    } else {
+        _ScanBare();
+    }
+    return _token;
+}
+
+void CifScanner::_ScanTextField() {
+    const char* const open = _pos;
+    // The closing ';' is the first one that starts a line.
+    const char* close = nullptr;
+    const char* search = open + 1;
+    while (search < _end) {
+        const void* hit = std::memchr(search, ';', static_cast<std::size_t>(_end - search));
+        if (hit == nullptr) {
+            break;
+        }
+        const char* semi = static_cast<const char*>(hit);
+        if (IsLineBreak(semi[-1])) {
+            close = semi;
+            break;
+        }
+        search = semi + 1;
+    }
+    if (close == nullptr) {
+        // Count the lines anyway so that later messages stay right.
+        for (const char* p = open; p < _end; ++p) {
+            if (*p == '\n' || (*p == '\r' && (p + 1 == _end || p[1] != '\n'))) {
+                ++_line;
+            }
+        }
+        _pos = _end;
+        _SetError("unterminated text field");
+        return;
+    }
+
+    const char* first = open + 1;
+    const char* last = close;  // raw content is [first, last)
+    bool hasCr = false;
+    for (const char* p = first; p < last; ++p) {
+        if (*p == '\n') {
+            ++_line;
+        } else if (*p == '\r') {
+            hasCr = true;
+            if (p + 1 == last || p[1] != '\n') {
+                ++_line;
+            }
+        }
+    }
+    // Drop the line break before the closing ';', then the one after the opening ';'.
+    if (last - first >= 2 && last[-2] == '\r' && last[-1] == '\n') {
+        last -= 2;
+    } else if (last > first && IsLineBreak(last[-1])) {
+        last -= 1;
+    }
+    if (last - first >= 2 && first[0] == '\r' && first[1] == '\n') {
+        first += 2;
+    } else if (last > first && IsLineBreak(first[0])) {
+        first += 1;
+    }
+    _pos = close + 1;
+    _token.type = CifTokenType::Value;
+    if (!hasCr) {
+        _token.text = std::string_view(first, static_cast<std::size_t>(last - first));
+        return;
+    }
+    _scratch.clear();
+    _scratch.reserve(static_cast<std::size_t>(last - first));
+    for (const char* p = first; p < last; ++p) {
+        if (*p == '\r') {
+            _scratch.push_back('\n');
+            if (p + 1 < last && p[1] == '\n') {
+                ++p;
+            }
+        } else {
+            _scratch.push_back(*p);
+        }
+    }
+    _token.text = _scratch;
+}
+
+void CifScanner::_ScanQuoted() {
+    const char quote = *_pos;
+    const char* const first = _pos + 1;
+    for (const char* p = first; p < _end; ++p) {
+        const char c = *p;
+        if (c == quote && (p + 1 == _end || IsSpace(p[1]))) {
+            _token.type = CifTokenType::Value;
+            _token.text = std::string_view(first, static_cast<std::size_t>(p - first));
+            _pos = p + 1;
+            return;
+        }
+        if (IsLineBreak(c)) {
+            _pos = p;  // the line end itself is counted by the next skip
+            _SetError(std::string("unterminated quoted value ") + quote +
+                      std::string(first, static_cast<std::size_t>(p - first)));
+            return;
+        }
+    }
+    _pos = _end;
+    _SetError(std::string("unterminated quoted value ") + quote +
+              std::string(first, static_cast<std::size_t>(_end - first)));
+}
+
+void CifScanner::_ScanBare() {
+    const char* const first = _pos;
+    const char* p = first;
+    while (p < _end && !IsSpace(*p)) {
+        ++p;
+    }
+    _pos = p;
+    const std::string_view word(first, static_cast<std::size_t>(p - first));
+    _token.text = word;
+    const char c = word[0];
+    if (c == '_') {
+        _token.type = CifTokenType::Tag;
+        return;
+    }
+    _token.type = CifTokenType::Value;
+    switch (Lower(c)) {
+    case 'd':
+        if (StartsWithWord(word, "data_")) {
+            if (word.size() == 5) {
+                _SetError("data_ without a block name");
+                return;
+            }
+            _token.type = CifTokenType::DataHeader;
+            _token.text = word.substr(5);
+        }
+        return;
+    case 's':
+        if (StartsWithWord(word, "save_")) {
+            _token.type = word.size() == 5 ? CifTokenType::SaveEnd : CifTokenType::SaveHeader;
+            _token.text = word.substr(5);
+        } else if (StartsWithWord(word, "stop_")) {
+            _SetError("reserved word " + std::string(word) + " is not allowed");
+        }
+        return;
+    case 'l':
+        if (StartsWithWord(word, "loop_")) {
+            if (word.size() == 5) {
+                _token.type = CifTokenType::Loop;
+            } else {
+                _SetError("reserved word " + std::string(word) + " is not allowed");
+            }
+        }
+        return;
+    case 'g':
+        if (StartsWithWord(word, "global_")) {
+            if (word.size() == 7) {
+                _token.type = CifTokenType::Global;
+            } else {
+                _SetError("reserved word " + std::string(word) + " is not allowed");
+            }
+        }
+        return;
+    default:
+        return;
+    }
+}

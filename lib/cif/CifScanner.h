@@ -1,0 +1,60 @@
+#ifndef TESRA_CIF_CIFSCANNER_H
+#define TESRA_CIF_CIFSCANNER_H
+
+#include <string>
+#include <string_view>
+
+// Kinds of CIF 1.1 tokens.
+enum class CifTokenType {
+    End,         // end of the text
+    DataHeader,  // data_<name>; text is the name
+    Loop,        // loop_
+    Global,      // global_
+    SaveHeader,  // save_<name>; text is the name
+    SaveEnd,     // save_ alone
+    Tag,         // _<name>; text is the whole data name
+    Value,       // unquoted, quoted or text field value; text is the value
+    Error        // a lexical error; text is the message
+};
+
+struct CifToken {
+    CifTokenType type = CifTokenType::End;
+    std::string_view text;  // valid until the next call of CifScanner::Next
+    unsigned int line = 0;  // 1-based line on which the token starts
+};
+
+// Cuts CIF 1.1 text into tokens. The text is borrowed and must outlive the
+// scanner. Line ends may be LF, CRLF or CR; inside text fields they are read
+// as LF. A quoted value ends at a matching quote that is followed by
+// whitespace or the end of the line; a text field runs from a ';' at the start
+// of a line to the next such ';' (the line break after the opening ';' and the
+// one before the closing ';' are not part of the value).
+class CifScanner {
+public:
+    CifScanner(const char* begin, const char* end);
+
+    const CifToken& Next();
+
+    // Where the next token's search starts; the text before it is no longer needed.
+    const char* Position() const { return _pos; }
+
+    // Whitespace as the reader and the writer both define it: bytes 9-13 and 32.
+    static bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+private:
+    // Skips whitespace and comments, counting lines; false at the end.
+    bool _SkipSpace();
+    void _ScanTextField();
+    void _ScanQuoted();
+    void _ScanBare();
+    void _SetError(const std::string& message);
+
+    const char* _pos;
+    const char* const _end;
+    const char* const _begin;
+    unsigned int _line = 1;
+    CifToken _token;
+    std::string _scratch;  // normalised text fields and error messages
+};
+
+#endif  // TESRA_CIF_CIFSCANNER_H

@@ -1,0 +1,114 @@
+#include "cif/SaveFrameKeys.h"
+
+#include <cstring>
+
+#include "cif/CategoryBuffer.h"
+
+namespace {
+
+struct ImplicitKey {
+    const char* category;
+    const char* attribute;
+};
+
+// The items whose mandatory code is "implicit" in DDL 2.1, by the kind of
+// frame that holds them, plus _category.id, which a category frame may leave
+// to its name. _item.name comes before _item.category_id: the latter is
+// derived from the former.
+const ImplicitKey kItemFrameKeys[] = {
+    {"item", "name"},
+    {"item", "category_id"},
+    {"item_aliases", "name"},
+    {"item_default", "name"},
+    {"item_dependent", "name"},
+    {"item_description", "name"},
+    {"item_enumeration", "name"},
+    {"item_examples", "name"},
+    {"item_linked", "parent_name"},
+    {"item_methods", "name"},
+    {"item_range", "name"},
+    {"item_related", "name"},
+    {"item_structure", "name"},
+    {"item_sub_category", "name"},
+    {"item_type", "name"},
+    {"item_type_conditions", "name"},
+    {"item_units", "name"},
+    {"ndb_item_description", "name"},
+    {"ndb_item_enumeration", "name"},
+    {"ndb_item_examples", "name"},
+};
+
+const ImplicitKey kCategoryFrameKeys[] = {
+    {"category", "id"},
+    {"category_key", "id"},
+    {"category_examples", "id"},
+    {"category_group", "category_id"},
+    {"category_methods", "category_id"},
+    {"ndb_category_description", "id"},
+    {"ndb_category_examples", "id"},
+};
+
+// The category part of an item name ("_a.b" -> "a"); empty when the name has
+// no such part.
+std::string CategoryOfItem(const std::string& itemName) {
+    if (itemName.size() < 2 || itemName[0] != '_') {
+        return std::string();
+    }
+    const std::size_t dot = itemName.find('.', 1);
+    if (dot == std::string::npos) {
+        return std::string();
+    }
+    return itemName.substr(1, dot - 1);
+}
+
+bool IsGiven(const std::vector<bool>& given, unsigned int col) {
+    return col < given.size() && given[col];
+}
+
+void FillColumn(CategoryBuffer& buffer, std::size_t firstRow, unsigned int col,
+                const std::string& value) {
+    for (std::size_t row = firstRow; row < buffer.rows.size(); ++row) {
+        buffer.SetCell(row, col, value);
+    }
+}
+
+}  // namespace
+
+void FillImplicitFrameKeys(CategoryBuffer& buffer, std::size_t firstRow,
+                           const std::vector<bool>& given, const std::string& frameName,
+                           const std::string& frameKey) {
+    if (firstRow >= buffer.rows.size()) {
+        return;
+    }
+    const bool itemFrame = IsItemFrame(frameName);
+    const ImplicitKey* keys = itemFrame ? kItemFrameKeys : kCategoryFrameKeys;
+    const std::size_t numKeys = itemFrame ? sizeof(kItemFrameKeys) / sizeof(kItemFrameKeys[0])
+                                          : sizeof(kCategoryFrameKeys) / sizeof(kCategoryFrameKeys[0]);
+    for (std::size_t k = 0; k < numKeys; ++k) {
+        if (buffer.name != keys[k].category) {
+            continue;
+        }
+        const auto known = buffer.columnIndex.find(keys[k].attribute);
+        if (known != buffer.columnIndex.end() && IsGiven(given, known->second)) {
+            continue;
+        }
+        const unsigned int col = buffer.ColumnFor(keys[k].attribute);
+        if (itemFrame && std::strcmp(keys[k].attribute, "category_id") == 0) {
+            // Each row's category comes from its own item name, when it has one.
+            const auto nameCol = buffer.columnIndex.find("name");
+            for (std::size_t row = firstRow; row < buffer.rows.size(); ++row) {
+                std::string category;
+                if (nameCol != buffer.columnIndex.end() &&
+                    nameCol->second < buffer.rows[row].size()) {
+                    category = CategoryOfItem(buffer.rows[row][nameCol->second]);
+                }
+                if (category.empty()) {
+                    category = CategoryOfItem(frameKey);
+                }
+                buffer.SetCell(row, col, category.empty() ? std::string(1, '?') : category);
+            }
+        } else {
+            FillColumn(buffer, firstRow, col, frameKey);
+        }
+    }
+}

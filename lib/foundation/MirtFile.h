@@ -1,0 +1,26 @@
+#ifndef TESRA_FOUNDATION_MIRTFILE_H
+#define TESRA_FOUNDATION_MIRTFILE_H
+
+#include <ostream>
+#include <string>
+
+// Small file operations shared by the CIF reader and the validation, which
+// both delete their log when nothing was written to it. Static members only.
+class MirtFile {
+public:
+    MirtFile() = delete;
+
+    // Removes the file; any failure of remove() (missing, no permission, a
+    // directory) throws NotFoundException "File \"<name>\" not found".
+    static void Delete(const std::string& fileName);
+
+    // Seeks the write position to the end (it stays there) and reports whether
+    // that is 0. A stream in a failed state does not move and counts as not empty.
+    static bool IsStreamEmpty(std::ostream& out);
+
+    // The part of the path after the last "/" (the whole path when there is
+    // none, empty for a path ending in "/").
+    static void GetBaseName(std::string& baseName, const std::string& path);
+};
+
+#endif  // TESRA_FOUNDATION_MIRTFILE_H

@@ -1,0 +1,30 @@
+#include "foundation/StringCompare.h"
+
+#include <stdexcept>
+
+#include "foundation/String.h"
+
+bool CharLess::_OtherLess(char a, char b) const {
+    if (_compareType != WhitespaceInsensitive) {
+        throw std::out_of_range("Invalid compare type in CharLess::operator()");
+    }
+    if (String::IsWhiteSpace(a) && String::IsWhiteSpace(b)) {
+        return false;
+    }
+    return static_cast<signed char>(a) < static_cast<signed char>(b);
+}
+
+bool CharEqual::operator()(char a, char b) const {
+    const CharLess less(_compareType);
+    return !less(a, b) && !less(b, a);
+}
+
+bool StringLess::_OtherLess(const std::string& a, const std::string& b) const {
+    if (_compareType != Numeric) {
+        throw std::out_of_range("Invalid compare type in StringLess::operator()");
+    }
+    // b is converted only when a converted, so a failure names the first bad text.
+    const int valueA = String::StringToInt(a);
+    const int valueB = String::StringToInt(b);
+    return valueA < valueB;
+}

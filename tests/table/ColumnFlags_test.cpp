@@ -1,0 +1,186 @@
+#include "table/ColumnFlags.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "table/ITTable.h"
+
+namespace
+{
+
+std::string Component(const std::string& value, ColumnFlags flags)
+{
+    std::string key;
+    ColumnKey::AppendComponent(key, value, flags);
+    return key;
+}
+
+// The encoded index key of a list of components under a compare type.
+std::string Encoded(const std::vector<std::string>& components,
+                    CompareType compareType)
+{
+    std::string key;
+    for (const std::string& c : components)
+    {
+        const std::string::size_type start = key.size();
+        key.append(c);
+        ColumnKey::TerminateIndexComponent(key, start, compareType);
+    }
+    return key;
+}
+
+} // namespace
+
+TEST(ColumnFlags, ValidateAndMerge)
+{
+    struct Case
+    {
+        ColumnFlags in;
+        ColumnFlags validated;
+    };
+    const Case cases[] = {{0x01, 0x10}, {0x45, 0x10}, {0x2F, 0x23},
+                          {0x13, 0x13}, {0x00, 0x10}, {0x3C, 0x30},
+                          {0x4F, 0x10}, {0x2D, 0x21}};
+    for (const Case& c : cases)
+        EXPECT_EQ(ColumnKey::Validate(c.in), c.validated) << int(c.in);
+
+    struct MergeCase
+    {
+        ColumnFlags stored;
+        ColumnFlags given;
+        ColumnFlags result;
+    };
+    const MergeCase merges[] = {
+        {0x20, 0x01, 0x21}, // a 0 type nibble keeps the stored type
+        {0x10, 0x45, 0x10}, // invalid type: the whole byte is reset
+        {0x13, 0x20, 0x20}, // option bits follow the given byte
+        {0x11, 0x3E, 0x32}, // reserved bits cleared
+    };
+    for (const MergeCase& m : merges)
+        EXPECT_EQ(ColumnKey::Merge(m.stored, m.given), m.result)
+            << int(m.stored) << " " << int(m.given);
+
+    EXPECT_TRUE(ColumnKey::IsCaseInsensitive(0x11));
+    EXPECT_FALSE(ColumnKey::IsCaseInsensitive(0x21));
+    EXPECT_EQ(ColumnKey::KeyCompareType(0x13), CaseInsensitive);
+    EXPECT_EQ(ColumnKey::KeyCompareType(0x31), CaseSensitive);
+}
+
+TEST(ColumnFlags, KeyComponents)
+{
+    struct Case
+    {
+        const char* value;
+        ColumnFlags flags;
+        const char* component;
+    };
+    const Case cases[] = {
+        {"7", 0x20, "00000000007"},
+        {"+7", 0x20, "000000000+7"},
+        {" 7", 0x20, "000000000 7"},
+        {"", 0x20, "00000000000"},
+        {"-1", 0x20, "-9999999998"},
+        {"-5", 0x20, "-9999999994"},
+        {"-10", 0x20, "-9999999989"},
+        {"-91", 0x20, "-9999999908"},
+        {"-901", 0x20, "-9999999098"},
+        {"123456789012", 0x20, ""}, // over-long: empty component
+        {"A b", 0x13, "ab"},
+        {"A b", 0x11, "a b"},
+        {"A b", 0x12, "Ab"},
+        {"A b", 0x10, "A b"},
+        {"A b", 0x33, "A b"}, // options ignored outside text
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Component(c.value, c.flags), c.component)
+            << c.value << " " << int(c.flags);
+
+    EXPECT_THROW(Component("?", 0x20), std::runtime_error);
+    EXPECT_THROW(Component("-1234567890", 0x20), std::runtime_error);
+}
+
+TEST(ColumnFlags, IntegerComponentsOrderNumerically)
+{
+    const std::vector<std::string> values = {"-901", "-91", "-10", "-5",
+                                             "-1",   "0",   "5",   "42",
+                                             "1000"};
+    for (std::size_t i = 1; i < values.size(); ++i)
+        EXPECT_LT(Component(values[i - 1], 0x20), Component(values[i], 0x20))
+            << values[i - 1] << " " << values[i];
+}
+
+TEST(ColumnFlags, StandaloneBuilders)
+{
+    std::string out = "junk";
+    ColumnKey::MakeIntegerKey("123456789012", out);
+    EXPECT_EQ(out, "");
+    ITTable::MakeIntegerKey("42", out);
+    EXPECT_EQ(out, "00000000042");
+
+    ITTable::NormalizeText(" A\tB\nc ", out);
+    EXPECT_EQ(out, "abc");
+
+    struct DoubleCase
+    {
+        const char* in;
+        const char* key;
+    };
+    const DoubleCase doubles[] = {
+        {"1.5", "000001.500000000000000"},
+        {"0.05", "0-9975.000000000000000"},
+        {"-2.5", "-00007.499999999999999"},
+        {"1e-100", "0-8991.000000000000000"},
+        {"2e100", "001002.000000000000000"},
+    };
+    for (const DoubleCase& d : doubles)
+    {
+        std::string key;
+        ITTable::MakeDoubleKey(d.in, key);
+        EXPECT_EQ(key, d.key) << d.in;
+    }
+    std::string kept = "x";
+    ITTable::MakeDoubleKey("2", kept); // appends, never clears
+    EXPECT_EQ(kept, "x000002.000000000000000");
+    EXPECT_THROW(ITTable::MakeDoubleKey("abc", kept), std::runtime_error);
+}
+
+TEST(ColumnFlags, IndexEncodingOrdersComponentByComponent)
+{
+    // The blank-joined texts of these pairs collide or misorder; the
+    // encoding must order them as their component lists.
+    for (const CompareType type : {CaseSensitive, CaseInsensitive})
+    {
+        const StringLess less(type);
+        const std::string ab_c = Encoded({"a b", "c"}, type);
+        const std::string a_bc = Encoded({"a", "b c"}, type);
+        EXPECT_TRUE(less(a_bc, ab_c)) << type; // "a" < "a b"
+        EXPECT_FALSE(less(ab_c, a_bc)) << type;
+
+        // A shorter component orders first whatever byte follows it.
+        for (const std::string& tail : {std::string("\t"), std::string(1, '\0'),
+                                       std::string("\x80"), std::string("\xFF")})
+        {
+            EXPECT_TRUE(less(Encoded({"a", "zzz"}, type),
+                             Encoded({"a" + tail, ""}, type)))
+                << type << " " << int(static_cast<unsigned char>(tail[0]));
+        }
+
+        // Prefix keys (fewer components) order before their extensions.
+        EXPECT_TRUE(less(Encoded({"a"}, type), Encoded({"a", ""}, type)));
+        // Escaped bytes compare equal only to themselves.
+        const std::string withLow =
+            Encoded({std::string("x\x80\0y", 4)}, type);
+        EXPECT_FALSE(less(withLow, withLow));
+        EXPECT_NE(withLow, Encoded({"x"}, type));
+    }
+    // Case-insensitive maps fold every component.
+    const StringLess ci(CaseInsensitive);
+    const std::string upper = Encoded({"ABC", "D"}, CaseInsensitive);
+    const std::string lower = Encoded({"abc", "d"}, CaseInsensitive);
+    EXPECT_FALSE(ci(upper, lower));
+    EXPECT_FALSE(ci(lower, upper));
+}

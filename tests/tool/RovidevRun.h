@@ -1,0 +1,112 @@
+#ifndef TESRA_TESTS_TOOL_ROVIDEVRUN_H
+#define TESRA_TESTS_TOOL_ROVIDEVRUN_H
+
+// Runs the built tesra-rovidev binary in a scratch directory, for the
+// end-to-end tests of the driver.
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace rovidevtest {
+
+// A directory removed with its contents at the end of the test.
+class ScratchDir {
+public:
+    ScratchDir() {
+        char name[] = "/tmp/tesra-rovidev-test-XXXXXX";
+        if (mkdtemp(name) != nullptr) _path = name;
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        if (!_path.empty()) std::filesystem::remove_all(_path, ignored);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::string& path() const { return _path; }
+    std::string file(const std::string& name) const { return _path + "/" + name; }
+
+private:
+    std::string _path;
+};
+
+inline std::string read_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void write_text(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+inline bool exists(const std::string& path) { return std::filesystem::exists(path); }
+
+struct RunResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Environment changes for one run: a value sets the variable, nullptr unsets it.
+using Environment = std::map<std::string, const char*>;
+
+// Runs the tool in `dir` with KTW_home at the project's data/ directory unless
+// `env` says otherwise.
+inline RunResult run_rovidev(const ScratchDir& dir, const std::vector<std::string>& args,
+                             const Environment& env = {}) {
+    const std::string out_path = dir.file(".stdout");
+    const std::string err_path = dir.file(".stderr");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(out, 1);
+        dup2(err, 2);
+        if (chdir(dir.path().c_str()) != 0) _exit(126);
+        setenv("KTW_home", TESRA_SOURCE_DIR "/data", 1);
+        unsetenv("TESRA_EXCEPTION_DICTIONARY");
+        setenv("TMPDIR", dir.path().c_str(), 1);
+        for (const auto& entry : env) {
+            if (entry.second == nullptr) {
+                unsetenv(entry.first.c_str());
+            } else {
+                setenv(entry.first.c_str(), entry.second, 1);
+            }
+        }
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(TESRA_ROVIDEV_BIN));
+        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(TESRA_ROVIDEV_BIN, argv.data());
+        _exit(127);
+    }
+    RunResult result;
+    int wait_status = 0;
+    if (pid > 0 && waitpid(pid, &wait_status, 0) == pid && WIFEXITED(wait_status)) {
+        result.status = WEXITSTATUS(wait_status);
+    }
+    result.out = read_text(out_path);
+    result.err = read_text(err_path);
+    std::remove(out_path.c_str());
+    std::remove(err_path.c_str());
+    return result;
+}
+
+inline std::string monomer(const std::string& code) {
+    return TESRA_TEST_DATA_DIR "/monomers/" + code + ".cif";
+}
+
+}  // namespace rovidevtest
+
+#endif

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "Operations.h"
+#include "PdbAtomPositions.h"
+#include "TableHelpers.h"
+#include "cif/Block.h"
+#include "table/ISTable.h"
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+ISTable& add_table(Block& block, const std::string& name, const std::vector<std::string>& columns,
+                   const Rows& rows) {
+    auto table = std::make_unique<ISTable>(name, CaseSensitive);
+    for (const std::string& column : columns) table->AddColumn(column, std::vector<std::string>());
+    for (const auto& row : rows) table->AddRow(row);
+    block.WriteTable(table.get());
+    return *table.release();
+}
+
+// A PDB record with the fields at their columns.
+std::string record(const std::string& kind, const std::string& name, const std::string& x,
+                   const std::string& y, const std::string& z) {
+    char line[100];
+    std::snprintf(line, sizeof line, "%-6s%5d %-4s LIG A   1    %8s%8s%8s  1.00  0.00", kind.c_str(), 1,
+                  name.c_str(), x.c_str(), y.c_str(), z.c_str());
+    return line;
+}
+
+class PdbFile {
+public:
+    explicit PdbFile(const std::string& text) {
+        char name[] = "/tmp/tesra-coords-test-XXXXXX";
+        const int fd = mkstemp(name);
+        close(fd);
+        _path = name;
+        std::ofstream(_path, std::ios::binary) << text;
+    }
+    ~PdbFile() { std::remove(_path.c_str()); }
+    const std::string& path() const { return _path; }
+
+private:
+    std::string _path;
+};
+
+AtomPositionMap read(const std::string& text) {
+    std::istringstream in(text);
+    return read_pdb_atom_positions(in);
+}
+
+TEST(PdbAtomPositions, RecordsAndFields) {
+    const std::string text = record("ATOM", "C1", "12.3456", "-1.5", "abc") + "\n" +
+                             record("HETATM", "N1'", "", "2", "3") + "\r\n" +
+                             "ATOM   " + std::string(60, ' ') + "\n" +   // blank name, blank fields
+                             record("atom", "C9", "1", "1", "1") + "\n" +  // case matters
+                             record("ANISOU", "C1", "9", "9", "9") + "\n" +
+                             "ATOM\n" +
+                             record("ATOM", "C1", "7", "8", "9").substr(0, 45) + "\n" +  // ends inside y
+                             record("ATOM", "O1", "1.25", "2.5", "4").substr(0, 46) + "\n" +
+                             record("HETATM", "O2", "1", "2", "3");  // no line feed
+    const AtomPositionMap positions = read(text);
+    ASSERT_EQ(positions.size(), 5u);
+
+    const AtomPosition& c1 = positions.at("C1");
+    EXPECT_FLOAT_EQ(c1.x, 12.3456f);
+    EXPECT_FLOAT_EQ(c1.y, -1.5f);
+    EXPECT_FLOAT_EQ(c1.z, 0.0f);
+    EXPECT_FLOAT_EQ(positions.at("N1'").x, 0.0f);
+    EXPECT_FLOAT_EQ(positions.at("N1'").z, 3.0f);
+    EXPECT_FLOAT_EQ(positions.at("").y, 0.0f);
+    EXPECT_FLOAT_EQ(positions.at("O1").y, 2.5f);
+    EXPECT_FLOAT_EQ(positions.at("O1").z, 0.0f);  // the line ends where z starts
+    EXPECT_FLOAT_EQ(positions.at("O2").z, 3.0f);
+    EXPECT_EQ(positions.count("C9"), 0u);
+}
+
+TEST(PdbAtomPositions, LastRecordOfANameWins) {
+    const AtomPositionMap positions =
+        read(record("ATOM", "CA", "1", "1", "1") + "\n" + record("HETATM", "CA", "2", "3", "4") + "\n");
+    ASSERT_EQ(positions.size(), 1u);
+    EXPECT_FLOAT_EQ(positions.at("CA").z, 4.0f);
+    EXPECT_TRUE(read("").empty());
+}
+
+TEST(TranscribeCoords, WritesMatchedRowsAndAddsColumns) {
+    Block block("comp_LIG");
+    ISTable& atoms = add_table(block, "chem_comp_atom", {"comp_id", "atom_id", "type_symbol"},
+                               {{"LIG", "C1", "C"}, {"LIG", "c2", "C"}, {"LIG", "", "X"}, {"LIG", "N3", "N"}});
+    const PdbFile pdb(record("HETATM", "C1", "12.3456", "-0.0004", "1") + "\n" +
+                      record("HETATM", "C2", "5", "5", "5") + "\n" +
+                      record("HETATM", "", "7", "8", "9") + "\n");
+    transcribe_coords(block, pdb.path());
+
+    const std::vector<std::string> expected_columns = {"comp_id", "atom_id", "type_symbol", "x", "y", "z"};
+    EXPECT_EQ(atoms.GetColumnNames(), expected_columns);
+    const Rows expected = {{"LIG", "C1", "C", "12.346", "-0.000", "1.000"},
+                           {"LIG", "c2", "C", "", "", ""},  // names compare with case
+                           {"LIG", "", "X", "7.000", "8.000", "9.000"},
+                           {"LIG", "N3", "N", "", "", ""}};
+    for (unsigned int r = 0; r < expected.size(); ++r) EXPECT_EQ(atoms.GetRow(r), expected[r]) << r;
+}
+
+TEST(TranscribeCoords, KeepsUnmatchedValuesAndFillsMissingAxes) {
+    Block block("comp_LIG");
+    ISTable& atoms = add_table(block, "chem_comp_atom", {"atom_id", "x", "z"},
+                               {{"C1", "0.1", "0.3"}, {"C2", "1.1", "1.3"}});
+    const PdbFile pdb(record("ATOM", "C2", "4", "5", "6") + "\n");
+    transcribe_coords(block, pdb.path());
+    const std::vector<std::string> expected_columns = {"atom_id", "x", "z", "y"};
+    EXPECT_EQ(atoms.GetColumnNames(), expected_columns);
+    EXPECT_EQ(atoms.GetRow(0), (std::vector<std::string>{"C1", "0.1", "0.3", ""}));
+    EXPECT_EQ(atoms.GetRow(1), (std::vector<std::string>{"C2", "4.000", "6.000", "5.000"}));
+}
+
+TEST(TranscribeCoords, WithoutAtomIdNothingIsTakenFromAnotherColumn) {
+    Block block("comp_LIG");
+    ISTable& atoms = add_table(block, "chem_comp_atom", {"comp_id", "type_symbol"}, {{"C1", "C"}});
+    const PdbFile pdb(record("ATOM", "C1", "4", "5", "6") + "\n");
+    testing::internal::CaptureStderr();
+    transcribe_coords(block, pdb.path());
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("atom_id"), std::string::npos);
+    EXPECT_EQ(atoms.GetRow(0), (std::vector<std::string>{"C1", "C", "", "", ""}));
+}
+
+TEST(TranscribeCoordsDeathTest, MissingTableOrFileEndsTheRun) {
+    Block empty("comp_LIG");
+    const PdbFile pdb(record("ATOM", "C1", "4", "5", "6") + "\n");
+    EXPECT_EXIT(transcribe_coords(empty, pdb.path()), testing::ExitedWithCode(1),
+                "CIF input file doesn't have a chem_comp_atom table - cannot proceed");
+
+    Block block("comp_LIG");
+    add_table(block, "chem_comp_atom", {"atom_id"}, {{"C1"}});
+    EXPECT_EXIT(transcribe_coords(block, "/nonexistent/atoms.pdb"), testing::ExitedWithCode(1),
+                "/nonexistent/atoms.pdb");
+}
+
+TEST(TableHelpers, ColumnsInTheOrderAskedMissingOnesReadAsUnknown) {
+    Block block("comp_LIG");
+    const ISTable& atoms = add_table(block, "chem_comp_atom", {"comp_id", "atom_id", "type_energy"},
+                                     {{"LIG", "C1", "CH3"}, {"LIG", "O1", "OH1"}, {"LIG", "C1", "CR6"}});
+    const std::map<std::string, int> indices = get_column_indices(atoms);
+    EXPECT_EQ(indices, (std::map<std::string, int>{{"comp_id", 0}, {"atom_id", 1}, {"type_energy", 2}}));
+
+    testing::internal::CaptureStderr();
+    const TableRows rows = get_table_columns(block, "chem_comp_atom", {"type_energy", "charge", "atom_id"});
+    const std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_NE(messages.find("chem_comp_atom"), std::string::npos);
+    EXPECT_NE(messages.find("charge"), std::string::npos);
+    EXPECT_EQ(rows, (TableRows{{"CH3", "?", "C1"}, {"OH1", "?", "O1"}, {"CR6", "?", "C1"}}));
+
+    EXPECT_EQ(read_atom_types(block), (AtomTypeMap{{"C1", "CR6"}, {"O1", "OH1"}}));
+
+    add_table(block, "chem_comp_bond", {"atom_id_1"}, {});
+    EXPECT_TRUE(get_table_columns(block, "chem_comp_bond", {"atom_id_1"}).empty());
+}
+
+TEST(TableHelpersDeathTest, MissingTableEndsTheRun) {
+    Block block("comp_LIG");
+    EXPECT_EXIT(get_table_columns(block, "chem_comp_tor", {"id"}), testing::ExitedWithCode(1),
+                " Data table chem_comp_tor not found!");
+}
+
+}  // namespace
