@@ -47,6 +47,53 @@ run -silent transcribe-coords "$examples/ATP.cif" "$examples/missing.pdb" "$out/
 [ -e "$out/not-written.cif" ] && echo "   unexpected: $out/not-written.cif exists" || echo "   (no $out/not-written.cif)"
 echo
 
+echo "== override: bond and angle targets from the exceptions dictionary, by atom type"
+echo "   The shipped dictionary (data/autoFARNIX/tesra-data/tesra-exceptions.dat) lists no"
+echo "   type pair of ATP, so a small one names the phosphate types P and OP:"
+printf 'NOTE demo exceptions for ATP\nBOND P OP 1.500 0.015\nANGLE OP P OP 111.5 1.2\n' > "$out/demo-exceptions.dat"
+sed 's/^/    /' "$out/demo-exceptions.dat"
+TESRA_EXCEPTION_DICTIONARY=$out/demo-exceptions.dat run -silent override "$examples/ATP.cif" "$out/ATP-override.cif"
+echo "   a bond and an angle before and after:"
+for f in "$examples/ATP.cif" "$out/ATP-override.cif"; do
+  grep -E '^ *ATP +(O1G +PG +deloc|O2A +PA +O1A) ' "$f" | sed "s|^|    $(basename "$f"): |"
+done
+echo
+
+echo "== write-qdict-override: GEOMETRY bond and angle lines (X-H lengths, overrides, placeholders)"
+TESRA_EXCEPTION_DICTIONARY=$out/demo-exceptions.dat run -silent write-qdict-override "$examples/ATP.cif" "$out/ATP-qdict.txt"
+echo "   $(wc -l < "$out/ATP-qdict.txt") lines; a few of them:"
+grep -E ' BOND .* (O1G PG|H8 C8) ' "$out/ATP-qdict.txt" | sed 's/^/    /'
+grep -m1 ' BOND 1.5 1E6 ' "$out/ATP-qdict.txt" | sed 's/^/    /'
+grep -m1 ' ANGLE 111.5 ' "$out/ATP-qdict.txt" | sed 's/^/    /'
+grep -m1 ' ANGLE 105.0 1E6 ' "$out/ATP-qdict.txt" | sed 's/^/    /'
+echo
+
+echo "== transcribe-mogul: Mogul statistics correct outlying bond lengths and angles and revise planes"
+cat > "$out/ATP-mogul.txt" <<'EOF'
+BOND 1 query 1.610 atoms PG O3B
+STATS 120 1.593 1.570 1.620 1.592 0.004
+ANGLE 1 query - 102.600 atoms O3A PA O5'
+STATS 80 104.1 101.0 107.0 104.0 0.4
+TORSION 1 query - 180.0 - atoms C4 C5 C6 N6
+STATS 64
+DISTRIBUTION 0 180 10 18 counts 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 4 60
+EOF
+run transcribe-mogul "$examples/ATP.cif" "$out/ATP-mogul.txt" "$out/ATP-mogul.cif" | grep -v "^Don.t know hybridisation"
+grep -E "^ *ATP +PG +O3B +single|^ *ATP +O3A +PA +O5' |csd_" "$out/ATP-mogul.cif" | sed 's/^/    /'
+echo
+
+echo "== write-mogdict: a GEOMETRY restraint file from the same statistics; the dictionary is not rewritten"
+run -silent write-mogdict "$examples/ATP.cif" "$out/ATP-mogul.txt" "$out/ATP.geometry" "$out/ATP.veto" | grep -v "^Don.t know hybridisation"
+grep -E "PG O3B|O3A PA O5'|^NOTE [^F]|TORSION" "$out/ATP.geometry" | sed 's/^/    /'
+echo "    ... $(grep -c ' BOND 3.0 1E6 ' "$out/ATP.geometry") bonds without Mogul statistics keep the placeholder"
+echo "   VETO-PLANEBOND lines: $(wc -l < "$out/ATP.veto")"
+echo
+
+echo "== A Mogul results file that cannot be read is an error; no output is written"
+run -silent transcribe-mogul "$examples/ATP.cif" "$out/missing-mogul.txt" "$out/not-written.cif"
+[ -e "$out/not-written.cif" ] && echo "   unexpected: $out/not-written.cif exists" || echo "   (no $out/not-written.cif)"
+echo
+
 echo "== Operations that this build does not provide are refused"
 run -silent fixnames "$examples/ATP.cif" "$out/not-written.cif"
 echo

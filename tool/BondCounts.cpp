@@ -17,7 +17,8 @@ BondCounts count_bonds(Block& block) {
     for (unsigned r = 0; r < rows; ++r) {
         const std::vector<std::string>& row = bonds->GetRow(r);
         // Cells 1 and 2 are atom_id_1 and atom_id_2 in the category's standard order.
-        if (row.size() < 3) continue;
+        if (row.size() < 3)
+            continue;
         ++counts[row[1]];
         ++counts[row[2]];
     }

@@ -45,10 +45,7 @@ public:
 
     void element(OutlineKind kind, const std::string& block, const std::string& table,
                  std::size_t row, std::size_t line) override {
-        if (kind == OutlineKind::End) {
-            end_line = line;
-            return;
-        }
+        if (kind == OutlineKind::End) return;
         const auto found = _wanted.find(element_key(kind, block, table, row));
         if (found != _wanted.end() && found->second == npos) found->second = line;
     }
@@ -67,7 +64,6 @@ public:
     }
 
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
-    std::size_t end_line = 0;
 
 private:
     std::unordered_map<std::string, std::size_t>& _wanted;
@@ -94,7 +90,7 @@ public:
             run.last_line = line;
             _runs.push_back(std::move(run));
             _open = true;
-            _pending.push_back(_runs.size() - 1);
+            _nearest.push_back(_runs.size() - 1);
         }
         comment_lines.push_back(line);
     }
@@ -103,20 +99,38 @@ public:
                  std::size_t row, std::size_t line) override {
         _open = false;
         if (kind == OutlineKind::End) {
-            _pending.clear();
+            _nearest.clear();
+            _fallback.clear();
             return;
         }
         std::string key;
-        std::size_t kept = 0;
-        for (const std::size_t index : _pending) {
-            CommentKeeper::CommentRun& run = _runs[index];
-            if (run.last_line < line && _offer(run, kind)) {
-                if (key.empty()) key = element_key(kind, block, table, row);
-                run.anchors.push_back(key);
+        auto anchor = [&](CommentKeeper::CommentRun& run) {
+            if (key.empty()) key = element_key(kind, block, table, row);
+            run.anchors.push_back(key);
+        };
+        // Rows matter only to runs still looking for their nearest element, so
+        // the many rows of a long loop cost nothing for the others.
+        if (kind != OutlineKind::Row) {
+            std::size_t kept = 0;
+            for (const std::size_t index : _fallback) {
+                CommentKeeper::CommentRun& run = _runs[index];
+                if (kind == OutlineKind::Block || run.anchors.size() < max_anchors) anchor(run);
+                if (kind != OutlineKind::Block) _fallback[kept++] = index;
             }
-            if (run.waiting < 2) _pending[kept++] = index;
+            _fallback.resize(kept);
         }
-        _pending.resize(kept);
+        std::size_t kept = 0;
+        for (const std::size_t index : _nearest) {
+            CommentKeeper::CommentRun& run = _runs[index];
+            if (run.last_line >= line) {
+                // A loop's table start is reported late; it lies before this run.
+                _nearest[kept++] = index;
+                continue;
+            }
+            anchor(run);
+            if (kind != OutlineKind::Block) _fallback.push_back(index);
+        }
+        _nearest.resize(kept);
     }
 
     void empty_loop(std::size_t begin, std::size_t end) override {
@@ -133,17 +147,6 @@ public:
     bool removed_empty_loops = false;
 
 private:
-    // Whether the run takes this element as a further anchor. A run takes the
-    // element that follows it, then every later table start up to and
-    // including the next block start, so that it can fall back to them.
-    static bool _offer(CommentKeeper::CommentRun& run, OutlineKind kind) {
-        if (run.waiting == 0 || kind != OutlineKind::Row) {
-            run.waiting = kind == OutlineKind::Block ? 2 : 1;
-            return true;
-        }
-        return false;
-    }
-
     bool _only_blank_between(std::size_t from, std::size_t to) const {
         for (std::size_t l = from + 1; l < to; ++l) {
             if (!is_blank_line(_text, _lines[l])) return false;
@@ -159,7 +162,11 @@ private:
     const std::string& _text;
     const std::vector<LineSpan>& _lines;
     std::vector<CommentKeeper::CommentRun>& _runs;
-    std::vector<std::size_t> _pending;  // runs still looking for anchors
+    // A run takes the element that follows it, then, to fall back on, a few
+    // later table starts and the next block start.
+    static constexpr std::size_t max_anchors = 6;
+    std::vector<std::size_t> _nearest;   // runs looking for the element that follows them
+    std::vector<std::size_t> _fallback;  // runs taking further table starts and the next block
     bool _open = false;                 // the last run may still grow
 };
 

@@ -15,8 +15,8 @@
 //
 // restore() puts every run back into the written file directly before the
 // line on which that element now starts; when the element no longer exists,
-// before the next table of its block or the next block that followed it in the
-// input, or else at the end.
+// before one of the next few tables of its block or the next block that
+// followed it in the input, or else at the end.
 // Running a file through both twice gives the same result as once.
 class CommentKeeper {
 public:
@@ -37,7 +37,6 @@ private:
         std::vector<std::string> lines;        // the run, blank lines between comments included
         std::size_t last_line = 0;             // input line of its last comment
         std::vector<std::string> anchors;      // element keys, nearest first
-        int waiting = 0;                       // 0: any element, 1: tables and a block, 2: done
     };
 
     friend class CommentCollector;

@@ -58,6 +58,8 @@ void write_all(int fd, const std::string& content, const std::string& path) {
 }  // namespace
 
 bool read_file_text(const std::string& path, std::string& content) {
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     std::ostringstream buffer;

@@ -3,7 +3,8 @@
 
 #include <string>
 
-// Reads the whole file as bytes. Returns false when it cannot be opened or read.
+// Reads the whole file as bytes. Returns false when it is missing, a
+// directory, or cannot be opened or read.
 bool read_file_text(const std::string& path, std::string& content);
 
 // Makes `path` hold exactly `content`: the text goes to a temporary file in the

@@ -7,7 +7,8 @@ NameTriple angle_mean_key(const std::string& a, const std::string& centre, const
 float mogul_angle_mean(const MogulAngleMeans& means, const std::string& a, const std::string& b,
                        const std::string& c) {
     auto found = means.find(NameTriple{a, b, c});
-    if (found != means.end()) return found->second;
+    if (found != means.end())
+        return found->second;
     found = means.find(NameTriple{c, b, a});
     return found != means.end() ? found->second : 0.0f;
 }

@@ -9,11 +9,12 @@
 #include "cif/Block.h"
 #include "table/ISTable.h"
 
-bool mogul_result_used(float observations, float z, float atleast, float sigdev,
-                       bool correct_all) {
+bool mogul_result_used(float observations, float z, float atleast, float sigdev, bool correct_all) {
     // Written so that a count, z-score or setting that is not a number fails.
-    if (!(observations >= atleast)) return false;
-    if (correct_all) return true;
+    if (!(observations >= atleast))
+        return false;
+    if (correct_all)
+        return true;
     return std::fabs(z) > sigdev;
 }
 
@@ -45,14 +46,16 @@ void update_bond_length(Block& block, const std::string& a, const std::string& b
         for (unsigned r = 0; r < rows; ++r) {
             const std::vector<std::string>& row = bonds->GetRow(r);
             // Cells 1 and 2 are atom_id_1 and atom_id_2 in the standard order.
-            if (row.size() < 3) continue;
+            if (row.size() < 3)
+                continue;
             if ((row[1] == a && row[2] == b) || (row[2] == a && row[1] == b)) {
                 bonds->UpdateCell(r, "value_dist", text);
                 found = true;
             }
         }
     }
-    if (!found) std::cerr << "Unable to update bond length " << a << " " << b << "\n";
+    if (!found)
+        std::cerr << "Unable to update bond length " << a << " " << b << "\n";
 }
 
 void update_angle(Block& block, const std::string& a, const std::string& b, const std::string& c,
@@ -65,18 +68,20 @@ void update_angle(Block& block, const std::string& a, const std::string& b, cons
         for (unsigned r = 0; r < rows; ++r) {
             const std::vector<std::string>& row = angles->GetRow(r);
             // Cells 1 to 3 are atom_id_1, atom_id_2 (the centre) and atom_id_3.
-            if (row.size() < 4 || row[2] != b) continue;
+            if (row.size() < 4 || row[2] != b)
+                continue;
             if ((row[1] == a && row[3] == c) || (row[1] == c && row[3] == a)) {
                 angles->UpdateCell(r, "value_angle", text);
                 found = true;
             }
         }
     }
-    if (!found) std::cerr << "Unable to update angle " << a << " " << b << " " << c << "\n";
+    if (!found)
+        std::cerr << "Unable to update angle " << a << " " << b << " " << c << "\n";
 }
 
 void transcribe_mogul(Block& block, std::string results_path, bool correct_all) {
     const ExceptionDictionary no_exceptions;
-    write_mogdict(block, results_path, correct_all, false, false, "INVALID", "DUMMY",
-                  no_exceptions, "");
+    write_mogdict(block, results_path, correct_all, false, false, "INVALID", "DUMMY", no_exceptions,
+                  "");
 }

@@ -7,8 +7,7 @@ class Block;
 
 // Whether a Mogul result is used: at least `atleast` observations and, unless
 // `correct_all`, |z| above `sigdev`. Anything not a number fails.
-bool mogul_result_used(float observations, float z, float atleast, float sigdev,
-                       bool correct_all);
+bool mogul_result_used(float observations, float z, float atleast, float sigdev, bool correct_all);
 
 // Sets value_dist ("%.3f") of every chem_comp_bond row joining a and b (in
 // either order; cells 1 and 2). No matching row (or no table): a message on

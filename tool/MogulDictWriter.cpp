@@ -58,7 +58,8 @@ AtomData write_atom_notes(std::ostream& out, const std::string& code, const Tabl
     for (const std::vector<std::string>& row : atoms) {
         data.symbols[row[0]] = row[1];
         data.types[row[0]] = row[2];
-        if (row[1] == "H") data.hydrogens.insert(row[0]);
+        if (row[1] == "H")
+            data.hydrogens.insert(row[0]);
         out << "NOTE FARNIX_RESIDUE_ATOM_DATA " << code << " " << row[0] << " " << row[1] << " "
             << row[2] << "\n";
     }
@@ -80,7 +81,8 @@ void write_bonds(std::ostream& out, const std::string& code, const MogulBondList
         out << "GEOMETRY " << code << " BOND " << float_to_string(bond.mean, 3) << " "
             << float_to_string(bond.sd, 3) << " " << bond.atom_1 << " " << bond.atom_2;
         const auto type = bond_types.find(NamePair(bond.atom_1, bond.atom_2));
-        if (type != bond_types.end()) out << " TYPE=" << *type->second;
+        if (type != bond_types.end())
+            out << " TYPE=" << *type->second;
         out << "\n";
         written.emplace(bond.atom_1, bond.atom_2);
         written.emplace(bond.atom_2, bond.atom_1);
@@ -89,7 +91,8 @@ void write_bonds(std::ostream& out, const std::string& code, const MogulBondList
     for (const std::vector<std::string>& row : bond_rows) {
         const std::string& atom1 = row[0];
         const std::string& atom2 = row[1];
-        if (written.count(NamePair(atom1, atom2)) != 0) continue;
+        if (written.count(NamePair(atom1, atom2)) != 0)
+            continue;
         out << "GEOMETRY " << code << " BOND ";
         if (is_bond_to_hydrogen(atom1, atom2, atoms.hydrogens)) {
             const std::string& heavy = xh_heavy_atom(atom1, atom2, atoms.hydrogens);
@@ -117,9 +120,10 @@ void write_angles(std::ostream& out, const std::string& code, const MogulAngleLi
         written.insert(NameTriple{angle.atom_3, angle.atom_2, angle.atom_1});
     }
     for (const std::vector<std::string>& row : angle_rows) {
-        if (written.count(NameTriple{row[0], row[1], row[2]}) != 0) continue;
-        out << "GEOMETRY " << code << " ANGLE 90.0 1E6 " << row[0] << " " << row[1] << " "
-            << row[2] << "\n";
+        if (written.count(NameTriple{row[0], row[1], row[2]}) != 0)
+            continue;
+        out << "GEOMETRY " << code << " ANGLE 90.0 1E6 " << row[0] << " " << row[1] << " " << row[2]
+            << "\n";
     }
 }
 
@@ -132,9 +136,11 @@ void write_torsion_sections(std::ostream& out, const std::string& code,
     const std::string plane_sigma = float_to_string(tuning.tesra_planesplit_sigma, 3);
     out << "NOTE 1-4 planes from mogul\n";
     for (const auto& entry : torsions.plane_flags) {
-        if (entry.second != 1) continue;
+        if (entry.second != 1)
+            continue;
         const auto unimodal = torsions.unimodal.find(entry.first);
-        if (unimodal != torsions.unimodal.end() && unimodal->second != 0) continue;
+        if (unimodal != torsions.unimodal.end() && unimodal->second != 0)
+            continue;
         out << "GEOMETRY " << code << " PLANE 4 " << plane_sigma << " " << joined(entry.first)
             << "\n";
     }
@@ -142,7 +148,8 @@ void write_torsion_sections(std::ostream& out, const std::string& code,
     const std::string cistrans_sigma = float_to_string(tuning.tesra_tors_cistrans_sigma, 1);
     out << "NOTE unimodal 1-4 planes from mogul\n";
     for (const auto& entry : torsions.unimodal) {
-        if (entry.second == 0) continue;
+        if (entry.second == 0)
+            continue;
         out << "GEOMETRY " << code << " TORSION " << (entry.second == -1 ? "1180" : "1000") << " "
             << cistrans_sigma << " " << joined(entry.first) << "\n";
     }
@@ -152,13 +159,15 @@ void write_trigonal_planes(std::ostream& out, const std::string& code, const Tab
                            const std::set<std::string>& hydrogens) {
     std::map<std::string, std::vector<std::string>> trigonal;
     for (const std::vector<std::string>& row : plane_rows)
-        if (row[0].compare(0, 4, "trig") == 0) trigonal[row[0]].push_back(row[1]);
+        if (row[0].compare(0, 4, "trig") == 0)
+            trigonal[row[0]].push_back(row[1]);
 
     const std::string plane_sigma = float_to_string(tuning.tesra_planesplit_sigma, 3);
     for (const auto& plane : trigonal) {
         bool has_hydrogen = false;
         for (const std::string& atom : plane.second) has_hydrogen |= hydrogens.count(atom) != 0;
-        if (has_hydrogen) continue;
+        if (has_hydrogen)
+            continue;
         out << "GEOMETRY " << code << " PLANE 4 " << plane_sigma << " "
             << join_strings(plane.second, " ") << "\n";
     }
@@ -168,14 +177,15 @@ void write_trigonal_planes(std::ostream& out, const std::string& code, const Tab
 
 void write_veto_planebond(const VetoedPlaneBonds& vetoed, const std::string& path) {
     std::ofstream out = open_output(path);
-    for (const auto& pair : vetoed) out << "VETO-PLANEBOND " << pair.first << " " << pair.second << "\n";
+    for (const auto& pair : vetoed)
+        out << "VETO-PLANEBOND " << pair.first << " " << pair.second << "\n";
     close_output(out, path);
 }
 
 void write_geometry_file(Block& block, const std::string& compound_code, const std::string& path,
-                         MogulBondList& bonds, MogulAngleList& angles,
-                         const TorsionClass& torsions, bool ecloud,
-                         const ExceptionDictionary& exceptions, const XhTables& xh_tables) {
+                         MogulBondList& bonds, MogulAngleList& angles, const TorsionClass& torsions,
+                         bool ecloud, const ExceptionDictionary& exceptions,
+                         const XhTables& xh_tables) {
     const TableRows atom_rows =
         get_table_columns(block, "chem_comp_atom", {"atom_id", "type_symbol", "type_energy"});
     const TableRows bond_rows =
@@ -183,14 +193,16 @@ void write_geometry_file(Block& block, const std::string& compound_code, const s
     std::ofstream out = open_output(path);
 
     const AtomData atoms = write_atom_notes(out, compound_code, atom_rows);
-    if (exceptions.enabled) insert_bond_overrides(bonds, bond_rows, atoms.types, exceptions);
+    if (exceptions.enabled)
+        insert_bond_overrides(bonds, bond_rows, atoms.types, exceptions);
     write_bonds(out, compound_code, bonds, bond_rows, atoms, ecloud, xh_tables);
 
     // A compound of one or two atoms has no angles, and its angle table is not read.
     if (atom_rows.size() > 2) {
         const TableRows angle_rows = fetch_rows_after_flush(
             out, block, "chem_comp_angle", {"atom_id_1", "atom_id_2", "atom_id_3"});
-        if (exceptions.enabled) insert_angle_overrides(angles, angle_rows, atoms.types, exceptions);
+        if (exceptions.enabled)
+            insert_angle_overrides(angles, angle_rows, atoms.types, exceptions);
         write_angles(out, compound_code, angles, angle_rows);
     }
 

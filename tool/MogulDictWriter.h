@@ -28,8 +28,8 @@ void write_veto_planebond(const VetoedPlaneBonds& vetoed, const std::string& pat
 // appended to the bond and angle lists first (hence the lists are taken by
 // reference). A file that cannot be written ends the process with status 1.
 void write_geometry_file(Block& block, const std::string& compound_code, const std::string& path,
-                         MogulBondList& bonds, MogulAngleList& angles,
-                         const TorsionClass& torsions, bool ecloud,
-                         const ExceptionDictionary& exceptions, const XhTables& xh_tables);
+                         MogulBondList& bonds, MogulAngleList& angles, const TorsionClass& torsions,
+                         bool ecloud, const ExceptionDictionary& exceptions,
+                         const XhTables& xh_tables);
 
 #endif

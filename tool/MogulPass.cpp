@@ -1,6 +1,5 @@
 #include "MogulPass.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -101,8 +100,8 @@ void handle_angle(Block& block, const Words& record, const Words& stats, bool co
                       << tuning.tesra_angle_atleast << ")\n";
         return;
     }
-    if (!mogul_result_used(observations, z, tuning.tesra_angle_atleast,
-                           tuning.tesra_angle_sigdev, correct_all)) {
+    if (!mogul_result_used(observations, z, tuning.tesra_angle_atleast, tuning.tesra_angle_sigdev,
+                           correct_all)) {
         if (trace)
             std::cout << "   Skipping - Z too smal (|" << z << "| <= " << tuning.tesra_angle_sigdev
                       << ")\n";
@@ -137,10 +136,9 @@ PassResults read_mogul_results(Block& block, const std::vector<Words>& lines, bo
             const Words& record = lines[i];
             MogulTorsionStats torsion{TorsionKey{record[7], record[8], record[9], record[10]},
                                       read_float(lines[i + 1][1]), lines[i + 2]};
-            classify_torsion_distribution(results.torsions, torsion.torsion[0],
-                                          torsion.torsion[1], torsion.torsion[2],
-                                          torsion.torsion[3], torsion.observations,
-                                          torsion.distribution_words);
+            classify_torsion_distribution(results.torsions, torsion.torsion[0], torsion.torsion[1],
+                                          torsion.torsion[2], torsion.torsion[3],
+                                          torsion.observations, torsion.distribution_words);
         }
     }
     return results;
@@ -178,7 +176,8 @@ void write_mogdict(Block& block, std::string results_path, bool correct_all, boo
                    bool ecloud, std::string restraint_path, std::string compound_code,
                    const ExceptionDictionary& exceptions, std::string veto_path) {
     HybridisationTable hybridisations;
-    if (write_outputs) hybridisations = load_hybridisation_table(hybridisation_file_path());
+    if (write_outputs)
+        hybridisations = load_hybridisation_table(hybridisation_file_path());
 
     const std::vector<Words> lines = read_results_file(results_path);
     const XhTables xh_tables{ecloud_xh_lengths(), ecloud_xh_sigmas(), nucleus_xh_lengths()};
@@ -189,7 +188,8 @@ void write_mogdict(Block& block, std::string results_path, bool correct_all, boo
     decide_planes_and_torsions(block, hybridisations, results.torsions.plane_flags,
                                results.torsions.torsions_3060, results.angle_means, vetoed);
 
-    if (!veto_path.empty()) write_veto_planebond(vetoed, veto_path);
+    if (!veto_path.empty())
+        write_veto_planebond(vetoed, veto_path);
     if (write_outputs)
         write_geometry_file(block, compound_code, restraint_path, results.bonds, results.angles,
                             results.torsions, ecloud, exceptions, xh_tables);

@@ -32,7 +32,8 @@ void insert_bond_overrides(MogulBondList& bonds, const TableRows& bond_rows,
         const std::string& type1 = type_of(atom_types, atom1);
         const std::string& type2 = type_of(atom_types, atom2);
         const auto entry = exceptions.bond_overrides.find(std::make_pair(type1, type2));
-        if (entry == exceptions.bond_overrides.end()) continue;
+        if (entry == exceptions.bond_overrides.end())
+            continue;
         if (known.count(std::make_pair(atom1, atom2)) != 0) {
             std::cerr << "Not overriding bond " << atom1 << " - " << atom2
                       << " since mogul knows about it in this context" << std::endl;
@@ -56,17 +57,17 @@ void insert_angle_overrides(MogulAngleList& angles, const TableRows& angle_rows,
         const std::string& type2 = type_of(atom_types, row[1]);
         const std::string& type3 = type_of(atom_types, row[2]);
         const auto entry = exceptions.angle_overrides.find(NameTriple{type1, type2, type3});
-        if (entry == exceptions.angle_overrides.end()) continue;
+        if (entry == exceptions.angle_overrides.end())
+            continue;
         if (known.count(NameTriple{row[0], row[1], row[2]}) != 0) {
             std::cout << " Not overriding angle " << row[0] << " - " << row[1] << " - " << row[2]
                       << " since mogul knows about it in this context" << std::endl;
             continue;
         }
-        std::cout << " Inserting override to " << entry->second.value << "+/-"
-                  << entry->second.esd << " for angle " << row[0] << "(" << type1 << ")-"
-                  << row[1] << "(" << type2 << ")-" << row[2] << "(" << type3 << ")"
-                  << std::endl;
-        angles.push_back(MogulAngleStats{row[0], row[1], row[2], entry->second.value,
-                                         entry->second.esd});
+        std::cout << " Inserting override to " << entry->second.value << "+/-" << entry->second.esd
+                  << " for angle " << row[0] << "(" << type1 << ")-" << row[1] << "(" << type2
+                  << ")-" << row[2] << "(" << type3 << ")" << std::endl;
+        angles.push_back(
+            MogulAngleStats{row[0], row[1], row[2], entry->second.value, entry->second.esd});
     }
 }

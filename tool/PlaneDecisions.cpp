@@ -1,6 +1,5 @@
 #include "PlaneDecisions.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -28,7 +27,8 @@ const int* find_opinion(const std::map<TorsionKey, int>& plane_flags,
                         const std::vector<std::string>& atoms) {
     if (atoms.size() == 4) {
         const auto forward = plane_flags.find(TorsionKey{atoms[0], atoms[1], atoms[2], atoms[3]});
-        if (forward != plane_flags.end()) return &forward->second;
+        if (forward != plane_flags.end())
+            return &forward->second;
     }
     const auto reversed = plane_flags.find(TorsionKey{atoms[3], atoms[2], atoms[1], atoms[0]});
     return reversed != plane_flags.end() ? &reversed->second : nullptr;
@@ -45,11 +45,13 @@ bool judge_trigonal_centres(const std::string& plane_id, const std::vector<std::
         const std::string& centre = atoms[i];
         std::vector<const std::string*> others;
         for (std::size_t j = 0; j < 4; ++j)
-            if (j != i) others.push_back(&atoms[j]);
+            if (j != i)
+                others.push_back(&atoms[j]);
         const float a = mogul_angle_mean(angle_means, *others[0], centre, *others[1]);
         const float b = mogul_angle_mean(angle_means, *others[1], centre, *others[2]);
         const float c = mogul_angle_mean(angle_means, *others[2], centre, *others[0]);
-        if (a == 0.0f || b == 0.0f || c == 0.0f) continue;
+        if (a == 0.0f || b == 0.0f || c == 0.0f)
+            continue;
         any_trigonal = true;
         const float sum = a + b + c;
         std::cout << " Looks trigonal, centre " << centre << "; total angle from mogul is " << sum
@@ -81,7 +83,8 @@ std::map<std::string, std::string> atom_hybridisations(Block& block,
     for (unsigned r = 0; r < rows; ++r) {
         const std::vector<std::string>& row = atoms->GetRow(r);
         // Cells 1 to 3: atom_id, type_symbol, type_energy in the standard order.
-        if (row.size() < 4 || row[2] == "H") continue;
+        if (row.size() < 4 || row[2] == "H")
+            continue;
         const auto found = hybridisations.find(row[3]);
         if (found == hybridisations.end())
             std::cout << "Don't know hybridisation state for atomtype " << row[3] << "\n";
@@ -115,9 +118,11 @@ long long highest_csd_number(const ISTable& table) {
     const unsigned rows = table.GetNumRows();
     for (unsigned r = 0; r < rows; ++r) {
         const std::vector<std::string>& row = table.GetRow(r);
-        if (row.size() < 2 || row[1].compare(0, 4, "csd_") != 0) continue;
+        if (row.size() < 2 || row[1].compare(0, 4, "csd_") != 0)
+            continue;
         const long long number = std::strtoll(row[1].c_str() + 4, nullptr, 10);
-        if (number > highest) highest = number;
+        if (number > highest)
+            highest = number;
     }
     return highest;
 }
@@ -142,7 +147,8 @@ void decide_planes_and_torsions(Block& block, const HybridisationTable& hybridis
             std::cout << "\n [1] Looking at " << plane_id << " (" << join_strings(atoms, " ")
                       << ")\n";
         // Opinions, trigonal centres and the planar bond all need four atoms.
-        if (atoms.size() < 4) continue;
+        if (atoms.size() < 4)
+            continue;
 
         const int* opinion = find_opinion(plane_flags, atoms);
         if (opinion != nullptr) {
@@ -173,12 +179,15 @@ void decide_planes_and_torsions(Block& block, const HybridisationTable& hybridis
             std::cout << "\n [2] Looking at ";
             print_words(std::cout, key_words(key)) << " " << entry.second << "\n";
         }
-        if (entry.second != 1) continue;
+        if (entry.second != 1)
+            continue;
         if (plane_set.atom_sets.count(std::set<std::string>(key.begin(), key.end())) != 0)
             continue;
-        if (bond_counts[key[1]] >= 4 || bond_counts[key[2]] >= 4) continue;
+        if (bond_counts[key[1]] >= 4 || bond_counts[key[2]] >= 4)
+            continue;
         const std::string bond_key = bond_key_text(key[1], key[2]);
-        if (!planar_bond_keys.insert(bond_key).second) continue;
+        if (!planar_bond_keys.insert(bond_key).second)
+            continue;
         new_planes.insert(key);
         std::cout << " Adding new plane " << join_strings(key_words(key), " ")
                   << " suggested by mogul\n";
@@ -201,14 +210,16 @@ void decide_planes_and_torsions(Block& block, const HybridisationTable& hybridis
             continue;
         }
         TorsionKey oriented = torsion;
-        if (torsion[2] < torsion[1]) oriented = TorsionKey{torsion[3], torsion[2], torsion[1], torsion[0]};
+        if (torsion[2] < torsion[1])
+            oriented = TorsionKey{torsion[3], torsion[2], torsion[1], torsion[0]};
         if (!kept_bonds.emplace(oriented[1], oriented[2]).second) {
             if (verbosity >= 2)
                 std::cout << "   skipping (since " << oriented[1] << " <=> " << oriented[2]
                           << " bond already included)\n";
             continue;
         }
-        if (verbosity >= 2) std::cout << "   insert as new 3060\n";
+        if (verbosity >= 2)
+            std::cout << "   insert as new 3060\n";
         kept_3060.insert(oriented);
     }
 
@@ -223,7 +234,8 @@ void rewrite_plane_table(Block& block, const std::set<std::string>& planes_to_re
     if (table != nullptr) {
         for (unsigned r = table->GetNumRows(); r-- > 0;) {
             const std::vector<std::string>& row = table->GetRow(r);
-            if (row.size() >= 2 && planes_to_remove.count(row[1]) != 0) table->DeleteRow(r);
+            if (row.size() >= 2 && planes_to_remove.count(row[1]) != 0)
+                table->DeleteRow(r);
         }
     } else {
         if (!planes_to_remove.empty()) {

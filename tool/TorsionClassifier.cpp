@@ -29,8 +29,10 @@ float read_float(const std::string& word) {
 // 10 degrees, at least 18 bins and every declared count on the line.
 bool is_readable_histogram(const std::vector<std::string>& words, float lower, float upper,
                            float width, long bins) {
-    if (!(lower == 0.0f) || !(upper == 180.0f)) return false;
-    if (!(width == 10.0f) || bins < kLeastBins) return false;
+    if (!(lower == 0.0f) || !(upper == 180.0f))
+        return false;
+    if (!(width == 10.0f) || bins < kLeastBins)
+        return false;
     return static_cast<unsigned long>(bins) <= words.size() - kFirstCountWord;
 }
 
@@ -75,12 +77,14 @@ void classify_torsion_distribution(TorsionClass& result, const std::string& atom
                                    const std::string& atom2, const std::string& atom3,
                                    const std::string& atom4, float samples,
                                    const std::vector<std::string>& words) {
-    if (words.size() < kFirstCountWord) reject_distribution(words);
+    if (words.size() < kFirstCountWord)
+        reject_distribution(words);
     const float lower = read_float(words[1]);
     const float upper = read_float(words[2]);
     const float width = read_float(words[3]);
     const long bins = std::atol(words[4].c_str());
-    if (!is_readable_histogram(words, lower, upper, width, bins)) reject_distribution(words);
+    if (!is_readable_histogram(words, lower, upper, width, bins))
+        reject_distribution(words);
 
     std::vector<float> fractions(static_cast<std::size_t>(bins));
     for (std::size_t i = 0; i < fractions.size(); ++i) {
@@ -89,7 +93,8 @@ void classify_torsion_distribution(TorsionClass& result, const std::string& atom
     }
 
     const bool trace = verbosity >= 2;
-    if (trace) print_histogram(atom1, atom2, atom3, atom4, samples, lower, width, fractions);
+    if (trace)
+        print_histogram(atom1, atom2, atom3, atom4, samples, lower, width, fractions);
 
     if (!(samples >= tuning.tesra_tors_atleast)) {
         if (trace)

@@ -6,6 +6,32 @@ namespace {
 
 bool IsLineBreak(char c) { return c == '\n' || c == '\r'; }
 
+// Character classes of the hot loops, by byte value.
+enum CharClass : unsigned char { kOther = 0, kBlank = 1, kLf = 2, kCr = 3, kHash = 4 };
+
+struct ClassTable {
+    unsigned char cls[256];
+    constexpr ClassTable() : cls() {
+        for (int c = 0; c < 256; ++c) {
+            cls[c] = kOther;
+        }
+        cls[static_cast<unsigned char>(' ')] = kBlank;
+        cls[static_cast<unsigned char>('\t')] = kBlank;
+        cls[11] = kBlank;
+        cls[12] = kBlank;
+        cls[static_cast<unsigned char>('\n')] = kLf;
+        cls[static_cast<unsigned char>('\r')] = kCr;
+        cls[static_cast<unsigned char>('#')] = kHash;
+    }
+};
+
+constexpr ClassTable kClasses;
+
+inline unsigned char ClassOf(char c) { return kClasses.cls[static_cast<unsigned char>(c)]; }
+
+// Whitespace: blanks and line ends.
+inline bool IsSpaceClass(unsigned char cls) { return cls >= kBlank && cls <= kCr; }
+
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
 
 // True when the text starts with the lower-case word, in any case.
@@ -27,28 +53,36 @@ bool StartsWithWord(std::string_view text, const char* word) {
 CifScanner::CifScanner(const char* begin, const char* end) : _pos(begin), _end(end), _begin(begin) {}
 
 bool CifScanner::_SkipSpace() {
-    while (_pos < _end) {
-        const char c = *_pos;
-        if (c == '\n') {
+    const char* p = _pos;
+    const char* const end = _end;
+    while (p < end) {
+        switch (ClassOf(*p)) {
+        case kBlank:
+            ++p;
+            break;
+        case kLf:
             ++_line;
-            ++_pos;
-        } else if (c == '\r') {
+            ++p;
+            break;
+        case kCr:
             // CRLF is one line end, a lone CR another.
             ++_line;
-            ++_pos;
-            if (_pos < _end && *_pos == '\n') {
-                ++_pos;
+            ++p;
+            if (p < end && *p == '\n') {
+                ++p;
             }
-        } else if (IsSpace(c)) {
-            ++_pos;
-        } else if (c == '#') {
-            while (_pos < _end && !IsLineBreak(*_pos)) {
-                ++_pos;
+            break;
+        case kHash:
+            while (p < end && !IsLineBreak(*p)) {
+                ++p;
             }
-        } else {
+            break;
+        default:
+            _pos = p;
             return true;
         }
     }
+    _pos = p;
     return false;
 }
 
@@ -178,7 +212,7 @@ void CifScanner::_ScanQuoted() {
 void CifScanner::_ScanBare() {
     const char* const first = _pos;
     const char* p = first;
-    while (p < _end && !IsSpace(*p)) {
+    while (p < _end && !IsSpaceClass(ClassOf(*p))) {
         ++p;
     }
     _pos = p;

@@ -72,42 +72,64 @@ void CheckName(const std::string& name, const char* what, bool allowDot) {
 
 }  // namespace
 
+namespace {
+
+// Characters that matter to the quoting decision, by byte value.
+enum : unsigned char { kPlain = 0, kSpace = 1, kBreak = 2, kCarriageReturn = 4, kBracket = 8 };
+
+struct QuoteTable {
+    unsigned char flags[256];
+    constexpr QuoteTable() : flags() {
+        for (int c = 0; c < 256; ++c) {
+            flags[c] = kPlain;
+        }
+        for (const char c : {' ', '\t', '\v', '\f'}) {
+            flags[static_cast<unsigned char>(c)] = kSpace;
+        }
+        flags[static_cast<unsigned char>('\n')] = kSpace | kBreak;
+        flags[static_cast<unsigned char>('\r')] = kSpace | kCarriageReturn;
+        for (const char c : {'(', ')', '[', ']', '{', '}'}) {
+            flags[static_cast<unsigned char>(c)] = kBracket;
+        }
+    }
+};
+
+constexpr QuoteTable kQuoteTable;
+
+}  // namespace
+
 CifWriter::Form CifWriter::Classify(const std::string& value, std::size_t maxLineLength) {
     if (value.empty()) {
         return Form::SingleQuoted;
     }
     // One pass over the value collects everything the decision needs; most
-    // values are short bare words and leave the loop with all flags clear.
+    // values are short plain words and never leave the fast branch.
     const char* const text = value.data();
     const std::size_t size = value.size();
-    bool lineBreak = false;
-    bool space = false;
-    bool bracket = false;
+    unsigned char seen = 0;
     bool singleBeforeSpace = false;
     bool doubleBeforeSpace = false;
     for (std::size_t i = 0; i < size; ++i) {
-        const char c = text[i];
-        if (CifScanner::IsSpace(c)) {
-            space = true;
-            if (c == '\r') {
-                // A reader takes CR for a line end and would give back a different value.
-                return Form::Unwritable;
-            }
-            if (c == '\n') {
-                lineBreak = true;
-            }
-            if (i > 0) {
-                singleBeforeSpace = singleBeforeSpace || text[i - 1] == '\'';
-                doubleBeforeSpace = doubleBeforeSpace || text[i - 1] == '"';
-            }
-        } else if (i > 0 && CifString::IsBracketChar(c)) {
-            bracket = true;
+        const unsigned char flags = kQuoteTable.flags[static_cast<unsigned char>(text[i])];
+        if (flags == kPlain) {
+            continue;
         }
+        if ((flags & kSpace) != 0 && i > 0) {
+            singleBeforeSpace = singleBeforeSpace || text[i - 1] == '\'';
+            doubleBeforeSpace = doubleBeforeSpace || text[i - 1] == '"';
+        }
+        // A bracket counts after the first character only; the first is
+        // tested as a special first character below.
+        seen |= (flags == kBracket && i == 0) ? 0 : flags;
     }
-    if (lineBreak) {
+    if ((seen & kCarriageReturn) != 0) {
+        // A reader takes CR for a line end and would give back a different value.
+        return Form::Unwritable;
+    }
+    if ((seen & kBreak) != 0) {
         return FitsTextField(value) ? Form::TextField : Form::Unwritable;
     }
-    const bool needsQuotes = space || bracket || CifString::IsSpecialFirstChar(text[0]) ||
+    const bool needsQuotes = seen != 0 || CifString::IsSpecialFirstChar(text[0]) ||
                              text[0] == '\'' || text[0] == '"' || StartsWithReservedWord(value);
     Form form = Form::Bare;
     if (needsQuotes) {
@@ -264,20 +286,20 @@ void CifWriter::_WriteLoop(ISTable& table) {
     }
 
     // Column widths of the values that go on a line, to align the rows when
-    // an aligned row fits.
+    // an aligned row fits. The forms are kept for the writing pass.
     const unsigned int numRows = table.GetNumRows();
     std::vector<std::size_t> widths(numColumns, 0);
+    std::vector<Form> forms(static_cast<std::size_t>(numRows) * numColumns);
+    std::size_t cell = 0;
     for (unsigned int r = 0; r < numRows; ++r) {
         const std::vector<std::string>& row = table.GetRow(r);
-        for (std::size_t c = 0; c < numColumns && c < row.size(); ++c) {
-            const std::string& text = _CellText(row[c]);
+        for (std::size_t c = 0; c < numColumns; ++c, ++cell) {
+            const std::string& text = _CellText(c < row.size() ? row[c] : empty);
             const Form form = _FormOf(text, table, columns[c]);
+            forms[cell] = form;
             if (form != Form::TextField) {
                 widths[c] = std::max(widths[c], WidthOf(text, form));
             }
-        }
-        for (std::size_t c = row.size(); c < numColumns; ++c) {
-            widths[c] = std::max(widths[c], _file.GetNullValue().size());
         }
     }
     std::size_t rowWidth = numColumns - 1;
@@ -285,12 +307,14 @@ void CifWriter::_WriteLoop(ISTable& table) {
         rowWidth += w;
     }
     const bool aligned = rowWidth <= _maxLineLength;
+
+    cell = 0;
     for (unsigned int r = 0; r < numRows; ++r) {
         const std::vector<std::string>& row = table.GetRow(r);
         std::size_t lineLength = 0;
-        for (std::size_t c = 0; c < numColumns; ++c) {
+        for (std::size_t c = 0; c < numColumns; ++c, ++cell) {
             const std::string& text = _CellText(c < row.size() ? row[c] : empty);
-            const Form form = _FormOf(text, table, columns[c]);
+            const Form form = forms[cell];
             if (form == Form::TextField) {
                 if (lineLength > 0) {
                     _out += '\n';

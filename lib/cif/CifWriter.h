@@ -31,7 +31,7 @@ public:
     void Write();
 
     // How one value is written on its own.
-    enum class Form { Bare, SingleQuoted, DoubleQuoted, TextField, Unwritable };
+    enum class Form : unsigned char { Bare, SingleQuoted, DoubleQuoted, TextField, Unwritable };
     // The form of a value for lines of at most maxLineLength characters.
     static Form Classify(const std::string& value, std::size_t maxLineLength);
 

@@ -5,8 +5,8 @@ namespace {
 void AppendLine(std::string& text, const std::string& message, const std::string& location) {
     static const char kHead[] = "Message: \"";
     static const char kMiddle[] = "\" generated at: ";
-    text.reserve(text.size() + sizeof(kHead) + message.size() + sizeof(kMiddle) +
-                 location.size() + 1);
+    text.reserve(text.size() + sizeof(kHead) + message.size() + sizeof(kMiddle) + location.size() +
+                 1);
     text += kHead;
     text += message;
     text += kMiddle;
@@ -26,9 +26,11 @@ void MirtException::BuildText(const std::string& message, const std::string& loc
     AppendLine(_text, message, location);
 }
 
-const char* MirtException::what() const noexcept { return _text.c_str(); }
+const char* MirtException::what() const noexcept {
+    return _text.c_str();
+}
 
-#define TESRA_DEFINE_EXCEPTION(Name)                                     \
+#define TESRA_DEFINE_EXCEPTION(Name)                                    \
     Name::Name(const std::string& message, const std::string& location) \
         : MirtException(message, location) {}                           \
     Name::~Name() = default;

@@ -123,8 +123,21 @@ void String::MakeFixedNumber(std::string& out, bool nonNegative, const std::stri
 
 void String::ScientificToFixed(std::string& out, const std::string& in) {
     StringToDouble(in);
-    const bool nonNegative = in.empty() || in[0] != '-';
-    const std::string::const_iterator first = in.begin() + (nonNegative ? 0 : 1);
+    // Leading whitespace and a "+" are carried in front of the result rather than
+    // taken for digits: as digits they would land inside the number ("+1.5E-3"
+    // would become "0.0+15") or make a zero unreadable ("+0.0").
+    std::string::const_iterator first = in.begin();
+    while (first != in.end() && IsWhiteSpace(*first)) {
+        ++first;
+    }
+    const bool nonNegative = first == in.end() || *first != '-';
+    if (first != in.end() && (*first == '+' || *first == '-')) {
+        ++first;
+    }
+    std::string prefix(in.begin(), first);
+    if (!nonNegative) {
+        prefix.pop_back();  // MakeFixedNumber writes the "-" itself
+    }
 
     int exponent = 0;
     const std::string::const_iterator digitsEnd = GetExponent(exponent, first, in.end());
@@ -134,9 +147,11 @@ void String::ScientificToFixed(std::string& out, const std::string& in) {
 
     const std::int64_t total = static_cast<std::int64_t>(exponent) + shift;
     if (total > std::numeric_limits<int>::max() || total < std::numeric_limits<int>::min() ||
-        FixedLength(nonNegative, mantissa, total) >
+        static_cast<std::int64_t>(prefix.size()) + FixedLength(nonNegative, mantissa, total) >
             static_cast<std::int64_t>(FixedNumberMaxLength)) {
         ThrowUnconvertible(in, "String::ScientificToFixed");
     }
-    MakeFixedNumber(out, nonNegative, mantissa, static_cast<int>(total));
+    std::string fixed;
+    MakeFixedNumber(fixed, nonNegative, mantissa, static_cast<int>(total));
+    out = prefix + fixed;
 }

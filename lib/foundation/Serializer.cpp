@@ -167,6 +167,10 @@ void Serializer::_PutBytes(const char* src, std::size_t count)
     {
         if (_currentOffset >= BLKSIZE)
         {
+            if (_currentBlock + 1 >= MAX_NUM_BLOCKS)
+                throw FileException("Item runs beyond the 4 GiB limit of a "
+                                    "block file",
+                                    "Serializer::_PutBytes");
             ++_currentBlock;
             _currentOffset = 0;
         }
@@ -262,8 +266,13 @@ void Serializer::GetDataBufferAtIndex(UInt32 n)
         throw InvalidStateException("Attempt to position at deleted index",
                                     "Serializer::GetDataBufferAtIndex");
 
+    // The item's block must be in the file (or in the buffer): a block past
+    // the end would be a damaged entry, not a place to write.
     _currentOffset = entry.offset;
-    _BringBlockForWrite(entry.blockNumber, "Serializer::GetDataBufferAtIndex");
+    const UInt32 bytesRead = _BringBlock(entry.blockNumber, false);
+    if (bytesRead < BLKSIZE)
+        throw FileException("Reading less than block size",
+                            "Serializer::GetDataBufferAtIndex");
 }
 
 // ---------------------------------------------------------------------------
@@ -280,6 +289,20 @@ void Serializer::_PrepareWrite(UInt32 n, std::uint64_t length,
 
     if (n == _indices.size())
     {
+        // Refuse an append after which the index could not be written on
+        // close: the file would silently keep its old index.
+        std::uint64_t block;
+        UInt32 offset;
+        _AppendPosition(block, offset);
+        const std::uint64_t end =
+            block * BLKSIZE + offset + RoundUp4(length);
+        const std::uint64_t indexBlocks =
+            (static_cast<std::uint64_t>(n) + ENTRIES_PER_BLOCK) / ENTRIES_PER_BLOCK;
+        if ((end + BLKSIZE - 1) / BLKSIZE + indexBlocks > MAX_NUM_BLOCKS)
+            throw FileException("File would grow beyond the 4 GiB limit of a "
+                                "block file",
+                                location);
+
         GetLastDataBuffer();
         _indices.emplace_back();
         // The reservation is set here, not by the caller, so that an append

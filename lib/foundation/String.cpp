@@ -92,7 +92,9 @@ std::string String::IntToString(int value) {
     return std::string(buffer, res.ptr);
 }
 
-void String::IntToString(std::string& result, int value) { result = IntToString(value); }
+void String::IntToString(std::string& result, int value) {
+    result = IntToString(value);
+}
 
 std::string String::DoubleToString(double value) {
     std::ostringstream out;
@@ -133,7 +135,9 @@ double String::StringToDouble(const std::string& text) {
     return value;
 }
 
-bool String::StringToBoolean(const std::string& text) { return StringToInt(text) != 0; }
+bool String::StringToBoolean(const std::string& text) {
+    return StringToInt(text) != 0;
+}
 
 bool String::IsNumber(const std::string& text) {
     // Same verdict as StringToDouble, without the cost of a throw per non-number.
@@ -180,7 +184,9 @@ void String::RemoveWhiteSpace(const std::string& in, std::string& out) {
     out.swap(result);
 }
 
-void String::StripLeadingWhiteSpace(std::string& text) { text.erase(0, SkipWhiteSpace(text)); }
+void String::StripLeadingWhiteSpace(std::string& text) {
+    text.erase(0, SkipWhiteSpace(text));
+}
 
 void String::StripTrailingWhiteSpace(std::string& text) {
     std::string::size_type end = text.size();
@@ -219,8 +225,7 @@ void String::StripAndBlankWhiteSpace(std::string& text) {
     }
 }
 
-void String::Replace(std::string& text, const std::string& search,
-                     const std::string& replacement) {
+void String::Replace(std::string& text, const std::string& search, const std::string& replacement) {
     if (text.empty() || search.empty() || replacement.empty()) {
         return;
     }

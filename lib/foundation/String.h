@@ -71,13 +71,13 @@ public:
     static bool IsScientific(const std::string& text);
     // Returns the position of the first E/e in [first, last) or last; exponent is
     // the integer after it, or 0.
-    static std::string::const_iterator GetExponent(int& exponent,
-                                                   std::string::const_iterator first,
+    static std::string::const_iterator GetExponent(int& exponent, std::string::const_iterator first,
                                                    std::string::const_iterator last);
     static void GetMantissa(std::string& mantissa, int& shift, std::string::const_iterator first,
                             std::string::const_iterator last);
     static void MakeFixedNumber(std::string& out, bool nonNegative, const std::string& mantissa,
                                 int exponent);
+    // Leading whitespace and a "+" of the input are kept in front of the result.
     static void ScientificToFixed(std::string& out, const std::string& in);
 };
 
@@ -92,7 +92,9 @@ struct WhiteSpacePair {
     typedef char first_argument_type;
     typedef char second_argument_type;
     typedef bool result_type;
-    bool operator()(char a, char b) const { return String::IsWhiteSpace(a) && String::IsWhiteSpace(b); }
+    bool operator()(char a, char b) const {
+        return String::IsWhiteSpace(a) && String::IsWhiteSpace(b);
+    }
 };
 
 #endif  // TESRA_FOUNDATION_STRING_H

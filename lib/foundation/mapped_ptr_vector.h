@@ -227,7 +227,7 @@ public:
                                             name + "\" from",
                                         "mapped_ptr_vector::read");
 
-        std::unique_ptr<T> object(new T(name, CompareType(0)));
+        std::unique_ptr<T> object = std::make_unique<T>(name, CompareType(0));
         object->SetSerializer(serializer);
         set(object.get());
         try

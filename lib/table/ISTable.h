@@ -306,6 +306,63 @@ public:
     // then a header line and one line per row (fields of width 5 and 10).
     friend std::ostream& operator<<(std::ostream& out, const ISTable& table);
 
+    // ---- Comparison, merge and report (ISTableCompare.cpp) ----------------
+    // Names and cells compare byte for byte, whatever the compare types and
+    // column flags.
+
+    // One difference code, the first that applies: 0 same columns and
+    // cells, 1 the column-name compare types differ, 2 this table has more
+    // columns, 3 fewer, 4 the column names differ (position by position),
+    // 5 this table has more rows, 6 fewer, 7 some cell differs. Table
+    // names, orientation, flags and indices play no part.
+    int Compare(const ISTable& other) const;
+
+    // A new table, owned by the caller: a copy of this one without its key
+    // index "__key__" (NotFoundException when there is none), then other's
+    // further columns appended, then each row of other matched through
+    // this table's key columns: no match appends it; a match with
+    // mergeType 1 fills the empty ("" only) cells of this table's columns,
+    // any other mergeType replaces the first matching row. The first
+    // search leaves an automatic index over the key columns in the result.
+    // Neither table changes; an exception leaves no table behind.
+    ISTable* Merge(ISTable& other, unsigned int mergeType);
+
+    // The column and row differences of the two tables on standard output,
+    // rows matched through the key indices; 1 when nothing differs, else 0.
+    // Both tables need a key index over the same number of columns (else
+    // NotFoundException, before anything is printed). A search may leave
+    // an automatic index in other.
+    int PrintComparison(ISTable& other);
+
+    // ---- Stored form in the binary block file -----------------------------
+    // (ISTableSerialize.cpp: the current layout "V9"; ISTableOldLayouts.cpp:
+    // the seven older layouts, read only.) A table is a run of consecutive
+    // items; the number of the first one is the table's handle.
+
+    // Result codes of the readers.
+    static constexpr int READ_DONE = 0;
+    static constexpr int NO_SERIALIZER = -405;
+    // A stored count disagrees with what the file holds.
+    static constexpr int COUNT_MISMATCH = -406;
+
+    // Writes the table to its own Serializer and returns the handle; with
+    // no Serializer it writes nothing and returns NO_SERIALIZER as an
+    // unsigned number (2^32 - 405).
+    unsigned int Write() const;
+    // The same to ser; numItems := the number of items written (unchanged
+    // when ser is null). The table's own Serializer is not used.
+    unsigned int Write(Serializer* ser, unsigned int& numItems) const;
+
+    // Replaces the table's content (the Serializer pointer stays) with the
+    // stored table at the handle, in any layout, from the table's own
+    // Serializer or from ser; returns the layout reader's code. A read that
+    // fails (a non-zero code or an exception) leaves a sound table: what
+    // was read as far as it is consistent, else an empty table that keeps
+    // the stored name. Serializer failures and the failures of CreateIndex
+    // and of the segments pass through as exceptions.
+    int Read(unsigned int indexInFile);
+    int Read(unsigned int indexInFile, Serializer* ser);
+
 private:
     struct RowLocation
     {
@@ -364,6 +421,49 @@ private:
         const std::vector<std::string>& targets,
         const std::vector<unsigned int>& colIndices, unsigned int indexNumber);
 
+    // ---- Stored form: the layout readers ----------------------------------
+    // Each reads the items after the first one (first = handle + 1) into a
+    // cleared table and returns READ_DONE, NO_SERIALIZER or COUNT_MISMATCH.
+    int _ReadVersion9(unsigned int first, Serializer* ser);
+    int _ReadVersion8(unsigned int first, Serializer* ser);
+    int _ReadVersion7(unsigned int first, Serializer* ser);
+    int _ReadVersion6(unsigned int first, Serializer* ser);
+    int _ReadVersion3(unsigned int first, Serializer* ser);
+    int _ReadVersion2(unsigned int first, Serializer* ser);
+    int _ReadVersion1(unsigned int first, Serializer* ser);
+    int _ReadVersion0(unsigned int first, Serializer* ser);
+
+    // The items after the segment groups of "V9", "V8" and "V7", from the
+    // compare type at item m on.
+    int _ReadColumnItems(unsigned int m, Serializer* ser,
+                         bool indexListsBeforeFlags);
+    // The column names, per-column numbers, flags and cells of the
+    // column-wise layouts, from the names item on (ISTableOldLayouts.cpp).
+    struct _ColumnWiseRules;
+    int _ReadColumnWise(unsigned int namesItem, unsigned int numColumns,
+                        const _ColumnWiseRules& rules, Serializer* ser);
+    // Checks the stored names (K of them, none empty, none repeated) and
+    // appends them to the column list.
+    int _TakeColumnNames(const std::vector<std::string>& names,
+                         unsigned int numColumns);
+    // The stored flags bytes: the table's own bytes as stored, and every
+    // segment that holds the column through ITTable::SetFlags.
+    void _TakeColumnFlags(const std::string& flags, unsigned int numColumns);
+    // The index items that start with the names item: the names, then the
+    // flags and the column lists in either order. Short flags lists are
+    // refused unless shortFlagsMeanNotUnique.
+    int _ReadStoredIndices(unsigned int namesItem, unsigned int numIndices,
+                           Serializer* ser, bool listsBeforeFlags,
+                           bool shortFlagsMeanNotUnique);
+    // True when every segment agrees with a table of numColumns columns:
+    // it holds that many (or it is a segment without rows or columns), all
+    // share one orientation, and none of several is empty.
+    bool _SegmentsFitColumns(unsigned int numColumns) const;
+    // After a failed read: row count, per-column lists and segments brought
+    // back in step, or the table emptied (keeping its name) when they
+    // cannot be.
+    void _SettleAfterFailedRead();
+
     std::string _name;
     // Never empty; row numbers run through the segments in list order.
     std::vector<ITTable> _segments;
@@ -382,7 +482,8 @@ private:
     unsigned char _modified;
     unsigned int _numRows;
     // Table row of each segment's first row (prefix sums of the segments'
-    // row counts), for locating a row by binary search.
+    // row counts), for locating a row by binary search. Code that fills
+    // _segments directly (the table readers) calls _RebuildStarts() after.
     std::vector<unsigned int> _segStarts;
     // The last location found; lookups of rows in the same segment start
     // there.

@@ -359,18 +359,8 @@ unsigned int ISTable::_FindFirstInSegments(
         // Among equal keys the segment answers with the entry made first,
         // which after an insertion or a cell update need not be the lowest
         // row; the equality search lists all of them in row order.
-        if (targets.size() > colIndices.size())
-        {
-            const std::vector<std::string> used(
-                targets.begin(), targets.begin() + colIndices.size());
-            segment.Search(matches, used, colIndices, indexNumber,
-                           ITTable::EQUAL);
-        }
-        else
-        {
-            segment.Search(matches, targets, colIndices, indexNumber,
-                           ITTable::EQUAL);
-        }
+        segment.Search(matches, targets, colIndices, indexNumber,
+                       ITTable::EQUAL);
         const unsigned int lowest =
             matches.empty() ? first : std::min(first, matches.front());
         return _segStarts[s] + lowest;

@@ -11,6 +11,8 @@
 #include "table/ColumnFlags.h"
 #include "table/TTable.h"
 
+class Serializer;
+
 // One segment of a table: a block of rows of string cells (held in a TTable)
 // together with the segment's share of every search index. The segment
 // knows columns and indices by number only; every row number it stores or
@@ -27,6 +29,10 @@
 // change. While a unique index exists the segment refuses every row
 // insertion, row change and cell change (deletions stay possible); a refused
 // operation leaves the segment as it was.
+//
+// An index whose column list names a missing column, or is empty (after
+// ClearIndex), holds no entries and is skipped by the row and cell
+// operations. Index numbers out of range raise std::out_of_range.
 //
 // A segment owns its tuple store, flags and index maps; copies are deep and
 // moves are cheap. The attached pointer is stored and copied, never followed.
@@ -211,12 +217,12 @@ public:
     // ---- Search ----
 
     // The row of the first entry (in map order) whose cells equal the
-    // targets; the row count when none.
+    // targets; the row count when none. One target per listed column.
     unsigned int FindFirst(const Row& targets, const ColumnList& colIndices,
                            unsigned int indexNum) const;
     // The rows whose key stands in the searchType relation to the targets'
     // key: ascending rows for EQUAL, key order for the range types, nothing
-    // for any other type.
+    // for any other type. Fewer targets than columns compare a key prefix.
     void Search(ColumnList& result, const Row& targets,
                 const ColumnList& colIndices, unsigned int indexNum,
                 unsigned int searchType = EQUAL) const;
@@ -231,6 +237,13 @@ public:
     // Each row: its number in a field of 5, then each cell in a field of
     // 10 and a blank.
     friend std::ostream& operator<<(std::ostream& out, const ITTable& table);
+
+    // Stored form (ITTableSerialize.cpp): the tuple store's items, then the
+    // orientation as a UInt32. Read replaces the segment's content with
+    // the group at item `first` (indices are not stored; every column gets
+    // the flags 0x10) and returns the number of the item after the group.
+    void Write(Serializer* ser) const;
+    unsigned int Read(unsigned int first, Serializer* ser);
 
 private:
     typedef std::multimap<std::string, unsigned int, StringLess> IndexMap;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class Serializer;
+
 // The tuple store under a table segment: a list of tuples, each a list of
 // string cells. It knows tuple indices (the outer position) and column
 // indices (the position of a cell inside a tuple); whether a tuple is a row
@@ -98,6 +100,17 @@ public:
 
     // One line per column: each tuple's cell in a field of 10 and a blank.
     friend std::ostream& operator<<(std::ostream& out, const TTable& table);
+
+    // Stored form (TTableSerialize.cpp), the first items of a table
+    // segment's group: the width W, the tuple count T, then one Strings per
+    // tuple. Write returns the number of the W item and sets numItems to
+    // T + 2. Read takes the W item's number, reads the T tuples into this
+    // (emptied) store, which takes its width from the first one, and returns
+    // the number of the item after the last tuple. A stored T larger than
+    // the items that follow in the file is refused with FileException
+    // before anything is read; Serializer failures pass through.
+    unsigned int Write(Serializer* ser, unsigned int& numItems) const;
+    unsigned int Read(unsigned int first, Serializer* ser);
 
 private:
     void _CheckInsertTuple(unsigned int tupleIndex, std::size_t numValues,

@@ -219,6 +219,7 @@ TEST(CifParserTest, MissingFileThrowsNotFound) {
                   std::string::npos);
         EXPECT_NE(std::string(e.what()).find("CifParser::Parse"), std::string::npos);
     }
+    EXPECT_THROW(parser.Parse("/tmp", diagnostics), NotFoundException);
 }
 
 TEST(CifParserTest, WritesTheLogOnlyWhenThereIsSomethingToSay) {

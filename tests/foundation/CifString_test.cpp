@@ -41,21 +41,26 @@ TEST(CifString, SplitsItemNames) {
         const char* category;  // nullptr: refused
         const char* attribute;
     } cases[] = {
-        {"_a.b", "a", "b"},           {"_a.b.c", "a", "b.c"},
+        {"_a.b", "a", "b"},
+        {"_a.b.c", "a", "b.c"},
         {"_chem_comp.id", "chem_comp", "id"},
-        {"_abcd", nullptr, nullptr},  {"a.b", nullptr, nullptr},
-        {"", nullptr, nullptr},       {"_.b", "", nullptr},
-        {"_ab.", "ab", nullptr},      {"_.", "", nullptr},
-        {"_a.", "a", nullptr},        {"_", nullptr, nullptr},
+        {"_abcd", nullptr, nullptr},
+        {"a.b", nullptr, nullptr},
+        {"", nullptr, nullptr},
+        {"_.b", "", nullptr},
+        {"_ab.", "ab", nullptr},
+        {"_.", "", nullptr},
+        {"_a.", "a", nullptr},
+        {"_", nullptr, nullptr},
     };
     for (const auto& c : cases) {
         const std::string category = Split(&CifString::GetCategoryFromCifItem, c.name);
         const std::string attribute = Split(&CifString::GetItemFromCifItem, c.name);
-        EXPECT_EQ(category, c.category ? std::string(c.category)
-                                       : Refusal(c.name, "GetCategoryFromCifItem"))
+        EXPECT_EQ(category,
+                  c.category ? std::string(c.category) : Refusal(c.name, "GetCategoryFromCifItem"))
             << c.name;
-        EXPECT_EQ(attribute, c.attribute ? std::string(c.attribute)
-                                         : Refusal(c.name, "GetItemFromCifItem"))
+        EXPECT_EQ(attribute,
+                  c.attribute ? std::string(c.attribute) : Refusal(c.name, "GetItemFromCifItem"))
             << c.name;
     }
 }

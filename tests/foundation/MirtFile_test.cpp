@@ -62,8 +62,13 @@ TEST(MirtFile, GetBaseName) {
     const struct {
         const char* path;
         const char* base;
-    } cases[] = {{"a/b/c", "c"}, {"c", "c"},  {"a/b/", ""},          {"/", ""},
-                 {"", ""},       {"/a/b", "b"}, {"dir/file.cif ", "file.cif "}};
+    } cases[] = {{"a/b/c", "c"},
+                 {"c", "c"},
+                 {"a/b/", ""},
+                 {"/", ""},
+                 {"", ""},
+                 {"/a/b", "b"},
+                 {"dir/file.cif ", "file.cif "}};
     for (const auto& c : cases) {
         std::string base = "stale";
         MirtFile::GetBaseName(base, c.path);

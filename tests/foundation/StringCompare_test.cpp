@@ -61,8 +61,11 @@ TEST(StringLess, NumericCodeNamesTheFirstTextThatFailed) {
         std::string a;
         std::string b;
         std::string failing;
-    } cases[] = {{"12 ", "1", "12 "}, {"", "x", ""}, {"2147483648", "1", "2147483648"},
-                 {"1", "abc", "abc"}, {"x", "y", "x"}};
+    } cases[] = {{"12 ", "1", "12 "},
+                 {"", "x", ""},
+                 {"2147483648", "1", "2147483648"},
+                 {"1", "abc", "abc"},
+                 {"x", "y", "x"}};
     for (const auto& c : cases) {
         EXPECT_EQ(ErrorText<std::runtime_error>([&] { less(c.a, c.b); }),
                   "Could not convert \"" + c.failing + "\" to a number in String::StringToInt");
@@ -98,9 +101,12 @@ TEST(CharLess, OrdersUnderEachSupportedCode) {
         bool less;
         bool equal;
     } cases[] = {
-        {CaseSensitive, 'A', 'a', true, false},          {CaseSensitive, '\xc8', 'a', true, false},
-        {CaseInsensitive, 'A', 'a', false, true},        {CaseInsensitive, '[', 'A', true, false},
-        {WhitespaceInsensitive, '\t', ' ', false, true}, {WhitespaceInsensitive, ' ', 'a', true, false},
+        {CaseSensitive, 'A', 'a', true, false},
+        {CaseSensitive, '\xc8', 'a', true, false},
+        {CaseInsensitive, 'A', 'a', false, true},
+        {CaseInsensitive, '[', 'A', true, false},
+        {WhitespaceInsensitive, '\t', ' ', false, true},
+        {WhitespaceInsensitive, ' ', 'a', true, false},
         {WhitespaceInsensitive, 'a', 'A', false, false},
     };
     for (const auto& c : cases) {

@@ -35,20 +35,64 @@ std::string Refusal(const std::string& text, const std::string& method) {
 }  // namespace
 
 TEST(StringConversion, ReadersAgreeWithClassicStreamExtraction) {
-    const std::string texts[] = {
-        "0", " 42", "\t-7", "+0012", "2147483647", "-2147483648", "2147483648", "-2147483649",
-        "99999999999999999999", "42 ", "4 2", "-", "+", "0x1A", "1e3", "1.0", "", " ", "\n5",
-        ".5", "5.", "  -2.5E-3", "1e400", "-1e400", "1e-400", "4.9e-324", "nan", "inf", "-inf",
-        "1,5", "1e", "1e+", "1.e5", ".e5", ".", "1.5.3", "1e5e3", "--1", "+-1", "0x1p3", "1E+07",
-        "00000.000", "12.5\n", "?", "1.7976931348623157e308", "1.7976931348623159e308",
-        "\xc3\xa9", std::string("1\0" "5", 3)};
+    const std::string texts[] = {"0",
+                                 " 42",
+                                 "\t-7",
+                                 "+0012",
+                                 "2147483647",
+                                 "-2147483648",
+                                 "2147483648",
+                                 "-2147483649",
+                                 "99999999999999999999",
+                                 "42 ",
+                                 "4 2",
+                                 "-",
+                                 "+",
+                                 "0x1A",
+                                 "1e3",
+                                 "1.0",
+                                 "",
+                                 " ",
+                                 "\n5",
+                                 ".5",
+                                 "5.",
+                                 "  -2.5E-3",
+                                 "1e400",
+                                 "-1e400",
+                                 "1e-400",
+                                 "4.9e-324",
+                                 "nan",
+                                 "inf",
+                                 "-inf",
+                                 "1,5",
+                                 "1e",
+                                 "1e+",
+                                 "1.e5",
+                                 ".e5",
+                                 ".",
+                                 "1.5.3",
+                                 "1e5e3",
+                                 "--1",
+                                 "+-1",
+                                 "0x1p3",
+                                 "1E+07",
+                                 "00000.000",
+                                 "12.5\n",
+                                 "?",
+                                 "1.7976931348623157e308",
+                                 "1.7976931348623159e308",
+                                 "\xc3\xa9",
+                                 std::string("1\0"
+                                             "5",
+                                             3)};
     // c_str(): what() of a message with a NUL ends there.
     for (const std::string& text : texts) {
         int i = 0;
         if (StreamReads(text, i)) {
             EXPECT_EQ(String::StringToInt(text), i) << '"' << text << '"';
         } else {
-            EXPECT_EQ(ErrorText([&] { String::StringToInt(text); }), Refusal(text, "StringToInt").c_str());
+            EXPECT_EQ(ErrorText([&] { String::StringToInt(text); }),
+                      Refusal(text, "StringToInt").c_str());
         }
         double d = 0;
         if (StreamReads(text, d)) {
@@ -103,8 +147,11 @@ TEST(StringText, ReplaceAndUnEscape) {
         const char* search;
         const char* replacement;
         const char* result;
-    } cases[] = {{"aaa", "a", "aa", "aaaaaa"}, {"abab", "ab", "b", "bb"}, {"abc", "b", "", "abc"},
-                 {"abc", "", "x", "abc"},      {"", "a", "b", ""}};
+    } cases[] = {{"aaa", "a", "aa", "aaaaaa"},
+                 {"abab", "ab", "b", "bb"},
+                 {"abc", "b", "", "abc"},
+                 {"abc", "", "x", "abc"},
+                 {"", "a", "b", ""}};
     for (const auto& c : cases) {
         std::string text = c.text;
         String::Replace(text, c.search, c.replacement);

@@ -267,6 +267,45 @@ TEST(ISTableSegments, DeletionsRemoveEmptiedSegments)
     // The first row after the deletions builds the index the table kept.
     EXPECT_EQ(0u, small.FindFirst(Row{"y"}, Row{"b"}, "ib"));
     EXPECT_EQ(1u, small.FindFirst(Row{"z"}, Row{"b"}, "ib"));
+
+    // So does a column filled with values after the last row went.
+    small.DeleteRow(0);
+    small.FillColumn("b", Row{"p", "q"});
+    EXPECT_EQ((Row{"", "q"}), small.GetRow(1));
+    EXPECT_EQ(1u, small.FindFirst(Row{"q"}, Row{"b"}, "ib"));
+    EXPECT_EQ(1u, small.GetNumIndices());
+}
+
+TEST(ISTableSegments, ColumnWiseTablesAndRowsWithoutCells)
+{
+    ISTable columnWise("cw", 0u, CaseSensitive);
+    columnWise.AddColumn("a", Row{"1", "2"});
+    columnWise.AddColumn("b", Row());
+    EXPECT_EQ(3u, columnWise.AddRow(Row{"3", "x"}));
+    columnWise.DeleteRow(0);
+    EXPECT_EQ("3", columnWise(1, "a"));
+    EXPECT_EQ("x", columnWise(1, "b"));
+    // A column-wise table loses its rows with its last column.
+    columnWise.DeleteColumn("a");
+    columnWise.DeleteColumn("b");
+    EXPECT_EQ(0u, columnWise.GetNumRows());
+    columnWise.AddColumn("c", Row());
+    for (int i = 0; i < 1500; ++i)
+    {
+        columnWise.AddRow(Row{std::to_string(i)});
+    }
+    EXPECT_EQ(2u, columnWise.GetNumSegments());
+    EXPECT_EQ(1200u, columnWise.FindFirst(Row{"1200"}, Row{"c"}, ""));
+
+    // A row-wise table keeps its rows, without cells.
+    ISTable rowWise("rw", CaseSensitive);
+    rowWise.AddColumn("a", Row{"1", "2"});
+    rowWise.DeleteColumn("a");
+    EXPECT_EQ(2u, rowWise.GetNumRows());
+    EXPECT_TRUE(rowWise.GetRow(1).empty());
+    EXPECT_THROW(rowWise.AddRow(Row()), EmptyContainerException);
+    rowWise.AddColumn("z", Row{"v"});
+    EXPECT_EQ((Row{""}), rowWise.GetRow(1));
 }
 
 TEST(ISTableSegments, DeleteRowsDeletesEachListedRowOnce)

@@ -37,7 +37,7 @@ const std::string small_dictionary =
     "data_comp_LIG\n"
     "loop_\n_chem_comp_atom.comp_id\n_chem_comp_atom.atom_id\nLIG PA\nLIG O1\n";
 
-TEST(DriverEndToEnd, NormalRunMessagesAndStreams) {
+TEST(DriverEndToEnd, NormalRuns) {
     ScratchDir dir;
     write_text(dir.file("a.pdb"), pdb_line);
     RunResult r = run_rovidev(dir, {"transcribe-coords", monomer("ATP"), "a.pdb", "out.cif"});
@@ -50,13 +50,22 @@ TEST(DriverEndToEnd, NormalRunMessagesAndStreams) {
     ASSERT_NE(pa, std::string::npos);
     const std::string row = written.substr(pa, written.find('\n', pa) - pa);
     EXPECT_TRUE(contains(row, " 1.000 ") && contains(row, " 2.000 ") && contains(row, " 3.000")) << row;
-    // Nothing but the inputs and the output is left behind.
-    EXPECT_EQ(listing(dir), (std::vector<std::string>{"a.pdb", "out.cif"}));
 
-    r = run_rovidev(dir, {"-silent", "transcribe-coords", monomer("ATP"), "a.pdb", "out2.cif"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "");
+    // Silent; -allparams; an empty loop removed with its warning; the output
+    // replacing the input, which keeps its permissions.
+    write_text(dir.file("d.cif"), small_dictionary + "loop_\n_chem_comp_tor.id\n_chem_comp_tor.atom_id_1\n");
+    ASSERT_EQ(chmod(dir.file("d.cif").c_str(), 0640), 0);
+    r = run_rovidev(dir, {"-silent", "transcribe-coords", "-allparams", "d.cif", "a.pdb", "d.cif", "tesra_bondCH=1.25"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "[W004] File contains empty loops; removing them\n");
+    EXPECT_TRUE(contains(r.out, "tesra_bondCH=1.25\ntesra_bondNH=1.015\n"));
+    EXPECT_TRUE(contains(r.out, "tesra_quantum_angle_sigma=3\n"));
+    const std::string text = read_text(dir.file("d.cif"));
+    EXPECT_TRUE(contains(text, "3.000") && contains(text, "O1")) << text;
+    EXPECT_FALSE(contains(text, "chem_comp_tor"));
+    EXPECT_EQ(std::filesystem::status(dir.file("d.cif")).permissions(), std::filesystem::perms(0640));
+    // Nothing but the inputs and the outputs is left behind.
+    EXPECT_EQ(listing(dir), (std::vector<std::string>{"a.pdb", "d.cif", "out.cif"}));
 }
 
 TEST(DriverEndToEnd, FailuresAndTheirStatuses) {
@@ -89,6 +98,13 @@ TEST(DriverEndToEnd, FailuresAndTheirStatuses) {
         {{"transcribe-coords", "small.cif", "a.pdb", "out.cif"}, {{"KTW_home", nullptr}}, 1,
          "KTW_home is not set; please check your setup\n\n"},
         {{"transcribe-coords", "missing.cif", "a.pdb", "out.cif"}, {}, 1, " Can't find file missing.cif"},
+        {{"transcribe-coords", ".", "a.pdb", "out.cif"}, {}, 1, " Can't find file ."},
+        // The exceptions dictionary is loaded before the input is looked at.
+        {{"override", "missing.cif", "out.cif"}, {{"TESRA_EXCEPTION_DICTIONARY", "/no/such/exceptions.dat"}}, 1,
+         "/no/such/exceptions.dat"},
+        {{"override", "small.cif", "out.cif"}, {{"TESRA_EXCEPTION_DICTIONARY", ""}}, 1, "Problem opening"},
+        {{"override", "small.cif", "out.cif"}, {{"KTW_home", "/no/such/home"}}, 1,
+         "/no/such/home/autoFARNIX/tesra-data/tesra-exceptions.dat"},
         {{"transcribe-coords", monomer("HIS"), "a.pdb", "out.cif"}, {}, 1, "[E001] CIF parser returned diagnostics: "},
         {{"transcribe-coords", "broken.cif", "a.pdb", "out.cif"}, {}, 1, "[E001] CIF parser returned diagnostics: "},
         {{"transcribe-coords", "first.cif", "a.pdb", "out.cif"}, {}, 3, "[E003]"},
@@ -100,6 +116,7 @@ TEST(DriverEndToEnd, FailuresAndTheirStatuses) {
          " CIF input file doesn't have a chem_comp_atom table - cannot proceed\n"},
         {{"transcribe-coords", "small.cif", "missing.pdb", "out.cif"}, {}, 1, "missing.pdb"},
         {{"transcribe-coords", "small.cif", "a.pdb", "no/such/dir/out.cif"}, {}, 1, "no/such/dir/out.cif"},
+        {{"transcribe-coords", "small.cif", "a.pdb", "out.cif"}, {{"TMPDIR", "/no/such/tmp"}}, 1, "/no/such/tmp"},
     };
     const std::vector<std::string> inputs = listing(dir);
     for (const Case& c : cases) {
@@ -113,44 +130,6 @@ TEST(DriverEndToEnd, FailuresAndTheirStatuses) {
         // No output and no temporary file is left behind.
         EXPECT_EQ(listing(dir), inputs) << line;
     }
-}
-
-TEST(DriverEndToEnd, AllParamsAndTuningKeys) {
-    ScratchDir dir;
-    write_text(dir.file("a.pdb"), pdb_line);
-    write_text(dir.file("small.cif"), small_dictionary);
-    const RunResult r = run_rovidev(
-        dir, {"-silent", "transcribe-coords", "-allparams", "small.cif", "a.pdb", "out.cif", "tesra_bondCH=1.25"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(contains(r.out, "tesra_bondCH=1.25\n"));
-    EXPECT_TRUE(contains(r.out, "tesra_bondNH=1.015\n"));
-    EXPECT_TRUE(contains(r.out, "tesra_quantum_angle_sigma=3\n"));
-    EXPECT_FALSE(contains(r.out, "ecloud"));
-}
-
-TEST(DriverEndToEnd, EmptyLoopsAreRemovedWithAWarning) {
-    ScratchDir dir;
-    write_text(dir.file("a.pdb"), pdb_line);
-    write_text(dir.file("in.cif"), small_dictionary + "loop_\n_chem_comp_tor.id\n_chem_comp_tor.atom_id_1\n");
-    const RunResult r = run_rovidev(dir, {"transcribe-coords", "in.cif", "a.pdb", "out.cif"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(contains(r.err, "[W004] File contains empty loops; removing them\n"));
-    EXPECT_FALSE(contains(read_text(dir.file("out.cif")), "chem_comp_tor"));
-}
-
-TEST(DriverEndToEnd, OutputMayReplaceTheInput) {
-    ScratchDir dir;
-    write_text(dir.file("a.pdb"), pdb_line);
-    write_text(dir.file("d.cif"), small_dictionary);
-    ASSERT_EQ(chmod(dir.file("d.cif").c_str(), 0640), 0);
-    const RunResult r = run_rovidev(dir, {"transcribe-coords", "d.cif", "a.pdb", "d.cif"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    const std::string text = read_text(dir.file("d.cif"));
-    EXPECT_TRUE(contains(text, "3.000")) << text;
-    EXPECT_TRUE(contains(text, "O1"));
-    EXPECT_EQ(std::filesystem::status(dir.file("d.cif")).permissions() & std::filesystem::perms::all,
-              std::filesystem::perms(0640));
-    EXPECT_EQ(listing(dir), (std::vector<std::string>{"a.pdb", "d.cif"}));
 }
 
 // The comment lines of a text in order, and for each run of them the line

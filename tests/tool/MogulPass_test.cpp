@@ -1,13 +1,14 @@
 // The Mogul statistics pass as transcribe-mogul runs it: which records are
 // read, which results correct the dictionary, and what is printed.
-#include <limits>
+#include "MogulPass.h"
+
+#include <gtest/gtest.h>
+
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "MogulCorrections.h"
+#include "HybridisationTable.h"
 #include "Operations.h"
 #include "tool/MogulTestSupport.h"
 
@@ -22,8 +23,33 @@ std::string without_hybridisation_lines(const std::string& text) {
     std::istringstream in(text);
     std::string line, kept;
     while (std::getline(in, line))
-        if (line.rfind("Don't know hybridisation state for atomtype ", 0) != 0) kept += line + "\n";
+        if (line.rfind("Don't know hybridisation state for atomtype ", 0) != 0)
+            kept += line + "\n";
     return kept;
+}
+
+TEST(SplitAtBlanks, SplitsAtRunsOfTheBlankOnly) {
+    const std::pair<std::string, Words> cases[] = {
+        {"BOND 1 2", {"BOND", "1", "2"}},
+        {"  BOND   1", {"BOND", "1"}},
+        {"BOND 1 ", {"BOND", "1", ""}},
+        {"", {""}},
+        {"    ", {""}},
+        {"BOND\t1 C1\r", {"BOND\t1", "C1\r"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(split_at_blanks(c.first), c.second) << c.first;
+}
+
+TEST_F(MogulTest, HybridisationTableLaterLinesWinAndShortLinesAreIgnored) {
+    const std::string path = dir + "hyb.dat";
+    write_file(path, "sp3 A\nsp2 A B\nlonely\n\n  sp1   C\tD  E\nsp3 F \nsp3 LOST");
+    testing::internal::CaptureStdout();
+    const HybridisationTable table = load_hybridisation_table(path);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              " Loaded hybridisations for 6 atom types from " + path + "\n");
+    const HybridisationTable expected{{"A", "sp2"}, {"B", "sp2"}, {"C\tD", "sp1"},
+                                      {"E", "sp1"}, {"F", "sp3"}, {"", "sp3"}};
+    EXPECT_EQ(table, expected);
 }
 
 class MogulPassTest : public MogulTest {
@@ -31,10 +57,15 @@ protected:
     void SetUp() override {
         MogulTest::SetUp();
         add_atoms(block, "X",
-                  {{"C1", "C", "CH2"}, {"C2", "C", "CH2"}, {"C3", "C", "CH2"}, {"O1", "O", "OH1"},
+                  {{"C1", "C", "CH2"},
+                   {"C2", "C", "CH2"},
+                   {"C3", "C", "CH2"},
+                   {"O1", "O", "OH1"},
                    {"H1", "H", "HOH1"}});
         add_bonds(block, "X",
-                  {{"C1", "C2", "single"}, {"C3", "C2", "single"}, {"C3", "O1", "single"},
+                  {{"C1", "C2", "single"},
+                   {"C3", "C2", "single"},
+                   {"C3", "O1", "single"},
                    {"O1", "H1", "single"}});
         add_angles(block, "X", {{"C1", "C2", "C3"}, {"C2", "C3", "O1"}, {"C3", "O1", "H1"}});
     }
@@ -47,7 +78,9 @@ protected:
         return without_hybridisation_lines(testing::internal::GetCapturedStdout());
     }
 
-    std::string bond_value(unsigned row) { return column(block, "chem_comp_bond", "value_dist")[row]; }
+    std::string bond_value(unsigned row) {
+        return column(block, "chem_comp_bond", "value_dist")[row];
+    }
     std::string angle_value(unsigned row) {
         return column(block, "chem_comp_angle", "value_angle")[row];
     }
@@ -82,42 +115,32 @@ TEST_F(MogulPassTest, BondThresholds) {
     }
 }
 
-TEST_F(MogulPassTest, BondCorrectionMessages) {
+TEST_F(MogulPassTest, CorrectionMessagesAndMatchedRows) {
+    add_bonds(block, "X", {{"C1", "C2", "single"}, {"C3", "C2", "single"}, {"C2", "C1", "double"}});
+    // Every row of the pair, in either order, is rewritten; the esd stays.
     EXPECT_EQ(run(bond_record("C2", "C1", "1.7578125", "57", "1", "0.25")),
               "C2-C1 bond length corrected to 1.000 from 1.758 (was 3.03 sigmas too long; 57 "
               "observations in CSD)\n");
-    EXPECT_EQ(bond_value(0), "1.000");
+    EXPECT_EQ(column(block, "chem_comp_bond", "value_dist"), (Words{"1.000", "1.500", "1.000"}));
+    EXPECT_EQ(column(block, "chem_comp_bond", "value_dist_esd")[0], "0.020");
     EXPECT_EQ(run(bond_record("C1", "C2", "1.2", "12", "1.2", "0.25"), true),
               "C1-C2 bond length corrected to 1.200 from 1.200 (was -0.00 sigmas too short; 12 "
               "observations in CSD)\n");
-}
 
-TEST_F(MogulPassTest, EveryMatchingBondRowIsRewritten) {
-    add_bonds(block, "X", {{"C1", "C2", "single"}, {"C3", "C2", "single"}, {"C2", "C1", "double"}});
-    run(bond_record("C1", "C2", "2.0", "20", "1.25", "0.1"));
-    EXPECT_EQ(column(block, "chem_comp_bond", "value_dist"), (Words{"1.250", "1.500", "1.250"}));
-    EXPECT_EQ(column(block, "chem_comp_bond", "value_dist_esd"),
-              (Words{"0.020", "0.020", "0.020"}));
-}
-
-TEST_F(MogulPassTest, UnmatchedBondIsReportedAfterItsMessage) {
-    testing::internal::CaptureStderr();
-    const std::string out = run(bond_record("c1", "C2", "2.0", "20", "1.25", "0.1"));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Unable to update bond length c1 C2\n");
-    EXPECT_NE(out.find("c1-C2 bond length corrected to 1.250"), std::string::npos);
-    EXPECT_EQ(bond_value(0), "1.500");
-}
-
-TEST_F(MogulPassTest, AngleCorrection) {
-    const std::string out = run(angle_record("C3", "C2", "C1", "100", "57", "109.4712", "1"));
-    EXPECT_EQ(out,
+    // The cell gets three decimals, the message one.
+    EXPECT_EQ(run(angle_record("C3", "C2", "C1", "100", "57", "109.4712", "1")),
               "C3-C2-C1 angle corrected to 109.5 from 100.0 (was -9.47 sigmas out; 57 "
               "observations in CSD)\n");
     EXPECT_EQ(angle_value(0), "109.471");
 
+    // Names match exactly: case, the centre atom and a carriage return all count.
     testing::internal::CaptureStderr();
-    run(angle_record("C2", "C1", "C3", "100", "57", "120", "1"));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Unable to update angle C2 C1 C3\n");
+    run(bond_record("c1", "C2", "2.0", "20", "1.25", "0.1") +
+        angle_record("C2", "C1", "C3", "100", "57", "120", "1") +
+        "BOND 1 query 2.0 atoms C1 C2\r\nSTATS 50 1.25 0.0 9.0 1.25 0.1\r\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Unable to update bond length c1 C2\nUnable to update angle C2 C1 C3\n"
+              "Unable to update bond length C1 C2\r\n");
 }
 
 TEST_F(MogulPassTest, AngleTracesAtVerbosityTwo) {
@@ -151,8 +174,9 @@ TEST_F(MogulPassTest, RecordsNeedTheirFollowUpLinesAndWords) {
         {"ANGLE line cut short", "ANGLE 1 query - 100 atoms C1 C2\n" + stats},
         {"TORSION among the last two lines", "TORSION 1 q - 1 - atoms C1 C2 C3 O1\nSTATS 30\n"},
         {"TORSION line cut short", "TORSION 1 q - 1 - atoms C1 C2 C3\nSTATS 30\nDISTRIBUTION\n"},
-        {"TORSION STATS without a count", "TORSION 1 q - 1 - atoms C1 C2 C3 O1\nSTATS\n"
-                                          "DISTRIBUTION 0 180 10 18 x 30\n"},
+        {"TORSION STATS without a count",
+         "TORSION 1 q - 1 - atoms C1 C2 C3 O1\nSTATS\n"
+         "DISTRIBUTION 0 180 10 18 x 30\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -178,21 +202,15 @@ TEST_F(MogulPassTest, FollowUpLinesAreNotConsumed) {
     EXPECT_EQ(angle_value(0), "110.000");
 }
 
-TEST_F(MogulPassTest, CarriageReturnStaysInTheLastWord) {
-    testing::internal::CaptureStderr();
-    run("BOND 1 query 2.0 atoms C1 C2\r\nSTATS 50 1.25 0.0 9.0 1.25 0.1\r\n");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Unable to update bond length C1 C2\r\n");
-}
-
 TEST_F(MogulPassTest, TorsionsAndAngleMeansReachThePlaneDecisions) {
-    add_planes(block, "X", {{"plan-1", "C1"}, {"plan-1", "C2"}, {"plan-1", "C3"}, {"plan-1", "O1"}});
+    add_planes(block, "X",
+               {{"plan-1", "C1"}, {"plan-1", "C2"}, {"plan-1", "C3"}, {"plan-1", "O1"}});
     // Angle means count whatever their observations; torsions are classified
     // although nothing is written.
-    const std::string out =
-        run(angle_record("C1", "C3", "C2", "120", "1", "120", "1") +
-            angle_record("C2", "C3", "O1", "120", "1", "120", "1") +
-            angle_record("O1", "C3", "C1", "120", "1", "118", "1") +
-            torsion_record("H1", "O1", "C3", "C2", 30, {{0, 30}}));
+    const std::string out = run(angle_record("C1", "C3", "C2", "120", "1", "120", "1") +
+                                angle_record("C2", "C3", "O1", "120", "1", "120", "1") +
+                                angle_record("O1", "C3", "C1", "120", "1", "118", "1") +
+                                torsion_record("H1", "O1", "C3", "C2", 30, {{0, 30}}));
     EXPECT_NE(out.find(" Looks trigonal, centre C3; total angle from mogul is 358\n"),
               std::string::npos);
     EXPECT_NE(out.find(" Adding new plane H1 O1 C3 C2 suggested by mogul\n"), std::string::npos);
@@ -203,23 +221,6 @@ TEST_F(MogulPassTest, TorsionsAndAngleMeansReachThePlaneDecisions) {
 TEST_F(MogulPassTest, UnreadableResultsFileEndsTheRun) {
     EXPECT_EXIT(transcribe_mogul(block, dir + "absent.txt", false), testing::ExitedWithCode(1),
                 " Can't open Mogul results file .*absent.txt\n");
-}
-
-TEST_F(MogulPassTest, UpdatesWithoutTheirTableAreReported) {
-    Block bare("comp_Y");
-    testing::internal::CaptureStderr();
-    update_bond_length(bare, "C1", "C2", 1.0f);
-    update_angle(bare, "C1", "C2", "C3", 100.0f);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Unable to update bond length C1 C2\nUnable to update angle C1 C2 C3\n");
-}
-
-TEST(MogulResultUsed, NotANumberFailsUnlessEverythingIsUsed) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_FALSE(mogul_result_used(nan, 5.0f, 10.0f, 3.0f, true));
-    EXPECT_FALSE(mogul_result_used(10.0f, 5.0f, nan, 3.0f, true));
-    EXPECT_FALSE(mogul_result_used(10.0f, nan, 10.0f, 3.0f, false));
-    EXPECT_TRUE(mogul_result_used(10.0f, nan, 10.0f, 3.0f, true));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #ifndef TESRA_TESTS_TOOL_MOGULTESTSUPPORT_H
 #define TESRA_TESTS_TOOL_MOGULTESTSUPPORT_H
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -12,8 +13,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "TuningParameters.h"
 #include "cif/Block.h"
@@ -44,8 +43,7 @@ inline void add_bonds(Block& block, const std::string& comp, const Rows& bonds) 
     Rows rows;
     for (const auto& b : bonds) rows.push_back({comp, b[0], b[1], b[2], "1.500", "0.020"});
     add_table(block, "chem_comp_bond",
-              {"comp_id", "atom_id_1", "atom_id_2", "type", "value_dist", "value_dist_esd"},
-              rows);
+              {"comp_id", "atom_id_1", "atom_id_2", "type", "value_dist", "value_dist_esd"}, rows);
 }
 
 // Angles given as (atom_id_1, atom_id_2, atom_id_3).
@@ -53,8 +51,7 @@ inline void add_angles(Block& block, const std::string& comp, const Rows& angles
     Rows rows;
     for (const auto& a : angles) rows.push_back({comp, a[0], a[1], a[2], "109.500", "3.000"});
     add_table(block, "chem_comp_angle",
-              {"comp_id", "atom_id_1", "atom_id_2", "atom_id_3", "value_angle",
-               "value_angle_esd"},
+              {"comp_id", "atom_id_1", "atom_id_2", "atom_id_3", "value_angle", "value_angle_esd"},
               rows);
 }
 
@@ -62,8 +59,7 @@ inline void add_angles(Block& block, const std::string& comp, const Rows& angles
 inline void add_planes(Block& block, const std::string& comp, const Rows& planes) {
     Rows rows;
     for (const auto& p : planes) rows.push_back({comp, p[0], p[1], "0.020"});
-    add_table(block, "chem_comp_plane_atom", {"comp_id", "plane_id", "atom_id", "dist_esd"},
-              rows);
+    add_table(block, "chem_comp_plane_atom", {"comp_id", "plane_id", "atom_id", "dist_esd"}, rows);
 }
 
 inline std::vector<std::string> column(Block& block, const std::string& table,
@@ -75,9 +71,9 @@ inline std::vector<std::string> column(Block& block, const std::string& table,
 
 // Mogul results records in the layout the pass reads (word positions matter,
 // the filler words do not).
-inline std::string bond_record(const std::string& a, const std::string& b,
-                               const std::string& query, const std::string& n,
-                               const std::string& mean, const std::string& sd) {
+inline std::string bond_record(const std::string& a, const std::string& b, const std::string& query,
+                               const std::string& n, const std::string& mean,
+                               const std::string& sd) {
     return "BOND 1 query " + query + " atoms " + a + " " + b + "\nSTATS " + n + " " + mean +
            " 0.0 9.0 " + mean + " " + sd + "\n";
 }
@@ -90,8 +86,8 @@ inline std::string angle_record(const std::string& a, const std::string& b, cons
 }
 
 // A torsion with an 18-bin histogram; counts by bin, the rest 0.
-inline std::string torsion_record(const std::string& a, const std::string& b,
-                                  const std::string& c, const std::string& d, int samples,
+inline std::string torsion_record(const std::string& a, const std::string& b, const std::string& c,
+                                  const std::string& d, int samples,
                                   const std::map<int, int>& counts) {
     std::string line = "DISTRIBUTION 0 180 10 18 counts";
     for (int bin = 0; bin < 18; ++bin) {

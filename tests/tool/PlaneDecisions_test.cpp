@@ -1,13 +1,14 @@
 // The plane and torsion decisions: Mogul's opinions on existing planes, the
 // trigonal test, new "csd_" planes and the 3060 filter.
+#include "PlaneDecisions.h"
+
+#include <gtest/gtest.h>
+
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "PlaneDecisions.h"
 #include "tool/MogulTestSupport.h"
 
 namespace {
@@ -21,7 +22,10 @@ protected:
     void SetUp() override {
         MogulTest::SetUp();
         add_atoms(block, "X",
-                  {{"A1", "C", "CT"}, {"B1", "C", "CT"}, {"C1", "C", "CT"}, {"D1", "C", "CT"},
+                  {{"A1", "C", "CT"},
+                   {"B1", "C", "CT"},
+                   {"C1", "C", "CT"},
+                   {"D1", "C", "CT"},
                    {"H1", "H", "HX"}});
         add_bonds(block, "X",
                   {{"A1", "B1", "single"}, {"B1", "C1", "single"}, {"C1", "D1", "single"}});
@@ -62,7 +66,9 @@ TEST_F(PlaneDecisionsTest, MogulOpinionsOnExistingPlanes) {
         const char* opinion;  // null: no opinion line at verbosity 1
     };
     const Case cases[] = {
-        {"not planar, same direction", {{{"A1", "B1", "C1", "D1"}, 0}}, true,
+        {"not planar, same direction",
+         {{{"A1", "B1", "C1", "D1"}, 0}},
+         true,
          "not worth restraining"},
         {"not planar, reversed", {{{"D1", "C1", "B1", "A1"}, 0}}, true, "not worth restraining"},
         {"planar", {{{"A1", "B1", "C1", "D1"}, 1}}, false, "worth restraining"},
@@ -71,26 +77,21 @@ TEST_F(PlaneDecisionsTest, MogulOpinionsOnExistingPlanes) {
     verbosity = 1;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        add_planes(block, "X", {{"plan-1", "A1"}, {"plan-1", "B1"}, {"plan-1", "C1"}, {"plan-1", "D1"}});
+        add_planes(block, "X",
+                   {{"plan-1", "A1"}, {"plan-1", "B1"}, {"plan-1", "C1"}, {"plan-1", "D1"}});
         const Outcome o = decide(c.flags);
         EXPECT_EQ(plane_ids(), c.removed ? Words{} : plane4);
         EXPECT_EQ(o.vetoed, (c.removed ? VetoedPlaneBonds{{"B1", "C1"}} : VetoedPlaneBonds{}));
         if (c.opinion != nullptr) {
-            EXPECT_TRUE(printed(o, "   Mogul data has an opinion on the plane with atoms A1 B1 C1 D1\n"
-                                   "   That opinion is '" + std::string(c.opinion) + "'\n"));
+            EXPECT_TRUE(printed(o,
+                                "   Mogul data has an opinion on the plane with atoms A1 B1 C1 D1\n"
+                                "   That opinion is '" +
+                                    std::string(c.opinion) + "'\n"));
         } else {
             EXPECT_FALSE(printed(o, "opinion"));
         }
         EXPECT_TRUE(printed(o, "   Inserting as planar bonds\n"));
     }
-}
-
-TEST_F(PlaneDecisionsTest, NoOpinionLineOnlyAtVerbosityTwo) {
-    verbosity = 2;
-    add_planes(block, "X", {{"plan-1", "A1"}, {"plan-1", "B1"}, {"plan-1", "C1"}, {"plan-1", "D1"}});
-    const Outcome o = decide({});
-    EXPECT_TRUE(printed(o, "\n [1] Looking at plan-1 (A1 B1 C1 D1)\n"
-                           "   Mogul data has no opinion on the plane with atoms A1 B1 C1 D1\n"));
 }
 
 TEST_F(PlaneDecisionsTest, TrigonalCentres) {
@@ -116,12 +117,14 @@ TEST_F(PlaneDecisionsTest, TrigonalCentres) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        add_planes(block, "X", {{"plan-1", "A1"}, {"plan-1", "B1"}, {"plan-1", "C1"}, {"plan-1", "D1"}});
+        add_planes(block, "X",
+                   {{"plan-1", "A1"}, {"plan-1", "B1"}, {"plan-1", "C1"}, {"plan-1", "D1"}});
         MogulAngleMeans means;
         // Around B1 the other three are A1, C1, D1, in plane order.
         means[angle_mean_key("A1", "B1", "C1")] = c.a;
         means[angle_mean_key("C1", "B1", "D1")] = c.b;
-        if (c.c != 0.0f) means[angle_mean_key("D1", "B1", "A1")] = c.c;
+        if (c.c != 0.0f)
+            means[angle_mean_key("D1", "B1", "A1")] = c.c;
         const Outcome o = decide({}, means);
         EXPECT_TRUE(printed(o, c.verdict)) << o.out;
         EXPECT_EQ(plane_ids().empty(), c.removed);
@@ -131,13 +134,24 @@ TEST_F(PlaneDecisionsTest, TrigonalCentres) {
 
 TEST_F(PlaneDecisionsTest, NewPlanesFromPlanarTorsions) {
     add_bonds(block, "X",
-              {{"A1", "B1", "single"}, {"B1", "C1", "single"}, {"C1", "D1", "single"},
-               {"B3", "A3", "single"}, {"B3", "C3", "single"}, {"B3", "X3", "single"},
+              {{"A1", "B1", "single"},
+               {"B1", "C1", "single"},
+               {"C1", "D1", "single"},
+               {"B3", "A3", "single"},
+               {"B3", "C3", "single"},
+               {"B3", "X3", "single"},
                {"B3", "Y3", "single"}});
     add_planes(block, "X",
-               {{"plan-1", "A1"}, {"plan-1", "B1"}, {"plan-1", "C1"}, {"plan-1", "D1"},
-                {"csd_3", "P1"}, {"csd_3", "Q1"}, {"csd_3", "R1"}, {"csd_3", "S1"},
-                {"csdx", "P1"}, {"csd_-7", "P1"}});
+               {{"plan-1", "A1"},
+                {"plan-1", "B1"},
+                {"plan-1", "C1"},
+                {"plan-1", "D1"},
+                {"csd_3", "P1"},
+                {"csd_3", "Q1"},
+                {"csd_3", "R1"},
+                {"csd_3", "S1"},
+                {"csdx", "P1"},
+                {"csd_-7", "P1"}});
     const Flags flags{
         {{"D1", "C1", "B1", "A1"}, 1},  // the atoms of an existing plane
         {{"E1", "B1", "C1", "F1"}, 1},  // central bond of a non-trigonal plane
@@ -149,8 +163,9 @@ TEST_F(PlaneDecisionsTest, NewPlanesFromPlanarTorsions) {
         {{"A5", "B5", "C5", "D5"}, 1},  // new
     };
     const Outcome o = decide(flags);
-    EXPECT_TRUE(printed(o, " Adding new plane A2 B2 C2 D2 suggested by mogul\n"
-                           " Adding new plane A5 B5 C5 D5 suggested by mogul\n"))
+    EXPECT_TRUE(printed(o,
+                        " Adding new plane A2 B2 C2 D2 suggested by mogul\n"
+                        " Adding new plane A5 B5 C5 D5 suggested by mogul\n"))
         << o.out;
     EXPECT_EQ(o.out.find(" Adding new plane", o.out.find("A5 B5")), std::string::npos);
 
@@ -164,76 +179,57 @@ TEST_F(PlaneDecisionsTest, NewPlanesFromPlanarTorsions) {
 TEST_F(PlaneDecisionsTest, FilterOf3060Torsions) {
     verbosity = 2;
     add_atoms(block, "X",
-              {{"A1", "C", "CT"}, {"B1", "C", "CT"}, {"C1", "C", "CT"}, {"D1", "C", "CT"},
-               {"B2", "C", "CT"}, {"C2", "C", "CR"}, {"Q1", "C", "ODD"}, {"H1", "H", "HX"}});
+              {{"A1", "C", "CT"},
+               {"B1", "C", "CT"},
+               {"C1", "C", "CT"},
+               {"D1", "C", "CT"},
+               {"B2", "C", "CT"},
+               {"C2", "C", "CR"},
+               {"Q1", "C", "ODD"},
+               {"H1", "H", "HX"}});
     const std::set<TorsionKey> staggered{
         {"D1", "C1", "B1", "A1"}, {"E1", "B1", "C1", "F1"}, {"A2", "B2", "C2", "D2"}};
     const Outcome o = decide({}, {}, staggered, {{"CT", "sp3"}, {"CR", "sp2"}});
     EXPECT_EQ(o.torsions_3060, (std::set<TorsionKey>{{"A1", "B1", "C1", "D1"}}));
-    EXPECT_TRUE(printed(o, "\n [3] Looking at A2 B2 C2 D2\n"
-                           "   skipping (since B2 and/or C2 not sp3)\n"));
+    EXPECT_TRUE(printed(o,
+                        "\n [3] Looking at A2 B2 C2 D2\n"
+                        "   skipping (since B2 and/or C2 not sp3)\n"));
     EXPECT_TRUE(printed(o, "\n [3] Looking at D1 C1 B1 A1\n   insert as new 3060\n"));
-    EXPECT_TRUE(printed(o, "\n [3] Looking at E1 B1 C1 F1\n"
-                           "   skipping (since B1 <=> C1 bond already included)\n"));
+    EXPECT_TRUE(printed(o,
+                        "\n [3] Looking at E1 B1 C1 F1\n"
+                        "   skipping (since B1 <=> C1 bond already included)\n"));
     EXPECT_TRUE(printed(o, "Don't know hybridisation state for atomtype ODD\n"));
     EXPECT_FALSE(printed(o, "atomtype HX"));
 }
 
-TEST_F(PlaneDecisionsTest, No3060TorsionSurvivesWithoutHybridisations) {
-    const Outcome o = decide({}, {}, {{"D1", "C1", "B1", "A1"}});
-    EXPECT_TRUE(o.torsions_3060.empty());
-    EXPECT_TRUE(printed(o, "Don't know hybridisation state for atomtype CT\n"));
-}
-
-TEST_F(PlaneDecisionsTest, MissingPlaneTableIsCreated) {
+TEST_F(PlaneDecisionsTest, PlaneTableIsCreatedWhenMissing) {
     decide({});
     ISTable* table = block.GetTablePtr("chem_comp_plane_atom");
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->GetColumnNames(), (Words{"comp_id", "plane_id", "atom_id", "dist_esd"}));
     EXPECT_EQ(table->GetNumRows(), 0u);
 
-    Block other("comp_Y");
-    add_atoms(other, "Y", {{"A1", "C", "C"}});
-    add_bonds(other, "Y", {{"A1", "B1", "single"}});
+    // New planes in a table without rows take the compound id from the bonds.
     tuning.tesra_planesplit_sigma = 0.05f;
-    testing::internal::CaptureStdout();
-    std::set<TorsionKey> none;
-    VetoedPlaneBonds vetoed;
-    decide_planes_and_torsions(other, {}, {{{"A1", "B1", "C1", "D1"}, 1}}, none, {}, vetoed);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(other.GetTablePtr("chem_comp_plane_atom")->GetRow(0),
-              (Words{"Y", "csd_1", "A1", "0.050"}));
-}
-
-TEST_F(PlaneDecisionsTest, CompoundIdOfAnEmptyPlaneTableComesFromTheBonds) {
-    add_planes(block, "X", {});
     decide({{{"A1", "B1", "C1", "D1"}, 1}});
-    EXPECT_EQ(block.GetTablePtr("chem_comp_plane_atom")->GetRow(0),
-              (Words{"X", "csd_1", "A1", "0.020"}));
+    EXPECT_EQ(table->GetRow(0), (Words{"X", "csd_1", "A1", "0.050"}));
 }
 
 TEST_F(PlaneDecisionsTest, ShortAndLongPlanes) {
     // A plane of three atoms has no four-atom key; it is left alone. A longer
     // plane is judged by its first four atoms, reversed.
     add_planes(block, "X",
-               {{"plan-1", "A1"}, {"plan-1", "B1"}, {"plan-1", "C1"},
-                {"plan-2", "A1"}, {"plan-2", "B1"}, {"plan-2", "C1"}, {"plan-2", "D1"},
+               {{"plan-1", "A1"},
+                {"plan-1", "B1"},
+                {"plan-1", "C1"},
+                {"plan-2", "A1"},
+                {"plan-2", "B1"},
+                {"plan-2", "C1"},
+                {"plan-2", "D1"},
                 {"plan-2", "H1"}});
     const Outcome o = decide({{{"D1", "C1", "B1", "A1"}, 0}, {{"A1", "B1", "C1", "D1"}, 1}});
     EXPECT_EQ(plane_ids(), (Words{"plan-1", "plan-1", "plan-1"}));
     EXPECT_EQ(o.vetoed, (VetoedPlaneBonds{{"B1", "C1"}}));
-}
-
-TEST_F(PlaneDecisionsTest, MissingTablesEndTheRun) {
-    Block no_atoms("comp_Y");
-    add_bonds(no_atoms, "Y", {{"A1", "B1", "single"}});
-    std::set<TorsionKey> none;
-    VetoedPlaneBonds vetoed;
-    EXPECT_EXIT(decide_planes_and_torsions(no_atoms, {}, {}, none, {}, vetoed),
-                testing::ExitedWithCode(1), "No atom table in input CIF file!\n\n");
-    Block no_planes("comp_Z");
-    EXPECT_EXIT(rewrite_plane_table(no_planes, {"plan-1"}, {}), testing::ExitedWithCode(1),
-                " No planes section in CIF and you ask to remove some!");
 }
 
 }  // namespace

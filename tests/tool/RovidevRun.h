@@ -1,8 +1,7 @@
 #ifndef TESRA_TESTS_TOOL_ROVIDEVRUN_H
 #define TESRA_TESTS_TOOL_ROVIDEVRUN_H
 
-// Runs the built tesra-rovidev binary in a scratch directory, for the
-// end-to-end tests of the driver.
+// Runs the built tesra-rovidev in a scratch directory (end-to-end tests).
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -27,11 +26,8 @@ public:
     }
     ~ScratchDir() {
         std::error_code ignored;
-        if (!_path.empty()) std::filesystem::remove_all(_path, ignored);
+        std::filesystem::remove_all(_path, ignored);
     }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
     const std::string& path() const { return _path; }
     std::string file(const std::string& name) const { return _path + "/" + name; }
 
@@ -58,34 +54,26 @@ struct RunResult {
     std::string err;
 };
 
-// Environment changes for one run: a value sets the variable, nullptr unsets it.
+// Variables to set for one run; nullptr unsets one.
 using Environment = std::map<std::string, const char*>;
 
-// Runs the tool in `dir` with KTW_home at the project's data/ directory unless
-// `env` says otherwise.
+// Runs the tool in `dir`, which is also its TMPDIR, with KTW_home at the
+// project's data/ directory unless `env` says otherwise.
 inline RunResult run_rovidev(const ScratchDir& dir, const std::vector<std::string>& args,
                              const Environment& env = {}) {
-    const std::string out_path = dir.file(".stdout");
-    const std::string err_path = dir.file(".stderr");
+    const std::string out_path = dir.file(".stdout"), err_path = dir.file(".stderr");
     const pid_t pid = fork();
     if (pid == 0) {
-        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(out, 1);
-        dup2(err, 2);
+        dup2(open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+        dup2(open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
         if (chdir(dir.path().c_str()) != 0) _exit(126);
         setenv("KTW_home", TESRA_SOURCE_DIR "/data", 1);
-        unsetenv("TESRA_EXCEPTION_DICTIONARY");
         setenv("TMPDIR", dir.path().c_str(), 1);
+        unsetenv("TESRA_EXCEPTION_DICTIONARY");
         for (const auto& entry : env) {
-            if (entry.second == nullptr) {
-                unsetenv(entry.first.c_str());
-            } else {
-                setenv(entry.first.c_str(), entry.second, 1);
-            }
+            entry.second ? setenv(entry.first.c_str(), entry.second, 1) : unsetenv(entry.first.c_str());
         }
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(TESRA_ROVIDEV_BIN));
+        std::vector<char*> argv{const_cast<char*>(TESRA_ROVIDEV_BIN)};
         for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
         execv(TESRA_ROVIDEV_BIN, argv.data());
@@ -98,8 +86,8 @@ inline RunResult run_rovidev(const ScratchDir& dir, const std::vector<std::strin
     }
     result.out = read_text(out_path);
     result.err = read_text(err_path);
-    std::remove(out_path.c_str());
-    std::remove(err_path.c_str());
+    std::filesystem::remove(out_path);
+    std::filesystem::remove(err_path);
     return result;
 }
 

@@ -1,10 +1,10 @@
 #include "TorsionClassifier.h"
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tool/MogulTestSupport.h"
 
@@ -36,8 +36,8 @@ class TorsionClassifierTest : public MogulTest {};
 
 // With 128 samples every fraction is exact, so the settings can be hit on the nose.
 TEST_F(TorsionClassifierTest, ClassifiesAtTheExactBoundaries) {
-    tuning.tesra_tors_planeprob = 0.75f;   // 96 of 128
-    tuning.tesra_tors_unimodprob = 0.875f; // 112 of 128
+    tuning.tesra_tors_planeprob = 0.75f;    // 96 of 128
+    tuning.tesra_tors_unimodprob = 0.875f;  // 112 of 128
     tuning.tesra_tors_3060prob = 0.75f;
     const ClassCase cases[] = {
         {"planar sum equal to the setting", {{0, 48}, {17, 48}}, 0, 0, false},
@@ -48,7 +48,10 @@ TEST_F(TorsionClassifierTest, ClassifiesAtTheExactBoundaries) {
         {"both ends above: 180 wins", {{0, 120}, {17, 120}}, 1, -1, true},
         {"3060 sum equal to the setting", {{5, 48}, {6, 48}}, 0, 0, false},
         {"3060 from the middle and bin 16, not planar", {{5, 49}, {16, 48}}, 0, 0, true},
-        {"bins 2, 3 and 8 to 15 count for nothing", {{2, 20}, {3, 20}, {8, 40}, {15, 48}}, 0, 0,
+        {"bins 2, 3 and 8 to 15 count for nothing",
+         {{2, 20}, {3, 20}, {8, 40}, {15, 48}},
+         0,
+         0,
          false},
     };
     for (const ClassCase& c : cases) {
@@ -60,15 +63,6 @@ TEST_F(TorsionClassifierTest, ClassifiesAtTheExactBoundaries) {
         EXPECT_EQ(result.unimodal.at(kKey), c.unimodal);
         EXPECT_EQ(result.torsions_3060.count(kKey), c.is_3060 ? 1u : 0u);
     }
-}
-
-TEST_F(TorsionClassifierTest, DefaultSettingsOnAnUnevenHistogram) {
-    TorsionClass result;
-    classify_torsion_distribution(result, "A1", "B1", "C1", "D1", 100.0f,
-                                  distribution({{0, 60}, {17, 35}, {10, 5}}));
-    EXPECT_EQ(result.plane_flags.at(kKey), 1);
-    EXPECT_EQ(result.unimodal.at(kKey), 0);
-    EXPECT_TRUE(result.torsions_3060.empty());
 }
 
 TEST_F(TorsionClassifierTest, SampleCountBoundary) {
@@ -84,34 +78,14 @@ TEST_F(TorsionClassifierTest, SampleCountBoundary) {
     EXPECT_EQ(result.torsions_3060.count(kKey), 1u);
 }
 
-TEST_F(TorsionClassifierTest, LaterResultForTheSameKeyOverwrites) {
+TEST_F(TorsionClassifierTest, VerboseHistogramAndDecisions) {
     TorsionClass result;
-    classify_torsion_distribution(result, "A1", "B1", "C1", "D1", 64.0f, distribution({{0, 64}}));
-    classify_torsion_distribution(result, "A1", "B1", "C1", "D1", 64.0f, distribution({{9, 64}}));
-    EXPECT_EQ(result.plane_flags.at(kKey), 0);
-    EXPECT_EQ(result.unimodal.at(kKey), 0);
-}
-
-TEST_F(TorsionClassifierTest, BoundsAreComparedAsNumbers) {
-    std::vector<std::string> words = distribution({{0, 64}});
-    words[1] = "0.0";
-    words[2] = "180.000";
-    TorsionClass result;
-    classify_torsion_distribution(result, "A1", "B1", "C1", "D1", 64.0f, words);
-    EXPECT_EQ(result.plane_flags.at(kKey), 1);
-}
-
-TEST_F(TorsionClassifierTest, QuietBelowVerbosityTwo) {
     verbosity = 1;
-    TorsionClass result;
     testing::internal::CaptureStdout();
     classify_torsion_distribution(result, "A1", "B1", "C1", "D1", 64.0f, distribution({{0, 64}}));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
 
-TEST_F(TorsionClassifierTest, VerboseHistogramAndDecisions) {
     verbosity = 2;
-    TorsionClass result;
     testing::internal::CaptureStdout();
     // 60 of 64 samples counted: the sum shows the shortfall.
     classify_torsion_distribution(result, "A1", "B1", "C1", "D1", 64.0f,
@@ -130,27 +104,6 @@ TEST_F(TorsionClassifierTest, VerboseHistogramAndDecisions) {
         "   This is a plane (0.9375 > 0.9)\n"
         "   This is not 3060 (0.4375 <= 0.9)\n";
     EXPECT_EQ(testing::internal::GetCapturedStdout(), expected);
-}
-
-TEST_F(TorsionClassifierTest, VerboseSkipAndUnimodalLines) {
-    verbosity = 2;
-    TorsionClass result;
-    testing::internal::CaptureStdout();
-    classify_torsion_distribution(result, "A1", "B1", "C1", "D1", 10.0f, distribution({{0, 10}}));
-    std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("(with 10 samples)"), std::string::npos);
-    EXPECT_NE(out.find("   skipping (less than 20 samples)\n"), std::string::npos);
-
-    testing::internal::CaptureStdout();
-    classify_torsion_distribution(result, "A1", "B1", "C1", "D1", 64.0f, distribution({{0, 64}}));
-    out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("   This is unimodal around 0 (1 > 0.95)\n"), std::string::npos);
-
-    testing::internal::CaptureStdout();
-    classify_torsion_distribution(result, "A1", "B1", "C1", "D1", 64.0f, distribution({{5, 64}}));
-    out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("   This is not a plane (0 <= 0.9)\n"), std::string::npos);
-    EXPECT_NE(out.find("   This is a 3060 (1 > 0.9)\n"), std::string::npos);
 }
 
 // Lines whose bins cannot be read by position end the run, whatever the samples.
@@ -180,9 +133,10 @@ TEST_F(TorsionClassifierTest, MalformedDistributionEndsWithStatus11) {
     for (const BadLine& line : lines) {
         SCOPED_TRACE(line.what);
         TorsionClass result;
-        EXPECT_EXIT(classify_torsion_distribution(result, "A1", "B1", "C1", "D1", 5.0f, line.words),
-                    testing::ExitedWithCode(11),
-                    " This is odd: distribution line\nDISTRIBUTION .*\n doesn't have form 0 180 \n");
+        EXPECT_EXIT(
+            classify_torsion_distribution(result, "A1", "B1", "C1", "D1", 5.0f, line.words),
+            testing::ExitedWithCode(11),
+            " This is odd: distribution line\nDISTRIBUTION .*\n doesn't have form 0 180 \n");
     }
 }
 

@@ -65,14 +65,13 @@ TEST(PdbAtomPositions, RecordsAndFields) {
                              "ATOM\n" +
                              record("ATOM", "C1", "7", "8", "9").substr(0, 45) + "\n" +  // ends inside y
                              record("ATOM", "O1", "1.25", "2.5", "4").substr(0, 46) + "\n" +
+                             record("HETATM", "C1", "1", "2", "3.5") + "\n" +  // the last C1 wins
                              record("HETATM", "O2", "1", "2", "3");  // no line feed
     const AtomPositionMap positions = read(text);
     ASSERT_EQ(positions.size(), 5u);
 
-    const AtomPosition& c1 = positions.at("C1");
-    EXPECT_FLOAT_EQ(c1.x, 12.3456f);
-    EXPECT_FLOAT_EQ(c1.y, -1.5f);
-    EXPECT_FLOAT_EQ(c1.z, 0.0f);
+    EXPECT_FLOAT_EQ(positions.at("C1").z, 3.5f);
+    EXPECT_TRUE(read("").empty());
     EXPECT_FLOAT_EQ(positions.at("N1'").x, 0.0f);
     EXPECT_FLOAT_EQ(positions.at("N1'").z, 3.0f);
     EXPECT_FLOAT_EQ(positions.at("").y, 0.0f);
@@ -82,26 +81,18 @@ TEST(PdbAtomPositions, RecordsAndFields) {
     EXPECT_EQ(positions.count("C9"), 0u);
 }
 
-TEST(PdbAtomPositions, LastRecordOfANameWins) {
-    const AtomPositionMap positions =
-        read(record("ATOM", "CA", "1", "1", "1") + "\n" + record("HETATM", "CA", "2", "3", "4") + "\n");
-    ASSERT_EQ(positions.size(), 1u);
-    EXPECT_FLOAT_EQ(positions.at("CA").z, 4.0f);
-    EXPECT_TRUE(read("").empty());
-}
-
 TEST(TranscribeCoords, WritesMatchedRowsAndAddsColumns) {
     Block block("comp_LIG");
     ISTable& atoms = add_table(block, "chem_comp_atom", {"comp_id", "atom_id", "type_symbol"},
                                {{"LIG", "C1", "C"}, {"LIG", "c2", "C"}, {"LIG", "", "X"}, {"LIG", "N3", "N"}});
-    const PdbFile pdb(record("HETATM", "C1", "12.3456", "-0.0004", "1") + "\n" +
+    const PdbFile pdb(record("HETATM", "C1", "12.3456", "-0.0004", "abc") + "\n" +
                       record("HETATM", "C2", "5", "5", "5") + "\n" +
                       record("HETATM", "", "7", "8", "9") + "\n");
     transcribe_coords(block, pdb.path());
 
     const std::vector<std::string> expected_columns = {"comp_id", "atom_id", "type_symbol", "x", "y", "z"};
     EXPECT_EQ(atoms.GetColumnNames(), expected_columns);
-    const Rows expected = {{"LIG", "C1", "C", "12.346", "-0.000", "1.000"},
+    const Rows expected = {{"LIG", "C1", "C", "12.346", "-0.000", "0.000"},
                            {"LIG", "c2", "C", "", "", ""},  // names compare with case
                            {"LIG", "", "X", "7.000", "8.000", "9.000"},
                            {"LIG", "N3", "N", "", "", ""}};

@@ -1,8 +1,8 @@
 // transcribe-mogul end to end on a real dictionary with a hand-made Mogul
 // results file (tests/data/mogul).
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "tool/MogulTestSupport.h"
 
@@ -22,8 +22,8 @@ protected:
 };
 
 TEST_F(TranscribeMogulE2eTest, CorrectsOutlyingValuesAndRevisesPlanes) {
-    const ToolRun run = run_tool(dir, {"transcribe-mogul", "TSZ.cif", kMogulData + "TSZ-mogul.txt",
-                                       "out.cif"});
+    const ToolRun run =
+        run_tool(dir, {"transcribe-mogul", "TSZ.cif", kMogulData + "TSZ-mogul.txt", "out.cif"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(read_file(dir + "out.cif"), read_file(kMogulData + "TSZ-transcribed.cif"));
     EXPECT_NE(run.out.find("N1-C bond length corrected to 1.318 from 1.332 (was 3.50 sigmas too "
@@ -38,8 +38,8 @@ TEST_F(TranscribeMogulE2eTest, CorrectsOutlyingValuesAndRevisesPlanes) {
 }
 
 TEST_F(TranscribeMogulE2eTest, ThoroughCorrectsEveryWellObservedValue) {
-    const ToolRun run = run_tool(dir, {"transcribe-mogul", "-thorough", "TSZ.cif",
-                                       kMogulData + "TSZ-mogul.txt", "out.cif"});
+    const ToolRun run = run_tool(
+        dir, {"transcribe-mogul", "-thorough", "TSZ.cif", kMogulData + "TSZ-mogul.txt", "out.cif"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(read_file(dir + "out.cif"), read_file(kMogulData + "TSZ-transcribed-thorough.cif"));
     EXPECT_NE(run.out.find("N3-N2 bond length corrected to 1.410 from 1.400 (was 1.00 sigmas too "
@@ -61,8 +61,9 @@ TEST_F(TranscribeMogulE2eTest, MalformedDistributionEndsWithStatus11) {
                "DISTRIBUTION -180 180 20 18 counts 5 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n");
     const ToolRun run = run_tool(dir, {"transcribe-mogul", "TSZ.cif", "bad.txt", "out.cif"});
     EXPECT_EQ(run.status, 11);
-    EXPECT_NE(run.err.find(" This is odd: distribution line\nDISTRIBUTION -180 180 20 18 counts 5 "),
-              std::string::npos);
+    EXPECT_NE(
+        run.err.find(" This is odd: distribution line\nDISTRIBUTION -180 180 20 18 counts 5 "),
+        std::string::npos);
     EXPECT_FALSE(exists("out.cif"));
 }
 

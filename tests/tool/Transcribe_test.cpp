@@ -191,15 +191,4 @@ TEST_F(ApplyTranscribedTest, MissingTablesEndWithStatus255) {
     EXPECT_EQ(cell(bare, "chem_comp_bond", 0, "value_dist"), "1.412");
 }
 
-TEST_F(ApplyTranscribedTest, PostPqmRequiresBothWriteMogdictFiles) {
-    params.extra2 = dir.file("missing-GEOMETRY");
-    params.extra3 = dir.write("VETO", "");
-    EXPECT_EXIT(apply_transcribed_restraints(params, block, listing, planes, false),
-                ::testing::ExitedWithCode(1), "Problem opening GEOMETRY restraint file .*missing-GEOMETRY");
-    params.extra2 = dir.write("GEOMETRY", "");
-    params.extra3 = dir.file("missing-VETO");
-    EXPECT_EXIT(apply_transcribed_restraints(params, block, listing, planes, false),
-                ::testing::ExitedWithCode(1), "Problem opening VETO-PLANEBOND file .*missing-VETO");
-}
-
 }  // namespace
