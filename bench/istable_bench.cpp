@@ -12,26 +12,14 @@
 
 #include "table/ISTable.h"
 
+#include "BenchSupport.h"
+
 namespace
 {
 const unsigned int NUM_ROWS = 1000000;
 const unsigned int NUM_COLUMNS = 10;
 const unsigned int NUM_SEARCHES = 20000;
 
-class Stopwatch
-{
-public:
-    Stopwatch() : _start(std::chrono::steady_clock::now()) {}
-    double Seconds() const
-    {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() -
-                                             _start)
-            .count();
-    }
-
-private:
-    std::chrono::steady_clock::time_point _start;
-};
 
 void Report(const char* what, double count, double seconds, const char* unit)
 {
@@ -39,12 +27,6 @@ void Report(const char* what, double count, double seconds, const char* unit)
                 seconds > 0 ? count / seconds : 0.0, unit);
 }
 
-long PeakKilobytes()
-{
-    struct rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 }  // namespace
 
 int main()
@@ -77,7 +59,7 @@ int main()
                watch.Seconds(), "rows");
     }
     std::printf("segments: %u, peak memory after appends: %ld kB\n",
-                table.GetNumSegments(), PeakKilobytes());
+                table.GetNumSegments(), PeakMemoryKb());
 
     {
         Stopwatch watch;
@@ -138,6 +120,6 @@ int main()
                watch.Seconds(), "rows");
     }
 
-    std::printf("peak memory: %ld kB\n", PeakKilobytes());
+    std::printf("peak memory: %ld kB\n", PeakMemoryKb());
     return 0;
 }

@@ -13,6 +13,8 @@
 
 #include "table/ITTable.h"
 
+#include "BenchSupport.h"
+
 namespace
 {
 
@@ -22,32 +24,10 @@ const unsigned int SEGMENT_ROWS = 1000;
 
 typedef std::vector<std::string> Row;
 
-class Stopwatch
-{
-public:
-    Stopwatch() : _start(std::chrono::steady_clock::now()) {}
-
-    double Seconds() const
-    {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() -
-                                             _start)
-            .count();
-    }
-
-private:
-    std::chrono::steady_clock::time_point _start;
-};
 
 void Report(const char* what, double count, double seconds)
 {
     std::printf("%-52s %10.3f s %14.0f /s\n", what, seconds, count / seconds);
-}
-
-long PeakMemoryKb()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 std::string Cell(unsigned int row, unsigned int col)

@@ -15,6 +15,7 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include "support/ExceptionText.h"
 
 namespace blockfile_test
 {
@@ -108,10 +109,7 @@ std::string TextOf(Action action)
     return "no exception of the expected class";
 }
 
-inline std::string Line(const std::string& message, const std::string& location)
-{
-    return "Message: \"" + message + "\" generated at: " + location + "\n";
-}
+using ::Line;
 
 } // namespace blockfile_test
 

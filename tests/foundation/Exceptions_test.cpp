@@ -3,12 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include "support/ExceptionText.h"
 
 namespace {
-
-std::string Line(const std::string& message, const std::string& location) {
-    return "Message: \"" + message + "\" generated at: " + location + "\n";
-}
 
 template <typename E>
 void ExpectFramedAndCaughtAsRoot() {

@@ -219,6 +219,9 @@ void ReadTables(const std::string& path)
     {
         ISTable table(std::string(), CaseSensitive);
         Tolerate([&] { (void)table.Read(n, ser.get()); });
+        if (table.GetName().empty() && table.GetNumColumns() == 0 &&
+            table.GetNumRows() == 0)
+            continue;  // nothing was read (not a table's first item)
         // A table left unsound fails here, whatever it throws.
         try
         {

@@ -11,30 +11,12 @@
 #include <gtest/gtest.h>
 
 #include "foundation/Exceptions.h"
+#include "support/ExceptionText.h"
 
 namespace
 {
 typedef std::vector<std::string> Row;
 typedef std::vector<unsigned int> Rows;
-
-std::string Line(const std::string& message, const std::string& location)
-{
-    return "Message: \"" + message + "\" generated at: " + location + "\n";
-}
-
-template <typename E>
-std::string Thrown(const std::function<void()>& f)
-{
-    try
-    {
-        f();
-    }
-    catch (const E& e)
-    {
-        return e.what();
-    }
-    return "<nothing thrown>";
-}
 
 // Columns id (the row number) and k ("k" + row % 7), n appended rows.
 ISTable MakeTable(unsigned int n)

@@ -10,30 +10,11 @@
 #include <gtest/gtest.h>
 
 #include "foundation/Exceptions.h"
+#include "support/ExceptionText.h"
 
 namespace
 {
 typedef std::vector<std::string> Row;
-
-std::string Line(const std::string& message, const std::string& location)
-{
-    return "Message: \"" + message + "\" generated at: " + location + "\n";
-}
-
-// The text of the exception of type E that f throws.
-template <typename E>
-std::string Thrown(const std::function<void()>& f)
-{
-    try
-    {
-        f();
-    }
-    catch (const E& e)
-    {
-        return e.what();
-    }
-    return "<nothing thrown>";
-}
 
 // A table "t" with columns a and b (names only) and n rows ("a<i>", "b<i>").
 ISTable MakeTable(unsigned int n)
