@@ -87,7 +87,9 @@ RovidevParams parse_command_line(const std::vector<std::string>& args, TuningPar
     }
 
     std::string operation;
-    std::size_t operation_index = 0;
+    // Arguments after the operation name other than the general ones
+    // (-verbose, -allparams, tesra_ settings): -planekill must come first.
+    std::size_t operation_args_seen = 0;
     bool thorough_seen = false;
     bool ecloud_seen = false;
     std::vector<std::string> files;
@@ -101,7 +103,7 @@ RovidevParams parse_command_line(const std::vector<std::string>& args, TuningPar
         } else if (starts_with(arg, "tesra_") && arg.find('=') != std::string::npos) {
             set_tuning_argument(arg, settings);
         } else if (arg == "-planekill") {
-            if (!is_op(params.operation, OperationCode::Transcribe) || i != operation_index + 1) {
+            if (!is_op(params.operation, OperationCode::Transcribe) || operation_args_seen != 0) {
                 throw UsageError("-planekill is an option of transcribe and must follow the operation name");
             }
             if (i + 1 >= args.size()) throw UsageError("-planekill needs a value");
@@ -114,17 +116,19 @@ RovidevParams parse_command_line(const std::vector<std::string>& args, TuningPar
             ++i;
         } else if (arg == "-thorough") {
             thorough_seen = true;
+            ++operation_args_seen;
         } else if (arg == "-ecloud") {
             ecloud_seen = true;
+            ++operation_args_seen;
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw UsageError("unknown option \"" + arg + "\"");
         } else if (operation.empty()) {
             operation = arg;
             params.operation = operation_code(arg);
             if (params.operation < 0) throw UsageError("unknown operation \"" + arg + "\"");
-            operation_index = i;
         } else {
             files.push_back(arg);
+            ++operation_args_seen;
         }
     }
 

@@ -92,6 +92,8 @@ int dispatch_compounds(const RovidevParams& params, CifFile& cif,
                   << std::endl;
         return 1;
     }
+    // Every block is looked for before any handler runs, so that a missing
+    // one cannot leave the files of the compounds before it behind.
     for (const std::vector<std::string>& compound : compounds) {
         const std::string block_name = "comp_" + compound[0];
         if (!cif.IsBlockPresent(block_name)) {
@@ -99,7 +101,9 @@ int dispatch_compounds(const RovidevParams& params, CifFile& cif,
                       << " not found" << std::endl;
             return 1;
         }
-        run_operation(params, cif.GetBlock(block_name), compound[1], exceptions);
+    }
+    for (const std::vector<std::string>& compound : compounds) {
+        run_operation(params, cif.GetBlock("comp_" + compound[0]), compound[1], exceptions);
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -55,6 +56,37 @@ void write_all(int fd, const std::string& content, const std::string& path) {
     }
 }
 
+// The file that `path` names once symbolic links are followed, so that a link
+// keeps pointing at the replaced file instead of being replaced itself. The
+// target need not exist yet.
+std::string final_target(std::string path) {
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat link;
+        if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+        char buffer[PATH_MAX];
+        const ssize_t length = readlink(path.c_str(), buffer, sizeof buffer);
+        if (length < 0) fail(path, "cannot read the symbolic link", errno);
+        if (static_cast<std::size_t>(length) == sizeof buffer) fail(path, "symbolic link too long", ENAMETOOLONG);
+        const std::string target(buffer, static_cast<std::size_t>(length));
+        path = !target.empty() && target.front() == '/' ? target : directory_of(path) + "/" + target;
+    }
+    fail(path, "too many symbolic links", ELOOP);
+}
+
+// A device or a pipe (/dev/null, a named pipe, a terminal) cannot be replaced
+// by rename; it takes the text as a stream.
+void write_in_place(const std::string& path, const std::string& content) {
+    const int fd = open(path.c_str(), O_WRONLY | O_TRUNC);
+    if (fd < 0) fail(path, "cannot open", errno);
+    try {
+        write_all(fd, content, path);
+    } catch (...) {
+        close(fd);
+        throw;
+    }
+    if (close(fd) != 0) fail(path, "close failed", errno);
+}
+
 }  // namespace
 
 bool read_file_text(const std::string& path, std::string& content) {
@@ -69,9 +101,19 @@ bool read_file_text(const std::string& path, std::string& content) {
     return true;
 }
 
-void replace_file_text(const std::string& path, const std::string& content) {
-    if (path.empty()) throw std::runtime_error("cannot write a file with an empty name");
-    const std::string temp = make_temp_file(directory_of(path), "." + base_name_of(path) + ".tmp-");
+void replace_file_text(const std::string& named_path, const std::string& content) {
+    if (named_path.empty()) throw std::runtime_error("cannot write a file with an empty name");
+    struct stat existing;
+    if (stat(named_path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
+        !S_ISDIR(existing.st_mode)) {
+        write_in_place(named_path, content);
+        return;
+    }
+    const std::string path = final_target(named_path);
+    // The name is cut so that the temporary name stays within the 255 bytes
+    // a directory entry may have, however long the output's own name is.
+    const std::string temp =
+        make_temp_file(directory_of(path), "." + base_name_of(path).substr(0, 200) + ".tmp-");
     const int fd = open(temp.c_str(), O_WRONLY | O_TRUNC);
     if (fd < 0) {
         const int error = errno;

@@ -11,8 +11,9 @@ bool read_file_text(const std::string& path, std::string& content);
 // same directory, which replaces `path` by rename only once it is complete, so
 // a failure never leaves a partly written file at `path` (and `path` may be
 // the file the content was read from). An existing file keeps its permission
-// bits; a new one gets 0666 less the umask. Throws std::runtime_error naming
-// the path and the cause.
+// bits; a new one gets 0666 less the umask. A symbolic link is followed and
+// its target replaced; a device or a pipe (/dev/null, a named pipe) is written
+// in place. Throws std::runtime_error naming the path and the cause.
 void replace_file_text(const std::string& path, const std::string& content);
 
 #endif

@@ -86,9 +86,11 @@ void classify_torsion_distribution(TorsionClass& result, const std::string& atom
     if (!is_readable_histogram(words, lower, upper, width, bins))
         reject_distribution(words);
 
+    // Counts stay in double precision up to the division; only the quotient is
+    // narrowed.
     std::vector<float> fractions(static_cast<std::size_t>(bins));
     for (std::size_t i = 0; i < fractions.size(); ++i) {
-        const double count = read_float(words[kFirstCountWord + i]);
+        const double count = std::strtod(words[kFirstCountWord + i].c_str(), nullptr);
         fractions[i] = static_cast<float>(count / static_cast<double>(samples));
     }
 

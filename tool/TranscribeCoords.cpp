@@ -1,3 +1,5 @@
+#include <cfloat>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -19,7 +21,11 @@ constexpr std::size_t coordinate_length = 8;
 
 float read_coordinate(const std::string& line, std::size_t offset) {
     const std::string field = line.substr(offset, coordinate_length);
-    return static_cast<float>(std::strtod(field.c_str(), nullptr));
+    const double value = std::strtod(field.c_str(), nullptr);
+    // Narrowing a value beyond the float range is undefined; it becomes the
+    // infinity that the caller refuses.
+    if (std::fabs(value) > FLT_MAX) return value > 0 ? HUGE_VALF : -HUGE_VALF;
+    return static_cast<float>(value);
 }
 
 bool is_coordinate_record(const std::string& line) {
@@ -85,11 +91,18 @@ void transcribe_coords(Block& block, std::string pdb_path) {
             atom_id == columns.end() ? std::string("?") : atoms->GetRow(row)[atom_id->second];
         const auto found = positions.find(name);
         if (found == positions.end()) continue;
-        double_to_string(text, "%.3f", found->second.x);
+        const AtomPosition& position = found->second;
+        if (!std::isfinite(position.x) || !std::isfinite(position.y) || !std::isfinite(position.z)) {
+            // "inf" or "nan" in a dictionary would poison every program that reads it.
+            std::cerr << " Coordinate file " << pdb_path << " gives atom " << name
+                      << " a coordinate that is not a finite number - cannot proceed\n";
+            std::exit(1);
+        }
+        double_to_string(text, "%.3f", position.x);
         atoms->UpdateCell(row, "x", text);
-        double_to_string(text, "%.3f", found->second.y);
+        double_to_string(text, "%.3f", position.y);
         atoms->UpdateCell(row, "y", text);
-        double_to_string(text, "%.3f", found->second.z);
+        double_to_string(text, "%.3f", position.z);
         atoms->UpdateCell(row, "z", text);
     }
 }

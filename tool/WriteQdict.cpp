@@ -34,9 +34,6 @@ void write_qdict(Block& block, std::string output_path, const ExceptionDictionar
     const ElementTable xh_lengths = nucleus_xh_lengths();
     std::cout << " entering write_qdict with name=" << output_path << std::endl;
 
-    std::ofstream out(output_path, std::ios::out | std::ios::trunc);
-    if (!out) output_failed("open", output_path);
-
     const TableRows bond_ids = get_table_columns(block, "chem_comp_bond", {"comp_id"});
     const TableRows atoms = get_table_columns(block, "chem_comp_atom",
                                               {"atom_id", "type_symbol", "type_energy"});
@@ -53,6 +50,11 @@ void write_qdict(Block& block, std::string output_path, const ExceptionDictionar
         const TableRows atom_ids = get_table_columns(block, "chem_comp_atom", {"comp_id"});
         if (!atom_ids.empty()) comp_id = atom_ids.front().front();
     }
+
+    // Opened only once every table is known to be there: a missing table ends
+    // the run, and must not leave an existing file emptied behind it.
+    std::ofstream out(output_path, std::ios::out | std::ios::trunc);
+    if (!out) output_failed("open", output_path);
 
     std::map<std::string, std::string> elements;
     std::map<std::string, std::string> types;

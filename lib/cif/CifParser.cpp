@@ -61,17 +61,20 @@ using Scope = std::unordered_map<std::string, ScopeCategory>;
 // The splits of an item name "_category.attribute".
 enum class NameCheck { Ok, NoDot, EmptyCategory, Invalid };
 
-NameCheck SplitItemName(const std::string& tag, std::string& category, std::string& attribute) {
-    if (tag.size() < 2 || tag.find('.', 1) == std::string::npos) {
+// Data names always start with "_" (the scanner makes a tag of nothing else);
+// the category runs to the first full stop, the attribute after it.
+NameCheck SplitItemName(std::string_view tag, std::string_view& category,
+                        std::string_view& attribute) {
+    const std::size_t dot = tag.size() < 2 ? std::string_view::npos : tag.find('.', 1);
+    if (dot == std::string_view::npos) {
         return NameCheck::NoDot;
     }
-    CifString::GetCategoryFromCifItem(category, tag);
+    category = tag.substr(1, dot - 1);
     if (category.empty()) {
         return NameCheck::EmptyCategory;
     }
-    try {
-        CifString::GetItemFromCifItem(attribute, tag);
-    } catch (const EmptyValueException&) {
+    attribute = tag.substr(dot + 1);
+    if (attribute.empty()) {
         return NameCheck::Invalid;  // "_cat." : nothing after the full stop
     }
     return NameCheck::Ok;
@@ -150,8 +153,7 @@ private:
     std::vector<std::string> _loopRow;
     std::size_t _loopValues = 0;
 
-    std::string _category;  // scratch for name splits
-    std::string _attribute;
+    std::string _category;  // scratch: the category of the name being placed
 };
 
 void ParseRun::_Error(unsigned int line, const std::string& message) {
@@ -314,7 +316,9 @@ void ParseRun::_OnValue(const CifToken& token) {
         return;
     }
     _hasPendingTag = false;
-    switch (SplitItemName(_pendingTag, _category, _attribute)) {
+    std::string_view category;
+    std::string_view attribute;
+    switch (SplitItemName(_pendingTag, category, attribute)) {
     case NameCheck::NoDot:
         _Error(_pendingLine, "item name " + Shown(_pendingTag) + " without \".\"");
         return;
@@ -327,6 +331,7 @@ void ParseRun::_OnValue(const CifToken& token) {
     case NameCheck::Ok:
         break;
     }
+    _category.assign(category.data(), category.size());
     bool created = false;
     ScopeCategory& entry = _ScopeEntry(_CurrentScope(), _category, created);
     if (entry.looped) {
@@ -340,7 +345,7 @@ void ParseRun::_OnValue(const CifToken& token) {
         entry.nvRow = buffer.rows.size();
         buffer.rows.emplace_back();
     }
-    const unsigned int col = buffer.ColumnFor(_attribute);
+    const unsigned int col = buffer.ColumnFor(attribute);
     if (entry.IsGiven(col)) {
         _Error(_pendingLine, "item " + Shown(_pendingTag) + " given twice");
         return;
@@ -359,12 +364,15 @@ void ParseRun::_StartLoopValues() {
         _Error(_loopLine, "loop_ without data names");
         return;
     }
-    std::string loopCategory;
-    std::vector<std::string> attributes;
+    // Views into _loopTags, which stay put until the loop ends.
+    std::string_view loopCategory;
+    std::vector<std::string_view> attributes;
     attributes.reserve(_loopTags.size());
     bool emptyCategory = false;
     for (const std::string& tag : _loopTags) {
-        switch (SplitItemName(tag, _category, _attribute)) {
+        std::string_view category;
+        std::string_view attribute;
+        switch (SplitItemName(tag, category, attribute)) {
         case NameCheck::NoDot:
             _Error(_loopLine, "item name " + Shown(tag) + " without \".\"");
             return;
@@ -373,29 +381,30 @@ void ParseRun::_StartLoopValues() {
             return;
         case NameCheck::EmptyCategory:
             emptyCategory = true;
-            _category.clear();
-            _attribute.clear();
+            category = std::string_view();
+            attribute = std::string_view();
             break;
         case NameCheck::Ok:
             break;
         }
         if (&tag == &_loopTags.front()) {
-            loopCategory = _category;
-        } else if (_category != loopCategory) {
+            loopCategory = category;
+        } else if (category != loopCategory) {
             _Error(_loopLine, "loop_ mixes categories " + Shown(loopCategory) + " and " +
-                                  Shown(_category));
+                                  Shown(category));
             return;
         }
-        attributes.push_back(_attribute);
+        attributes.push_back(attribute);
     }
     if (emptyCategory) {
         _Warning(_loopLine, "empty category name in " + Shown(_loopTags.front()) + "; loop skipped");
         return;
     }
+    _category.assign(loopCategory.data(), loopCategory.size());
     bool created = false;
-    ScopeCategory& entry = _ScopeEntry(_CurrentScope(), loopCategory, created);
+    ScopeCategory& entry = _ScopeEntry(_CurrentScope(), _category, created);
     if (!created) {
-        _Error(_loopLine, "category " + Shown(loopCategory) + " given twice in " + _ScopeKind() +
+        _Error(_loopLine, "category " + Shown(_category) + " given twice in " + _ScopeKind() +
                               " " + Shown(_ScopeName()));
         return;
     }
@@ -491,9 +500,9 @@ void ParseRun::_CloseFrame() {
         const auto category = _frameScope.find("category");
         if (category != _frameScope.end() && category->second.nvRow != kNoRow) {
             const CategoryBuffer& buffer = *category->second.buffer;
-            const auto idCol = buffer.columnIndex.find("id");
-            if (idCol != buffer.columnIndex.end() && category->second.IsGiven(idCol->second)) {
-                frameKey = buffer.rows[category->second.nvRow][idCol->second];
+            const unsigned int idCol = buffer.Find("id");
+            if (idCol != CategoryBuffer::kNoColumn && category->second.IsGiven(idCol)) {
+                frameKey = buffer.rows[category->second.nvRow][idCol];
             }
         }
     }

@@ -1,5 +1,6 @@
 #include "cif/CifScanner.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -32,6 +33,76 @@ inline unsigned char ClassOf(char c) { return kClasses.cls[static_cast<unsigned 
 // Whitespace: blanks and line ends.
 inline bool IsSpaceClass(unsigned char cls) { return cls >= kBlank && cls <= kCr; }
 
+// Word-at-a-time scans of the two runs that make up most of a CIF text: the
+// blanks that align columns, and the characters of a bare value. Eight bytes
+// are tested at once where eight remain; the rest byte by byte.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ && defined(__GNUC__)
+constexpr bool kWordScan = true;
+#else
+constexpr bool kWordScan = false;
+#endif
+
+inline std::uint64_t Load8(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Byte offset of the lowest flagged byte of a non-zero mask (little-endian).
+inline unsigned int FirstFlagged(std::uint64_t mask) {
+#if defined(__GNUC__)
+    return static_cast<unsigned int>(__builtin_ctzll(mask)) / 8;
+#else
+    unsigned int n = 0;
+    while ((mask & 0xFF) == 0) {
+        mask >>= 8;
+        ++n;
+    }
+    return n;
+#endif
+}
+
+// The first character at or after p that is not ' ' (or end).
+inline const char* SkipBlanks(const char* p, const char* end) {
+    if (kWordScan) {
+        while (end - p >= 8) {
+            const std::uint64_t other = Load8(p) ^ 0x2020202020202020ULL;
+            if (other != 0) {
+                return p + FirstFlagged(other);
+            }
+            p += 8;
+        }
+    }
+    while (p < end && *p == ' ') {
+        ++p;
+    }
+    return p;
+}
+
+// The first whitespace character at or after p (or end).
+inline const char* FindSpace(const char* p, const char* end) {
+    if (kWordScan) {
+        while (end - p >= 8) {
+            const std::uint64_t word = Load8(p);
+            // Flags the bytes below 0x21; the lowest flag is always exact.
+            const std::uint64_t low = (word - 0x2121212121212121ULL) & ~word & 0x8080808080808080ULL;
+            if (low == 0) {
+                p += 8;
+                continue;
+            }
+            p += FirstFlagged(low);
+            if (IsSpaceClass(ClassOf(*p))) {
+                return p;
+            }
+            ++p;  // a control character inside the value
+        }
+    }
+    while (p < end && !IsSpaceClass(ClassOf(*p))) {
+        ++p;
+    }
+    return p;
+}
+
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
 
 // True when the text starts with the lower-case word, in any case.
@@ -58,7 +129,7 @@ bool CifScanner::_SkipSpace() {
     while (p < end) {
         switch (ClassOf(*p)) {
         case kBlank:
-            ++p;
+            p = SkipBlanks(p + 1, end);
             break;
         case kLf:
             ++_line;
@@ -210,11 +281,9 @@ void CifScanner::_ScanQuoted() {
 }
 
 void CifScanner::_ScanBare() {
+    // The first character is not whitespace: the skip stopped there.
     const char* const first = _pos;
-    const char* p = first;
-    while (p < _end && !IsSpaceClass(ClassOf(*p))) {
-        ++p;
-    }
+    const char* const p = FindSpace(first + 1, _end);
     _pos = p;
     const std::string_view word(first, static_cast<std::size_t>(p - first));
     _token.text = word;

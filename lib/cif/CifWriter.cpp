@@ -1,5 +1,7 @@
 #include "cif/CifWriter.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -96,6 +98,65 @@ struct QuoteTable {
 
 constexpr QuoteTable kQuoteTable;
 
+// What the first character of a value tells, by byte value: nothing (0), the
+// value needs the full decision (1), or it may start a reserved word (2).
+struct FirstCharTable {
+    unsigned char what[256];
+    constexpr FirstCharTable() : what() {
+        for (int c = 0; c < 256; ++c) {
+            what[c] = kQuoteTable.flags[c] == kPlain ? 0 : 1;
+        }
+        for (const char c : {'#', '$', ';', '_', '\'', '"'}) {
+            what[static_cast<unsigned char>(c)] = 1;
+        }
+        for (const char c : {'d', 'D', 'l', 'L', 's', 'S', 'g', 'G'}) {
+            what[static_cast<unsigned char>(c)] = 2;
+        }
+    }
+};
+
+constexpr FirstCharTable kFirstChar;
+
+// True for the common value that is written bare without further thought: no
+// character that needs quoting, no special first character, no reserved
+// word, and short enough for a line. Everything else goes to Classify.
+inline bool IsPlainBare(const std::string& value, std::size_t maxLineLength) {
+    const std::size_t size = value.size();
+    if (size == 0 || size > maxLineLength) {
+        return false;
+    }
+    const unsigned char* const text = reinterpret_cast<const unsigned char*>(value.data());
+    for (std::size_t i = 1; i < size; ++i) {
+        if (kQuoteTable.flags[text[i]] != kPlain) {
+            return false;
+        }
+    }
+    const unsigned char first = kFirstChar.what[text[0]];
+    return first == 0 || (first == 2 && !StartsWithReservedWord(value));
+}
+
+// Copies a value in its form (not a text field) to p; returns the end.
+inline char* Emit(char* p, const std::string& text, CifWriter::Form form) {
+    const std::size_t size = text.size();
+    switch (form) {
+    case CifWriter::Form::Bare:
+        std::memcpy(p, text.data(), size);
+        return p + size;
+    case CifWriter::Form::SingleQuoted:
+        *p = '\'';
+        std::memcpy(p + 1, text.data(), size);
+        p[size + 1] = '\'';
+        return p + size + 2;
+    case CifWriter::Form::DoubleQuoted:
+        *p = '"';
+        std::memcpy(p + 1, text.data(), size);
+        p[size + 1] = '"';
+        return p + size + 2;
+    default:
+        return p;
+    }
+}
+
 }  // namespace
 
 CifWriter::Form CifWriter::Classify(const std::string& value, std::size_t maxLineLength) {
@@ -151,30 +212,43 @@ CifWriter::CifWriter(CifFile& file, Sink sink)
     : _file(file), _sink(std::move(sink)), _maxLineLength(file.GetMaxLineLength()) {}
 
 void CifWriter::Write() {
-    _out.reserve(kChunk + 4096);
+    _buffer.resize(kChunk);
+    _used = 0;
     std::vector<std::string> blockNames;
     _file.GetBlockNames(blockNames);
     for (const std::string& blockName : blockNames) {
         _WriteBlock(_file.GetBlock(blockName));
     }
-    if (!_out.empty()) {
-        _sink(_out.data(), _out.size());
-        _out.clear();
+    _Flush();
+}
+
+void CifWriter::_Flush() {
+    if (_used > 0) {
+        const std::size_t size = _used;
+        _used = 0;
+        _sink(_buffer.data(), size);
     }
 }
 
-void CifWriter::_FlushIfFull() {
-    if (_out.size() >= kChunk) {
-        _sink(_out.data(), _out.size());
-        _out.clear();
+char* CifWriter::_MakeRoom(std::size_t n) {
+    _Flush();
+    if (_buffer.size() < n) {
+        _buffer.resize(n);  // one piece larger than a chunk (a huge text field)
     }
+    return _buffer.data();
+}
+
+void CifWriter::_Put(const char* data, std::size_t size) {
+    char* p = _Room(size);
+    std::memcpy(p, data, size);
+    _used += size;
 }
 
 void CifWriter::_WriteBlock(Block& block) {
     CheckName(block.GetName(), "Block name", true);
-    _out += "data_";
-    _out += block.GetName();
-    _out += '\n';
+    _Put("data_", 5);
+    _Put(block.GetName());
+    _Put('\n');
     std::vector<std::string> tableNames;
     block.GetTableNames(tableNames);
     for (const std::string& tableName : tableNames) {
@@ -196,15 +270,19 @@ void CifWriter::_WriteTable(ISTable& table, bool looping) {
     } else {
         _WritePairs(table);
     }
-    _FlushIfFull();
 }
 
 const std::string& CifWriter::_CellText(const std::string& cell) const {
     return cell.empty() ? _file.GetNullValue() : cell;
 }
 
-CifWriter::Form CifWriter::_FormOf(const std::string& text, const ISTable& table,
-                                   const std::string& column) const {
+inline CifWriter::Form CifWriter::_FormOf(const std::string& text, const ISTable& table,
+                                          const std::string& column) const {
+    return IsPlainBare(text, _maxLineLength) ? Form::Bare : _ClassifyOrRefuse(text, table, column);
+}
+
+CifWriter::Form CifWriter::_ClassifyOrRefuse(const std::string& text, const ISTable& table,
+                                             const std::string& column) const {
     const Form form = Classify(text, _maxLineLength);
     if (form == Form::Unwritable) {
         throw std::runtime_error("Value in table \"" + table.GetName() + "\" column \"" + column +
@@ -213,32 +291,18 @@ CifWriter::Form CifWriter::_FormOf(const std::string& text, const ISTable& table
     return form;
 }
 
-void CifWriter::_AppendValue(const std::string& text, Form form) {
-    switch (form) {
-    case Form::Bare:
-        _out += text;
-        break;
-    case Form::SingleQuoted:
-        _out += '\'';
-        _out += text;
-        _out += '\'';
-        break;
-    case Form::DoubleQuoted:
-        _out += '"';
-        _out += text;
-        _out += '"';
-        break;
-    default:
-        break;
-    }
-}
-
-void CifWriter::_AppendTextField(const std::string& text) {
+void CifWriter::_PutTextField(const std::string& text) {
     // Starts on a line of its own; the reader drops the two line breaks
     // that frame the value.
-    _out += ";\n";
-    _out += text;
-    _out += "\n;\n";
+    char* p = _Room(text.size() + 5);
+    *p++ = ';';
+    *p++ = '\n';
+    std::memcpy(p, text.data(), text.size());
+    p += text.size();
+    *p++ = '\n';
+    *p++ = ';';
+    *p++ = '\n';
+    _Advance(p);
 }
 
 void CifWriter::_WritePairs(ISTable& table) {
@@ -254,22 +318,26 @@ void CifWriter::_WritePairs(ISTable& table) {
     for (std::size_t c = 0; c < items.size(); ++c) {
         const std::string& text = _CellText(c < row.size() ? row[c] : empty);
         const Form form = _FormOf(text, table, columns[c]);
-        _out += items[c];
+        _Put(items[c]);
         if (form == Form::TextField) {
-            _out += '\n';
-            _AppendTextField(text);
+            _Put('\n');
+            _PutTextField(text);
             continue;
         }
         const std::size_t width = WidthOf(text, form);
+        const std::size_t pad = nameWidth + 1 - items[c].size();
+        char* p = _Room(pad + width + 1);
         if (nameWidth + 1 + width <= _maxLineLength) {
-            _out.append(nameWidth + 1 - items[c].size(), ' ');
+            std::memset(p, ' ', pad);
+            p += pad;
         } else if (width <= _maxLineLength) {
-            _out += '\n';
+            *p++ = '\n';
         } else {
-            _out += ' ';
+            *p++ = ' ';
         }
-        _AppendValue(text, form);
-        _out += '\n';
+        p = Emit(p, text, form);
+        *p++ = '\n';
+        _Advance(p);
     }
 }
 
@@ -279,20 +347,22 @@ void CifWriter::_WriteLoop(ISTable& table) {
     const std::string empty;
     std::vector<std::string> items;
     CifString::MakeCifItem(items, table.GetName(), columns);
-    _out += "loop_\n";
+    _Put("loop_\n", 6);
     for (const std::string& item : items) {
-        _out += item;
-        _out += '\n';
+        _Put(item);
+        _Put('\n');
     }
 
     // Column widths of the values that go on a line, to align the rows when
-    // an aligned row fits. The forms are kept for the writing pass.
+    // an aligned row fits. The rows and forms are kept for the writing pass.
     const unsigned int numRows = table.GetNumRows();
+    std::vector<const std::vector<std::string>*> rows(numRows);
     std::vector<std::size_t> widths(numColumns, 0);
     std::vector<Form> forms(static_cast<std::size_t>(numRows) * numColumns);
     std::size_t cell = 0;
     for (unsigned int r = 0; r < numRows; ++r) {
         const std::vector<std::string>& row = table.GetRow(r);
+        rows[r] = &row;
         for (std::size_t c = 0; c < numColumns; ++c, ++cell) {
             const std::string& text = _CellText(c < row.size() ? row[c] : empty);
             const Form form = _FormOf(text, table, columns[c]);
@@ -310,47 +380,52 @@ void CifWriter::_WriteLoop(ISTable& table) {
 
     cell = 0;
     for (unsigned int r = 0; r < numRows; ++r) {
-        const std::vector<std::string>& row = table.GetRow(r);
+        const std::vector<std::string>& row = *rows[r];
         std::size_t lineLength = 0;
         for (std::size_t c = 0; c < numColumns; ++c, ++cell) {
             const std::string& text = _CellText(c < row.size() ? row[c] : empty);
             const Form form = forms[cell];
             if (form == Form::TextField) {
                 if (lineLength > 0) {
-                    _out += '\n';
+                    _Put('\n');
                 }
-                _AppendTextField(text);
+                _PutTextField(text);
                 lineLength = 0;
                 continue;
             }
             const std::size_t width = WidthOf(text, form);
             if (aligned) {
+                // Separator, value and padding up to the column width.
+                char* p = _Room(widths[c] + 1);
                 if (lineLength > 0) {
-                    _out += ' ';
+                    *p++ = ' ';
                     ++lineLength;
                 }
-                _AppendValue(text, form);
+                p = Emit(p, text, form);
                 lineLength += width;
                 if (c + 1 < numColumns && width < widths[c]) {
-                    _out.append(widths[c] - width, ' ');
+                    std::memset(p, ' ', widths[c] - width);
+                    p += widths[c] - width;
                     lineLength += widths[c] - width;
                 }
+                _Advance(p);
             } else {
+                char* p = _Room(width + 2);
                 if (lineLength > 0 && lineLength + 1 + width > _maxLineLength) {
-                    _out += '\n';
+                    *p++ = '\n';
                     lineLength = 0;
                 }
                 if (lineLength > 0) {
-                    _out += ' ';
+                    *p++ = ' ';
                     ++lineLength;
                 }
-                _AppendValue(text, form);
+                p = Emit(p, text, form);
                 lineLength += width;
+                _Advance(p);
             }
         }
         if (lineLength > 0) {
-            _out += '\n';
+            _Put('\n');
         }
-        _FlushIfFull();
     }
 }

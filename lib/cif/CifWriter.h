@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 class Block;
 class CifFile;
@@ -41,15 +42,30 @@ private:
     void _WritePairs(ISTable& table);
     void _WriteLoop(ISTable& table);
     const std::string& _CellText(const std::string& cell) const;
+    // The form of a cell's text; refuses a value that no form can hold.
     Form _FormOf(const std::string& text, const ISTable& table, const std::string& column) const;
-    void _AppendValue(const std::string& text, Form form);
-    void _AppendTextField(const std::string& text);
-    void _FlushIfFull();
+    Form _ClassifyOrRefuse(const std::string& text, const ISTable& table,
+                           const std::string& column) const;
+
+    // The pending text: a buffer of kChunk characters handed to the sink
+    // whenever the next piece would not fit. _Room returns where n more
+    // characters go; the caller writes them and calls _Advance.
+    char* _Room(std::size_t n) {
+        return _buffer.size() - _used >= n ? _buffer.data() + _used : _MakeRoom(n);
+    }
+    char* _MakeRoom(std::size_t n);
+    void _Advance(char* end) { _used = static_cast<std::size_t>(end - _buffer.data()); }
+    void _Put(const char* data, std::size_t size);
+    void _Put(const std::string& text) { _Put(text.data(), text.size()); }
+    void _Put(char c) { *_Room(1) = c; ++_used; }
+    void _PutTextField(const std::string& text);
+    void _Flush();
 
     CifFile& _file;
     Sink _sink;
     std::size_t _maxLineLength;
-    std::string _out;  // pending text, handed to the sink in large chunks
+    std::vector<char> _buffer;
+    std::size_t _used = 0;
 };
 
 #endif  // TESRA_CIF_CIFWRITER_H

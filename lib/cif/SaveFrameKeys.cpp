@@ -88,19 +88,18 @@ void FillImplicitFrameKeys(CategoryBuffer& buffer, std::size_t firstRow,
         if (buffer.name != keys[k].category) {
             continue;
         }
-        const auto known = buffer.columnIndex.find(keys[k].attribute);
-        if (known != buffer.columnIndex.end() && IsGiven(given, known->second)) {
+        const unsigned int known = buffer.Find(keys[k].attribute);
+        if (known != CategoryBuffer::kNoColumn && IsGiven(given, known)) {
             continue;
         }
         const unsigned int col = buffer.ColumnFor(keys[k].attribute);
         if (itemFrame && std::strcmp(keys[k].attribute, "category_id") == 0) {
             // Each row's category comes from its own item name, when it has one.
-            const auto nameCol = buffer.columnIndex.find("name");
+            const unsigned int nameCol = buffer.Find("name");
             for (std::size_t row = firstRow; row < buffer.rows.size(); ++row) {
                 std::string category;
-                if (nameCol != buffer.columnIndex.end() &&
-                    nameCol->second < buffer.rows[row].size()) {
-                    category = CategoryOfItem(buffer.rows[row][nameCol->second]);
+                if (nameCol != CategoryBuffer::kNoColumn && nameCol < buffer.rows[row].size()) {
+                    category = CategoryOfItem(buffer.rows[row][nameCol]);
                 }
                 if (category.empty()) {
                     category = CategoryOfItem(frameKey);

@@ -80,7 +80,16 @@ void ISTable::CreateColumn(const std::string& colName, unsigned int colIndex,
                                      "ISTable::CreateColumn");
     }
 
-    _colNames.insert(colIndex, colName);
+    if (colIndex == _colNames.size())
+    {
+        // The common case (every column the CIF reader adds): an append
+        // moves no other name, so the list needs no renumbering walk.
+        _colNames.push_back(colName);
+    }
+    else
+    {
+        _colNames.insert(colIndex, colName);
+    }
     _colFlags.insert(_colFlags.begin() + colIndex, DEFAULT_COLUMN_FLAGS);
     _colNumbers.insert(_colNumbers.begin() + colIndex, NEW_COLUMN_NUMBER);
     _ShiftIndexColumnsUp(colIndex);

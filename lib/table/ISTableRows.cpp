@@ -53,17 +53,32 @@ unsigned int ISTable::InsertRow(unsigned int rowIndex,
         throw std::out_of_range("Invalid row size in ISTable::InsertRow");
     }
 
+    // A new segment holding the row: every column, flag and index of the
+    // table, the row's cells moved in.
+    const auto segmentOfRow = [this](std::vector<std::string>&& cells)
+    {
+        if (_orientation != 0)
+        {
+            ITTable segment(_orientation);
+            segment._TakeFirstRow(std::move(cells), _colFlags);
+            _BuildSegmentIndices(segment);
+            return segment;
+        }
+        ITTable segment = _NewSegment(1);
+        for (unsigned int c = 0; c < cells.size(); ++c)
+        {
+            segment(0, c) = std::move(cells[c]);
+        }
+        _BuildSegmentIndices(segment);
+        return segment;
+    };
+
     if (_numRows == 0)
     {
         // The first row creates the cells of every column and every index
         // of the table, in one fresh segment that replaces the empty one.
         _RefuseIfUnique("ITTable::InsertEntry");
-        ITTable segment = _NewSegment(1);
-        for (unsigned int c = 0; c < row.size(); ++c)
-        {
-            segment(0, c) = std::move(row[c]);
-        }
-        _BuildSegmentIndices(segment);
+        ITTable segment = segmentOfRow(std::move(row));
         _segments.clear();
         _segments.push_back(std::move(segment));
         _RebuildStarts();
@@ -90,12 +105,7 @@ unsigned int ISTable::InsertRow(unsigned int rowIndex,
         // A full last segment: the row opens a new one, which gets every
         // column, flag and index before it joins the table.
         _RefuseIfUnique("ITTable::UpdateIndices");
-        ITTable segment = _NewSegment(1);
-        for (unsigned int c = 0; c < row.size(); ++c)
-        {
-            segment(0, c) = std::move(row[c]);
-        }
-        _BuildSegmentIndices(segment);
+        ITTable segment = segmentOfRow(std::move(row));
         _segStarts.reserve(_segStarts.size() + 1);
         _segments.push_back(std::move(segment));
         _segStarts.push_back(_numRows);

@@ -320,6 +320,13 @@ private:
     void* _attached = nullptr;
     std::vector<ColumnFlags> _flags;
     std::vector<Index> _indices;
+
+    // ISTable makes a row-wise table's new segments straight from their
+    // first row: this segment (empty, row-wise) takes the row's cells as
+    // they are, padded with "" to one cell per flags entry, and each column
+    // gets the flags a new column merged with flags[c] would have.
+    friend class ISTable;
+    void _TakeFirstRow(Row&& row, const std::vector<ColumnFlags>& flags);
 };
 
 #endif

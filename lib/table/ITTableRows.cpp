@@ -301,3 +301,15 @@ void ITTable::InsertEntry(unsigned int rowIndex)
         index.map.emplace(std::move(keys[i]), rowIndex);
     }
 }
+
+// ---------------------------------------------------------------- new segments
+
+void ITTable::_TakeFirstRow(Row&& row, const std::vector<ColumnFlags>& flags)
+{
+    // Moving the row in whole spares growing its tuple a column at a time.
+    row.resize(flags.size());
+    _store.InsertTuple(0, std::move(row));
+    _flags.resize(flags.size());
+    for (std::size_t c = 0; c < flags.size(); ++c)
+        _flags[c] = ColumnKey::Merge(DEFAULT_COLUMN_FLAGS, flags[c]);
+}

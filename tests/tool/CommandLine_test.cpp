@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "CommandLine.h"
 #include "OperationCode.h"
 #include "TuningKeys.h"
@@ -40,6 +42,12 @@ TEST(CommandLine, FilesOptionsAndSettings) {
     EXPECT_FLOAT_EQ(p.settings.tesra_bondCH, 1.1f);
     EXPECT_EQ(p.params.extradata_filename, "list");
 
+    // General options and settings are taken out first: -planekill still
+    // counts as directly after the operation name.
+    p = parse({"transcribe", "-verbose", "tesra_bond_atleast=3", "-planekill", "0.1", "a", "b", "c"});
+    EXPECT_TRUE(p.params.planekill_given);
+    EXPECT_FLOAT_EQ(p.params.planekill, 0.1f);
+
     p = parse({"transcribe-coords", "a=b.cif", "c.pdb", "d.cif"});  // '=' in a file name
     EXPECT_EQ(p.params.input_filename, "a=b.cif");
     EXPECT_EQ(p.params.extradata_filename, "c.pdb");
@@ -66,6 +74,31 @@ TEST(CommandLine, EveryTuningKeySetsItsOwnField) {
     }
     TuningParameters settings;
     EXPECT_FALSE(set_tuning_value(settings, "ecloud_bondCH", 2.0f));  // no key
+}
+
+TEST(CommandLine, TuningDefaults) {
+    const TuningParameters defaults;
+    std::ostringstream listed;
+    print_tuning_settings(listed, defaults);
+    EXPECT_EQ(listed.str(),
+              "tesra_planesplit_sigma=0.02\ntesra_bondCH=1.089\ntesra_bondNH=1.015\ntesra_bondOH=0.993\n"
+              "tesra_bondSH=1.338\ntesra_bondPH=1.42\ntesra_hbond_sigma=0.02\ntesra_hbond_default=1.05\n"
+              "tesra_trigonal_threshold=350\ntesra_tors_atleast=20\ntesra_tors_planeprob=0.9\n"
+              "tesra_tors_3060prob=0.9\ntesra_tors_unimodprob=0.95\ntesra_bond_atleast=10\n"
+              "tesra_bond_sigdev=3\ntesra_angle_atleast=10\ntesra_angle_sigdev=3\n"
+              "tesra_tors_cistrans_sigma=10\ntesra_quantum_bond_sigma=0.03\ntesra_quantum_angle_sigma=3\n");
+    // The electron-cloud values, which have no key.
+    const std::pair<float, float> ecloud[] = {
+        {defaults.ecloud_bondCH, 0.979f},   {defaults.ecloud_bondNH, 0.883f},  {defaults.ecloud_bondOH, 0.85f},
+        {defaults.ecloud_bondSH, 1.218f},   {defaults.ecloud_bondPH, 1.3f},    {defaults.ecloud_bondBH, 1.12f},
+        {defaults.ecloud_bondSEH, 1.21f},   {defaults.ecloud_sigmaCH, 0.015f}, {defaults.ecloud_sigmaNH, 0.02f},
+        {defaults.ecloud_sigmaOH, 0.02f},   {defaults.ecloud_sigmaSH, 0.02f},  {defaults.ecloud_sigmaPH, 0.02f},
+        {defaults.ecloud_sigmaBH, 0.02f},   {defaults.ecloud_sigmaSEH, 0.02f}, {defaults.ecloud_fallback_sigma, 0.02f},
+        {defaults.ecloud_fallback_length, 1.0f},
+    };
+    for (std::size_t i = 0; i < sizeof ecloud / sizeof ecloud[0]; ++i) {
+        EXPECT_EQ(ecloud[i].first, ecloud[i].second) << i;
+    }
 }
 
 TEST(CommandLine, UsageErrors) {

@@ -79,6 +79,10 @@ TEST(DriverEndToEnd, FailuresAndTheirStatuses) {
     write_text(dir.file("noblock.cif"), "data_comp_list\n_chem_comp.id ABC\ndata_comp_LIG\n_chem_comp_atom.atom_id PA\n");
     write_text(dir.file("noatoms.cif"), "data_comp_list\n_chem_comp.id LIG\ndata_comp_LIG\n_chem_comp_bond.atom_id_1 PA\n");
     write_text(dir.file("broken.cif"), "data_comp_list\nloop_\n_chem_comp.id\n_chem_comp.name\nLIG\n");
+    // comp_list names a second compound whose block is missing, after one that is there.
+    std::string two = read_text(monomer("ATP"));
+    two.insert(two.find('\n', two.find("\nATP ") + 1) + 1, "XYZ XYZ 'X' non-polymer 1 1 .\n");
+    write_text(dir.file("two.cif"), two);
 
     struct Case {
         std::vector<std::string> args;
@@ -112,6 +116,7 @@ TEST(DriverEndToEnd, FailuresAndTheirStatuses) {
         {{"transcribe-coords", "nolist.cif", "a.pdb", "out.cif"}, {}, 1, "chem_comp not found"},
         {{"transcribe-coords", "noid.cif", "a.pdb", "out.cif"}, {}, 1, "no column id"},
         {{"transcribe-coords", "noblock.cif", "a.pdb", "out.cif"}, {}, 1, "comp_ABC"},
+        {{"write-qdict", "two.cif", "geometry.txt"}, {}, 1, "comp_XYZ"},  // nothing written for ATP
         {{"transcribe-coords", "noatoms.cif", "a.pdb", "out.cif"}, {}, 1,
          " CIF input file doesn't have a chem_comp_atom table - cannot proceed\n"},
         {{"transcribe-coords", "small.cif", "missing.pdb", "out.cif"}, {}, 1, "missing.pdb"},

@@ -106,6 +106,20 @@ TEST_F(TorsionClassifierTest, VerboseHistogramAndDecisions) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), expected);
 }
 
+// A count is divided in double precision before the fraction is narrowed: one
+// beyond the range of a float still gives a finite fraction.
+TEST_F(TorsionClassifierTest, CountsAreDividedBeforeNarrowing) {
+    std::vector<std::string> words = distribution({});
+    words[6 + 17] = "1e39";
+    verbosity = 2;
+    TorsionClass result;
+    testing::internal::CaptureStdout();
+    classify_torsion_distribution(result, "A1", "B1", "C1", "D1", 1e38f, words);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("  10.000    Sum = 10.000\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("   This is a plane (10 > 0.9)\n"), std::string::npos) << out;
+}
+
 // Lines whose bins cannot be read by position end the run, whatever the samples.
 TEST_F(TorsionClassifierTest, MalformedDistributionEndsWithStatus11) {
     struct BadLine {

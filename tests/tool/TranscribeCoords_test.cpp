@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -79,6 +80,12 @@ TEST(PdbAtomPositions, RecordsAndFields) {
     EXPECT_FLOAT_EQ(positions.at("O1").z, 0.0f);  // the line ends where z starts
     EXPECT_FLOAT_EQ(positions.at("O2").z, 3.0f);
     EXPECT_EQ(positions.count("C9"), 0u);
+
+    // Beyond the float range: an infinity, not an undefined narrowing.
+    const AtomPositionMap huge = read(record("ATOM", "C1", "1e39", "-1e39", "1e308") + "\n");
+    EXPECT_TRUE(std::isinf(huge.at("C1").x) && huge.at("C1").x > 0);
+    EXPECT_TRUE(std::isinf(huge.at("C1").y) && huge.at("C1").y < 0);
+    EXPECT_TRUE(std::isinf(huge.at("C1").z));
 }
 
 TEST(TranscribeCoords, WritesMatchedRowsAndAddsColumns) {
@@ -131,6 +138,19 @@ TEST(TranscribeCoordsDeathTest, MissingTableOrFileEndsTheRun) {
     add_table(block, "chem_comp_atom", {"atom_id"}, {{"C1"}});
     EXPECT_EXIT(transcribe_coords(block, "/nonexistent/atoms.pdb"), testing::ExitedWithCode(1),
                 "/nonexistent/atoms.pdb");
+    EXPECT_EXIT(transcribe_coords(block, "/tmp"), testing::ExitedWithCode(1), "/tmp");
+
+    // A coordinate that is no finite number would go into the dictionary as
+    // "inf" or "nan"; an atom that no row names does no harm.
+    for (const char* bad : {"nan", "inf", "-1e39"}) {
+        const PdbFile coords(record("ATOM", "C1", "1", bad, "3") + "\n");
+        EXPECT_EXIT(transcribe_coords(block, coords.path()), testing::ExitedWithCode(1),
+                    "atom C1 a coordinate that is not a finite number") << bad;
+    }
+    const PdbFile unmatched(record("ATOM", "C1", "1", "2", "3") + "\n" + record("ATOM", "O9", "nan", "2", "3") + "\n");
+    transcribe_coords(block, unmatched.path());
+    EXPECT_EQ(block.GetTablePtr("chem_comp_atom")->GetRow(0),
+              (std::vector<std::string>{"C1", "1.000", "2.000", "3.000"}));
 }
 
 TEST(TableHelpers, ColumnsInTheOrderAskedMissingOnesReadAsUnknown) {

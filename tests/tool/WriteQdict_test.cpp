@@ -1,3 +1,4 @@
+#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -104,6 +105,18 @@ TEST_F(WriteQdictTest, UnwritableOutputEndsWithStatus1) {
                 ::testing::ExitedWithCode(1), "cannot open output file");
     EXPECT_EXIT(write_qdict(block, "/dev/full", ExceptionDictionary()),
                 ::testing::ExitedWithCode(1), "cannot write output file /dev/full");
+}
+
+TEST_F(WriteQdictTest, MissingTableLeavesAnExistingOutputUntouched) {
+    opstest::add_bonds(block, {{"C1", "C2"}});  // no chem_comp_angle
+    const std::string path = dir.file("qdict.txt");
+    {
+        std::ofstream earlier(path);
+        earlier << "an earlier restraint file\n";
+    }
+    EXPECT_EXIT(write_qdict(block, path, ExceptionDictionary()), ::testing::ExitedWithCode(1),
+                " Data table chem_comp_angle not found!");
+    EXPECT_EQ(opstest::read_file(path), "an earlier restraint file\n");
 }
 
 }  // namespace
