@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/Exceptions.h"
+#include "table/TableTestSupport.h"
 
 namespace
 {
@@ -36,19 +37,6 @@ ISTable Keyed(const std::string& name, const Texts& columns,
     ISTable table = MakeTable(name, columns, rows);
     table.CreateKeyIndex(key);
     return table;
-}
-
-std::vector<Texts> Rows(const ISTable& table)
-{
-    std::vector<Texts> rows;
-    for (unsigned int r = 0; r < table.GetNumRows(); ++r)
-    {
-        Texts row;
-        for (const std::string& name : table.GetColumnNames())
-            row.push_back(table(r, name));
-        rows.push_back(row);
-    }
-    return rows;
 }
 
 std::string Blanks(unsigned int n)

@@ -11,6 +11,7 @@
 
 #include "foundation/Exceptions.h"
 #include "support/ExceptionText.h"
+#include "table/TableTestSupport.h"
 
 namespace
 {
@@ -29,18 +30,6 @@ ISTable MakeTable(unsigned int n)
     return table;
 }
 
-// Every segment's row count, from the row locations.
-std::vector<unsigned int> SegmentSizes(const ISTable& table)
-{
-    std::vector<unsigned int> sizes(table.GetNumSegments(), 0);
-    std::pair<unsigned int, unsigned int> at;
-    for (unsigned int r = 0; r < table.GetNumRows(); ++r)
-    {
-        table.GetRowLocation(at, r);
-        ++sizes.at(at.first);
-    }
-    return sizes;
-}
 }  // namespace
 
 TEST(ISTableLifecycle, EveryConstructorMakesAnEmptyTableWithOneSegment)

@@ -12,6 +12,7 @@
 #include "foundation/BlockFileTestUtil.h"
 #include "foundation/Serializer.h"
 #include "table/ISTable.h"
+#include "table/TableTestSupport.h"
 
 namespace stored_table_test
 {
@@ -115,32 +116,8 @@ protected:
     }
 };
 
-// The segment sizes of a table, from its row locations.
-inline std::vector<unsigned int> SegmentSizes(const ISTable& table)
-{
-    std::vector<unsigned int> sizes(table.GetNumSegments(), 0);
-    std::pair<unsigned int, unsigned int> at;
-    for (unsigned int r = 0; r < table.GetNumRows(); ++r)
-    {
-        table.GetRowLocation(at, r);
-        ++sizes.at(at.first);
-    }
-    return sizes;
-}
-
-// Every cell of a table, row by row.
-inline std::vector<Texts> Rows(const ISTable& table)
-{
-    std::vector<Texts> rows;
-    for (unsigned int r = 0; r < table.GetNumRows(); ++r)
-    {
-        Texts row;
-        for (const std::string& name : table.GetColumnNames())
-            row.push_back(table(r, name));
-        rows.push_back(row);
-    }
-    return rows;
-}
+using ::Rows;
+using ::SegmentSizes;
 
 // The table obeys its own rules after whatever befell it: every column and
 // cell can be reached, it takes a new column and row (unless an index
