@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -50,7 +51,8 @@ struct ScopeCategory {
     bool IsGiven(unsigned int col) const { return col < given.size() && given[col]; }
     void SetGiven(unsigned int col) {
         if (given.size() <= col) {
-            given.resize(col + 1, false);
+            // One growth covers the columns of a typical category.
+            given.resize(std::max<std::size_t>(col + 1, 64), false);
         }
         given[col] = true;
     }

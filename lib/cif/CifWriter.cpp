@@ -135,6 +135,30 @@ inline bool IsPlainBare(const std::string& value, std::size_t maxLineLength) {
     return first == 0 || (first == 2 && !StartsWithReservedWord(value));
 }
 
+// Room the aligned loop rows ask for beyond their text, so that short values
+// and padding can be stored in fixed 16- and 32-byte moves.
+constexpr std::size_t kSlack = 32;
+
+// Copies a bare value of at most 16 bytes with one fixed-size move. A
+// std::string's storage always spans at least 16 readable bytes (the inline
+// buffer, or a heap block of more than 15), so the over-read stays inside it;
+// the bytes past the value are overwritten by what follows.
+inline char* EmitShortBare(char* p, const std::string& text) {
+    std::memcpy(p, text.data(), 16);
+    return p + text.size();
+}
+
+// Writes n blanks; up to kSlack of them in two fixed moves.
+inline char* Blanks(char* p, std::size_t n) {
+    static const char kBlanks[kSlack + 1] = "                                ";
+    if (n <= kSlack) {
+        std::memcpy(p, kBlanks, kSlack);
+    } else {
+        std::memset(p, ' ', n);
+    }
+    return p + n;
+}
+
 // Copies a value in its form (not a text field) to p; returns the end.
 inline char* Emit(char* p, const std::string& text, CifWriter::Form form) {
     const std::size_t size = text.size();
@@ -396,16 +420,15 @@ void CifWriter::_WriteLoop(ISTable& table) {
             const std::size_t width = WidthOf(text, form);
             if (aligned) {
                 // Separator, value and padding up to the column width.
-                char* p = _Room(widths[c] + 1);
+                char* p = _Room(widths[c] + 1 + kSlack);
                 if (lineLength > 0) {
                     *p++ = ' ';
                     ++lineLength;
                 }
-                p = Emit(p, text, form);
+                p = (form == Form::Bare && width <= 16) ? EmitShortBare(p, text) : Emit(p, text, form);
                 lineLength += width;
                 if (c + 1 < numColumns && width < widths[c]) {
-                    std::memset(p, ' ', widths[c] - width);
-                    p += widths[c] - width;
+                    p = Blanks(p, widths[c] - width);
                     lineLength += widths[c] - width;
                 }
                 _Advance(p);

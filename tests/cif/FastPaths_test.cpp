@@ -5,6 +5,7 @@
 // of the writer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -161,6 +162,60 @@ TEST(FastPathsTest, QuickBareValuesMatchTheFullDecision) {
         const CifWriter::Form form = CifWriter::Classify(value, 20);
         EXPECT_EQ(line, form == CifWriter::Form::Bare ? value : "'" + value + "'") << value;
     }
+}
+
+// Aligned loop rows: short bare values and padding are stored in fixed-size
+// moves. Every value length around the 16-byte move, short values held in a
+// heap block, quoted values and pads on both sides of 32 blanks must give
+// exactly the plainly padded lines.
+TEST(FastPathsTest, AlignedRowsArePaddedExactly) {
+    std::vector<Cells> rows;
+    for (std::size_t n = 1; n <= 20; ++n) {
+        std::string heapShort;
+        heapShort.reserve(64);  // storage on the heap, value still short
+        heapShort.assign(n % 16 + 1, 'h');
+        rows.push_back(Cells{std::string(n, 'a'), heapShort, n % 3 == 0 ? "x y" : "b",
+                             std::string(21 - n, 'c'), "e"});
+    }
+    rows.push_back(Cells{"w", "", "z", std::string(34, 'd'), "e"});  // pads over 32
+    CifFile file;
+    auto table = std::make_unique<ISTable>("t", CaseSensitive);
+    for (const char* column : {"p", "q", "r", "s", "u"}) {
+        table->AddColumn(column, Cells());
+    }
+    for (const Cells& row : rows) {
+        table->AddRow(row);
+    }
+    file.AddBlock("b").WriteTable(table.release());
+    std::ostringstream out;
+    file.Write(out);
+
+    // The same lines built the plain way: forms, column widths, blanks.
+    const auto shown = [&file](const std::string& cell) {
+        const std::string& text = cell.empty() ? file.GetNullValue() : cell;
+        return CifWriter::Classify(text, file.GetMaxLineLength()) == CifWriter::Form::Bare
+                   ? text
+                   : "'" + text + "'";
+    };
+    std::vector<std::size_t> widths(5, 0);
+    for (const Cells& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            widths[c] = std::max(widths[c], shown(row[c]).size());
+        }
+    }
+    std::string expected = "data_b\nloop_\n_t.p\n_t.q\n_t.r\n_t.s\n_t.u\n";
+    for (const Cells& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            std::string text = shown(row[c]);
+            if (c + 1 < row.size()) {
+                text.resize(widths[c], ' ');
+                text += ' ';
+            }
+            expected += text;
+        }
+        expected += '\n';
+    }
+    EXPECT_EQ(out.str(), expected);
 }
 
 }  // namespace
