@@ -1,5 +1,7 @@
 #include "cif/CifScanner.h"
 
+#include "cif/ReservedWords.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -103,21 +105,6 @@ inline const char* FindSpace(const char* p, const char* end) {
     return p;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-// True when the text starts with the lower-case word, in any case.
-bool StartsWithWord(std::string_view text, const char* word) {
-    const std::size_t n = std::strlen(word);
-    if (text.size() < n) {
-        return false;
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        if (Lower(text[i]) != word[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -293,9 +280,9 @@ void CifScanner::_ScanBare() {
         return;
     }
     _token.type = CifTokenType::Value;
-    switch (Lower(c)) {
+    switch (CifLower(c)) {
     case 'd':
-        if (StartsWithWord(word, "data_")) {
+        if (StartsWithReservedWord(word, "data_")) {
             if (word.size() == 5) {
                 _SetError("data_ without a block name");
                 return;
@@ -305,15 +292,15 @@ void CifScanner::_ScanBare() {
         }
         return;
     case 's':
-        if (StartsWithWord(word, "save_")) {
+        if (StartsWithReservedWord(word, "save_")) {
             _token.type = word.size() == 5 ? CifTokenType::SaveEnd : CifTokenType::SaveHeader;
             _token.text = word.substr(5);
-        } else if (StartsWithWord(word, "stop_")) {
+        } else if (StartsWithReservedWord(word, "stop_")) {
             _SetError("reserved word " + std::string(word) + " is not allowed");
         }
         return;
     case 'l':
-        if (StartsWithWord(word, "loop_")) {
+        if (StartsWithReservedWord(word, "loop_")) {
             if (word.size() == 5) {
                 _token.type = CifTokenType::Loop;
             } else {
@@ -322,7 +309,7 @@ void CifScanner::_ScanBare() {
         }
         return;
     case 'g':
-        if (StartsWithWord(word, "global_")) {
+        if (StartsWithReservedWord(word, "global_")) {
             if (word.size() == 7) {
                 _token.type = CifTokenType::Global;
             } else {

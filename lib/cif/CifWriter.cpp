@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cif/Block.h"
+#include "cif/ReservedWords.h"
 #include "cif/CifFile.h"
 #include "cif/CifScanner.h"
 #include "foundation/CifString.h"
@@ -15,31 +16,17 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-bool StartsWithWordCi(const std::string& text, const char* word, std::size_t n) {
-    if (text.size() < n) {
-        return false;
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        if (Lower(text[i]) != word[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // A bare value that starts with a reserved word would read as that word.
-bool StartsWithReservedWord(const std::string& text) {
-    switch (Lower(text[0])) {
+bool StartsWithAnyReservedWord(const std::string& text) {
+    switch (CifLower(text[0])) {
     case 'd':
-        return StartsWithWordCi(text, "data_", 5);
+        return StartsWithReservedWord(text, "data_");
     case 'l':
-        return StartsWithWordCi(text, "loop_", 5);
+        return StartsWithReservedWord(text, "loop_");
     case 's':
-        return StartsWithWordCi(text, "save_", 5) || StartsWithWordCi(text, "stop_", 5);
+        return StartsWithReservedWord(text, "save_") || StartsWithReservedWord(text, "stop_");
     case 'g':
-        return StartsWithWordCi(text, "global_", 7);
+        return StartsWithReservedWord(text, "global_");
     default:
         return false;
     }
@@ -132,7 +119,7 @@ inline bool IsPlainBare(const std::string& value, std::size_t maxLineLength) {
         }
     }
     const unsigned char first = kFirstChar.what[text[0]];
-    return first == 0 || (first == 2 && !StartsWithReservedWord(value));
+    return first == 0 || (first == 2 && !StartsWithAnyReservedWord(value));
 }
 
 // Room the aligned loop rows ask for beyond their text, so that short values
@@ -215,7 +202,7 @@ CifWriter::Form CifWriter::Classify(const std::string& value, std::size_t maxLin
         return FitsTextField(value) ? Form::TextField : Form::Unwritable;
     }
     const bool needsQuotes = seen != 0 || CifString::IsSpecialFirstChar(text[0]) ||
-                             text[0] == '\'' || text[0] == '"' || StartsWithReservedWord(value);
+                             text[0] == '\'' || text[0] == '"' || StartsWithAnyReservedWord(value);
     Form form = Form::Bare;
     if (needsQuotes) {
         if (!singleBeforeSpace) {

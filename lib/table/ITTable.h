@@ -314,6 +314,10 @@ private:
     // segment: keys[k][i] is the key of row firstRow + k in live index i.
     void _AddAppendedEntries(unsigned int firstRow,
                              std::vector<std::vector<std::string>>& keys);
+    // The keys of `count` new rows holding values[k] in column colIndex and
+    // empty cells elsewhere, laid out as _AddAppendedEntries takes them.
+    std::vector<std::vector<std::string>> _SingleColumnKeys(
+        unsigned int colIndex, const Row& values, unsigned int count) const;
 
     TTable _store;
     unsigned int _orientation = 1;

@@ -197,6 +197,23 @@ const ITTable::Row& ITTable::GetRow(unsigned int rowIndex) const
 
 // ---------------------------------------------------------------- entries
 
+std::vector<std::vector<std::string>> ITTable::_SingleColumnKeys(
+    unsigned int colIndex, const Row& values, unsigned int count) const
+{
+    std::vector<std::vector<std::string>> keys(count);
+    for (unsigned int k = 0; k < count; ++k)
+        for (const Index& index : _indices)
+        {
+            if (!_IsLive(index))
+                continue;
+            keys[k].emplace_back();
+            _BuildIndexKey(keys[k].back(), index, 0,
+                           [&](unsigned int, unsigned int c) -> const std::string&
+                           { return c == colIndex ? values[k] : EmptyCell(); });
+        }
+    return keys;
+}
+
 void ITTable::InsertEntry(unsigned int colIndex, const std::string& value)
 {
     InsertEntry(colIndex, Row(1, value));
@@ -218,18 +235,8 @@ void ITTable::InsertEntry(unsigned int colIndex, const Row& values)
             return;
         _RefuseIfUnique("ITTable::InsertEntry");
 
-        std::vector<std::vector<std::string>> keys(n);
-        for (unsigned int k = 0; k < n; ++k)
-            for (const Index& index : _indices)
-            {
-                if (!_IsLive(index))
-                    continue;
-                keys[k].emplace_back();
-                _BuildIndexKey(keys[k].back(), index, 0,
-                               [&](unsigned int, unsigned int c)
-                                   -> const std::string&
-                               { return c == colIndex ? values[k] : EmptyCell(); });
-            }
+        std::vector<std::vector<std::string>> keys =
+            _SingleColumnKeys(colIndex, values, n);
 
         for (unsigned int k = 0; k < n; ++k)
         {
@@ -249,18 +256,7 @@ void ITTable::InsertEntry(unsigned int colIndex, const Row& values)
     if (colIndex == numColumns && newRows > 0)
     {
         _RefuseIfUnique("ITTable::InsertEntry");
-        keys.resize(newRows);
-        for (unsigned int k = 0; k < newRows; ++k)
-            for (const Index& index : _indices)
-            {
-                if (!_IsLive(index))
-                    continue;
-                keys[k].emplace_back();
-                _BuildIndexKey(keys[k].back(), index, 0,
-                               [&](unsigned int, unsigned int c)
-                                   -> const std::string&
-                               { return c == colIndex ? values[k] : EmptyCell(); });
-            }
+        keys = _SingleColumnKeys(colIndex, values, newRows);
     }
 
     if (_orientation != 0)
