@@ -16,6 +16,11 @@
 // number, and the cache makes a run of lookups of one column cost a single
 // comparison.
 //
+// Short lists (most tables have a handful of columns) keep no index: a scan
+// costs less than a map node per name. The index is built once the list
+// outgrows kLinearLimit and kept from then on; the answers are the same
+// either way (the first listed equivalent name wins).
+//
 // Names are equal when the list's StringLess finds neither before the other.
 // The empty name is not a usable name: owners never store it.
 //
@@ -33,18 +38,19 @@ public:
 
     // Copies start with an empty cache.
     mapped_vector(const mapped_vector& other)
-        : _index(other._index), _names(other._names)
+        : _index(other._index), _names(other._names), _indexed(other._indexed)
     {
     }
 
     mapped_vector(mapped_vector&& other) noexcept
         : _index(std::move(other._index)), _names(std::move(other._names)),
-          _cacheValid(other._cacheValid),
+          _indexed(other._indexed), _cacheValid(other._cacheValid),
           _cachedName(std::move(other._cachedName)),
           _cachedPos(other._cachedPos)
     {
         other._index.clear();
         other._names.clear();
+        other._indexed = false;
         other._ResetCache();
     }
 
@@ -54,6 +60,7 @@ public:
         {
             _index = other._index;
             _names = other._names;
+            _indexed = other._indexed;
             _ResetCache();
         }
         return *this;
@@ -65,11 +72,13 @@ public:
         {
             _index = std::move(other._index);
             _names = std::move(other._names);
+            _indexed = other._indexed;
             _cacheValid = other._cacheValid;
             _cachedName = std::move(other._cachedName);
             _cachedPos = other._cachedPos;
             other._index.clear();
             other._names.clear();
+            other._indexed = false;
             other._ResetCache();
         }
         return *this;
@@ -85,10 +94,15 @@ public:
             throw std::out_of_range("Invalid index in mapped_vector::insert");
 
         _names.insert(_names.begin() + pos, name);
-        for (auto& entry : _index)
-            if (entry.second >= pos)
-                ++entry.second;
-        _index.emplace(name, pos);
+        if (_indexed)
+        {
+            for (auto& entry : _index)
+                if (entry.second >= pos)
+                    ++entry.second;
+            _index.emplace(name, pos);
+        }
+        else
+            _IndexIfLong();
         _SetCache(name, pos);
     }
 
@@ -98,14 +112,13 @@ public:
     void push_back(const std::string& name)
     {
         _names.push_back(name);
-        _index.emplace(name, static_cast<std::uint32_t>(_names.size() - 1));
+        _IndexLast();
     }
 
     void push_back(std::string&& name)
     {
         _names.push_back(std::move(name));
-        _index.emplace(_names.back(),
-                       static_cast<std::uint32_t>(_names.size() - 1));
+        _IndexLast();
     }
 
     // Removes a name; later names move down. The cache is emptied.
@@ -118,11 +131,13 @@ public:
         _ResetCache();
         // Remove the index entry before the list entry: the key may be the
         // very string object that the list holds.
-        _index.erase(name);
+        if (_indexed)
+            _index.erase(name);
         _names.erase(_names.begin() + pos);
-        for (auto& entry : _index)
-            if (entry.second >= pos)
-                --entry.second;
+        if (_indexed)
+            for (auto& entry : _index)
+                if (entry.second >= pos)
+                    --entry.second;
     }
 
     // The name's position, or size() when the name is absent (the cache
@@ -131,6 +146,20 @@ public:
     {
         if (_cacheValid && _IsCached(name))
             return _cachedPos;
+
+        if (!_indexed)
+        {
+            const StringLess& less = _index.key_comp();
+            for (std::size_t i = 0; i < _names.size(); ++i)
+            {
+                if (!less(name, _names[i]) && !less(_names[i], name))
+                {
+                    _SetCache(name, static_cast<std::uint32_t>(i));
+                    return static_cast<std::uint32_t>(i);
+                }
+            }
+            return static_cast<std::uint32_t>(_names.size());
+        }
 
         const auto it = _index.find(name);
         if (it == _index.end())
@@ -176,11 +205,35 @@ public:
     void clear()
     {
         _index.clear();
+        _indexed = false;
         _names.clear();
         _ResetCache();
     }
 
 private:
+    // Lists up to this length are searched by a scan.
+    static constexpr std::size_t kLinearLimit = 16;
+
+    // Indexes the name just appended (or the whole list, once it grows past
+    // the limit). An equivalent name already indexed keeps its entry.
+    void _IndexLast()
+    {
+        if (_indexed)
+            _index.emplace(_names.back(),
+                           static_cast<std::uint32_t>(_names.size() - 1));
+        else
+            _IndexIfLong();
+    }
+
+    void _IndexIfLong()
+    {
+        if (_names.size() <= kLinearLimit)
+            return;
+        for (std::size_t i = 0; i < _names.size(); ++i)
+            _index.emplace(_names[i], static_cast<std::uint32_t>(i));
+        _indexed = true;
+    }
+
     bool _IsCached(const std::string& name) const
     {
         const StringLess& less = _index.key_comp();
@@ -206,6 +259,7 @@ private:
 
     std::map<std::string, std::uint32_t, StringLess> _index;
     std::vector<std::string> _names;
+    bool _indexed = false;  // _index holds every name
 
     mutable bool _cacheValid = false;
     mutable std::string _cachedName;

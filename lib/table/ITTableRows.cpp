@@ -26,6 +26,14 @@ unsigned int ITTable::_InsertRow(unsigned int rowIndex, Row&& row)
     if (numRows == 0 && numColumns == 0)
         return 0;
 
+    // An append to a row-wise segment without indices (every row the CIF
+    // reader adds) has no key to build and nothing to renumber.
+    if (_indices.empty() && rowIndex == numRows && _orientation != 0)
+    {
+        _store.InsertTuple(rowIndex, std::move(row));
+        return numRows + 1;
+    }
+
     // The store's own refusals come first; it checks before it changes.
     if (rowIndex > numRows || (_orientation == 0 && row.empty()))
         _StoreInsertRow(rowIndex, std::move(row));

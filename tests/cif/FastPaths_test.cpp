@@ -1,8 +1,9 @@
 // The short cuts of the reader and the writer must give what the plain
 // character-by-character logic gives: word-at-a-time scanning at every
 // alignment, the scan-then-hash column lookup of wide categories, the first
-// segment built straight from a table's first row, and the bare-value test
-// of the writer.
+// segment built straight from a table's first row, the index-free row
+// append, the scanned short name lists, and the bare-value test of the
+// writer.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "cif/CifParser.h"
 #include "cif/CifScanner.h"
 #include "cif/CifWriter.h"
+#include "foundation/mapped_vector.h"
 #include "table/ISTable.h"
 
 namespace {
@@ -134,6 +136,58 @@ TEST(FastPathsTest, SegmentsFromRowsKeepFlagsAndIndices) {
         std::vector<unsigned int> found;
         table.Search(found, "row" + std::to_string(r), "name", 0, 0, 0);
         EXPECT_EQ(found, std::vector<unsigned int>{r});
+    }
+}
+
+// Name lists answer the same whether short (scanned) or long (indexed), and
+// across the switch from one to the other.
+TEST(FastPathsTest, NameListsAnswerAlikeShortAndLong) {
+    for (const unsigned int count : {3u, 16u, 17u, 40u}) {
+        mapped_vector names(CaseInsensitive);
+        for (unsigned int i = 0; i < count; ++i) {
+            names.push_back("Col" + std::to_string(i));
+        }
+        names.insert(1, "Middle");
+        ASSERT_EQ(names.size(), count + 1) << count;
+        EXPECT_EQ(names.find("MIDDLE"), 1u) << count;
+        EXPECT_EQ(names.find("col0"), 0u) << count;
+        EXPECT_EQ(names.find("COL" + std::to_string(count - 1)), count) << count;
+        EXPECT_EQ(names.find("absent"), names.size()) << count;
+        EXPECT_THROW(names.insert(0, "col2"), std::out_of_range) << count;
+
+        names.erase("col0");
+        EXPECT_EQ(names.find("Col0"), names.size()) << count;
+        EXPECT_EQ(names.find("middle"), 0u) << count;
+        EXPECT_EQ(names.find("Col1"), 1u) << count;
+        EXPECT_THROW(names.erase("col0"), std::out_of_range) << count;
+
+        const mapped_vector copy(names);
+        mapped_vector moved(std::move(names));
+        for (unsigned int i = 1; i < count; ++i) {
+            const std::string name = "cOL" + std::to_string(i);
+            EXPECT_EQ(copy.find(name), i) << count;
+            EXPECT_EQ(moved.find(name), i) << count;
+        }
+        EXPECT_TRUE(names.empty());
+        names.push_back("again");
+        EXPECT_EQ(names.find("AGAIN"), 0u);
+    }
+}
+
+// Appends to a table without indices pad short rows and refuse long ones
+// without a change, in every segment.
+TEST(FastPathsTest, IndexFreeAppendsPadAndRefuse) {
+    ISTable table("t", CaseSensitive);
+    table.AddColumn("a", Cells());
+    table.AddColumn("b", Cells());
+    const unsigned int kRows = ISTable::SEGMENT_ROWS + 3;
+    for (unsigned int r = 0; r < kRows; ++r) {
+        EXPECT_EQ(table.AddRow(r % 2 == 0 ? Cells{std::to_string(r)} : Cells{"x", "y"}), r + 1);
+    }
+    EXPECT_THROW(table.AddRow(Cells{"1", "2", "3"}), std::out_of_range);
+    ASSERT_EQ(table.GetNumRows(), kRows);
+    for (const unsigned int r : {0u, 1u, ISTable::SEGMENT_ROWS, kRows - 1}) {
+        EXPECT_EQ(table.GetRow(r), (r % 2 == 0 ? Cells{std::to_string(r), ""} : Cells{"x", "y"})) << r;
     }
 }
 

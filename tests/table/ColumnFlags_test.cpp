@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -98,24 +97,9 @@ TEST(ColumnFlags, KeyComponents)
     EXPECT_THROW(Component("-1234567890", 0x20), std::runtime_error);
 }
 
-TEST(ColumnFlags, IntegerComponentsOrderNumerically)
-{
-    const std::vector<std::string> values = {"-901", "-91", "-10", "-5",
-                                             "-1",   "0",   "5",   "42",
-                                             "1000"};
-    for (std::size_t i = 1; i < values.size(); ++i)
-        EXPECT_LT(Component(values[i - 1], 0x20), Component(values[i], 0x20))
-            << values[i - 1] << " " << values[i];
-}
-
 TEST(ColumnFlags, StandaloneBuilders)
 {
     std::string out = "junk";
-    ColumnKey::MakeIntegerKey("123456789012", out);
-    EXPECT_EQ(out, "");
-    ITTable::MakeIntegerKey("42", out);
-    EXPECT_EQ(out, "00000000042");
-
     ITTable::NormalizeText(" A\tB\nc ", out);
     EXPECT_EQ(out, "abc");
 

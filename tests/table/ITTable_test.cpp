@@ -473,8 +473,6 @@ TEST(ITTable, FlagsAndPublicKeys)
     EXPECT_EQ(key, "ab ");
     t.MakeRawRowKey(key, {0, 1}, 0);
     EXPECT_EQ(key, "A b 7 ");
-    t.MakeValueKey(key, "-5", 1);
-    EXPECT_EQ(key, "-9999999994");
     ExpectOutOfRange([&] { t.MakeRowKey(key, {0}, 1); },
                      "Invalid row index in ITTable::operator()");
 }

@@ -6,7 +6,6 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "foundation/Exceptions.h"
@@ -164,25 +163,6 @@ TEST(TTable, ColumnsAndRanges)
     t.DeleteColumn(0);
     EXPECT_EQ(t.GetWidth(), 0u);
     EXPECT_EQ(t.GetNumTuples(), 3u); // tuples stay without cells
-}
-
-TEST(TTable, CopiesAreDeepAndMovesEmptyTheSource)
-{
-    static_assert(std::is_nothrow_move_constructible<TTable>::value, "");
-    static_assert(std::is_nothrow_move_assignable<TTable>::value, "");
-
-    TTable source = ThreeByThree();
-    TTable copy(source);
-    copy.UpdateCell(0, 0) = "changed";
-    EXPECT_EQ(source.GetCell(0, 0), "a0");
-    TTable& self = copy;
-    copy = self;
-    EXPECT_EQ(copy.GetCell(0, 0), "changed");
-
-    TTable moved(std::move(source));
-    EXPECT_EQ(moved.GetNumTuples(), 3u);
-    EXPECT_EQ(source.GetNumTuples(), 0u);
-    EXPECT_EQ(source.GetWidth(), 0u);
 }
 
 TEST(TTable, StreamOutputIsOneLinePerColumn)

@@ -76,7 +76,7 @@ TEST(CommandLine, EveryTuningKeySetsItsOwnField) {
     EXPECT_FALSE(set_tuning_value(settings, "ecloud_bondCH", 2.0f));  // no key
 }
 
-TEST(CommandLine, TuningDefaults) {
+TEST(CommandLine, TuningDefaultsAsListedByAllparams) {
     const TuningParameters defaults;
     std::ostringstream listed;
     print_tuning_settings(listed, defaults);
@@ -87,18 +87,6 @@ TEST(CommandLine, TuningDefaults) {
               "tesra_tors_3060prob=0.9\ntesra_tors_unimodprob=0.95\ntesra_bond_atleast=10\n"
               "tesra_bond_sigdev=3\ntesra_angle_atleast=10\ntesra_angle_sigdev=3\n"
               "tesra_tors_cistrans_sigma=10\ntesra_quantum_bond_sigma=0.03\ntesra_quantum_angle_sigma=3\n");
-    // The electron-cloud values, which have no key.
-    const std::pair<float, float> ecloud[] = {
-        {defaults.ecloud_bondCH, 0.979f},   {defaults.ecloud_bondNH, 0.883f},  {defaults.ecloud_bondOH, 0.85f},
-        {defaults.ecloud_bondSH, 1.218f},   {defaults.ecloud_bondPH, 1.3f},    {defaults.ecloud_bondBH, 1.12f},
-        {defaults.ecloud_bondSEH, 1.21f},   {defaults.ecloud_sigmaCH, 0.015f}, {defaults.ecloud_sigmaNH, 0.02f},
-        {defaults.ecloud_sigmaOH, 0.02f},   {defaults.ecloud_sigmaSH, 0.02f},  {defaults.ecloud_sigmaPH, 0.02f},
-        {defaults.ecloud_sigmaBH, 0.02f},   {defaults.ecloud_sigmaSEH, 0.02f}, {defaults.ecloud_fallback_sigma, 0.02f},
-        {defaults.ecloud_fallback_length, 1.0f},
-    };
-    for (std::size_t i = 0; i < sizeof ecloud / sizeof ecloud[0]; ++i) {
-        EXPECT_EQ(ecloud[i].first, ecloud[i].second) << i;
-    }
 }
 
 TEST(CommandLine, UsageErrors) {

@@ -76,16 +76,6 @@ TEST(CommentKeeper, RestoreBesideTheSameElements) {
     EXPECT_EQ(keeper.restore(written), restored);
 }
 
-TEST(CommentKeeper, SecondPassGivesTheSameText) {
-    CommentKeeper first;
-    first.strip(dictionary);
-    const std::string once = first.restore(written);
-    CommentKeeper second;
-    second.strip(once);
-    EXPECT_FALSE(second.removed_empty_loops());
-    EXPECT_EQ(second.restore(written), once);
-}
-
 TEST(CommentKeeper, MissingElementFallsBackToTheNextTableOrBlock) {
     const std::string input =
         "data_a\n"

@@ -23,29 +23,20 @@ TEST(ExceptionDictionaryLoad, CommentsAndEmptyLinesGiveAnEnabledEmptyDictionary)
     }
 }
 
-TEST(ExceptionDictionaryLoad, BondsAndAnglesAreStoredInBothDirections) {
+TEST(ExceptionDictionaryLoad, StoredInBothDirectionsAndTheLastLineWins) {
     TempDir dir;
-    const ExceptionDictionary dictionary =
-        load_text(dir, "BOND T1 T2 1.45 0.02\nANGLE T1 T2 T3 109.47 1.5 extra words\n");
+    const ExceptionDictionary dictionary = load_text(
+        dir, "BOND T1 T2 1.45 0.02\nANGLE T1 T2 T3 109.47 1.5 extra words\nBOND T2 T1 1.50 0.03\n");
+    EXPECT_EQ(dictionary.bond_overrides.size(), 2u);
     for (const auto& key : {std::make_pair(std::string("T1"), std::string("T2")),
                             std::make_pair(std::string("T2"), std::string("T1"))}) {
         ASSERT_EQ(dictionary.bond_overrides.count(key), 1u);
-        EXPECT_EQ(dictionary.bond_overrides.at(key).value, 1.45f);
-        EXPECT_EQ(dictionary.bond_overrides.at(key).esd, 0.02f);
+        EXPECT_EQ(dictionary.bond_overrides.at(key).value, 1.5f);
+        EXPECT_EQ(dictionary.bond_overrides.at(key).esd, 0.03f);
     }
     EXPECT_EQ(dictionary.angle_overrides.count({"T1", "T2", "T3"}), 1u);
-    EXPECT_EQ(dictionary.angle_overrides.count({"T3", "T2", "T1"}), 1u);
     EXPECT_EQ(dictionary.angle_overrides.count({"T2", "T1", "T3"}), 0u);
     EXPECT_EQ(dictionary.angle_overrides.at({"T3", "T2", "T1"}).value, 109.47f);
-}
-
-TEST(ExceptionDictionaryLoad, LaterLinesWinInBothDirections) {
-    TempDir dir;
-    const ExceptionDictionary dictionary =
-        load_text(dir, "BOND T1 T2 1.45 0.02\nBOND T2 T1 1.50 0.03\n");
-    EXPECT_EQ(dictionary.bond_overrides.size(), 2u);
-    EXPECT_EQ(dictionary.bond_overrides.at({"T1", "T2"}).value, 1.5f);
-    EXPECT_EQ(dictionary.bond_overrides.at({"T1", "T2"}).esd, 0.03f);
 }
 
 TEST(ExceptionDictionaryLoad, WordsAreCutAtEverySingleBlank) {

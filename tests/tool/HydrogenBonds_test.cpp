@@ -65,15 +65,4 @@ TEST(XhTables, FollowTheTuningOfTheRun) {
     tuning = TuningParameters();
 }
 
-TEST(XhHeavyAtom, HydrogenIsExactlyUpperCaseH) {
-    EXPECT_TRUE(is_hydrogen_symbol("H"));
-    EXPECT_FALSE(is_hydrogen_symbol("D"));
-    EXPECT_FALSE(is_hydrogen_symbol("h"));
-    const std::set<std::string> hydrogens{"H1", "H2"};
-    EXPECT_EQ(xh_heavy_atom("H1", "C1", hydrogens), "C1");
-    EXPECT_EQ(xh_heavy_atom("C1", "H1", hydrogens), "C1");
-    EXPECT_EQ(xh_heavy_atom("H1", "H2", hydrogens), "H2");
-    EXPECT_FALSE(is_bond_to_hydrogen("C1", "C2", hydrogens));
-}
-
 }  // namespace

@@ -218,9 +218,4 @@ TEST_F(MogulPassTest, TorsionsAndAngleMeansReachThePlaneDecisions) {
               (Words{"plan-1", "plan-1", "plan-1", "plan-1", "csd_1", "csd_1", "csd_1", "csd_1"}));
 }
 
-TEST_F(MogulPassTest, UnreadableResultsFileEndsTheRun) {
-    EXPECT_EXIT(transcribe_mogul(block, dir + "absent.txt", false), testing::ExitedWithCode(1),
-                " Can't open Mogul results file .*absent.txt\n");
-}
-
 }  // namespace

@@ -4,7 +4,6 @@
 #define TESRA_TESTS_TOOL_MOGULTESTSUPPORT_H
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -14,21 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "OpsTestSupport.h"
 #include "TuningParameters.h"
 #include "cif/Block.h"
 #include "table/ISTable.h"
 
 namespace mogul_test {
 
-using Rows = std::vector<std::vector<std::string>>;
+using opstest::Rows;
 
-inline void add_table(Block& block, const std::string& name,
-                      const std::vector<std::string>& columns, const Rows& rows) {
-    auto table = std::make_unique<ISTable>(name, CaseSensitive);
-    for (const std::string& column : columns) table->AddColumn(column, {});
-    for (const auto& row : rows) table->AddRow(row);
-    block.WriteTable(table.release());
-}
+using opstest::add_table;
+using opstest::read_file;
 
 // Rows of atoms given as (atom_id, type_symbol, type_energy), for compound comp.
 inline void add_atoms(Block& block, const std::string& comp, const Rows& atoms) {
@@ -98,55 +93,16 @@ inline std::string torsion_record(const std::string& a, const std::string& b, co
            std::to_string(samples) + "\n" + line + "\n";
 }
 
-// A fresh scratch directory per test.
-inline std::string scratch_dir() {
-    std::string pattern = ::testing::TempDir() + "mogulXXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const char* made = mkdtemp(buffer.data());
-    EXPECT_NE(made, nullptr);
-    return std::string(buffer.data()) + "/";
-}
-
 inline void write_file(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
 }
 
-inline std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 #ifdef TESRA_ROVIDEV_BIN
-// One run of the built tool in `dir`, with KTW_home at the project's data.
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using ToolRun = rovidevtest::RunResult;
 
-inline std::string quoted(const std::string& text) {
-    std::string result = "'";
-    for (const char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
-}
-
-inline ToolRun run_tool(const std::string& dir, const std::vector<std::string>& args,
-                        const std::string& environment = "") {
-    std::string command = "cd " + quoted(dir) + " && env -u TESRA_EXCEPTION_DICTIONARY KTW_home=" +
-                          quoted(TESRA_SOURCE_DIR "/data") + " " + environment + " " +
-                          quoted(TESRA_ROVIDEV_BIN);
-    for (const std::string& arg : args) command += " " + quoted(arg);
-    command += " >stdout.txt 2>stderr.txt";
-    ToolRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = read_file(dir + "stdout.txt");
-    run.err = read_file(dir + "stderr.txt");
-    return run;
+inline ToolRun run_tool(const std::string& dir, const std::vector<std::string>& args) {
+    return rovidevtest::run_rovidev(dir, args);
 }
 #endif
 
@@ -156,9 +112,9 @@ protected:
     void SetUp() override {
         tuning = TuningParameters{};
         verbosity = 0;
-        dir = scratch_dir();
     }
-    std::string dir;
+    const opstest::TempDir scratch;
+    const std::string dir = scratch.path() + "/";
 };
 
 }  // namespace mogul_test

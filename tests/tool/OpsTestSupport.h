@@ -12,10 +12,13 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+
+#ifdef TESRA_ROVIDEV_BIN
+#include "RovidevRun.h"
+#endif
 
 #include "CommentKeeper.h"
 #include "cif/Block.h"
@@ -160,25 +163,15 @@ inline std::string monomer(const std::string& code) {
 }
 
 #ifdef TESRA_ROVIDEV_BIN
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using ToolRun = rovidevtest::RunResult;
 
-// Runs the built tool in `dir` with KTW_home at the project's data directory;
-// `env` adds NAME=value settings, `args` is shell text.
+// Runs the built tool in `dir`; `args` are blank-separated words.
 inline ToolRun run_tool(const TempDir& dir, const std::string& args,
-                        const std::string& env = "") {
-    const std::string command = "cd '" + dir.path() + "' && env KTW_home='" TESRA_SOURCE_DIR
-                                "/data' " + env + " '" TESRA_ROVIDEV_BIN "' " + args +
-                                " >tool-stdout.txt 2>tool-stderr.txt";
-    const int raw = std::system(command.c_str());
-    ToolRun run;
-    if (raw != -1 && WIFEXITED(raw)) run.status = WEXITSTATUS(raw);
-    run.out = read_file(dir.file("tool-stdout.txt"));
-    run.err = read_file(dir.file("tool-stderr.txt"));
-    return run;
+                        const rovidevtest::Environment& env = {}) {
+    std::vector<std::string> words;
+    std::istringstream in(args);
+    for (std::string word; in >> word;) words.push_back(word);
+    return rovidevtest::run_rovidev(dir.path(), words, env);
 }
 #endif
 

@@ -65,7 +65,7 @@ TEST(OverrideEndToEnd, AnglesFromADictionaryNamedInTheEnvironment) {
     dir.write("in.cif", opstest::read_file(opstest::monomer("001")));
     const std::string exceptions = dir.write("angles.dat", "ANGLE CR16 CR6 CR16 118.47 1.5\n");
     const opstest::ToolRun run = opstest::run_tool(
-        dir, "override in.cif out.cif", "TESRA_EXCEPTION_DICTIONARY='" + exceptions + "'");
+        dir, "override in.cif out.cif", {{"TESRA_EXCEPTION_DICTIONARY", exceptions.c_str()}});
     ASSERT_EQ(run.status, 0) << run.err;
     auto after = opstest::load_dictionary(dir.file("out.cif"));
     Block& block = opstest::compound_block(*after);
@@ -87,54 +87,13 @@ TEST(OverrideEndToEnd, BadExceptionDictionaryStopsBeforeTheInputIsRead) {
     dir.write("in.cif", opstest::read_file(opstest::monomer("001")));
     const std::string bad = dir.write("bad.dat", "BOND CH2 CH2 1.5\n");
     opstest::ToolRun run = opstest::run_tool(dir, "override in.cif out.cif",
-                                             "TESRA_EXCEPTION_DICTIONARY='" + bad + "'");
+                                             {{"TESRA_EXCEPTION_DICTIONARY", bad.c_str()}});
     EXPECT_EQ(run.status, 93);
     EXPECT_NE(run.err.find("Can't handle line\n  BOND CH2 CH2 1.5\nin file " + bad), std::string::npos);
-    run = opstest::run_tool(dir, "override in.cif out.cif", "TESRA_EXCEPTION_DICTIONARY=");
+    run = opstest::run_tool(dir, "override in.cif out.cif", {{"TESRA_EXCEPTION_DICTIONARY", ""}});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find(" Problem opening \n"), std::string::npos);
     EXPECT_FALSE(std::ifstream(dir.file("out.cif")).good());
-}
-
-TEST(WriteQdictEndToEnd, OverrideFormWritesListedValuesAndXhLengths) {
-    const ExceptionDictionary exceptions = load_exception_dictionary(kShippedExceptions);
-    TempDir dir;
-    const std::string input = dir.write("in.cif", opstest::read_file(opstest::monomer("001")));
-    const opstest::ToolRun run = opstest::run_tool(dir, "write-qdict-override in.cif qdict.txt");
-    ASSERT_EQ(run.status, 0) << run.err;
-
-    auto cif = opstest::load_dictionary(input);
-    Block& block = opstest::compound_block(*cif);
-    auto types = atom_types(block);
-    std::map<std::string, std::string> elements;
-    for (auto& atom : opstest::table_rows(block, "chem_comp_atom")) elements[atom["atom_id"]] = atom["type_symbol"];
-    const std::map<std::string, std::string> xh = {{"C", "1.089"}, {"N", "1.015"}, {"O", "0.993"}};
-
-    std::string expected;
-    int listed = 0;
-    for (auto& bond : opstest::table_rows(block, "chem_comp_bond")) {
-        const std::string& a1 = bond["atom_id_1"];
-        const std::string& a2 = bond["atom_id_2"];
-        std::string numbers = "1.5 1E6";
-        if (elements[a1] == "H" || elements[a2] == "H") {
-            numbers = xh.at(elements[elements[a1] == "H" ? a2 : a1]) + " 0.020";
-        } else {
-            const auto found = exceptions.bond_overrides.find({types[a1], types[a2]});
-            if (found != exceptions.bond_overrides.end()) {
-                ++listed;
-                numbers = float_to_string(found->second.value, 3) + " " +
-                          float_to_string(found->second.esd, 3);
-            }
-        }
-        expected += "GEOMETRY " + bond["comp_id"] + " BOND " + numbers + " " + a1 + " " + a2 +
-                    " TYPE=" + bond["type"] + "\n";
-    }
-    for (auto& angle : opstest::table_rows(block, "chem_comp_angle"))
-        expected += "GEOMETRY " + angle["comp_id"] + " ANGLE 105.0 1E6 " + angle["atom_id_1"] + " " +
-                    angle["atom_id_2"] + " " + angle["atom_id_3"] + "\n";
-    EXPECT_GT(listed, 0);
-    EXPECT_EQ(opstest::read_file(dir.file("qdict.txt")), expected);
-    EXPECT_EQ(run.out.find("Not sure"), std::string::npos);
 }
 
 TEST(WriteQdictEndToEnd, UnwritableOutputIsAFailure) {

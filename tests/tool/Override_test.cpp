@@ -62,16 +62,6 @@ TEST_F(OverrideTest, RewritesExactlyTheListedBondsAndAnglesInEitherOrder) {
               "Overriding angle C3(CR16) - C2(CR6) - C4(CH2)\n");
 }
 
-TEST_F(OverrideTest, EmptyDictionaryChangesNothingAndSaysNothing) {
-    opstest::add_bonds(block, {{"C1", "C2"}});
-    ExceptionDictionary empty;
-    empty.enabled = true;
-    ::testing::internal::CaptureStderr();
-    apply_exception_dictionary(block, empty);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(cell(block, "chem_comp_bond", 0, "value_dist"), "9.999");
-}
-
 TEST_F(OverrideTest, MissingTablesAreSkipped) {
     apply_exception_dictionary(block, example_dictionary());
     EXPECT_EQ(block.GetTablePtr("chem_comp_bond"), nullptr);

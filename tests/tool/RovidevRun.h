@@ -59,16 +59,16 @@ using Environment = std::map<std::string, const char*>;
 
 // Runs the tool in `dir`, which is also its TMPDIR, with KTW_home at the
 // project's data/ directory unless `env` says otherwise.
-inline RunResult run_rovidev(const ScratchDir& dir, const std::vector<std::string>& args,
+inline RunResult run_rovidev(const std::string& dir, const std::vector<std::string>& args,
                              const Environment& env = {}) {
-    const std::string out_path = dir.file(".stdout"), err_path = dir.file(".stderr");
+    const std::string out_path = dir + "/.stdout", err_path = dir + "/.stderr";
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
         dup2(open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-        if (chdir(dir.path().c_str()) != 0) _exit(126);
+        if (chdir(dir.c_str()) != 0) _exit(126);
         setenv("KTW_home", TESRA_SOURCE_DIR "/data", 1);
-        setenv("TMPDIR", dir.path().c_str(), 1);
+        setenv("TMPDIR", dir.c_str(), 1);
         unsetenv("TESRA_EXCEPTION_DICTIONARY");
         for (const auto& entry : env) {
             entry.second ? setenv(entry.first.c_str(), entry.second, 1) : unsetenv(entry.first.c_str());
@@ -89,6 +89,11 @@ inline RunResult run_rovidev(const ScratchDir& dir, const std::vector<std::strin
     std::filesystem::remove(out_path);
     std::filesystem::remove(err_path);
     return result;
+}
+
+inline RunResult run_rovidev(const ScratchDir& dir, const std::vector<std::string>& args,
+                             const Environment& env = {}) {
+    return run_rovidev(dir.path(), args, env);
 }
 
 inline std::string monomer(const std::string& code) {

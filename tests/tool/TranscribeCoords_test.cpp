@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 
+#include "OpsTestSupport.h"
 #include "Operations.h"
 #include "PdbAtomPositions.h"
 #include "TableHelpers.h"
@@ -16,16 +17,8 @@
 
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-
-ISTable& add_table(Block& block, const std::string& name, const std::vector<std::string>& columns,
-                   const Rows& rows) {
-    auto table = std::make_unique<ISTable>(name, CaseSensitive);
-    for (const std::string& column : columns) table->AddColumn(column, std::vector<std::string>());
-    for (const auto& row : rows) table->AddRow(row);
-    block.WriteTable(table.get());
-    return *table.release();
-}
+using opstest::add_table;
+using Rows = opstest::Rows;
 
 // A PDB record with the fields at their columns.
 std::string record(const std::string& kind, const std::string& name, const std::string& x,
@@ -36,19 +29,14 @@ std::string record(const std::string& kind, const std::string& name, const std::
     return line;
 }
 
+// A PDB file in a directory of its own, removed with it.
 class PdbFile {
 public:
-    explicit PdbFile(const std::string& text) {
-        char name[] = "/tmp/tesra-coords-test-XXXXXX";
-        const int fd = mkstemp(name);
-        close(fd);
-        _path = name;
-        std::ofstream(_path, std::ios::binary) << text;
-    }
-    ~PdbFile() { std::remove(_path.c_str()); }
+    explicit PdbFile(const std::string& text) : _path(_dir.write("atoms.pdb", text)) {}
     const std::string& path() const { return _path; }
 
 private:
+    opstest::TempDir _dir;
     std::string _path;
 };
 

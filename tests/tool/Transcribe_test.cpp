@@ -85,53 +85,6 @@ protected:
     std::string stdout_text;
 };
 
-TEST_F(ApplyTranscribedTest, TranscribeTakesListedValuesAndKeepsUnlistedOnes) {
-    const std::string warnings = run(true);
-    const char* expected[][2] = {{"1.412", "0.999"}, {"1.390", "0.999"}, {"9.999", "0.999"}};
-    for (unsigned row = 0; row < 3; ++row) {
-        EXPECT_EQ(cell(block, "chem_comp_bond", row, "value_dist"), expected[row][0]);
-        EXPECT_EQ(cell(block, "chem_comp_bond", row, "value_dist_esd"), expected[row][1]);
-    }
-    EXPECT_EQ(cell(block, "chem_comp_angle", 0, "value_angle"), "120.0");
-    EXPECT_EQ(cell(block, "chem_comp_angle", 0, "value_angle_esd"), "9.9");
-    EXPECT_EQ(cell(block, "chem_comp_angle", 1, "value_angle"), "99.9");
-    EXPECT_NE(warnings.find("bond C3 N1; keeping its dictionary values"), std::string::npos);
-    EXPECT_NE(warnings.find("angle C2 C3 N1; keeping its dictionary values"), std::string::npos);
-    EXPECT_EQ(block.GetTablePtr("chem_comp_tor"), nullptr);
-}
-
-TEST_F(ApplyTranscribedTest, PostPqmMergesGeometryFileAndListing) {
-    use_write_mogdict_files(
-        "GEOMETRY LIG BOND 3.0 1E6 C2 C1 TYPE=single\n"
-        "GEOMETRY LIG BOND 1.512 0.021 C3 C2\n"
-        "GEOMETRY LIG ANGLE 90.0 1E6 C3 C2 C1\n"
-        "GEOMETRY LIG ANGLE 109.47 1.234 N1 C3 C2\n",
-        "");
-    listing.torsions.push_back({"tor1", "C1", "C2", "C3", "N1", 3, 179.96f, 10.0f});
-    const std::string warnings = run(false);
-    EXPECT_EQ(cell(block, "chem_comp_bond", 0, "value_dist"), "1.412");
-    EXPECT_EQ(cell(block, "chem_comp_bond", 0, "value_dist_esd"), "0.030");
-    EXPECT_EQ(cell(block, "chem_comp_bond", 1, "value_dist"), "1.512");
-    EXPECT_EQ(cell(block, "chem_comp_bond", 1, "value_dist_esd"), "0.021");
-    EXPECT_EQ(cell(block, "chem_comp_bond", 2, "value_dist"), "9.999");
-    EXPECT_NE(warnings.find("GEOMETRY file gives no value for bond C3 N1"), std::string::npos);
-    EXPECT_EQ(cell(block, "chem_comp_angle", 0, "value_angle"), "120.0");
-    EXPECT_EQ(cell(block, "chem_comp_angle", 0, "value_angle_esd"), "3.0");
-    EXPECT_EQ(cell(block, "chem_comp_angle", 1, "value_angle"), "109.5");
-    EXPECT_EQ(cell(block, "chem_comp_angle", 1, "value_angle_esd"), "1.2");
-
-    const ISTable* torsions = block.GetTablePtr("chem_comp_tor");
-    ASSERT_NE(torsions, nullptr);
-    EXPECT_EQ(torsions->GetColumnNames(),
-              (std::vector<std::string>{"comp_id", "id", "atom_id_1", "atom_id_2", "atom_id_3",
-                                        "atom_id_4", "value_angle", "value_angle_esd", "period"}));
-    EXPECT_EQ(torsions->GetRow(0), (std::vector<std::string>{"LIG", "tor1", "C1", "C2", "C3", "N1",
-                                                             "180.0", "10.0", "3"}));
-    // No named planes: the plane table is replaced by an empty one.
-    ASSERT_NE(block.GetTablePtr("chem_comp_plane_atom"), nullptr);
-    EXPECT_EQ(block.GetTablePtr("chem_comp_plane_atom")->GetNumRows(), 0u);
-}
-
 TEST_F(ApplyTranscribedTest, PostPqmRebuildsPlanesWithoutVetoedQmPlanes) {
     tuning.tesra_planesplit_sigma = 0.05f;
     opstest::add_table(block, "chem_comp_plane_atom", {"comp_id", "plane_id", "atom_id", "dist_esd"},
@@ -156,27 +109,6 @@ TEST_F(ApplyTranscribedTest, PostPqmRebuildsPlanesWithoutVetoedQmPlanes) {
               "LIG P2 X 0.050 LIG P2 C1 0.050 LIG P2 C2 0.050 LIG P2 Y 0.050 "
               "LIG qmf3 X 0.050 LIG qmf3 C1 0.050 LIG qmf3 C2 0.050 LIG qmf3 Y 0.050 "
               "LIG qmf3 Z 0.050 ");
-}
-
-TEST_F(ApplyTranscribedTest, PlanekillRemovesDictionaryPlanesWithTheListedAtoms) {
-    opstest::add_table(block, "chem_comp_plane_atom", {"comp_id", "plane_id", "atom_id", "dist_esd"},
-                       {{"LIG", "p1", "C1", "0.020"}, {"LIG", "p2", "C1", "0.020"},
-                        {"LIG", "p1", "C2", "0.020"}, {"LIG", "p2", "C2", "0.020"},
-                        {"LIG", "p1", "C3", "0.020"}, {"LIG", "p2", "C3", "0.020"},
-                        {"LIG", "p1", "N1", "0.020"}, {"LIG", "p3", "C1", "0.020"},
-                        {"LIG", "p3", "C2", "0.020"}, {"LIG", "p2", "N1", "0.020"}});
-    planes = {{"p1", {"C1", "C2", "C3", "N1"}}, {"p2", {"C1", "C2", "C3", "N1"}},
-              {"p3", {"C1", "C2"}}};
-    listing.plane_sigmas = {{{"N1", "C3", "C1", "C2"}, 0.2f}, {{"C1", "C2"}, 0.1f}};
-    params.do_bonds = params.do_angles = false;
-    params.planekill_given = true;
-    params.planekill = 0.1f;
-    run(true);
-    EXPECT_EQ(stdout_text, " Removing plane containing atoms C1 C2 C3 N1 because sigma=0.2\n");
-    const ISTable* table = block.GetTablePtr("chem_comp_plane_atom");
-    ASSERT_EQ(table->GetNumRows(), 2u);
-    EXPECT_EQ(table->GetRow(0)[1] + table->GetRow(1)[1], "p3p3");
-    EXPECT_EQ(cell(block, "chem_comp_bond", 0, "value_dist"), "9.999");
 }
 
 TEST_F(ApplyTranscribedTest, MissingTablesEndWithStatus255) {

@@ -115,28 +115,4 @@ INSTANTIATE_TEST_SUITE_P(Monomers, WriteMogdictE2eTest,
                          ::testing::Values("ALA.cif", "ATP.cif", "TSZ.cif", "LAC.cif", "CPI.cif",
                                            "TY5.cif", "7JZ.cif", "000.cif"));
 
-TEST_F(WriteMogdictE2eTest, OverrideFillsWhatMogulLeftOpen) {
-    write_file(dir + "ALA.cif", read_file(TESRA_TEST_DATA_DIR "/monomers/ALA.cif"));
-    write_file(dir + "exceptions.dat",
-               "NOTE made for the test\nBOND CH1 CH3 1.525 0.015\nBOND NH1 CH1 1.47 0.01\n"
-               "ANGLE NH1 CH1 CH3 110.1 1.7\n");
-    // Mogul knows N-CA; CA-CB and N-CA-CB are left to the exceptions dictionary.
-    write_file(dir + "mogul.txt", bond_record("N", "CA", "1.46", "40", "1.459", "0.012"));
-    const ToolRun run =
-        run_tool(dir, {"write-mogdict-override", "ALA.cif", "mogul.txt", "out.geometry"},
-                 "TESRA_EXCEPTION_DICTIONARY=" + quoted(dir + "exceptions.dat"));
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.err.find("Not overriding bond N - CA since mogul knows about it in this context\n"
-                           "Inserting override for bond CA(CH1) to CB(CH3)\n"),
-              std::string::npos);
-    EXPECT_NE(run.out.find(" Inserting override to 110.1+/-1.7 for angle N(NH1)-CA(CH1)-CB(CH3)\n"),
-              std::string::npos);
-    const std::string geometry = read_file(dir + "out.geometry");
-    EXPECT_NE(geometry.find("GEOMETRY ALA BOND 1.459 0.012 N CA TYPE=single\n"
-                            "GEOMETRY ALA BOND 1.525 0.015 CA CB TYPE=single\n"),
-              std::string::npos);
-    EXPECT_NE(geometry.find("GEOMETRY ALA ANGLE 110.10 1.70 N CA CB\n"), std::string::npos);
-    EXPECT_EQ(geometry.find("90.0 1E6 N CA CB"), std::string::npos);
-}
-
 }  // namespace
