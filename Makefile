@@ -1,4 +1,5 @@
 # The two everyday commands: `make demo` and `make test`.
+MAKEFLAGS += --no-print-directory
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD ?= build
 FUZZ_SECONDS ?= 30
@@ -43,7 +44,8 @@ fuzz: build-fuzz/CMakeCache.txt
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do [ -x $$b ] && echo "== $$b" && $$b; done
 
-demo: build
+demo: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target tesra-rovidev
 	@bash examples/run-demo.sh $(BUILD)/tesra-rovidev
 
 clean:
