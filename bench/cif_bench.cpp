@@ -24,6 +24,8 @@
 #include "cif/CifFile.h"
 #include "cif/CifParser.h"
 
+#include "BenchSupport.h"
+
 namespace {
 
 // tests/data of the source tree this program was built from.
@@ -32,10 +34,6 @@ std::string TestDataDir() {
     const std::size_t slash = source.rfind("/bench/");
     return slash == std::string::npos ? std::string("tests/data")
                                       : source.substr(0, slash) + "/tests/data";
-}
-
-double Seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 long FileSize(const std::string& path) {
@@ -136,26 +134,24 @@ Figures RunTesra(const std::string& input, const std::string& output) {
             CifFile file;
             CifParser parser(file);
             std::string diagnostics;
-            auto start = std::chrono::steady_clock::now();
+            const Stopwatch readWatch;
             double cpu = CpuSeconds();
             parser.Parse(input, diagnostics, "/tmp/cif_bench-parser.log");
             f.readSeconds = CpuSeconds() - cpu;
-            f.readWall = Seconds(start);
+            f.readWall = readWatch.Seconds();
             if (!diagnostics.empty()) {
                 std::cerr << "diagnostics: " << diagnostics.substr(0, 500) << "\n";
             }
-            start = std::chrono::steady_clock::now();
+            const Stopwatch writeWatch;
             cpu = CpuSeconds();
             file.Write(output);
             f.writeSeconds = CpuSeconds() - cpu;
-            f.writeWall = Seconds(start);
+            f.writeWall = writeWatch.Seconds();
             f.ok = true;
         } catch (const std::exception& e) {
             std::cerr << "tesra failed: " << e.what() << "\n";
         }
-        struct rusage usage;
-        getrusage(RUSAGE_SELF, &usage);
-        f.peakKb = usage.ru_maxrss;
+        f.peakKb = PeakMemoryKb();
         if (write(fds[1], &f, sizeof f) != static_cast<ssize_t>(sizeof f)) {
             _exit(1);
         }

@@ -26,6 +26,15 @@ run() {
   return 0
 }
 
+# A refused run must leave no output behind.
+show_not_written() {
+  if [ -e "$out/not-written.cif" ]; then
+    echo "   unexpected: $out/not-written.cif exists"
+  else
+    echo "   (no $out/not-written.cif)"
+  fi
+}
+
 # The first rows of chem_comp_atom as the file holds them.
 show_atoms() {
   awk '/^_chem_comp_atom\./ { names = 1; next } names && !/^_/ { print "    " $0; if (++n == 4) exit }' "$1"
@@ -44,7 +53,7 @@ echo
 
 echo "== A coordinate file that cannot be read is an error; no output is written"
 run -silent transcribe-coords "$examples/ATP.cif" "$examples/missing.pdb" "$out/not-written.cif"
-[ -e "$out/not-written.cif" ] && echo "   unexpected: $out/not-written.cif exists" || echo "   (no $out/not-written.cif)"
+show_not_written
 echo
 
 echo "== override: bond and angle targets from the exceptions dictionary, by atom type"
@@ -91,7 +100,7 @@ echo
 
 echo "== A Mogul results file that cannot be read is an error; no output is written"
 run -silent transcribe-mogul "$examples/ATP.cif" "$out/missing-mogul.txt" "$out/not-written.cif"
-[ -e "$out/not-written.cif" ] && echo "   unexpected: $out/not-written.cif exists" || echo "   (no $out/not-written.cif)"
+show_not_written
 echo
 
 echo "== Operations that this build does not provide are refused"
