@@ -120,7 +120,6 @@ private:
 
     void _ReadFileHeader();
     void _WriteIndexAndHeader();
-    void _CloseFile();
 
     // The append position: after the reservation of the last live entry.
     void _AppendPosition(std::uint64_t& block, UInt32& offset) const;

@@ -379,6 +379,11 @@ private:
                                const char* location,
                                const char* message = "Column not found") const;
 
+    // The shared start of the GetColumn reads: empties col, checks the
+    // name and gives the column's index.
+    unsigned int _ColumnForRead(std::vector<std::string>& col,
+                                const std::string& colName) const;
+
     // Row location: binary search over the segments' first rows, starting
     // with the cached segment. Records the location unless it is the append
     // position.
@@ -422,8 +427,9 @@ private:
         const std::vector<unsigned int>& colIndices, unsigned int indexNumber);
 
     // ---- Stored form: the layout readers ----------------------------------
-    // Each reads the items after the first one (first = handle + 1) into a
-    // cleared table and returns READ_DONE, NO_SERIALIZER or COUNT_MISMATCH.
+    // Each reads the items after the first one (first = handle + 1) from a
+    // serializer Read has checked into a cleared table and returns READ_DONE
+    // or COUNT_MISMATCH.
     int _ReadVersion9(unsigned int first, Serializer* ser);
     int _ReadVersion8(unsigned int first, Serializer* ser);
     int _ReadVersion7(unsigned int first, Serializer* ser);

@@ -320,46 +320,67 @@ void ISTable::ClearColumn(const std::string& colName)
     }
 }
 
-void ISTable::GetColumn(std::vector<std::string>& col,
-                        const std::string& colName) const
+unsigned int ISTable::_ColumnForRead(std::vector<std::string>& col,
+                                     const std::string& colName) const
 {
     col.clear();
     if (colName.empty())
     {
         throw EmptyValueException("Empty column name", "ISTable::GetColumn");
     }
-    const unsigned int colIndex = _LookupColumn(colName, "ISTable::GetColumn");
+    return _LookupColumn(colName, "ISTable::GetColumn");
+}
+
+namespace
+{
+// Runs a column read that appends to col; a read that fails part way
+// leaves col empty rather than half filled.
+template <typename Fill>
+void FillColumnOrClear(std::vector<std::string>& col, Fill fill)
+{
+    try
+    {
+        fill();
+    }
+    catch (...)
+    {
+        col.clear();
+        throw;
+    }
+}
+}  // namespace
+
+void ISTable::GetColumn(std::vector<std::string>& col,
+                        const std::string& colName) const
+{
+    const unsigned int colIndex = _ColumnForRead(col, colName);
     if (_numRows == 0)
     {
         return;  // the column exists and has no cells
     }
 
-    col.reserve(_numRows);
-    std::vector<std::string> part;
-    for (const ITTable& segment : _segments)
-    {
-        segment.GetColumn(part, colIndex);
-        col.insert(col.end(), std::make_move_iterator(part.begin()),
-                   std::make_move_iterator(part.end()));
-    }
+    FillColumnOrClear(col, [&] {
+        col.reserve(_numRows);
+        std::vector<std::string> part;
+        for (const ITTable& segment : _segments)
+        {
+            segment.GetColumn(part, colIndex);
+            col.insert(col.end(), std::make_move_iterator(part.begin()),
+                       std::make_move_iterator(part.end()));
+        }
+    });
 }
 
 void ISTable::GetColumn(std::vector<std::string>& col,
                         const std::string& colName, unsigned int fromRow,
                         unsigned int toRow) const
 {
-    col.clear();
-    if (colName.empty())
-    {
-        throw EmptyValueException("Empty column name", "ISTable::GetColumn");
-    }
-    const unsigned int colIndex = _LookupColumn(colName, "ISTable::GetColumn");
+    const unsigned int colIndex = _ColumnForRead(col, colName);
     if (fromRow > toRow)
     {
         return;
     }
-    try
-    {
+    FillColumnOrClear(col, [&] {
         col.reserve(std::min<std::size_t>(
             static_cast<std::size_t>(toRow) - fromRow + 1, _numRows));
         for (unsigned long long r = fromRow; r <= toRow; ++r)
@@ -367,50 +388,29 @@ void ISTable::GetColumn(std::vector<std::string>& col,
             const RowLocation at = _Locate(static_cast<unsigned int>(r));
             col.push_back(_segments[at.segment](at.offset, colIndex));
         }
-    }
-    catch (...)
-    {
-        col.clear();
-        throw;
-    }
+    });
 }
 
 void ISTable::GetColumn(std::vector<std::string>& col,
                         const std::string& colName,
                         const std::vector<unsigned int>& rows) const
 {
-    col.clear();
-    if (colName.empty())
-    {
-        throw EmptyValueException("Empty column name", "ISTable::GetColumn");
-    }
-    const unsigned int colIndex = _LookupColumn(colName, "ISTable::GetColumn");
-    try
-    {
+    const unsigned int colIndex = _ColumnForRead(col, colName);
+    FillColumnOrClear(col, [&] {
         col.reserve(rows.size());
         for (const unsigned int r : rows)
         {
             const RowLocation at = _Locate(r);
             col.push_back(_segments[at.segment](at.offset, colIndex));
         }
-    }
-    catch (...)
-    {
-        col.clear();
-        throw;
-    }
+    });
 }
 
 void ISTable::GetColumn(std::vector<std::string>& col,
                         const std::string& colName,
                         const std::string& indexName) const
 {
-    if (colName.empty())
-    {
-        throw EmptyValueException("Empty column name", "ISTable::GetColumn");
-    }
-    col.clear();
-    const unsigned int colIndex = _LookupColumn(colName, "ISTable::GetColumn");
+    const unsigned int colIndex = _ColumnForRead(col, colName);
     const unsigned int indexNumber = GetIndexNumber(indexName);
     if (indexNumber == NO_INDEX)
     {
@@ -422,22 +422,16 @@ void ISTable::GetColumn(std::vector<std::string>& col,
         return;
     }
 
-    col.reserve(_numRows);
-    std::vector<std::string> part;
-    try
-    {
+    FillColumnOrClear(col, [&] {
+        col.reserve(_numRows);
+        std::vector<std::string> part;
         for (const ITTable& segment : _segments)
         {
             segment.GetColumnInIndexOrder(part, colIndex, indexNumber);
             col.insert(col.end(), std::make_move_iterator(part.begin()),
                        std::make_move_iterator(part.end()));
         }
-    }
-    catch (...)
-    {
-        col.clear();
-        throw;
-    }
+    });
 }
 
 void ISTable::SetFlags(const std::string& colName, unsigned char flags)

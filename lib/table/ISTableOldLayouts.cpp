@@ -111,10 +111,6 @@ int ISTable::_ReadColumnWise(unsigned int namesItem, unsigned int numColumns,
 
 int ISTable::_ReadVersion6(unsigned int first, Serializer* ser)
 {
-    if (ser == nullptr)
-    {
-        return NO_SERIALIZER;
-    }
     ser->ReadString(_name, first);
     const UInt32 numColumns = ser->ReadUInt32(first + 1);
     if (numColumns == 0)
@@ -139,10 +135,6 @@ int ISTable::_ReadVersion6(unsigned int first, Serializer* ser)
 
 int ISTable::_ReadVersion3(unsigned int first, Serializer* ser)
 {
-    if (ser == nullptr)
-    {
-        return NO_SERIALIZER;
-    }
     const UInt32 numColumns = ser->ReadUInt32(first + 1);
     const _ColumnWiseRules rules = {false, false, 0};
     const int result = _ReadColumnWise(first + 3, numColumns, rules, ser);
@@ -159,10 +151,6 @@ int ISTable::_ReadVersion3(unsigned int first, Serializer* ser)
 
 int ISTable::_ReadVersion2(unsigned int first, Serializer* ser)
 {
-    if (ser == nullptr)
-    {
-        return NO_SERIALIZER;
-    }
     // Variants 3 and 4 hold two more items before the column count.
     const UInt32 variant = ser->ReadUInt32(first);
     const unsigned int q = (variant == 3 || variant == 4) ? first + 3
@@ -185,10 +173,6 @@ int ISTable::_ReadVersion2(unsigned int first, Serializer* ser)
 
 int ISTable::_ReadVersion1(unsigned int first, Serializer* ser)
 {
-    if (ser == nullptr)
-    {
-        return NO_SERIALIZER;
-    }
     const UInt32 numColumns = ser->ReadUInt32(first + 2);
     const _ColumnWiseRules rules = {false, false, 0};
     // The trailing items after the columns are not needed.
@@ -197,10 +181,6 @@ int ISTable::_ReadVersion1(unsigned int first, Serializer* ser)
 
 int ISTable::_ReadVersion0(unsigned int first, Serializer* ser)
 {
-    if (ser == nullptr)
-    {
-        return NO_SERIALIZER;
-    }
     const UInt32 numColumns = ser->ReadUInt32(first);
     const _ColumnWiseRules rules = {false, false, 0};
     return _ReadColumnWise(first + 6, numColumns, rules, ser);

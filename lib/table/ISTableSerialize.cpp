@@ -152,10 +152,6 @@ int ISTable::Read(unsigned int indexInFile, Serializer* ser)
 
 int ISTable::_ReadVersion9(unsigned int first, Serializer* ser)
 {
-    if (ser == nullptr)
-    {
-        return NO_SERIALIZER;
-    }
     ser->ReadString(_name, first);
     const UInt32 numSegments = ser->ReadUInt32(first + 1);
 
@@ -184,10 +180,6 @@ int ISTable::_ReadVersion9(unsigned int first, Serializer* ser)
 
 int ISTable::_ReadVersion8(unsigned int first, Serializer* ser)
 {
-    if (ser == nullptr)
-    {
-        return NO_SERIALIZER;
-    }
     ser->ReadString(_name, first);
     const unsigned int m = _segments[0].Read(first + 1, ser);
     return _ReadColumnItems(m, ser, false);
@@ -195,10 +187,6 @@ int ISTable::_ReadVersion8(unsigned int first, Serializer* ser)
 
 int ISTable::_ReadVersion7(unsigned int first, Serializer* ser)
 {
-    if (ser == nullptr)
-    {
-        return NO_SERIALIZER;
-    }
     ser->ReadString(_name, first);
     const unsigned int m = _segments[0].Read(first + 1, ser);
     return _ReadColumnItems(m, ser, true);

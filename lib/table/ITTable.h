@@ -310,6 +310,9 @@ private:
     static IndexMap::iterator _FindEntry(IndexMap& map, unsigned int rowIndex,
                                          const std::string* oldKey);
     static void _ShiftRows(IndexMap& map, unsigned int fromRow, bool up);
+    // Enters keys[i] for row rowIndex, already in the store, into each live
+    // index i, moving the entries at or above it up first.
+    void _EnterRowKeys(std::vector<std::string>& keys, unsigned int rowIndex);
     // Enters new rows [firstRow, firstRow + keys.size()) at the end of the
     // segment: keys[k][i] is the key of row firstRow + k in live index i.
     void _AddAppendedEntries(unsigned int firstRow,

@@ -59,17 +59,7 @@ unsigned int ITTable::_InsertRow(unsigned int rowIndex, Row&& row)
 
     _StoreInsertRow(rowIndex, std::move(row));
 
-    // An append needs no renumbering: no stored row is at or above it.
-    const bool append = rowIndex == numRows;
-    for (std::size_t i = 0; i < _indices.size(); ++i)
-    {
-        Index& index = _indices[i];
-        if (!_IsLive(index))
-            continue;
-        if (!append)
-            _ShiftRows(index.map, rowIndex, true);
-        index.map.emplace(std::move(keys[i]), rowIndex);
-    }
+    _EnterRowKeys(keys, rowIndex);
     return GetNumRows();
 }
 
@@ -294,7 +284,14 @@ void ITTable::InsertEntry(unsigned int rowIndex)
             _MakeIndexKey(keys[i], _indices[i], rowIndex);
         }
 
-    const bool last = rowIndex == numRows - 1;
+    _EnterRowKeys(keys, rowIndex);
+}
+
+void ITTable::_EnterRowKeys(std::vector<std::string>& keys,
+                            unsigned int rowIndex)
+{
+    // The last row needs no renumbering: no other entry is at or above it.
+    const bool last = rowIndex + 1u == GetNumRows();
     for (std::size_t i = 0; i < _indices.size(); ++i)
     {
         Index& index = _indices[i];

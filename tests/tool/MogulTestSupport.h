@@ -1,15 +1,12 @@
-// Shared by the Mogul tests: in-memory compound blocks, scratch files and
-// capture of the process's output streams.
+// Shared by the Mogul tests: in-memory compound blocks, Mogul results
+// records, scratch files and a fixture that resets the run's globals.
 #ifndef TESRA_TESTS_TOOL_MOGULTESTSUPPORT_H
 #define TESRA_TESTS_TOOL_MOGULTESTSUPPORT_H
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -94,8 +91,7 @@ inline std::string torsion_record(const std::string& a, const std::string& b, co
 }
 
 inline void write_file(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
+    rovidevtest::write_text(path, text);
 }
 
 #ifdef TESRA_ROVIDEV_BIN

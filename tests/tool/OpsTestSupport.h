@@ -4,21 +4,15 @@
 // Small helpers shared by the tests of the restraint operations: in-memory
 // compound blocks, temporary files and cell reads.
 
-#include <cstdlib>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#ifdef TESRA_ROVIDEV_BIN
 #include "RovidevRun.h"
-#endif
 
 #include "CommentKeeper.h"
 #include "cif/Block.h"
@@ -78,36 +72,10 @@ inline std::string cell(Block& block, const std::string& table, unsigned row,
     return "<no column>";
 }
 
-// A directory removed with its files when the object goes.
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/tesra-ops-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path_ = made != nullptr ? made : "/tmp";
-    }
-    ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
+using TempDir = rovidevtest::ScratchDir;
+using rovidevtest::monomer;
 
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-    std::string write(const std::string& name, const std::string& text) const {
-        std::ofstream(file(name), std::ios::binary) << text;
-        return file(name);
-    }
-
-private:
-    std::string path_;
-};
-
-inline std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+inline std::string read_file(const std::string& path) { return rovidevtest::read_text(path); }
 
 // A fixed-column listing record: the tag, the value at column 13, the atom
 // names at columns 26, 34, 42, ...
@@ -156,10 +124,6 @@ inline std::vector<std::map<std::string, std::string>> table_rows(Block& block,
         rows.push_back(std::move(cells));
     }
     return rows;
-}
-
-inline std::string monomer(const std::string& code) {
-    return std::string(TESRA_TEST_DATA_DIR) + "/monomers/" + code + ".cif";
 }
 
 #ifdef TESRA_ROVIDEV_BIN

@@ -17,6 +17,17 @@
 
 namespace rovidevtest {
 
+inline std::string read_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void write_text(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
 // A directory removed with its contents at the end of the test.
 class ScratchDir {
 public:
@@ -31,22 +42,23 @@ public:
     const std::string& path() const { return _path; }
     std::string file(const std::string& name) const { return _path + "/" + name; }
 
+    // Writes `text` to the named file in the directory; returns its path.
+    std::string write(const std::string& name, const std::string& text) const {
+        write_text(file(name), text);
+        return file(name);
+    }
+
 private:
     std::string _path;
 };
 
-inline std::string read_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-inline void write_text(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 inline bool exists(const std::string& path) { return std::filesystem::exists(path); }
+
+inline std::string monomer(const std::string& code) {
+    return TESRA_TEST_DATA_DIR "/monomers/" + code + ".cif";
+}
+
+#ifdef TESRA_ROVIDEV_BIN
 
 struct RunResult {
     int status = -1;
@@ -95,10 +107,7 @@ inline RunResult run_rovidev(const ScratchDir& dir, const std::vector<std::strin
                              const Environment& env = {}) {
     return run_rovidev(dir.path(), args, env);
 }
-
-inline std::string monomer(const std::string& code) {
-    return TESRA_TEST_DATA_DIR "/monomers/" + code + ".cif";
-}
+#endif
 
 }  // namespace rovidevtest
 
