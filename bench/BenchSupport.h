@@ -6,13 +6,11 @@
 #include <chrono>
 
 // Wall time since construction.
-class Stopwatch
-{
+class Stopwatch {
 public:
     Stopwatch() : _start(std::chrono::steady_clock::now()) {}
 
-    double Seconds() const
-    {
+    double Seconds() const {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - _start).count();
     }
 
@@ -21,8 +19,7 @@ private:
 };
 
 // The process's peak resident memory so far, in kilobytes.
-inline long PeakMemoryKb()
-{
+inline long PeakMemoryKb() {
     struct rusage usage;
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;

@@ -21,10 +21,9 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "cif/CifFile.h"
 #include "cif/CifParser.h"
-
-#include "BenchSupport.h"
 
 namespace {
 
@@ -81,7 +80,8 @@ std::string MakeInput(const std::string& dataDir, long targetBytes) {
                     break;
                 }
                 std::size_t end = hit;
-                while (end < text.size() && text[end] != '\n' && text[end] != '\r' && text[end] != ' ') {
+                while (end < text.size() && text[end] != '\n' && text[end] != '\r' &&
+                       text[end] != ' ') {
                     ++end;
                 }
                 renamed.append(text, pos, end - pos);
@@ -206,11 +206,11 @@ void Print(const char* who, const Figures& f, double mb) {
         std::printf("%-7s not available\n", who);
         return;
     }
-    std::printf("%-6s read %6.1f MB/s (cpu %.2f s, wall %.2f s)  write %6.1f MB/s (cpu %.2f s, "
-                "wall %.2f s)  read+write %6.1f MB/s  peak %7.1f MB\n",
-                who, mb / f.readSeconds, f.readSeconds, f.readWall, mb / f.writeSeconds,
-                f.writeSeconds, f.writeWall, mb / (f.readSeconds + f.writeSeconds),
-                f.peakKb / 1024.0);
+    std::printf(
+        "%-6s read %6.1f MB/s (cpu %.2f s, wall %.2f s)  write %6.1f MB/s (cpu %.2f s, "
+        "wall %.2f s)  read+write %6.1f MB/s  peak %7.1f MB\n",
+        who, mb / f.readSeconds, f.readSeconds, f.readWall, mb / f.writeSeconds, f.writeSeconds,
+        f.writeWall, mb / (f.readSeconds + f.writeSeconds), f.peakKb / 1024.0);
 }
 
 Figures Best(const std::vector<Figures>& runs) {

@@ -11,12 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "table/ITTable.h"
 
-#include "BenchSupport.h"
-
-namespace
-{
+namespace {
 
 const unsigned int NUM_ROWS = 1000000;
 const unsigned int NUM_COLUMNS = 10;
@@ -24,43 +22,34 @@ const unsigned int SEGMENT_ROWS = 1000;
 
 typedef std::vector<std::string> Row;
 
-
-void Report(const char* what, double count, double seconds)
-{
+void Report(const char* what, double count, double seconds) {
     std::printf("%-52s %10.3f s %14.0f /s\n", what, seconds, count / seconds);
 }
 
-std::string Cell(unsigned int row, unsigned int col)
-{
+std::string Cell(unsigned int row, unsigned int col) {
     // Column 0 repeats every 5000 rows, so equality searches find 200 rows.
     if (col == 0)
         return "atom" + std::to_string(row % 5000);
     return std::to_string(row) + "_" + std::to_string(col);
 }
 
-Row MakeRow(unsigned int row)
-{
+Row MakeRow(unsigned int row) {
     Row cells;
     cells.reserve(NUM_COLUMNS);
-    for (unsigned int c = 0; c < NUM_COLUMNS; ++c)
-        cells.push_back(Cell(row, c));
+    for (unsigned int c = 0; c < NUM_COLUMNS; ++c) cells.push_back(Cell(row, c));
     return cells;
 }
 
-std::vector<ITTable> Append(bool byMove, bool indexed, double& seconds)
-{
+std::vector<ITTable> Append(bool byMove, bool indexed, double& seconds) {
     std::vector<ITTable> segments;
     Stopwatch watch;
-    for (unsigned int r = 0; r < NUM_ROWS; ++r)
-    {
-        if (r % SEGMENT_ROWS == 0)
-        {
+    for (unsigned int r = 0; r < NUM_ROWS; ++r) {
+        if (r % SEGMENT_ROWS == 0) {
             // The first row creates the segment's columns; later rows are
             // appended.
             ITTable segment;
             const Row first = MakeRow(r);
-            for (unsigned int c = 0; c < NUM_COLUMNS; ++c)
-                segment.AddColumn(c, Row(1, first[c]));
+            for (unsigned int c = 0; c < NUM_COLUMNS; ++c) segment.AddColumn(c, Row(1, first[c]));
             if (indexed)
                 segment.CreateIndex({0});
             segments.push_back(std::move(segment));
@@ -76,20 +65,17 @@ std::vector<ITTable> Append(bool byMove, bool indexed, double& seconds)
     return segments;
 }
 
-} // namespace
+}  // namespace
 
-int main()
-{
-    std::printf("%u rows x %u columns in segments of %u rows\n\n", NUM_ROWS,
-                NUM_COLUMNS, SEGMENT_ROWS);
+int main() {
+    std::printf("%u rows x %u columns in segments of %u rows\n\n", NUM_ROWS, NUM_COLUMNS,
+                SEGMENT_ROWS);
 
     {
         Stopwatch watch;
         std::size_t total = 0;
-        for (unsigned int r = 0; r < NUM_ROWS; ++r)
-            total += MakeRow(r).size();
-        Report("making the rows alone (included below)", NUM_ROWS,
-               watch.Seconds());
+        for (unsigned int r = 0; r < NUM_ROWS; ++r) total += MakeRow(r).size();
+        Report("making the rows alone (included below)", NUM_ROWS, watch.Seconds());
         if (total == 0)
             return 1;
     }
@@ -97,8 +83,7 @@ int main()
     // Each form runs twice: the first run of a process also pays for
     // fetching fresh memory from the system.
     double seconds = 0;
-    for (int round = 0; round < 2; ++round)
-    {
+    for (int round = 0; round < 2; ++round) {
         {
             std::vector<ITTable> moved = Append(true, false, seconds);
             Report("append, row moved, no index", NUM_ROWS, seconds);
@@ -113,16 +98,14 @@ int main()
     Report("append, row moved, index over column 0", NUM_ROWS, seconds);
 
     // Cell updates: column 5 belongs to no index, column 0 to one.
-    for (const unsigned int col : {5u, 0u})
-    {
+    for (const unsigned int col : {5u, 0u}) {
         Stopwatch watch;
         unsigned int n = 0;
         for (ITTable& segment : segments)
             for (unsigned int r = 0; r < segment.GetNumRows(); ++r, ++n)
                 segment.UpdateCell(Cell(n + 7, col), col, r);
-        Report(col == 0 ? "UpdateCell, indexed column"
-                        : "UpdateCell, column without index",
-               n, watch.Seconds());
+        Report(col == 0 ? "UpdateCell, indexed column" : "UpdateCell, column without index", n,
+               watch.Seconds());
     }
 
     // Equality searches for 200 values over all segments.
@@ -130,26 +113,22 @@ int main()
     std::size_t found = 0;
     {
         Stopwatch watch;
-        for (unsigned int s = 0; s < searches; ++s)
-        {
+        for (unsigned int s = 0; s < searches; ++s) {
             const std::string target = Cell(s * 13 + 7, 0);
             for (const ITTable& segment : segments)
                 for (unsigned int r = 0; r < segment.GetNumRows(); ++r)
                     if (segment(r, 0) == target)
                         ++found;
         }
-        Report("search without index (scan), per search", searches,
-               watch.Seconds());
+        Report("search without index (scan), per search", searches, watch.Seconds());
     }
     std::size_t foundIndexed = 0;
     {
         Stopwatch watch;
         std::vector<unsigned int> result;
-        for (unsigned int s = 0; s < searches; ++s)
-        {
+        for (unsigned int s = 0; s < searches; ++s) {
             const Row target(1, Cell(s * 13 + 7, 0));
-            for (const ITTable& segment : segments)
-            {
+            for (const ITTable& segment : segments) {
                 segment.Search(result, target, {0}, 0);
                 foundIndexed += result.size();
             }
@@ -159,15 +138,13 @@ int main()
     {
         Stopwatch watch;
         unsigned int hits = 0;
-        for (unsigned int s = 0; s < searches; ++s)
-        {
+        for (unsigned int s = 0; s < searches; ++s) {
             const Row target(1, Cell(s * 13 + 7, 0));
             for (const ITTable& segment : segments)
                 if (segment.FindFirst(target, {0}, 0) < segment.GetNumRows())
                     ++hits;
         }
-        Report("FindFirst with index over all segments, per search", searches,
-               watch.Seconds());
+        Report("FindFirst with index over all segments, per search", searches, watch.Seconds());
     }
     std::printf("rows found: scan %zu, index %zu\n", found, foundIndexed);
 
@@ -176,13 +153,11 @@ int main()
         ITTable& segment = segments[segments.size() / 2];
         const unsigned int operations = 20000;
         Stopwatch watch;
-        for (unsigned int i = 0; i < operations; ++i)
-        {
+        for (unsigned int i = 0; i < operations; ++i) {
             segment.InsertRow(10, MakeRow(i));
             segment.DeleteRow(500);
         }
-        Report("insert + delete mid-segment (1000 rows, indexed)", operations,
-               watch.Seconds());
+        Report("insert + delete mid-segment (1000 rows, indexed)", operations, watch.Seconds());
     }
 
     std::printf("\npeak resident memory: %ld MB\n", PeakMemoryKb() / 1024);

@@ -2,17 +2,27 @@
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
-bool is_line_end(char c) { return c == '\n' || c == '\r'; }
-bool is_space(char c) { return is_blank(c) || is_line_end(c); }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+bool is_line_end(char c) {
+    return c == '\n' || c == '\r';
+}
+bool is_space(char c) {
+    return is_blank(c) || is_line_end(c);
+}
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // True when text[begin, end) starts with the lower-case word, ASCII case ignored.
-bool starts_with_word(const std::string& text, std::size_t begin, std::size_t end, const char* word) {
+bool starts_with_word(const std::string& text, std::size_t begin, std::size_t end,
+                      const char* word) {
     std::size_t i = begin;
     for (; *word != '\0'; ++word, ++i) {
-        if (i >= end || lower(text[i]) != *word) return false;
+        if (i >= end || lower(text[i]) != *word)
+            return false;
     }
     return true;
 }
@@ -29,7 +39,8 @@ struct Token {
 
 class Tokenizer {
 public:
-    Tokenizer(const std::string& text, OutlineListener& listener) : _text(text), _listener(listener) {}
+    Tokenizer(const std::string& text, OutlineListener& listener)
+        : _text(text), _listener(listener) {}
 
     Token next() {
         const std::size_t size = _text.size();
@@ -77,7 +88,8 @@ public:
 
 private:
     void _end_line() {
-        if (_text[_pos] == '\r' && _pos + 1 < _text.size() && _text[_pos + 1] == '\n') ++_pos;
+        if (_text[_pos] == '\r' && _pos + 1 < _text.size() && _text[_pos + 1] == '\n')
+            ++_pos;
         ++_pos;
         ++_line;
         _atLineStart = true;
@@ -94,7 +106,8 @@ private:
     std::size_t _quoted_end(std::size_t open, char quote) const {
         const std::size_t size = _text.size();
         for (std::size_t i = open + 1; i < size && !is_line_end(_text[i]); ++i) {
-            if (_text[i] == quote && (i + 1 == size || is_space(_text[i + 1]))) return i + 1;
+            if (_text[i] == quote && (i + 1 == size || is_space(_text[i + 1])))
+                return i + 1;
         }
         return _line_content_end(open);
     }
@@ -121,13 +134,19 @@ private:
     }
 
     TokenKind _classify(std::size_t begin, std::size_t end) const {
-        if (_text[begin] == '_') return TokenKind::Name;
+        if (_text[begin] == '_')
+            return TokenKind::Name;
         const std::size_t length = end - begin;
-        if (starts_with_word(_text, begin, end, "data_")) return TokenKind::Data;
-        if (length == 5 && starts_with_word(_text, begin, end, "loop_")) return TokenKind::Loop;
-        if (length == 7 && starts_with_word(_text, begin, end, "global_")) return TokenKind::Global;
-        if (length == 5 && starts_with_word(_text, begin, end, "stop_")) return TokenKind::Stop;
-        if (starts_with_word(_text, begin, end, "save_")) return TokenKind::Save;
+        if (starts_with_word(_text, begin, end, "data_"))
+            return TokenKind::Data;
+        if (length == 5 && starts_with_word(_text, begin, end, "loop_"))
+            return TokenKind::Loop;
+        if (length == 7 && starts_with_word(_text, begin, end, "global_"))
+            return TokenKind::Global;
+        if (length == 5 && starts_with_word(_text, begin, end, "stop_"))
+            return TokenKind::Stop;
+        if (starts_with_word(_text, begin, end, "save_"))
+            return TokenKind::Save;
         return TokenKind::Value;
     }
 
@@ -157,7 +176,8 @@ public:
         for (;;) {
             const Token token = _tokens.next();
             if (token.kind == TokenKind::Comment) {
-                if (token.first_on_line) _listener.comment_line(token.line);
+                if (token.first_on_line)
+                    _listener.comment_line(token.line);
                 continue;
             }
             if (!seen_structure) {
@@ -167,7 +187,8 @@ public:
                     return;
                 }
             }
-            if (!_handle(token)) return;
+            if (!_handle(token))
+                return;
         }
     }
 
@@ -177,22 +198,26 @@ private:
         for (;;) {
             const Token token = _tokens.next();
             if (token.kind == TokenKind::Comment) {
-                if (token.first_on_line) _listener.comment_line(token.line);
+                if (token.first_on_line)
+                    _listener.comment_line(token.line);
                 continue;
             }
             if (token.kind == TokenKind::Data || token.kind == TokenKind::End) {
                 _listener.leading_global(global.begin, token.begin);
-                if (!_handle(token)) return;
+                if (!_handle(token))
+                    return;
                 break;
             }
         }
         for (;;) {
             const Token token = _tokens.next();
             if (token.kind == TokenKind::Comment) {
-                if (token.first_on_line) _listener.comment_line(token.line);
+                if (token.first_on_line)
+                    _listener.comment_line(token.line);
                 continue;
             }
-            if (!_handle(token)) return;
+            if (!_handle(token))
+                return;
         }
     }
 
@@ -218,7 +243,8 @@ private:
                 return true;
             case TokenKind::Name:
                 if (_inLoop && _collectingNames) {
-                    if (_names == 0) _loopCategory = category_of(_text, token);
+                    if (_names == 0)
+                        _loopCategory = category_of(_text, token);
                     ++_names;
                     _loopEnd = token.end;
                     return true;
@@ -235,7 +261,8 @@ private:
             case TokenKind::Value:
                 if (_inLoop) {
                     _collectingNames = false;
-                    if (_names == 0) return true;
+                    if (_names == 0)
+                        return true;
                     if (_values == 0) {
                         _listener.element(OutlineKind::Table, _block, _loopCategory, 0, _loopLine);
                     }
@@ -258,7 +285,8 @@ private:
     }
 
     void _finish_loop() {
-        if (_inLoop && _values == 0) _listener.empty_loop(_loopBegin, _loopEnd);
+        if (_inLoop && _values == 0)
+            _listener.empty_loop(_loopBegin, _loopEnd);
         _inLoop = false;
     }
 
@@ -289,7 +317,8 @@ std::vector<LineSpan> split_lines(const std::string& text) {
     const std::size_t size = text.size();
     for (std::size_t i = 0; i < size; ++i) {
         const char c = text[i];
-        if (!is_line_end(c)) continue;
+        if (!is_line_end(c))
+            continue;
         LineSpan span;
         span.begin = begin;
         span.length = i - begin;

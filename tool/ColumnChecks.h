@@ -11,8 +11,8 @@ bool has_column(const ISTable& table, const std::string& column);
 // Ends the run (status 1) with " Table <table> has no column <column>; cannot
 // <purpose>" on standard error when the column is missing. Reading a missing
 // column would silently take another column's cells instead.
-void require_column(const ISTable& table, const std::string& table_name,
-                    const std::string& column, const std::string& purpose);
+void require_column(const ISTable& table, const std::string& table_name, const std::string& column,
+                    const std::string& purpose);
 
 // Ends the run (status 1) when the table has fewer than `count` columns, for
 // steps that read cells by position.

@@ -10,7 +10,9 @@
 
 namespace {
 
-bool is_op(int code, OperationCode op) { return code == static_cast<int>(op); }
+bool is_op(int code, OperationCode op) {
+    return code == static_cast<int>(op);
+}
 
 bool starts_with(const std::string& text, const char* prefix) {
     return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
@@ -33,7 +35,8 @@ void require_count(const std::vector<std::string>& files, std::size_t low, std::
                    const std::string& operation) {
     if (files.size() < low || files.size() > high) {
         std::string wanted = std::to_string(low);
-        if (high != low) wanted += " or " + std::to_string(high);
+        if (high != low)
+            wanted += " or " + std::to_string(high);
         throw UsageError("operation " + operation + " takes " + wanted + " file arguments, " +
                          std::to_string(files.size()) + " given");
     }
@@ -59,20 +62,25 @@ void assign_files(RovidevParams& params, const std::vector<std::string>& files,
     params.input_filename = files[0];
     params.extradata_filename = files[1];
     params.output_filename = files[2];
-    if (files.size() > 3) params.extra2 = files[3];
-    if (files.size() > 4) params.extra3 = files[4];
+    if (files.size() > 3)
+        params.extra2 = files[3];
+    if (files.size() > 4)
+        params.extra3 = files[4];
 }
 
 }  // namespace
 
 bool parse_float_argument(const std::string& text, float& value) {
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
     const char* begin = text.c_str();
     char* end = nullptr;
     errno = 0;
     const double parsed = std::strtod(begin, &end);
-    if (end == begin || *end != '\0' || errno == ERANGE) return false;
-    if (!std::isfinite(parsed) || std::fabs(parsed) > FLT_MAX) return false;
+    if (end == begin || *end != '\0' || errno == ERANGE)
+        return false;
+    if (!std::isfinite(parsed) || std::fabs(parsed) > FLT_MAX)
+        return false;
     value = static_cast<float>(parsed);
     return true;
 }
@@ -104,12 +112,15 @@ RovidevParams parse_command_line(const std::vector<std::string>& args, TuningPar
             set_tuning_argument(arg, settings);
         } else if (arg == "-planekill") {
             if (!is_op(params.operation, OperationCode::Transcribe) || operation_args_seen != 0) {
-                throw UsageError("-planekill is an option of transcribe and must follow the operation name");
+                throw UsageError(
+                    "-planekill is an option of transcribe and must follow the operation name");
             }
-            if (i + 1 >= args.size()) throw UsageError("-planekill needs a value");
+            if (i + 1 >= args.size())
+                throw UsageError("-planekill needs a value");
             float value = 0.0f;
             if (!parse_float_argument(args[i + 1], value)) {
-                throw UsageError("the value of -planekill is not a number: \"" + args[i + 1] + "\"");
+                throw UsageError("the value of -planekill is not a number: \"" + args[i + 1] +
+                                 "\"");
             }
             params.planekill = value;
             params.planekill_given = true;
@@ -125,14 +136,16 @@ RovidevParams parse_command_line(const std::vector<std::string>& args, TuningPar
         } else if (operation.empty()) {
             operation = arg;
             params.operation = operation_code(arg);
-            if (params.operation < 0) throw UsageError("unknown operation \"" + arg + "\"");
+            if (params.operation < 0)
+                throw UsageError("unknown operation \"" + arg + "\"");
         } else {
             files.push_back(arg);
             ++operation_args_seen;
         }
     }
 
-    if (operation.empty()) throw UsageError("no operation given");
+    if (operation.empty())
+        throw UsageError("no operation given");
 
     const int code = params.operation;
     if (is_op(code, OperationCode::Override)) {
@@ -160,9 +173,11 @@ RovidevParams parse_command_line(const std::vector<std::string>& args, TuningPar
         params.ecloud = true;
     }
 
-    if (!operation_is_provided(code)) return params;
+    if (!operation_is_provided(code))
+        return params;
 
-    if (is_op(run_code, OperationCode::Transcribe) || is_op(run_code, OperationCode::TranscribeMogul) ||
+    if (is_op(run_code, OperationCode::Transcribe) ||
+        is_op(run_code, OperationCode::TranscribeMogul) ||
         is_op(run_code, OperationCode::WriteMogdict) || is_op(run_code, OperationCode::PostPqm) ||
         is_op(run_code, OperationCode::TranscribeCoords)) {
         params.do_bonds = true;
@@ -184,7 +199,8 @@ std::string usage_text() {
            "  transcribe-mogul [-thorough] <input.cif> <mogul results> <output.cif>\n"
            "  transcribe-coords <input.cif> <coordinates.pdb> <output.cif>\n"
            "  override <input.cif> <output.cif>\n"
-           "  write-mogdict [-ecloud] <input.cif> <mogul results> <geometry file> [<veto-planebond file>]\n"
+           "  write-mogdict [-ecloud] <input.cif> <mogul results> <geometry file> [<veto-planebond "
+           "file>]\n"
            "  write-mogdict-override [-ecloud] <input.cif> <mogul results> <geometry file>"
            " [<veto-planebond file>]\n"
            "  write-qdict <input.cif> <geometry file>\n"

@@ -25,14 +25,16 @@ std::string element_key(OutlineKind kind, const std::string& block, const std::s
 bool is_blank_line(const std::string& text, const LineSpan& span) {
     for (std::size_t i = span.begin; i < span.begin + span.length; ++i) {
         const char c = text[i];
-        if (c != ' ' && c != '\t' && c != '\v' && c != '\f') return false;
+        if (c != ' ' && c != '\t' && c != '\v' && c != '\f')
+            return false;
     }
     return true;
 }
 
 void blank_range(std::string& text, std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end && i < text.size(); ++i) {
-        if (text[i] != '\n' && text[i] != '\r') text[i] = ' ';
+        if (text[i] != '\n' && text[i] != '\r')
+            text[i] = ' ';
     }
 }
 
@@ -45,9 +47,11 @@ public:
 
     void element(OutlineKind kind, const std::string& block, const std::string& table,
                  std::size_t row, std::size_t line) override {
-        if (kind == OutlineKind::End) return;
+        if (kind == OutlineKind::End)
+            return;
         const auto found = _wanted.find(element_key(kind, block, table, row));
-        if (found != _wanted.end() && found->second == npos) found->second = line;
+        if (found != _wanted.end() && found->second == npos)
+            found->second = line;
     }
 
     void text_field(std::size_t first_line, std::size_t last_line) override {
@@ -82,7 +86,8 @@ public:
     void comment_line(std::size_t line) override {
         if (_open && _only_blank_between(_runs.back().last_line, line)) {
             CommentKeeper::CommentRun& run = _runs.back();
-            for (std::size_t l = run.last_line + 1; l <= line; ++l) run.lines.push_back(_line_text(l));
+            for (std::size_t l = run.last_line + 1; l <= line; ++l)
+                run.lines.push_back(_line_text(l));
             run.last_line = line;
         } else {
             CommentKeeper::CommentRun run;
@@ -105,7 +110,8 @@ public:
         }
         std::string key;
         auto anchor = [&](CommentKeeper::CommentRun& run) {
-            if (key.empty()) key = element_key(kind, block, table, row);
+            if (key.empty())
+                key = element_key(kind, block, table, row);
             run.anchors.push_back(key);
         };
         // Rows matter only to runs still looking for their nearest element, so
@@ -114,8 +120,10 @@ public:
             std::size_t kept = 0;
             for (const std::size_t index : _fallback) {
                 CommentKeeper::CommentRun& run = _runs[index];
-                if (kind == OutlineKind::Block || run.anchors.size() < max_anchors) anchor(run);
-                if (kind != OutlineKind::Block) _fallback[kept++] = index;
+                if (kind == OutlineKind::Block || run.anchors.size() < max_anchors)
+                    anchor(run);
+                if (kind != OutlineKind::Block)
+                    _fallback[kept++] = index;
             }
             _fallback.resize(kept);
         }
@@ -128,7 +136,8 @@ public:
                 continue;
             }
             anchor(run);
-            if (kind != OutlineKind::Block) _fallback.push_back(index);
+            if (kind != OutlineKind::Block)
+                _fallback.push_back(index);
         }
         _nearest.resize(kept);
     }
@@ -149,7 +158,8 @@ public:
 private:
     bool _only_blank_between(std::size_t from, std::size_t to) const {
         for (std::size_t l = from + 1; l < to; ++l) {
-            if (!is_blank_line(_text, _lines[l])) return false;
+            if (!is_blank_line(_text, _lines[l]))
+                return false;
         }
         return true;
     }
@@ -167,7 +177,7 @@ private:
     static constexpr std::size_t max_anchors = 6;
     std::vector<std::size_t> _nearest;   // runs looking for the element that follows them
     std::vector<std::size_t> _fallback;  // runs taking further table starts and the next block
-    bool _open = false;                 // the last run may still grow
+    bool _open = false;                  // the last run may still grow
 };
 
 std::string CommentKeeper::strip(const std::string& input) {
@@ -181,12 +191,14 @@ std::string CommentKeeper::strip(const std::string& input) {
     for (const std::size_t line : collector.comment_lines) {
         blank_range(stripped, lines[line].begin, lines[line].begin + lines[line].length);
     }
-    for (const auto& range : collector.blank_ranges) blank_range(stripped, range.first, range.second);
+    for (const auto& range : collector.blank_ranges)
+        blank_range(stripped, range.first, range.second);
     return stripped;
 }
 
 std::string CommentKeeper::restore(const std::string& written) const {
-    if (_runs.empty()) return written;
+    if (_runs.empty())
+        return written;
     const std::vector<LineSpan> lines = split_lines(written);
 
     std::unordered_map<std::string, std::size_t> wanted;
@@ -217,14 +229,16 @@ std::string CommentKeeper::restore(const std::string& written) const {
     restored.reserve(written.size() + 80 * _runs.size());
     auto put_run = [&](std::size_t index) {
         for (std::string line : _runs[index].lines) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
             restored += line;
             restored += '\n';
         }
     };
     std::size_t next = 0;
     for (std::size_t l = 0; l < lines.size(); ++l) {
-        while (next < placements.size() && placements[next].first <= l) put_run(placements[next++].second);
+        while (next < placements.size() && placements[next].first <= l)
+            put_run(placements[next++].second);
         restored.append(written, lines[l].begin, lines[l].length + lines[l].terminator);
     }
     if (next < placements.size() && !restored.empty() && restored.back() != '\n' &&

@@ -34,9 +34,9 @@ public:
 
 private:
     struct CommentRun {
-        std::vector<std::string> lines;        // the run, blank lines between comments included
-        std::size_t last_line = 0;             // input line of its last comment
-        std::vector<std::string> anchors;      // element keys, nearest first
+        std::vector<std::string> lines;    // the run, blank lines between comments included
+        std::size_t last_line = 0;         // input line of its last comment
+        std::vector<std::string> anchors;  // element keys, nearest first
     };
 
     friend class CommentCollector;

@@ -21,7 +21,9 @@ namespace {
 
 constexpr const char* list_block = "comp_list";
 
-bool is_op(int code, OperationCode op) { return code == static_cast<int>(op); }
+bool is_op(int code, OperationCode op) {
+    return code == static_cast<int>(op);
+}
 
 std::string base_name_of(const std::string& path) {
     const std::string::size_type slash = path.find_last_of('/');
@@ -33,7 +35,8 @@ std::string base_name_of(const std::string& path) {
 PlaneAtomMap read_plane_atoms(Block& block) {
     PlaneAtomMap planes;
     const ISTable* table = block.GetTablePtr("chem_comp_plane_atom");
-    if (table == nullptr) return planes;
+    if (table == nullptr)
+        return planes;
     for (const char* column : {"plane_id", "atom_id"}) {
         if (!table->IsColumnPresent(column)) {
             std::cerr << " Data table chem_comp_plane_atom has no column " << column
@@ -41,7 +44,8 @@ PlaneAtomMap read_plane_atoms(Block& block) {
             return planes;
         }
     }
-    for (std::vector<std::string>& row : get_table_columns(block, "chem_comp_plane_atom", {"plane_id", "atom_id"})) {
+    for (std::vector<std::string>& row :
+         get_table_columns(block, "chem_comp_plane_atom", {"plane_id", "atom_id"})) {
         planes[std::move(row[0])].insert(std::move(row[1]));
     }
     return planes;
@@ -131,9 +135,9 @@ int write_dictionary(CifFile& cif, const CommentKeeper& comments, const std::str
 
 ExceptionDictionary load_exceptions(const char* home) {
     const char* configured = std::getenv("TESRA_EXCEPTION_DICTIONARY");
-    const std::string path = configured != nullptr
-                                 ? std::string(configured)
-                                 : std::string(home) + "/autoFARNIX/tesra-data/tesra-exceptions.dat";
+    const std::string path =
+        configured != nullptr ? std::string(configured)
+                              : std::string(home) + "/autoFARNIX/tesra-data/tesra-exceptions.dat";
     return load_exception_dictionary(path);
 }
 
@@ -152,7 +156,8 @@ int run_rovidev(const std::vector<std::string>& args) {
         std::cerr << "tesra-rovidev: " << e.what() << "\n" << usage_text();
         return 1;
     }
-    if (params.allparams) print_tuning_settings(std::cout, tuning);
+    if (params.allparams)
+        print_tuning_settings(std::cout, tuning);
     if (!operation_is_provided(params.operation)) {
         std::cerr << "tesra-rovidev: operation " << operation_name(params.operation)
                   << " is not provided by this build" << std::endl;
@@ -166,7 +171,8 @@ int run_rovidev(const std::vector<std::string>& args) {
     }
 
     ExceptionDictionary exceptions;
-    if (params.override_mode) exceptions = load_exceptions(home);
+    if (params.override_mode)
+        exceptions = load_exceptions(home);
 
     std::string input;
     if (!read_file_text(params.input_filename, input)) {
@@ -178,16 +184,19 @@ int run_rovidev(const std::vector<std::string>& args) {
     const std::string stripped = comments.strip(input);
     input.clear();
     input.shrink_to_fit();
-    if (comments.removed_empty_loops()) std::cerr << "[W004] File contains empty loops; removing them\n";
+    if (comments.removed_empty_loops())
+        std::cerr << "[W004] File contains empty loops; removing them\n";
 
     CifFile cif(80, "?");
     {
         CifParser parser(cif);
         std::string diagnostics;
-        parser.ParseString(stripped, diagnostics, base_name_of(params.input_filename) + "-parser.log");
+        parser.ParseString(stripped, diagnostics,
+                           base_name_of(params.input_filename) + "-parser.log");
         if (!diagnostics.empty()) {
             std::cerr << "[E001] CIF parser returned diagnostics: " << diagnostics;
-            if (diagnostics.back() != '\n') std::cerr << '\n';
+            if (diagnostics.back() != '\n')
+                std::cerr << '\n';
             return 1;
         }
     }
@@ -207,13 +216,16 @@ int run_rovidev(const std::vector<std::string>& args) {
     }
 
     const int status = dispatch_compounds(params, cif, exceptions);
-    if (status != 0) return status;
+    if (status != 0)
+        return status;
 
     if (operation_writes_dictionary(params.operation)) {
         const int written = write_dictionary(cif, comments, params.output_filename);
-        if (written != 0) return written;
+        if (written != 0)
+            return written;
     }
 
-    if (!silent) std::cerr << " ... Normal Termination ... " << std::endl;
+    if (!silent)
+        std::cerr << " ... Normal Termination ... " << std::endl;
     return 0;
 }

@@ -37,7 +37,8 @@ ExceptionDictionary load_exception_dictionary(std::string path) {
         // Words are cut at every single blank, so doubled blanks give empty
         // words and keep their positions.
         const std::vector<std::string> words = split_string(line, " ");
-        if (words.empty() || words[0] == "NOTE") continue;
+        if (words.empty() || words[0] == "NOTE")
+            continue;
         if (words[0] == "BOND" && words.size() >= 5) {
             const OverrideValue value = read_override(words[3], words[4]);
             dictionary.bond_overrides[{words[1], words[2]}] = value;

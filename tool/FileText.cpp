@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -18,8 +18,10 @@ namespace {
 
 std::string directory_of(const std::string& path) {
     const std::string::size_type slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
     return path.substr(0, slash);
 }
 
@@ -39,7 +41,8 @@ mode_t mode_for(const std::string& path) {
 }
 
 [[noreturn]] void fail(const std::string& path, const std::string& what, int error) {
-    throw std::runtime_error("cannot write " + path + ": " + what + " (" + std::strerror(error) + ")");
+    throw std::runtime_error("cannot write " + path + ": " + what + " (" + std::strerror(error) +
+                             ")");
 }
 
 void write_all(int fd, const std::string& content, const std::string& path) {
@@ -48,7 +51,8 @@ void write_all(int fd, const std::string& content, const std::string& path) {
     while (left > 0) {
         const ssize_t written = write(fd, data, left);
         if (written < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             fail(path, "write failed", errno);
         }
         data += written;
@@ -62,13 +66,17 @@ void write_all(int fd, const std::string& content, const std::string& path) {
 std::string final_target(std::string path) {
     for (int depth = 0; depth < 40; ++depth) {
         struct stat link;
-        if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+        if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+            return path;
         char buffer[PATH_MAX];
         const ssize_t length = readlink(path.c_str(), buffer, sizeof buffer);
-        if (length < 0) fail(path, "cannot read the symbolic link", errno);
-        if (static_cast<std::size_t>(length) == sizeof buffer) fail(path, "symbolic link too long", ENAMETOOLONG);
+        if (length < 0)
+            fail(path, "cannot read the symbolic link", errno);
+        if (static_cast<std::size_t>(length) == sizeof buffer)
+            fail(path, "symbolic link too long", ENAMETOOLONG);
         const std::string target(buffer, static_cast<std::size_t>(length));
-        path = !target.empty() && target.front() == '/' ? target : directory_of(path) + "/" + target;
+        path =
+            !target.empty() && target.front() == '/' ? target : directory_of(path) + "/" + target;
     }
     fail(path, "too many symbolic links", ELOOP);
 }
@@ -77,32 +85,38 @@ std::string final_target(std::string path) {
 // by rename; it takes the text as a stream.
 void write_in_place(const std::string& path, const std::string& content) {
     const int fd = open(path.c_str(), O_WRONLY | O_TRUNC);
-    if (fd < 0) fail(path, "cannot open", errno);
+    if (fd < 0)
+        fail(path, "cannot open", errno);
     try {
         write_all(fd, content, path);
     } catch (...) {
         close(fd);
         throw;
     }
-    if (close(fd) != 0) fail(path, "close failed", errno);
+    if (close(fd) != 0)
+        fail(path, "close failed", errno);
 }
 
 }  // namespace
 
 bool read_file_text(const std::string& path, std::string& content) {
     struct stat status;
-    if (stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) return false;
+    if (stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode))
+        return false;
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    if (!in)
+        return false;
     std::ostringstream buffer;
     buffer << in.rdbuf();
-    if (in.bad()) return false;
+    if (in.bad())
+        return false;
     content = buffer.str();
     return true;
 }
 
 void replace_file_text(const std::string& named_path, const std::string& content) {
-    if (named_path.empty()) throw std::runtime_error("cannot write a file with an empty name");
+    if (named_path.empty())
+        throw std::runtime_error("cannot write a file with an empty name");
     struct stat existing;
     if (stat(named_path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
         !S_ISDIR(existing.st_mode)) {
@@ -122,7 +136,8 @@ void replace_file_text(const std::string& named_path, const std::string& content
     }
     try {
         write_all(fd, content, path);
-        if (fchmod(fd, mode_for(path)) != 0) fail(path, "cannot set permissions", errno);
+        if (fchmod(fd, mode_for(path)) != 0)
+            fail(path, "cannot set permissions", errno);
     } catch (...) {
         close(fd);
         remove_temp_file(temp);

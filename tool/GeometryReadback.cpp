@@ -36,7 +36,8 @@ std::ifstream open_required(const std::string& path, const char* what) {
 }
 
 void check_read(const std::ifstream& in, const std::string& path, const char* what) {
-    if (!in.bad()) return;
+    if (!in.bad())
+        return;
     std::cerr << " Problem reading " << what << " " << path << std::endl;
     std::exit(1);
 }
@@ -70,7 +71,8 @@ PlaneBondVetoes read_plane_bond_vetoes(std::istream& in) {
     std::string line;
     while (std::getline(in, line)) {
         const std::vector<std::string> words = split_string(line, " ");
-        if (words.size() == 3 && words[0] == "VETO-PLANEBOND") result.emplace(words[1], words[2]);
+        if (words.size() == 3 && words[0] == "VETO-PLANEBOND")
+            result.emplace(words[1], words[2]);
     }
     return result;
 }

@@ -3,9 +3,8 @@
 #include "TuningParameters.h"
 
 ElementTable ecloud_xh_lengths() {
-    return {{"C", tuning.ecloud_bondCH},  {"N", tuning.ecloud_bondNH},
-            {"O", tuning.ecloud_bondOH},  {"S", tuning.ecloud_bondSH},
-            {"P", tuning.ecloud_bondPH},  {"B", tuning.ecloud_bondBH},
+    return {{"C", tuning.ecloud_bondCH},  {"N", tuning.ecloud_bondNH}, {"O", tuning.ecloud_bondOH},
+            {"S", tuning.ecloud_bondSH},  {"P", tuning.ecloud_bondPH}, {"B", tuning.ecloud_bondBH},
             {"SE", tuning.ecloud_bondSEH}};
 }
 
@@ -24,9 +23,8 @@ ElementTable nucleus_xh_lengths() {
             {"P", tuning.tesra_bondPH}};
 }
 
-XhBondTarget xh_bond_target(const std::string& heavy_atom, const std::string& element,
-                            bool ecloud, const ElementTable& ecloud_lengths,
-                            const ElementTable& ecloud_sigmas,
+XhBondTarget xh_bond_target(const std::string& heavy_atom, const std::string& element, bool ecloud,
+                            const ElementTable& ecloud_lengths, const ElementTable& ecloud_sigmas,
                             const ElementTable& nucleus_lengths, std::ostream& out) {
     XhBondTarget target;
     bool known = false;

@@ -33,13 +33,14 @@ struct XhBondTarget {
 // length and prints "Not sure of length for <atom> (<element>) to hydrogen
 // bond; using <length>Å" on `out` (standard output in the tool). The tables are
 // only read.
-XhBondTarget xh_bond_target(const std::string& heavy_atom, const std::string& element,
-                            bool ecloud, const ElementTable& ecloud_lengths,
-                            const ElementTable& ecloud_sigmas,
+XhBondTarget xh_bond_target(const std::string& heavy_atom, const std::string& element, bool ecloud,
+                            const ElementTable& ecloud_lengths, const ElementTable& ecloud_sigmas,
                             const ElementTable& nucleus_lengths, std::ostream& out = std::cout);
 
 // A hydrogen atom is one whose type_symbol is exactly "H" ("D" and "h" are not).
-inline bool is_hydrogen_symbol(const std::string& type_symbol) { return type_symbol == "H"; }
+inline bool is_hydrogen_symbol(const std::string& type_symbol) {
+    return type_symbol == "H";
+}
 
 // The heavy atom of a bond: atom 2 when atom 1 is a hydrogen, otherwise atom 1
 // (so an H-H bond has atom 2 as its heavy atom).

@@ -37,20 +37,27 @@ const OperationEntry operations[operation_count] = {
     {"write-qdict-override", OperationCode::WriteQdictOverride, true},
 };
 
-bool valid_code(int code) { return code >= 0 && code < operation_count; }
+bool valid_code(int code) {
+    return code >= 0 && code < operation_count;
+}
 
 }  // namespace
 
 int operation_code(const std::string& name) {
     for (const OperationEntry& entry : operations) {
-        if (name == entry.name) return static_cast<int>(entry.code);
+        if (name == entry.name)
+            return static_cast<int>(entry.code);
     }
     return -1;
 }
 
-std::string operation_name(int code) { return valid_code(code) ? operations[code].name : ""; }
+std::string operation_name(int code) {
+    return valid_code(code) ? operations[code].name : "";
+}
 
-bool operation_is_provided(int code) { return valid_code(code) && operations[code].provided; }
+bool operation_is_provided(int code) {
+    return valid_code(code) && operations[code].provided;
+}
 
 bool operation_writes_dictionary(int code) {
     switch (static_cast<OperationCode>(code)) {

@@ -33,7 +33,8 @@ void override_bonds(ISTable& bonds, const AtomTypeMap& types,
         const std::string& t1 = type_of(types, a1);
         const std::string& t2 = type_of(types, a2);
         const auto found = exceptions.bond_overrides.find({t1, t2});
-        if (found == exceptions.bond_overrides.end()) continue;
+        if (found == exceptions.bond_overrides.end())
+            continue;
         std::cerr << "Overriding bond from " << a1 << " (" << t1 << ") to " << a2 << "(" << t2
                   << ")" << std::endl;
         bonds.UpdateCell(row, "value_dist", float_to_string(found->second.value, 3));
@@ -57,9 +58,10 @@ void override_angles(ISTable& angles, const AtomTypeMap& types,
         const std::string& t2 = type_of(types, a2);
         const std::string& t3 = type_of(types, a3);
         const auto found = exceptions.angle_overrides.find(NameTriple{t1, t2, t3});
-        if (found == exceptions.angle_overrides.end()) continue;
-        std::cerr << "Overriding angle " << a1 << "(" << t1 << ") - " << a2 << "(" << t2
-                  << ") - " << a3 << "(" << t3 << ")" << std::endl;
+        if (found == exceptions.angle_overrides.end())
+            continue;
+        std::cerr << "Overriding angle " << a1 << "(" << t1 << ") - " << a2 << "(" << t2 << ") - "
+                  << a3 << "(" << t3 << ")" << std::endl;
         angles.UpdateCell(row, "value_angle", float_to_string(found->second.value, 1));
         angles.UpdateCell(row, "value_angle_esd", float_to_string(found->second.esd, 1));
     }
@@ -84,6 +86,8 @@ void apply_exception_dictionary(Block& block, const ExceptionDictionary& excepti
             require_column(*angles, "chem_comp_angle", column, purpose);
     }
 
-    if (bonds != nullptr) override_bonds(*bonds, types, exceptions);
-    if (angles != nullptr) override_angles(*angles, types, exceptions);
+    if (bonds != nullptr)
+        override_bonds(*bonds, types, exceptions);
+    if (angles != nullptr)
+        override_angles(*angles, types, exceptions);
 }

@@ -37,15 +37,18 @@ bool atom_fields(const std::string& line, std::initializer_list<size_t> starts,
                  std::vector<std::string>& atoms) {
     for (const size_t start : starts) {
         atoms.push_back(trim_spaces(field(line, start, kAtomWidth)));
-        if (atoms.back().empty()) return false;
+        if (atoms.back().empty())
+            return false;
     }
     return true;
 }
 
 void read_bond(const std::string& line, RestraintListing& listing) {
     std::vector<std::string> atoms;
-    if (line.size() < 35) return skip_record(line, "too short");
-    if (!atom_fields(line, {26, 34}, atoms)) return skip_record(line, "blank atom name");
+    if (line.size() < 35)
+        return skip_record(line, "too short");
+    if (!atom_fields(line, {26, 34}, atoms))
+        return skip_record(line, "blank atom name");
     const float value = value_field(line);
     listing.bonds[{atoms[0], atoms[1]}] = value;
     listing.bonds[{atoms[1], atoms[0]}] = value;
@@ -53,19 +56,23 @@ void read_bond(const std::string& line, RestraintListing& listing) {
 
 void read_angle(const std::string& line, RestraintListing& listing) {
     std::vector<std::string> atoms;
-    if (line.size() < 43) return skip_record(line, "too short");
-    if (!atom_fields(line, {26, 34, 42}, atoms)) return skip_record(line, "blank atom name");
+    if (line.size() < 43)
+        return skip_record(line, "too short");
+    if (!atom_fields(line, {26, 34, 42}, atoms))
+        return skip_record(line, "blank atom name");
     const float value = value_field(line);
     listing.angles[NameTriple{atoms[0], atoms[1], atoms[2]}] = value;
     listing.angles[NameTriple{atoms[2], atoms[1], atoms[0]}] = value;
 }
 
 void read_plane_sigma(const std::string& line, RestraintListing& listing) {
-    if (line.size() < kValueColumn) return skip_record(line, "too short");
+    if (line.size() < kValueColumn)
+        return skip_record(line, "too short");
     std::set<std::string> atoms;
     for (size_t start = kFirstAtomColumn; start < line.size(); start += kAtomStride) {
         std::string atom = trim_spaces(field(line, start, kAtomWidth));
-        if (atom.empty()) return skip_record(line, "blank atom name");
+        if (atom.empty())
+            return skip_record(line, "blank atom name");
         atoms.insert(std::move(atom));
     }
     listing.plane_sigmas[atoms] = value_field(line);
@@ -91,14 +98,16 @@ bool bar_atoms(const std::string& line, const std::vector<size_t>& bars, size_t 
                std::vector<std::string>& atoms) {
     for (size_t open = 1; open + 1 <= last; open += 2) {
         atoms.push_back(trim_spaces(between(line, bars[open], bars[open + 1])));
-        if (atoms.back().empty()) return false;
+        if (atoms.back().empty())
+            return false;
     }
     return true;
 }
 
 void read_named_plane(const std::string& line, RestraintListing& listing) {
     const std::vector<size_t> bars = bar_positions(line);
-    if (bars.size() < 3 || bars.size() % 2 == 0) return skip_record(line, "malformed bars");
+    if (bars.size() < 3 || bars.size() % 2 == 0)
+        return skip_record(line, "malformed bars");
     std::vector<std::string> atoms;
     if (!bar_atoms(line, bars, bars.size() - 1, atoms))
         return skip_record(line, "blank atom name");
@@ -110,15 +119,18 @@ void read_named_plane(const std::string& line, RestraintListing& listing) {
 
 void read_torsion(const std::string& line, RestraintListing& listing) {
     const std::vector<size_t> bars = bar_positions(line);
-    if (bars.size() < 9) return skip_record(line, "malformed bars");
+    if (bars.size() < 9)
+        return skip_record(line, "malformed bars");
     ListedTorsion torsion;
     torsion.name = trim_spaces(line.substr(kNameColumn, bars[0] - kNameColumn));
-    if (torsion.name.empty()) return skip_record(line, "blank name");
+    if (torsion.name.empty())
+        return skip_record(line, "blank name");
     std::vector<std::string> atoms;
-    if (!bar_atoms(line, bars, 8, atoms)) return skip_record(line, "blank atom name");
+    if (!bar_atoms(line, bars, 8, atoms))
+        return skip_record(line, "blank atom name");
     const std::string numbers = line.substr(bars[8] + 1);
-    if (std::sscanf(numbers.c_str(), "%f %f %d", &torsion.value, &torsion.esd,
-                    &torsion.period) != 3)
+    if (std::sscanf(numbers.c_str(), "%f %f %d", &torsion.value, &torsion.esd, &torsion.period) !=
+        3)
         return skip_record(line, "value, esd and period do not all read");
     torsion.atom1 = atoms[0];
     torsion.atom2 = atoms[1];
@@ -130,7 +142,8 @@ void read_torsion(const std::string& line, RestraintListing& listing) {
 }  // namespace
 
 void read_listing_line(const std::string& line, RestraintListing& listing) {
-    if (line.size() < kTagLength) return;
+    if (line.size() < kTagLength)
+        return;
     const std::string tag = line.substr(0, kTagLength);
     if (tag == "TESRA-BOND")
         read_bond(line, listing);

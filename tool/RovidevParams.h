@@ -7,12 +7,12 @@
 
 // The driver's parameter record, filled by the command-line parser.
 struct RovidevParams {
-    int operation = -1;                   // the OperationCode of the run
-    bool override_mode = false;           // override, write-mogdict-override, write-qdict-override
-    bool silent = false;                  // "-silent" / "--silent" as the first argument
-    bool allparams = false;               // "-allparams"
-    bool thorough = false;                // "-thorough"
-    bool ecloud = false;                  // "-ecloud"
+    int operation = -1;          // the OperationCode of the run
+    bool override_mode = false;  // override, write-mogdict-override, write-qdict-override
+    bool silent = false;         // "-silent" / "--silent" as the first argument
+    bool allparams = false;      // "-allparams"
+    bool thorough = false;       // "-thorough"
+    bool ecloud = false;         // "-ecloud"
     std::string input_filename;
     std::string extradata_filename = "extradata_filename not set";
     std::string output_filename;

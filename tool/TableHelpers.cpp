@@ -59,7 +59,8 @@ std::map<std::string, int> get_column_indices(const ISTable& table) {
 
 AtomTypeMap read_atom_types(Block& block) {
     AtomTypeMap types;
-    for (std::vector<std::string>& row : get_table_columns(block, "chem_comp_atom", {"atom_id", "type_energy"})) {
+    for (std::vector<std::string>& row :
+         get_table_columns(block, "chem_comp_atom", {"atom_id", "type_energy"})) {
         types[std::move(row[0])] = std::move(row[1]);
     }
     return types;

@@ -31,6 +31,8 @@ std::ostream& print_words(std::ostream& out, const std::vector<std::string>& wor
 std::string trim(const std::string& text);
 
 // The restraint-listing code knows trim by this name.
-inline std::string trim_spaces(const std::string& text) { return trim(text); }
+inline std::string trim_spaces(const std::string& text) {
+    return trim(text);
+}
 
 #endif

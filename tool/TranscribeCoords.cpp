@@ -24,7 +24,8 @@ float read_coordinate(const std::string& line, std::size_t offset) {
     const double value = std::strtod(field.c_str(), nullptr);
     // Narrowing a value beyond the float range is undefined; it becomes the
     // infinity that the caller refuses.
-    if (std::fabs(value) > FLT_MAX) return value > 0 ? HUGE_VALF : -HUGE_VALF;
+    if (std::fabs(value) > FLT_MAX)
+        return value > 0 ? HUGE_VALF : -HUGE_VALF;
     return static_cast<float>(value);
 }
 
@@ -42,7 +43,8 @@ AtomPositionMap read_pdb_atom_positions(std::istream& in) {
 
     AtomPositionMap positions;
     for (const std::string& record : lines) {
-        if (record.size() < coordinate_offsets[2] || !is_coordinate_record(record)) continue;
+        if (record.size() < coordinate_offsets[2] || !is_coordinate_record(record))
+            continue;
         AtomPosition position;
         position.x = read_coordinate(record, coordinate_offsets[0]);
         position.y = read_coordinate(record, coordinate_offsets[1]);
@@ -72,7 +74,8 @@ void transcribe_coords(Block& block, std::string pdb_path) {
 
     // Each of x, y, z that the table lacks is appended, in that order.
     for (const char* column : {"x", "y", "z"}) {
-        if (!atoms->IsColumnPresent(column)) atoms->AddColumn(column, std::vector<std::string>());
+        if (!atoms->IsColumnPresent(column))
+            atoms->AddColumn(column, std::vector<std::string>());
     }
 
     const std::map<std::string, int> columns = get_column_indices(*atoms);
@@ -90,9 +93,11 @@ void transcribe_coords(Block& block, std::string pdb_path) {
         const std::string name =
             atom_id == columns.end() ? std::string("?") : atoms->GetRow(row)[atom_id->second];
         const auto found = positions.find(name);
-        if (found == positions.end()) continue;
+        if (found == positions.end())
+            continue;
         const AtomPosition& position = found->second;
-        if (!std::isfinite(position.x) || !std::isfinite(position.y) || !std::isfinite(position.z)) {
+        if (!std::isfinite(position.x) || !std::isfinite(position.y) ||
+            !std::isfinite(position.z)) {
             // "inf" or "nan" in a dictionary would poison every program that reads it.
             std::cerr << " Coordinate file " << pdb_path << " gives atom " << name
                       << " a coordinate that is not a finite number - cannot proceed\n";

@@ -13,13 +13,16 @@
 
 namespace {
 
-bool is_qm_plane(const std::string& name) { return name.compare(0, 3, "qmf") == 0; }
+bool is_qm_plane(const std::string& name) {
+    return name.compare(0, 3, "qmf") == 0;
+}
 
 // Only four-atom QM planes can be vetoed, on the bond between their second and
 // third atoms (in either order).
 bool vetoed(const std::string& name, const std::vector<std::string>& atoms,
             const PlaneBondVetoes& vetoes) {
-    if (atoms.size() != 4 || !is_qm_plane(name)) return false;
+    if (atoms.size() != 4 || !is_qm_plane(name))
+        return false;
     return vetoes.count({atoms[1], atoms[2]}) != 0 || vetoes.count({atoms[2], atoms[1]}) != 0;
 }
 
@@ -55,30 +58,34 @@ void remove_planes_by_sigma(Block& block, const RestraintListing& listing,
                             const PlaneAtomMap& planes, float planekill) {
     std::vector<const std::set<std::string>*> removed;
     for (const auto& entry : listing.plane_sigmas) {
-        if (!(entry.second > planekill)) continue;
+        if (!(entry.second > planekill))
+            continue;
         std::cout << " Removing plane containing atoms";
         for (const std::string& atom : entry.first) std::cout << " " << atom;
         std::cout << " because sigma=" << entry.second << std::endl;
         removed.push_back(&entry.first);
     }
-    if (removed.empty()) return;
+    if (removed.empty())
+        return;
 
     std::set<std::string> doomed_ids;
     for (const auto& plane : planes) {
         for (const std::set<std::string>* atoms : removed)
-            if (plane.second == *atoms) doomed_ids.insert(plane.first);
+            if (plane.second == *atoms)
+                doomed_ids.insert(plane.first);
     }
 
     ISTable* const table = block.GetTablePtr("chem_comp_plane_atom");
-    if (table == nullptr || doomed_ids.empty()) return;
+    if (table == nullptr || doomed_ids.empty())
+        return;
     // plane_id is the second cell in the dictionary's column order.
     std::vector<unsigned> doomed_rows;
     const unsigned count = table->GetNumRows();
     for (unsigned row = 0; row < count; ++row) {
         const std::vector<std::string>& cells = table->GetRow(row);
-        if (cells.size() > 1 && doomed_ids.count(cells[1]) != 0) doomed_rows.push_back(row);
+        if (cells.size() > 1 && doomed_ids.count(cells[1]) != 0)
+            doomed_rows.push_back(row);
     }
     // From the highest index down, so the indices still to go stay valid.
-    for (auto row = doomed_rows.rbegin(); row != doomed_rows.rend(); ++row)
-        table->DeleteRow(*row);
+    for (auto row = doomed_rows.rbegin(); row != doomed_rows.rend(); ++row) table->DeleteRow(*row);
 }

@@ -35,7 +35,8 @@ void transcribe_bonds(Block& block, const RestraintListing& listing,
                       const GeometryRestraints& geometry, bool is_transcribe,
                       std::string& comp_id) {
     ISTable* const bonds = block.GetTablePtr("chem_comp_bond");
-    if (bonds == nullptr) missing_table(" No bond table in input CIF!\n");
+    if (bonds == nullptr)
+        missing_table(" No bond table in input CIF!\n");
     // Atoms are read by position: comp_id, atom_id_1, atom_id_2.
     require_column_count(*bonds, "chem_comp_bond", 3, "read its atoms");
     require_column(*bonds, "chem_comp_bond", "value_dist", "transcribe bond lengths");
@@ -46,7 +47,8 @@ void transcribe_bonds(Block& block, const RestraintListing& listing,
     const unsigned count = bonds->GetNumRows();
     for (unsigned row = 0; row < count; ++row) {
         const std::vector<std::string>& cells = bonds->GetRow(row);
-        if (comp_id == kUnassignedCompound) comp_id = cells[0];
+        if (comp_id == kUnassignedCompound)
+            comp_id = cells[0];
         const std::string a = cells[1];
         const std::string b = cells[2];
         const auto listed = listing.bonds.find({a, b});
@@ -57,7 +59,8 @@ void transcribe_bonds(Block& block, const RestraintListing& listing,
                 continue;
             }
             bonds->UpdateCell(row, "value_dist", float_to_string(listed->second, 3));
-            if (!is_transcribe) bonds->UpdateCell(row, "value_dist_esd", quantum_sigma);
+            if (!is_transcribe)
+                bonds->UpdateCell(row, "value_dist_esd", quantum_sigma);
             continue;
         }
         const auto restrained = geometry.bond_restraints.find(key);
@@ -73,7 +76,8 @@ void transcribe_bonds(Block& block, const RestraintListing& listing,
 void transcribe_angles(Block& block, const RestraintListing& listing,
                        const GeometryRestraints& geometry, bool is_transcribe) {
     ISTable* const angles = block.GetTablePtr("chem_comp_angle");
-    if (angles == nullptr) missing_table(" No angle table in input CIF!\n");
+    if (angles == nullptr)
+        missing_table(" No angle table in input CIF!\n");
     // Atoms are read by position: comp_id, atom_id_1, atom_id_2, atom_id_3.
     require_column_count(*angles, "chem_comp_angle", 4, "read its atoms");
     require_column(*angles, "chem_comp_angle", "value_angle", "transcribe angles");
@@ -96,7 +100,8 @@ void transcribe_angles(Block& block, const RestraintListing& listing,
                 continue;
             }
             angles->UpdateCell(row, "value_angle", float_to_string(listed->second, 1));
-            if (!is_transcribe) angles->UpdateCell(row, "value_angle_esd", quantum_sigma);
+            if (!is_transcribe)
+                angles->UpdateCell(row, "value_angle_esd", quantum_sigma);
             continue;
         }
         const auto restrained = geometry.angle_restraints.find(key);
@@ -112,8 +117,8 @@ void transcribe_angles(Block& block, const RestraintListing& listing,
 void write_listed_torsions(Block& block, const RestraintListing& listing,
                            const std::string& comp_id) {
     auto table = std::make_unique<ISTable>("chem_comp_tor", CaseSensitive);
-    for (const char* column : {"comp_id", "id", "atom_id_1", "atom_id_2", "atom_id_3",
-                               "atom_id_4", "value_angle", "value_angle_esd", "period"})
+    for (const char* column : {"comp_id", "id", "atom_id_1", "atom_id_2", "atom_id_3", "atom_id_4",
+                               "value_angle", "value_angle_esd", "period"})
         table->AddColumn(column, std::vector<std::string>());
     for (const ListedTorsion& torsion : listing.torsions) {
         table->AddRow(std::vector<std::string>{
@@ -140,7 +145,8 @@ void apply_transcribed_restraints(const RovidevParams& params, Block& block,
     }
 
     std::string comp_id = kUnassignedCompound;
-    if (params.do_bonds) transcribe_bonds(block, listing, geometry, is_transcribe, comp_id);
+    if (params.do_bonds)
+        transcribe_bonds(block, listing, geometry, is_transcribe, comp_id);
     if (params.do_angles && !listing.angles.empty())
         transcribe_angles(block, listing, geometry, is_transcribe);
 

@@ -21,8 +21,7 @@ extern const char* const kUnassignedCompound;
 // neither the listing nor (post-pqm) the GEOMETRY file gives keeps its values,
 // with a warning on standard error. No bond table: status 255.
 void transcribe_bonds(Block& block, const RestraintListing& listing,
-                      const GeometryRestraints& geometry, bool is_transcribe,
-                      std::string& comp_id);
+                      const GeometryRestraints& geometry, bool is_transcribe, std::string& comp_id);
 
 // The same for value_angle / value_angle_esd of chem_comp_angle. No angle
 // table: status 255.

@@ -4,7 +4,10 @@ TuningParameters tuning;
 int verbosity = 0;
 
 const std::vector<TuningKey>& tuning_keys() {
-#define TESRA_TUNING_KEY(name) TuningKey{#name, &TuningParameters::name}
+#define TESRA_TUNING_KEY(name)         \
+    TuningKey {                        \
+#name, &TuningParameters::name \
+    }
     static const std::vector<TuningKey> keys = {
         TESRA_TUNING_KEY(tesra_planesplit_sigma),
         TESRA_TUNING_KEY(tesra_bondCH),

@@ -16,10 +16,12 @@ namespace {
 class OutputFile {
 public:
     explicit OutputFile(const std::string& fileName)
-        : _name(fileName), _fd(::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)) {
+        : _name(fileName),
+          _fd(::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)) {
         if (_fd < 0) {
-            throw FileException("Cannot open file \"" + _name + "\" for writing: " + std::strerror(errno),
-                                "CifFile::Write");
+            throw FileException(
+                "Cannot open file \"" + _name + "\" for writing: " + std::strerror(errno),
+                "CifFile::Write");
         }
     }
 
@@ -39,8 +41,8 @@ public:
                 continue;
             }
             if (n <= 0) {
-                throw FileException("Cannot write file \"" + _name + "\": " +
-                                        (n < 0 ? std::strerror(errno) : "nothing written"),
+                throw FileException("Cannot write file \"" + _name +
+                                        "\": " + (n < 0 ? std::strerror(errno) : "nothing written"),
                                     "CifFile::Write");
             }
             data += n;

@@ -44,9 +44,9 @@ std::string Shown(std::string_view text) {
 struct ScopeCategory {
     CategoryBuffer* buffer = nullptr;
     bool looped = false;
-    std::size_t firstRow = 0;   // the scope's rows are [firstRow, end) of the buffer
-    std::size_t nvRow = kNoRow; // the row of the name/value pairs
-    std::vector<bool> given;    // columns the scope gave
+    std::size_t firstRow = 0;    // the scope's rows are [firstRow, end) of the buffer
+    std::size_t nvRow = kNoRow;  // the row of the name/value pairs
+    std::vector<bool> given;     // columns the scope gave
 
     bool IsGiven(unsigned int col) const { return col < given.size() && given[col]; }
     void SetGiven(unsigned int col) {
@@ -175,46 +175,48 @@ void ParseRun::Run(const char* begin, const char* end, bool releaseBehind) {
     const char* released = begin;
     for (;;) {
         // Every value read so far has been copied out of the text.
-        if (releaseBehind && static_cast<std::size_t>(scanner.Position() - released) > kReleaseStep) {
-            const std::size_t upTo = static_cast<std::size_t>(scanner.Position() - begin) / pageSize * pageSize;
-            ::madvise(const_cast<char*>(released), static_cast<std::size_t>(begin + upTo - released),
-                      MADV_DONTNEED);
+        if (releaseBehind &&
+            static_cast<std::size_t>(scanner.Position() - released) > kReleaseStep) {
+            const std::size_t upTo =
+                static_cast<std::size_t>(scanner.Position() - begin) / pageSize * pageSize;
+            ::madvise(const_cast<char*>(released),
+                      static_cast<std::size_t>(begin + upTo - released), MADV_DONTNEED);
             released = begin + upTo;
         }
         const CifToken& token = scanner.Next();
         switch (token.type) {
-        case CifTokenType::End:
-            _FinishPending();
-            if (_inFrame) {
-                _Error(_frameLine, "save frame " + Shown(_frameName) + " is not closed");
-                _CloseFrame();
-            }
-            _FinishBlock();
-            return;
-        case CifTokenType::Error:
-            _Error(token.line, std::string(token.text));
-            break;
-        case CifTokenType::DataHeader:
-            _OnDataHeader(token);
-            break;
-        case CifTokenType::Global:
-            _OnGlobal(token);
-            break;
-        case CifTokenType::Loop:
-            _OnLoop(token);
-            break;
-        case CifTokenType::SaveHeader:
-            _OnSaveHeader(token);
-            break;
-        case CifTokenType::SaveEnd:
-            _OnSaveEnd(token);
-            break;
-        case CifTokenType::Tag:
-            _OnTag(token);
-            break;
-        case CifTokenType::Value:
-            _OnValue(token);
-            break;
+            case CifTokenType::End:
+                _FinishPending();
+                if (_inFrame) {
+                    _Error(_frameLine, "save frame " + Shown(_frameName) + " is not closed");
+                    _CloseFrame();
+                }
+                _FinishBlock();
+                return;
+            case CifTokenType::Error:
+                _Error(token.line, std::string(token.text));
+                break;
+            case CifTokenType::DataHeader:
+                _OnDataHeader(token);
+                break;
+            case CifTokenType::Global:
+                _OnGlobal(token);
+                break;
+            case CifTokenType::Loop:
+                _OnLoop(token);
+                break;
+            case CifTokenType::SaveHeader:
+                _OnSaveHeader(token);
+                break;
+            case CifTokenType::SaveEnd:
+                _OnSaveEnd(token);
+                break;
+            case CifTokenType::Tag:
+                _OnTag(token);
+                break;
+            case CifTokenType::Value:
+                _OnValue(token);
+                break;
         }
     }
 }
@@ -321,17 +323,18 @@ void ParseRun::_OnValue(const CifToken& token) {
     std::string_view category;
     std::string_view attribute;
     switch (SplitItemName(_pendingTag, category, attribute)) {
-    case NameCheck::NoDot:
-        _Error(_pendingLine, "item name " + Shown(_pendingTag) + " without \".\"");
-        return;
-    case NameCheck::EmptyCategory:
-        _Warning(_pendingLine, "empty category name in " + Shown(_pendingTag) + "; item skipped");
-        return;
-    case NameCheck::Invalid:
-        _Error(_pendingLine, "invalid item name " + Shown(_pendingTag));
-        return;
-    case NameCheck::Ok:
-        break;
+        case NameCheck::NoDot:
+            _Error(_pendingLine, "item name " + Shown(_pendingTag) + " without \".\"");
+            return;
+        case NameCheck::EmptyCategory:
+            _Warning(_pendingLine,
+                     "empty category name in " + Shown(_pendingTag) + "; item skipped");
+            return;
+        case NameCheck::Invalid:
+            _Error(_pendingLine, "invalid item name " + Shown(_pendingTag));
+            return;
+        case NameCheck::Ok:
+            break;
     }
     _category.assign(category.data(), category.size());
     bool created = false;
@@ -375,39 +378,40 @@ void ParseRun::_StartLoopValues() {
         std::string_view category;
         std::string_view attribute;
         switch (SplitItemName(tag, category, attribute)) {
-        case NameCheck::NoDot:
-            _Error(_loopLine, "item name " + Shown(tag) + " without \".\"");
-            return;
-        case NameCheck::Invalid:
-            _Error(_loopLine, "invalid item name " + Shown(tag));
-            return;
-        case NameCheck::EmptyCategory:
-            emptyCategory = true;
-            category = std::string_view();
-            attribute = std::string_view();
-            break;
-        case NameCheck::Ok:
-            break;
+            case NameCheck::NoDot:
+                _Error(_loopLine, "item name " + Shown(tag) + " without \".\"");
+                return;
+            case NameCheck::Invalid:
+                _Error(_loopLine, "invalid item name " + Shown(tag));
+                return;
+            case NameCheck::EmptyCategory:
+                emptyCategory = true;
+                category = std::string_view();
+                attribute = std::string_view();
+                break;
+            case NameCheck::Ok:
+                break;
         }
         if (&tag == &_loopTags.front()) {
             loopCategory = category;
         } else if (category != loopCategory) {
-            _Error(_loopLine, "loop_ mixes categories " + Shown(loopCategory) + " and " +
-                                  Shown(category));
+            _Error(_loopLine,
+                   "loop_ mixes categories " + Shown(loopCategory) + " and " + Shown(category));
             return;
         }
         attributes.push_back(attribute);
     }
     if (emptyCategory) {
-        _Warning(_loopLine, "empty category name in " + Shown(_loopTags.front()) + "; loop skipped");
+        _Warning(_loopLine,
+                 "empty category name in " + Shown(_loopTags.front()) + "; loop skipped");
         return;
     }
     _category.assign(loopCategory.data(), loopCategory.size());
     bool created = false;
     ScopeCategory& entry = _ScopeEntry(_CurrentScope(), _category, created);
     if (!created) {
-        _Error(_loopLine, "category " + Shown(_category) + " given twice in " + _ScopeKind() +
-                              " " + Shown(_ScopeName()));
+        _Error(_loopLine, "category " + Shown(_category) + " given twice in " + _ScopeKind() + " " +
+                              Shown(_ScopeName()));
         return;
     }
     CategoryBuffer& buffer = *entry.buffer;
@@ -623,7 +627,9 @@ public:
 
     bool IsOk() const { return _ok; }
     bool IsMapped() const { return _map != nullptr; }
-    const char* Begin() const { return _map != nullptr ? static_cast<const char*>(_map) : _copy.data(); }
+    const char* Begin() const {
+        return _map != nullptr ? static_cast<const char*>(_map) : _copy.data();
+    }
     const char* End() const { return Begin() + (_map != nullptr ? _size : _copy.size()); }
 
 private:

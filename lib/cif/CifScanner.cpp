@@ -1,13 +1,15 @@
 #include "cif/CifScanner.h"
 
-#include "cif/ReservedWords.h"
-
 #include <cstdint>
 #include <cstring>
 
+#include "cif/ReservedWords.h"
+
 namespace {
 
-bool IsLineBreak(char c) { return c == '\n' || c == '\r'; }
+bool IsLineBreak(char c) {
+    return c == '\n' || c == '\r';
+}
 
 // Character classes of the hot loops, by byte value.
 enum CharClass : unsigned char { kOther = 0, kBlank = 1, kLf = 2, kCr = 3, kHash = 4 };
@@ -30,10 +32,14 @@ struct ClassTable {
 
 constexpr ClassTable kClasses;
 
-inline unsigned char ClassOf(char c) { return kClasses.cls[static_cast<unsigned char>(c)]; }
+inline unsigned char ClassOf(char c) {
+    return kClasses.cls[static_cast<unsigned char>(c)];
+}
 
 // Whitespace: blanks and line ends.
-inline bool IsSpaceClass(unsigned char cls) { return cls >= kBlank && cls <= kCr; }
+inline bool IsSpaceClass(unsigned char cls) {
+    return cls >= kBlank && cls <= kCr;
+}
 
 // Word-at-a-time scans of the two runs that make up most of a CIF text: the
 // blanks that align columns, and the characters of a bare value. Eight bytes
@@ -87,7 +93,8 @@ inline const char* FindSpace(const char* p, const char* end) {
         while (end - p >= 8) {
             const std::uint64_t word = Load8(p);
             // Flags the bytes below 0x21; the lowest flag is always exact.
-            const std::uint64_t low = (word - 0x2121212121212121ULL) & ~word & 0x8080808080808080ULL;
+            const std::uint64_t low =
+                (word - 0x2121212121212121ULL) & ~word & 0x8080808080808080ULL;
             if (low == 0) {
                 p += 8;
                 continue;
@@ -105,39 +112,39 @@ inline const char* FindSpace(const char* p, const char* end) {
     return p;
 }
 
-
 }  // namespace
 
-CifScanner::CifScanner(const char* begin, const char* end) : _pos(begin), _end(end), _begin(begin) {}
+CifScanner::CifScanner(const char* begin, const char* end)
+    : _pos(begin), _end(end), _begin(begin) {}
 
 bool CifScanner::_SkipSpace() {
     const char* p = _pos;
     const char* const end = _end;
     while (p < end) {
         switch (ClassOf(*p)) {
-        case kBlank:
-            p = SkipBlanks(p + 1, end);
-            break;
-        case kLf:
-            ++_line;
-            ++p;
-            break;
-        case kCr:
-            // CRLF is one line end, a lone CR another.
-            ++_line;
-            ++p;
-            if (p < end && *p == '\n') {
+            case kBlank:
+                p = SkipBlanks(p + 1, end);
+                break;
+            case kLf:
+                ++_line;
                 ++p;
-            }
-            break;
-        case kHash:
-            while (p < end && !IsLineBreak(*p)) {
+                break;
+            case kCr:
+                // CRLF is one line end, a lone CR another.
+                ++_line;
                 ++p;
-            }
-            break;
-        default:
-            _pos = p;
-            return true;
+                if (p < end && *p == '\n') {
+                    ++p;
+                }
+                break;
+            case kHash:
+                while (p < end && !IsLineBreak(*p)) {
+                    ++p;
+                }
+                break;
+            default:
+                _pos = p;
+                return true;
         }
     }
     _pos = p;
@@ -281,43 +288,43 @@ void CifScanner::_ScanBare() {
     }
     _token.type = CifTokenType::Value;
     switch (CifLower(c)) {
-    case 'd':
-        if (StartsWithReservedWord(word, "data_")) {
-            if (word.size() == 5) {
-                _SetError("data_ without a block name");
-                return;
+        case 'd':
+            if (StartsWithReservedWord(word, "data_")) {
+                if (word.size() == 5) {
+                    _SetError("data_ without a block name");
+                    return;
+                }
+                _token.type = CifTokenType::DataHeader;
+                _token.text = word.substr(5);
             }
-            _token.type = CifTokenType::DataHeader;
-            _token.text = word.substr(5);
-        }
-        return;
-    case 's':
-        if (StartsWithReservedWord(word, "save_")) {
-            _token.type = word.size() == 5 ? CifTokenType::SaveEnd : CifTokenType::SaveHeader;
-            _token.text = word.substr(5);
-        } else if (StartsWithReservedWord(word, "stop_")) {
-            _SetError("reserved word " + std::string(word) + " is not allowed");
-        }
-        return;
-    case 'l':
-        if (StartsWithReservedWord(word, "loop_")) {
-            if (word.size() == 5) {
-                _token.type = CifTokenType::Loop;
-            } else {
+            return;
+        case 's':
+            if (StartsWithReservedWord(word, "save_")) {
+                _token.type = word.size() == 5 ? CifTokenType::SaveEnd : CifTokenType::SaveHeader;
+                _token.text = word.substr(5);
+            } else if (StartsWithReservedWord(word, "stop_")) {
                 _SetError("reserved word " + std::string(word) + " is not allowed");
             }
-        }
-        return;
-    case 'g':
-        if (StartsWithReservedWord(word, "global_")) {
-            if (word.size() == 7) {
-                _token.type = CifTokenType::Global;
-            } else {
-                _SetError("reserved word " + std::string(word) + " is not allowed");
+            return;
+        case 'l':
+            if (StartsWithReservedWord(word, "loop_")) {
+                if (word.size() == 5) {
+                    _token.type = CifTokenType::Loop;
+                } else {
+                    _SetError("reserved word " + std::string(word) + " is not allowed");
+                }
             }
-        }
-        return;
-    default:
-        return;
+            return;
+        case 'g':
+            if (StartsWithReservedWord(word, "global_")) {
+                if (word.size() == 7) {
+                    _token.type = CifTokenType::Global;
+                } else {
+                    _SetError("reserved word " + std::string(word) + " is not allowed");
+                }
+            }
+            return;
+        default:
+            return;
     }
 }

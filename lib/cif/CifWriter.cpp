@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "cif/Block.h"
-#include "cif/ReservedWords.h"
 #include "cif/CifFile.h"
 #include "cif/CifScanner.h"
+#include "cif/ReservedWords.h"
 #include "foundation/CifString.h"
 #include "table/ISTable.h"
 
@@ -19,16 +19,16 @@ constexpr std::size_t kChunk = 1 << 20;
 // A bare value that starts with a reserved word would read as that word.
 bool StartsWithAnyReservedWord(const std::string& text) {
     switch (CifLower(text[0])) {
-    case 'd':
-        return StartsWithReservedWord(text, "data_");
-    case 'l':
-        return StartsWithReservedWord(text, "loop_");
-    case 's':
-        return StartsWithReservedWord(text, "save_") || StartsWithReservedWord(text, "stop_");
-    case 'g':
-        return StartsWithReservedWord(text, "global_");
-    default:
-        return false;
+        case 'd':
+            return StartsWithReservedWord(text, "data_");
+        case 'l':
+            return StartsWithReservedWord(text, "loop_");
+        case 's':
+            return StartsWithReservedWord(text, "save_") || StartsWithReservedWord(text, "stop_");
+        case 'g':
+            return StartsWithReservedWord(text, "global_");
+        default:
+            return false;
     }
 }
 
@@ -150,21 +150,21 @@ inline char* Blanks(char* p, std::size_t n) {
 inline char* Emit(char* p, const std::string& text, CifWriter::Form form) {
     const std::size_t size = text.size();
     switch (form) {
-    case CifWriter::Form::Bare:
-        std::memcpy(p, text.data(), size);
-        return p + size;
-    case CifWriter::Form::SingleQuoted:
-        *p = '\'';
-        std::memcpy(p + 1, text.data(), size);
-        p[size + 1] = '\'';
-        return p + size + 2;
-    case CifWriter::Form::DoubleQuoted:
-        *p = '"';
-        std::memcpy(p + 1, text.data(), size);
-        p[size + 1] = '"';
-        return p + size + 2;
-    default:
-        return p;
+        case CifWriter::Form::Bare:
+            std::memcpy(p, text.data(), size);
+            return p + size;
+        case CifWriter::Form::SingleQuoted:
+            *p = '\'';
+            std::memcpy(p + 1, text.data(), size);
+            p[size + 1] = '\'';
+            return p + size + 2;
+        case CifWriter::Form::DoubleQuoted:
+            *p = '"';
+            std::memcpy(p + 1, text.data(), size);
+            p[size + 1] = '"';
+            return p + size + 2;
+        default:
+            return p;
     }
 }
 
@@ -412,7 +412,8 @@ void CifWriter::_WriteLoop(ISTable& table) {
                     *p++ = ' ';
                     ++lineLength;
                 }
-                p = (form == Form::Bare && width <= 16) ? EmitShortBare(p, text) : Emit(p, text, form);
+                p = (form == Form::Bare && width <= 16) ? EmitShortBare(p, text)
+                                                        : Emit(p, text, form);
                 lineLength += width;
                 if (c + 1 < numColumns && width < widths[c]) {
                     p = Blanks(p, widths[c] - width);

@@ -57,7 +57,10 @@ private:
     void _Advance(char* end) { _used = static_cast<std::size_t>(end - _buffer.data()); }
     void _Put(const char* data, std::size_t size);
     void _Put(const std::string& text) { _Put(text.data(), text.size()); }
-    void _Put(char c) { *_Room(1) = c; ++_used; }
+    void _Put(char c) {
+        *_Room(1) = c;
+        ++_used;
+    }
     void _PutTextField(const std::string& text);
     void _Flush();
 

@@ -6,14 +6,12 @@
 
 // CIF's reserved words (data_, loop_, save_, stop_, global_) are recognised in
 // any case. Only the ASCII letters fold.
-inline char CifLower(char c)
-{
+inline char CifLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
 // True when the text starts with the lower-case word, in any case.
-inline bool StartsWithReservedWord(std::string_view text, std::string_view word)
-{
+inline bool StartsWithReservedWord(std::string_view text, std::string_view word) {
     if (text.size() < word.size())
         return false;
     for (std::size_t i = 0; i < word.size(); ++i)

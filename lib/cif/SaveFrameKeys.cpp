@@ -82,8 +82,9 @@ void FillImplicitFrameKeys(CategoryBuffer& buffer, std::size_t firstRow,
     }
     const bool itemFrame = IsItemFrame(frameName);
     const ImplicitKey* keys = itemFrame ? kItemFrameKeys : kCategoryFrameKeys;
-    const std::size_t numKeys = itemFrame ? sizeof(kItemFrameKeys) / sizeof(kItemFrameKeys[0])
-                                          : sizeof(kCategoryFrameKeys) / sizeof(kCategoryFrameKeys[0]);
+    const std::size_t numKeys = itemFrame
+                                    ? sizeof(kItemFrameKeys) / sizeof(kItemFrameKeys[0])
+                                    : sizeof(kCategoryFrameKeys) / sizeof(kCategoryFrameKeys[0]);
     for (std::size_t k = 0; k < numKeys; ++k) {
         if (buffer.name != keys[k].category) {
             continue;

@@ -22,8 +22,7 @@ constexpr UInt32 MAX_NUM_BLOCKS = 524288;
 //
 // Exactly one block is cached. Block number 0 in the buffered-block field
 // means "no block", so the header block is never served from the cache.
-class BlockIO
-{
+class BlockIO {
 public:
     // Checks the name and the mode (1 to 3), then opens the file.
     BlockIO(const std::string& fileName, FileMode mode);
@@ -47,26 +46,14 @@ public:
 
     void ClearBuffer();
 
-    void GetBuffer(char*& buffer)
-    {
-        buffer = _buffer;
-    }
+    void GetBuffer(char*& buffer) { buffer = _buffer; }
 
     // True when the buffer holds block n (never for block 0).
-    bool IsBuffered(UInt32 n) const
-    {
-        return n != 0 && n == _bufferedBlock;
-    }
+    bool IsBuffered(UInt32 n) const { return n != 0 && n == _bufferedBlock; }
 
-    UInt32 GetBufferedBlock() const
-    {
-        return _bufferedBlock;
-    }
+    UInt32 GetBufferedBlock() const { return _bufferedBlock; }
 
-    UInt32 GetNumBlocks() const
-    {
-        return _numBlocks;
-    }
+    UInt32 GetNumBlocks() const { return _numBlocks; }
 
     // Closes the descriptor; a failure throws FileException. Idempotent.
     void CloseFile();

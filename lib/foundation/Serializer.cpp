@@ -7,39 +7,31 @@
 
 #include "foundation/Exceptions.h"
 
-namespace
-{
+namespace {
 
 constexpr UInt32 HEADER_WORDS = 8;
 constexpr UInt32 ENTRY_SIZE = 32;
 constexpr UInt32 ENTRIES_PER_BLOCK = BLKSIZE / ENTRY_SIZE;
 constexpr std::uint64_t MAX_ITEM_LENGTH = 0xFFFFFFFFu;
 
-std::uint64_t RoundUp4(std::uint64_t value)
-{
+std::uint64_t RoundUp4(std::uint64_t value) {
     return (value + 3) & ~static_cast<std::uint64_t>(3);
 }
 
-std::uint64_t StringsLength(const std::vector<std::string>& values)
-{
-    std::uint64_t length = UINT32_SIZE +
-                           static_cast<std::uint64_t>(UINT32_SIZE) * values.size();
-    for (const auto& value : values)
-        length += value.size();
+std::uint64_t StringsLength(const std::vector<std::string>& values) {
+    std::uint64_t length = UINT32_SIZE + static_cast<std::uint64_t>(UINT32_SIZE) * values.size();
+    for (const auto& value : values) length += value.size();
     return length;
 }
 
-void PutEntry(char* dst, const Serializer::IndexEntry& entry)
-{
-    const UInt32 words[HEADER_WORDS] = {
-        entry.blockNumber, entry.offset,    entry.length,    entry.dataType,
-        entry.vLength,     entry.reserved1, entry.reserved2, entry.reserved3};
-    for (UInt32 i = 0; i < HEADER_WORDS; ++i)
-        BlockIO::PutWord(dst + i * UINT32_SIZE, words[i]);
+void PutEntry(char* dst, const Serializer::IndexEntry& entry) {
+    const UInt32 words[HEADER_WORDS] = {entry.blockNumber, entry.offset,   entry.length,
+                                        entry.dataType,    entry.vLength,  entry.reserved1,
+                                        entry.reserved2,   entry.reserved3};
+    for (UInt32 i = 0; i < HEADER_WORDS; ++i) BlockIO::PutWord(dst + i * UINT32_SIZE, words[i]);
 }
 
-Serializer::IndexEntry GetEntry(const char* src)
-{
+Serializer::IndexEntry GetEntry(const char* src) {
     Serializer::IndexEntry entry;
     entry.blockNumber = BlockIO::GetWord(src);
     entry.offset = BlockIO::GetWord(src + 4);
@@ -52,7 +44,7 @@ Serializer::IndexEntry GetEntry(const char* src)
     return entry;
 }
 
-} // namespace
+}  // namespace
 
 Serializer::Serializer(const std::string& fileName, FileMode mode, bool verbose)
     : _fileName(fileName),
@@ -62,8 +54,7 @@ Serializer::Serializer(const std::string& fileName, FileMode mode, bool verbose)
       _buffer(nullptr),
       _mode(mode),
       _blockIO(fileName, mode),
-      _bufferDirty(false)
-{
+      _bufferDirty(false) {
     _indices.reserve(1024);
 
     // A log that cannot be opened only loses its lines.
@@ -77,23 +68,16 @@ Serializer::Serializer(const std::string& fileName, FileMode mode, bool verbose)
         _ReadFileHeader();
 }
 
-Serializer::~Serializer()
-{
-    if (_mode == CREATE_MODE || _mode == UPDATE_MODE)
-    {
-        try
-        {
+Serializer::~Serializer() {
+    if (_mode == CREATE_MODE || _mode == UPDATE_MODE) {
+        try {
             _WriteIndexAndHeader();
-        }
-        catch (const std::exception& exc)
-        {
-            const std::string text = "Serializer: could not complete the file \"" +
-                                     _fileName + "\": " + exc.what();
+        } catch (const std::exception& exc) {
+            const std::string text =
+                "Serializer: could not complete the file \"" + _fileName + "\": " + exc.what();
             std::cerr << text << std::endl;
             _Log(text);
-        }
-        catch (...)
-        {
+        } catch (...) {
             const std::string text =
                 "Serializer: could not complete the file \"" + _fileName + "\"";
             std::cerr << text << std::endl;
@@ -104,12 +88,9 @@ Serializer::~Serializer()
     if (_verbose)
         _log.close();
 
-    try
-    {
+    try {
         _blockIO.CloseFile();
-    }
-    catch (const std::exception& exc)
-    {
+    } catch (const std::exception& exc) {
         std::cerr << "Serializer: " << exc.what() << std::endl;
     }
 }
@@ -117,8 +98,7 @@ Serializer::~Serializer()
 // ---------------------------------------------------------------------------
 // The buffered block
 
-void Serializer::_FlushBuffer()
-{
+void Serializer::_FlushBuffer() {
     if (!_bufferDirty)
         return;
     // The buffer goes back only to the block that it holds.
@@ -128,10 +108,8 @@ void Serializer::_FlushBuffer()
     _bufferDirty = false;
 }
 
-UInt32 Serializer::_BringBlock(UInt32 k, bool forWrite)
-{
-    if (_blockIO.IsBuffered(k))
-    {
+UInt32 Serializer::_BringBlock(UInt32 k, bool forWrite) {
+    if (_blockIO.IsBuffered(k)) {
         _currentBlock = k;
         return BLKSIZE;
     }
@@ -147,11 +125,9 @@ UInt32 Serializer::_BringBlock(UInt32 k, bool forWrite)
     return BLKSIZE;
 }
 
-void Serializer::_BringBlockForWrite(UInt32 k, const char* location)
-{
+void Serializer::_BringBlockForWrite(UInt32 k, const char* location) {
     const UInt32 bytesRead = _BringBlock(k, true);
-    if (bytesRead < BLKSIZE)
-    {
+    if (bytesRead < BLKSIZE) {
         if (std::strcmp(location, "Serializer::GetLastDataBuffer") == 0)
             _Log("**Quitting with bytesRead = " + std::to_string(bytesRead));
         throw FileException("Reading less than block size", location);
@@ -161,16 +137,14 @@ void Serializer::_BringBlockForWrite(UInt32 k, const char* location)
 // ---------------------------------------------------------------------------
 // Writing item data at the cursor
 
-void Serializer::_PutBytes(const char* src, std::size_t count)
-{
-    while (count > 0)
-    {
-        if (_currentOffset >= BLKSIZE)
-        {
+void Serializer::_PutBytes(const char* src, std::size_t count) {
+    while (count > 0) {
+        if (_currentOffset >= BLKSIZE) {
             if (_currentBlock + 1 >= MAX_NUM_BLOCKS)
-                throw FileException("Item runs beyond the 4 GiB limit of a "
-                                    "block file",
-                                    "Serializer::_PutBytes");
+                throw FileException(
+                    "Item runs beyond the 4 GiB limit of a "
+                    "block file",
+                    "Serializer::_PutBytes");
             ++_currentBlock;
             _currentOffset = 0;
         }
@@ -178,8 +152,7 @@ void Serializer::_PutBytes(const char* src, std::size_t count)
         if (!_blockIO.IsBuffered(_currentBlock))
             _BringBlockForWrite(_currentBlock, "Serializer::_PutBytes");
 
-        const std::size_t chunk =
-            std::min<std::size_t>(count, BLKSIZE - _currentOffset);
+        const std::size_t chunk = std::min<std::size_t>(count, BLKSIZE - _currentOffset);
         std::memcpy(_buffer + _currentOffset, src, chunk);
         _bufferDirty = true;
         _currentOffset += static_cast<UInt32>(chunk);
@@ -188,18 +161,15 @@ void Serializer::_PutBytes(const char* src, std::size_t count)
     }
 }
 
-void Serializer::_PutWord(UInt32 value)
-{
+void Serializer::_PutWord(UInt32 value) {
     char bytes[UINT32_SIZE];
     BlockIO::PutWord(bytes, value);
     _PutBytes(bytes, UINT32_SIZE);
 }
 
-void Serializer::_EndItem()
-{
+void Serializer::_EndItem() {
     _currentOffset = static_cast<UInt32>(RoundUp4(_currentOffset));
-    if (_currentOffset + UINT32_SIZE > BLKSIZE)
-    {
+    if (_currentOffset + UINT32_SIZE > BLKSIZE) {
         _FlushBuffer();
         ++_currentBlock;
         _currentOffset = 0;
@@ -209,19 +179,15 @@ void Serializer::_EndItem()
 // ---------------------------------------------------------------------------
 // Positioning
 
-void Serializer::_AppendPosition(std::uint64_t& block, UInt32& offset) const
-{
-    for (auto it = _indices.rbegin(); it != _indices.rend(); ++it)
-    {
+void Serializer::_AppendPosition(std::uint64_t& block, UInt32& offset) const {
+    for (auto it = _indices.rbegin(); it != _indices.rend(); ++it) {
         if (it->blockNumber == 0)
             continue;
-        const std::uint64_t end = RoundUp4(
-            static_cast<std::uint64_t>(it->blockNumber) * BLKSIZE +
-            it->offset + it->vLength);
+        const std::uint64_t end = RoundUp4(static_cast<std::uint64_t>(it->blockNumber) * BLKSIZE +
+                                           it->offset + it->vLength);
         block = end / BLKSIZE;
         offset = static_cast<UInt32>(end % BLKSIZE);
-        if (offset + UINT32_SIZE > BLKSIZE)
-        {
+        if (offset + UINT32_SIZE > BLKSIZE) {
             ++block;
             offset = 0;
         }
@@ -231,35 +197,31 @@ void Serializer::_AppendPosition(std::uint64_t& block, UInt32& offset) const
     offset = 0;
 }
 
-void Serializer::_CheckWritable(const char* location) const
-{
+void Serializer::_CheckWritable(const char* location) const {
     if (_mode == READ_MODE)
         throw FileModeException("Write attempt in read-only file", location);
 }
 
-void Serializer::GetLastDataBuffer()
-{
+void Serializer::GetLastDataBuffer() {
     _CheckWritable("Serializer::GetLastDataBuffer");
 
     std::uint64_t block;
     UInt32 offset;
     _AppendPosition(block, offset);
     if (block >= MAX_NUM_BLOCKS)
-        throw FileException("Append position beyond the 4 GiB limit of a "
-                            "block file",
-                            "Serializer::GetLastDataBuffer");
+        throw FileException(
+            "Append position beyond the 4 GiB limit of a "
+            "block file",
+            "Serializer::GetLastDataBuffer");
 
     _currentOffset = offset;
-    _BringBlockForWrite(static_cast<UInt32>(block),
-                        "Serializer::GetLastDataBuffer");
+    _BringBlockForWrite(static_cast<UInt32>(block), "Serializer::GetLastDataBuffer");
 }
 
-void Serializer::GetDataBufferAtIndex(UInt32 n)
-{
+void Serializer::GetDataBufferAtIndex(UInt32 n) {
     _CheckWritable("Serializer::GetDataBufferAtIndex");
     if (n >= _indices.size())
-        throw std::out_of_range(
-            "Invalid index in Serializer::GetDataBufferAtIndex");
+        throw std::out_of_range("Invalid index in Serializer::GetDataBufferAtIndex");
     const IndexEntry& entry = _indices[n];
     // A deleted entry has no place; block 0 is the header.
     if (entry.blockNumber == 0)
@@ -271,55 +233,48 @@ void Serializer::GetDataBufferAtIndex(UInt32 n)
     _currentOffset = entry.offset;
     const UInt32 bytesRead = _BringBlock(entry.blockNumber, false);
     if (bytesRead < BLKSIZE)
-        throw FileException("Reading less than block size",
-                            "Serializer::GetDataBufferAtIndex");
+        throw FileException("Reading less than block size", "Serializer::GetDataBufferAtIndex");
 }
 
 // ---------------------------------------------------------------------------
 // Appending and writing at an index
 
-void Serializer::_PrepareWrite(UInt32 n, std::uint64_t length,
-                               UInt32 dataType, const char* location)
-{
+void Serializer::_PrepareWrite(UInt32 n, std::uint64_t length, UInt32 dataType,
+                               const char* location) {
     _CheckWritable(location);
     if (n > _indices.size())
         throw std::out_of_range(std::string("Invalid index in ") + location);
     if (length > MAX_ITEM_LENGTH)
         throw std::out_of_range(std::string("Value too long in ") + location);
 
-    if (n == _indices.size())
-    {
+    if (n == _indices.size()) {
         // Refuse an append after which the index could not be written on
         // close: the file would silently keep its old index.
         std::uint64_t block;
         UInt32 offset;
         _AppendPosition(block, offset);
-        const std::uint64_t end =
-            block * BLKSIZE + offset + RoundUp4(length);
+        const std::uint64_t end = block * BLKSIZE + offset + RoundUp4(length);
         const std::uint64_t indexBlocks =
             (static_cast<std::uint64_t>(n) + ENTRIES_PER_BLOCK) / ENTRIES_PER_BLOCK;
         if ((end + BLKSIZE - 1) / BLKSIZE + indexBlocks > MAX_NUM_BLOCKS)
-            throw FileException("File would grow beyond the 4 GiB limit of a "
-                                "block file",
-                                location);
+            throw FileException(
+                "File would grow beyond the 4 GiB limit of a "
+                "block file",
+                location);
 
         GetLastDataBuffer();
         _indices.emplace_back();
         // The reservation is set here, not by the caller, so that an append
         // through this operation is never overwritten by the next one.
         _indices.back().vLength = static_cast<UInt32>(RoundUp4(length));
-    }
-    else
-    {
+    } else {
         const IndexEntry& old = _indices[n];
         if (old.blockNumber == 0)
-            throw InvalidStateException("Attempt to write deleted index",
-                                        location);
+            throw InvalidStateException("Attempt to write deleted index", location);
         // A larger value would run into the next item's data.
         if (length > old.vLength)
-            throw InvalidStateException(
-                "Value does not fit the reserved length of the item",
-                location);
+            throw InvalidStateException("Value does not fit the reserved length of the item",
+                                        location);
         GetDataBufferAtIndex(n);
     }
 
@@ -330,28 +285,22 @@ void Serializer::_PrepareWrite(UInt32 n, std::uint64_t length,
     entry.dataType = dataType;
 }
 
-void Serializer::WriteUInt32AtIndex(UInt32 value, UInt32 n)
-{
-    _PrepareWrite(n, UINT32_SIZE, UINT32_TYPE,
-                  "Serializer::WriteUInt32AtIndex");
+void Serializer::WriteUInt32AtIndex(UInt32 value, UInt32 n) {
+    _PrepareWrite(n, UINT32_SIZE, UINT32_TYPE, "Serializer::WriteUInt32AtIndex");
     _PutWord(value);
     _EndItem();
 }
 
-void Serializer::WriteUInt32sAtIndex(const std::vector<UInt32>& values,
-                                     UInt32 n)
-{
+void Serializer::WriteUInt32sAtIndex(const std::vector<UInt32>& values, UInt32 n) {
     const std::uint64_t length =
         UINT32_SIZE + static_cast<std::uint64_t>(UINT32_SIZE) * values.size();
     _PrepareWrite(n, length, UINT32S_TYPE, "Serializer::WriteUInt32sAtIndex");
     _PutWord(static_cast<UInt32>(values.size()));
-    for (const UInt32 value : values)
-        _PutWord(value);
+    for (const UInt32 value : values) _PutWord(value);
     _EndItem();
 }
 
-void Serializer::WriteStringAtIndex(const std::string& value, UInt32 n)
-{
+void Serializer::WriteStringAtIndex(const std::string& value, UInt32 n) {
     const std::uint64_t length = UINT32_SIZE + static_cast<std::uint64_t>(value.size());
     _PrepareWrite(n, length, STRING_TYPE, "Serializer::WriteStringAtIndex");
     _PutWord(static_cast<UInt32>(value.size()));
@@ -359,42 +308,33 @@ void Serializer::WriteStringAtIndex(const std::string& value, UInt32 n)
     _EndItem();
 }
 
-void Serializer::WriteStringsAtIndex(const std::vector<std::string>& values,
-                                     UInt32 n)
-{
-    _PrepareWrite(n, StringsLength(values), STRINGS_TYPE,
-                  "Serializer::WriteStringsAtIndex");
+void Serializer::WriteStringsAtIndex(const std::vector<std::string>& values, UInt32 n) {
+    _PrepareWrite(n, StringsLength(values), STRINGS_TYPE, "Serializer::WriteStringsAtIndex");
     _PutWord(static_cast<UInt32>(values.size()));
-    for (const auto& value : values)
-        _PutWord(static_cast<UInt32>(value.size()));
-    for (const auto& value : values)
-        _PutBytes(value.data(), value.size());
+    for (const auto& value : values) _PutWord(static_cast<UInt32>(value.size()));
+    for (const auto& value : values) _PutBytes(value.data(), value.size());
     _EndItem();
 }
 
-UInt32 Serializer::WriteUInt32(UInt32 value)
-{
+UInt32 Serializer::WriteUInt32(UInt32 value) {
     const UInt32 n = GetNumIndices();
     WriteUInt32AtIndex(value, n);
     return n;
 }
 
-UInt32 Serializer::WriteUInt32s(const std::vector<UInt32>& values)
-{
+UInt32 Serializer::WriteUInt32s(const std::vector<UInt32>& values) {
     const UInt32 n = GetNumIndices();
     WriteUInt32sAtIndex(values, n);
     return n;
 }
 
-UInt32 Serializer::WriteString(const std::string& value)
-{
+UInt32 Serializer::WriteString(const std::string& value) {
     const UInt32 n = GetNumIndices();
     WriteStringAtIndex(value, n);
     return n;
 }
 
-UInt32 Serializer::WriteStrings(const std::vector<std::string>& values)
-{
+UInt32 Serializer::WriteStrings(const std::vector<std::string>& values) {
     const UInt32 n = GetNumIndices();
     WriteStringsAtIndex(values, n);
     return n;
@@ -403,16 +343,13 @@ UInt32 Serializer::WriteStrings(const std::vector<std::string>& values)
 // ---------------------------------------------------------------------------
 // Updating and deleting
 
-namespace
-{
+namespace {
 
 // The checks that every update makes, in their order, before anything
 // changes. Returns the entry's reserved length.
-UInt32 CheckUpdate(FileMode mode, const std::vector<Serializer::IndexEntry>& indices,
-                   UInt32 n, UInt32 type1, UInt32 type2,
-                   const char* typeMessage, bool emptyList,
-                   const char* emptyMessage, const char* location)
-{
+UInt32 CheckUpdate(FileMode mode, const std::vector<Serializer::IndexEntry>& indices, UInt32 n,
+                   UInt32 type1, UInt32 type2, const char* typeMessage, bool emptyList,
+                   const char* emptyMessage, const char* location) {
     if (mode == READ_MODE)
         throw FileModeException("Update attempt in read-only file", location);
     if (n >= indices.size())
@@ -421,23 +358,19 @@ UInt32 CheckUpdate(FileMode mode, const std::vector<Serializer::IndexEntry>& ind
     if (entry.dataType != type1 && entry.dataType != type2)
         throw InvalidStateException(typeMessage, location);
     if (entry.blockNumber == 0)
-        throw InvalidStateException("Attempt to update deleted index",
-                                    location);
+        throw InvalidStateException("Attempt to update deleted index", location);
     if (emptyList)
         throw EmptyValueException(emptyMessage, location);
     return entry.vLength;
 }
 
-} // namespace
+}  // namespace
 
-UInt32 Serializer::UpdateUInt32(UInt32 value, UInt32 n)
-{
-    const UInt32 room = CheckUpdate(_mode, _indices, n, UINT32_TYPE,
-                                    OLD_UINT32_TYPE,
-                                    "Attempt to update non-UInt32", false, "",
-                                    "Serializer::UpdateUInt32");
-    if (UINT32_SIZE <= room)
-    {
+UInt32 Serializer::UpdateUInt32(UInt32 value, UInt32 n) {
+    const UInt32 room =
+        CheckUpdate(_mode, _indices, n, UINT32_TYPE, OLD_UINT32_TYPE,
+                    "Attempt to update non-UInt32", false, "", "Serializer::UpdateUInt32");
+    if (UINT32_SIZE <= room) {
         WriteUInt32AtIndex(value, n);
         return n;
     }
@@ -445,17 +378,13 @@ UInt32 Serializer::UpdateUInt32(UInt32 value, UInt32 n)
     return WriteUInt32(value);
 }
 
-UInt32 Serializer::UpdateUInt32s(const std::vector<UInt32>& values, UInt32 n)
-{
-    const UInt32 room = CheckUpdate(_mode, _indices, n, UINT32S_TYPE,
-                                    OLD_UINT32S_TYPE,
-                                    "Attempt to update non-UInt32s",
-                                    values.empty(), "Empty words vector",
-                                    "Serializer::UpdateUInt32s");
+UInt32 Serializer::UpdateUInt32s(const std::vector<UInt32>& values, UInt32 n) {
+    const UInt32 room = CheckUpdate(_mode, _indices, n, UINT32S_TYPE, OLD_UINT32S_TYPE,
+                                    "Attempt to update non-UInt32s", values.empty(),
+                                    "Empty words vector", "Serializer::UpdateUInt32s");
     const std::uint64_t length =
         UINT32_SIZE + static_cast<std::uint64_t>(UINT32_SIZE) * values.size();
-    if (length <= room)
-    {
+    if (length <= room) {
         WriteUInt32sAtIndex(values, n);
         return n;
     }
@@ -465,14 +394,12 @@ UInt32 Serializer::UpdateUInt32s(const std::vector<UInt32>& values, UInt32 n)
     return WriteUInt32s(values);
 }
 
-UInt32 Serializer::UpdateString(const std::string& value, UInt32 n)
-{
-    const UInt32 room = CheckUpdate(_mode, _indices, n, STRING_TYPE,
-                                    STRING_TYPE, "Attempt to update non-String",
-                                    false, "", "Serializer::UpdateString");
+UInt32 Serializer::UpdateString(const std::string& value, UInt32 n) {
+    const UInt32 room =
+        CheckUpdate(_mode, _indices, n, STRING_TYPE, STRING_TYPE, "Attempt to update non-String",
+                    false, "", "Serializer::UpdateString");
     const std::uint64_t length = UINT32_SIZE + static_cast<std::uint64_t>(value.size());
-    if (length <= room)
-    {
+    if (length <= room) {
         WriteStringAtIndex(value, n);
         return n;
     }
@@ -482,16 +409,12 @@ UInt32 Serializer::UpdateString(const std::string& value, UInt32 n)
     return WriteString(value);
 }
 
-UInt32 Serializer::UpdateStrings(const std::vector<std::string>& values,
-                                 UInt32 n)
-{
-    const UInt32 room = CheckUpdate(_mode, _indices, n, STRINGS_TYPE,
-                                    STRINGS_TYPE, "Attempt to update non-String",
-                                    values.empty(), "Empty strings vector",
-                                    "Serializer::UpdateStrings");
+UInt32 Serializer::UpdateStrings(const std::vector<std::string>& values, UInt32 n) {
+    const UInt32 room =
+        CheckUpdate(_mode, _indices, n, STRINGS_TYPE, STRINGS_TYPE, "Attempt to update non-String",
+                    values.empty(), "Empty strings vector", "Serializer::UpdateStrings");
     const std::uint64_t length = StringsLength(values);
-    if (length <= room)
-    {
+    if (length <= room) {
         WriteStringsAtIndex(values, n);
         return n;
     }
@@ -501,11 +424,9 @@ UInt32 Serializer::UpdateStrings(const std::vector<std::string>& values,
     return WriteStrings(values);
 }
 
-void Serializer::Delete(UInt32 n)
-{
+void Serializer::Delete(UInt32 n) {
     if (_mode == READ_MODE)
-        throw FileModeException("Delete index attempt in read-only file",
-                                "Serializer::Delete");
+        throw FileModeException("Delete index attempt in read-only file", "Serializer::Delete");
     if (n >= _indices.size())
         throw std::out_of_range("Invalid index in Serializer::Delete");
     _indices[n].blockNumber = 0;
@@ -514,8 +435,7 @@ void Serializer::Delete(UInt32 n)
 // ---------------------------------------------------------------------------
 // Reading
 
-void Serializer::_CheckReadable(UInt32 n, const char* location) const
-{
+void Serializer::_CheckReadable(UInt32 n, const char* location) const {
     if (_mode != READ_MODE && _mode != UPDATE_MODE)
         throw FileModeException("Read attempt in write-only file", location);
     if (n >= _indices.size())
@@ -524,8 +444,7 @@ void Serializer::_CheckReadable(UInt32 n, const char* location) const
         throw InvalidStateException("Attempt to read deleted index", location);
 }
 
-void Serializer::_StartRead(ReadCursor& cursor, const IndexEntry& entry)
-{
+void Serializer::_StartRead(ReadCursor& cursor, const IndexEntry& entry) {
     cursor.block = entry.blockNumber;
     cursor.offset = entry.offset;
     // The block of the item's last byte bounds the walk.
@@ -536,25 +455,20 @@ void Serializer::_StartRead(ReadCursor& cursor, const IndexEntry& entry)
 }
 
 void Serializer::_GetBytes(ReadCursor& cursor, char* dst, std::size_t count,
-                           const char* shortMessage,
-                           const char* overrunMessage, const char* location)
-{
-    while (count > 0)
-    {
-        if (cursor.offset >= BLKSIZE)
-        {
+                           const char* shortMessage, const char* overrunMessage,
+                           const char* location) {
+    while (count > 0) {
+        if (cursor.offset >= BLKSIZE) {
             if (cursor.block + 1 > cursor.lastBlock)
                 throw InvalidStateException(overrunMessage, location);
             ++cursor.block;
             cursor.offset = 0;
             cursor.bytesRead = _BringBlock(static_cast<UInt32>(cursor.block), false);
         }
-        const std::size_t chunk =
-            std::min<std::size_t>(count, BLKSIZE - cursor.offset);
+        const std::size_t chunk = std::min<std::size_t>(count, BLKSIZE - cursor.offset);
         if (static_cast<std::uint64_t>(cursor.offset) + chunk > cursor.bytesRead)
             throw FileException(shortMessage, location);
-        if (dst != nullptr)
-        {
+        if (dst != nullptr) {
             std::memcpy(dst, _buffer + cursor.offset, chunk);
             dst += chunk;
         }
@@ -564,25 +478,20 @@ void Serializer::_GetBytes(ReadCursor& cursor, char* dst, std::size_t count,
 }
 
 UInt32 Serializer::_GetWord(ReadCursor& cursor, const char* shortMessage,
-                            const char* overrunMessage, const char* location)
-{
+                            const char* overrunMessage, const char* location) {
     char bytes[UINT32_SIZE];
-    _GetBytes(cursor, bytes, UINT32_SIZE, shortMessage, overrunMessage,
-              location);
+    _GetBytes(cursor, bytes, UINT32_SIZE, shortMessage, overrunMessage, location);
     return BlockIO::GetWord(bytes);
 }
 
-namespace
-{
+namespace {
 
 // Appends count bytes of an item to a string chunk by chunk, so that a
 // corrupt byte count never allocates more than the file really holds.
 template <typename GetChunk>
-void AppendInChunks(std::string& value, std::size_t count, GetChunk getChunk)
-{
+void AppendInChunks(std::string& value, std::size_t count, GetChunk getChunk) {
     char chunk[BLKSIZE];
-    while (count > 0)
-    {
+    while (count > 0) {
         const std::size_t size = std::min<std::size_t>(count, BLKSIZE);
         getChunk(chunk, size);
         value.append(chunk, size);
@@ -590,10 +499,9 @@ void AppendInChunks(std::string& value, std::size_t count, GetChunk getChunk)
     }
 }
 
-} // namespace
+}  // namespace
 
-UInt32 Serializer::ReadUInt32(UInt32 n)
-{
+UInt32 Serializer::ReadUInt32(UInt32 n) {
     static const char* const location = "Serializer::ReadUInt32";
     _Log("ReadUInt32() index = " + std::to_string(n));
     _CheckReadable(n, location);
@@ -602,18 +510,14 @@ UInt32 Serializer::ReadUInt32(UInt32 n)
         throw InvalidStateException("Attempt to read non-UInt32", location);
 
     const UInt32 bytesRead = _BringBlock(entry.blockNumber, false);
-    if (entry.offset > BLKSIZE - UINT32_SIZE ||
-        bytesRead < entry.offset + UINT32_SIZE)
-        throw FileException("Reading less that than needed for UInt32",
-                            location);
+    if (entry.offset > BLKSIZE - UINT32_SIZE || bytesRead < entry.offset + UINT32_SIZE)
+        throw FileException("Reading less that than needed for UInt32", location);
     return BlockIO::GetWord(_buffer + entry.offset);
 }
 
-void Serializer::ReadUInt32s(std::vector<UInt32>& values, UInt32 n)
-{
+void Serializer::ReadUInt32s(std::vector<UInt32>& values, UInt32 n) {
     static const char* const location = "Serializer::ReadUInt32s";
-    static const char* const shortMessage =
-        "Reading less that than needed for UInt32s";
+    static const char* const shortMessage = "Reading less that than needed for UInt32s";
     static const char* const overrunMessage = "Invalid number of UInt32s";
 
     values.clear();
@@ -632,8 +536,7 @@ void Serializer::ReadUInt32s(std::vector<UInt32>& values, UInt32 n)
     if (count == 0)
         return;
 
-    const std::uint64_t length =
-        UINT32_SIZE + static_cast<std::uint64_t>(UINT32_SIZE) * count;
+    const std::uint64_t length = UINT32_SIZE + static_cast<std::uint64_t>(UINT32_SIZE) * count;
     if (cursor.bytesRead != BLKSIZE && cursor.bytesRead < first + length)
         throw FileException(shortMessage, location);
     if (entry.length != length)
@@ -647,11 +550,9 @@ void Serializer::ReadUInt32s(std::vector<UInt32>& values, UInt32 n)
         values.push_back(_GetWord(cursor, shortMessage, overrunMessage, location));
 }
 
-void Serializer::ReadString(std::string& value, UInt32 n)
-{
+void Serializer::ReadString(std::string& value, UInt32 n) {
     static const char* const location = "Serializer::ReadString";
-    static const char* const shortMessage =
-        "Reading less that than needed for String";
+    static const char* const shortMessage = "Reading less that than needed for String";
     static const char* const overrunMessage = "Invalid number of String octets";
 
     value.clear();
@@ -664,8 +565,7 @@ void Serializer::ReadString(std::string& value, UInt32 n)
     ReadCursor cursor;
     _StartRead(cursor, entry);
     const std::uint64_t first = entry.offset;
-    if (cursor.bytesRead < first + UINT32_SIZE)
-    {
+    if (cursor.bytesRead < first + UINT32_SIZE) {
         _Log(" -X0---------------------------------------------------");
         _Log("UINT32_SIZE   =              " + std::to_string(UINT32_SIZE));
         _Log("BLKSIZE     =             " + std::to_string(BLKSIZE));
@@ -683,25 +583,19 @@ void Serializer::ReadString(std::string& value, UInt32 n)
     if (size == 0)
         return;
 
-    try
-    {
+    try {
         AppendInChunks(value, size, [&](char* dst, std::size_t count) {
-            _GetBytes(cursor, dst, count, shortMessage, overrunMessage,
-                      location);
+            _GetBytes(cursor, dst, count, shortMessage, overrunMessage, location);
         });
-    }
-    catch (...)
-    {
+    } catch (...) {
         value.clear();
         throw;
     }
 }
 
-void Serializer::ReadStrings(std::vector<std::string>& values, UInt32 n)
-{
+void Serializer::ReadStrings(std::vector<std::string>& values, UInt32 n) {
     static const char* const location = "Serializer::ReadStrings";
-    static const char* const shortMessage =
-        "Reading less that than needed for Strings";
+    static const char* const shortMessage = "Reading less that than needed for Strings";
     static const char* const overrunMessage = "Invalid index length";
 
     values.clear();
@@ -721,16 +615,14 @@ void Serializer::ReadStrings(std::vector<std::string>& values, UInt32 n)
 
     // The lengths must add up to the entry's length before anything is
     // built; the counts themselves are bounded by the entry's length.
-    std::uint64_t length =
-        UINT32_SIZE + static_cast<std::uint64_t>(UINT32_SIZE) * count;
+    std::uint64_t length = UINT32_SIZE + static_cast<std::uint64_t>(UINT32_SIZE) * count;
     if (length > entry.length)
         throw InvalidStateException("Invalid index length", location);
     const std::uint64_t fileWords =
         static_cast<std::uint64_t>(_blockIO.GetNumBlocks()) * (BLKSIZE / UINT32_SIZE);
     std::vector<UInt32> sizes;
     sizes.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count, fileWords)));
-    for (UInt32 i = 0; i < count; ++i)
-    {
+    for (UInt32 i = 0; i < count; ++i) {
         sizes.push_back(_GetWord(cursor, shortMessage, overrunMessage, location));
         length += sizes.back();
     }
@@ -738,11 +630,9 @@ void Serializer::ReadStrings(std::vector<std::string>& values, UInt32 n)
         throw InvalidStateException("Invalid index length", location);
 
     values.resize(count);
-    for (UInt32 i = 0; i < count; ++i)
-    {
+    for (UInt32 i = 0; i < count; ++i) {
         AppendInChunks(values[i], sizes[i], [&](char* dst, std::size_t size) {
-            _GetBytes(cursor, dst, size, shortMessage, overrunMessage,
-                      location);
+            _GetBytes(cursor, dst, size, shortMessage, overrunMessage, location);
         });
     }
 }
@@ -750,8 +640,7 @@ void Serializer::ReadStrings(std::vector<std::string>& values, UInt32 n)
 // ---------------------------------------------------------------------------
 // Header and index
 
-void Serializer::_ReadFileHeader()
-{
+void Serializer::_ReadFileHeader() {
     static const char* const location = "Serializer::_ReadFileHeader";
 
     const UInt32 bytesRead = _blockIO.ReadBlock(0);
@@ -771,14 +660,12 @@ void Serializer::_ReadFileHeader()
     if (header.numIndices == 0)
         return;
 
-    if (header.fileIndexLength / ENTRY_SIZE != header.numIndices ||
-        header.fileIndexBlock < 2 || header.fileIndexNumBlocks < 1)
+    if (header.fileIndexLength / ENTRY_SIZE != header.numIndices || header.fileIndexBlock < 2 ||
+        header.fileIndexNumBlocks < 1)
         throw FileException("Read file header size is inconsistent", location);
 
-    for (UInt32 j = 0; j < header.fileIndexNumBlocks; ++j)
-    {
-        const std::uint64_t block =
-            static_cast<std::uint64_t>(header.fileIndexBlock) + j;
+    for (UInt32 j = 0; j < header.fileIndexNumBlocks; ++j) {
+        const std::uint64_t block = static_cast<std::uint64_t>(header.fileIndexBlock) + j;
         if (block >= _blockIO.GetNumBlocks())
             throw std::out_of_range("Invalid block number in BlockIO::ReadBlock");
         const UInt32 got = _blockIO.ReadBlock(static_cast<UInt32>(block));
@@ -788,14 +675,11 @@ void Serializer::_ReadFileHeader()
         const UInt32 entries =
             (j + 1 < header.fileIndexNumBlocks)
                 ? ENTRIES_PER_BLOCK
-                : header.numIndices -
-                      ENTRIES_PER_BLOCK * (header.fileIndexNumBlocks - 1);
+                : header.numIndices - ENTRIES_PER_BLOCK * (header.fileIndexNumBlocks - 1);
         if (got < static_cast<std::uint64_t>(ENTRY_SIZE) * entries)
-            throw FileException("File header content is inconsistent",
-                                location);
+            throw FileException("File header content is inconsistent", location);
 
-        for (UInt32 i = 0; i < entries; ++i)
-        {
+        for (UInt32 i = 0; i < entries; ++i) {
             const IndexEntry entry = GetEntry(_buffer + i * ENTRY_SIZE);
             if (entry.blockNumber != 0)
                 _indices.push_back(entry);
@@ -805,19 +689,15 @@ void Serializer::_ReadFileHeader()
     std::uint64_t block;
     UInt32 offset;
     _AppendPosition(block, offset);
-    if (_mode == UPDATE_MODE)
-    {
+    if (_mode == UPDATE_MODE) {
         GetLastDataBuffer();
-    }
-    else if (block < MAX_NUM_BLOCKS)
-    {
+    } else if (block < MAX_NUM_BLOCKS) {
         _currentBlock = static_cast<UInt32>(block);
         _currentOffset = offset;
     }
 }
 
-void Serializer::_WriteIndexAndHeader()
-{
+void Serializer::_WriteIndexAndHeader() {
     static const char* const location = "Serializer::~Serializer";
 
     _FlushBuffer();
@@ -841,23 +721,19 @@ void Serializer::_WriteIndexAndHeader()
     if (count > 0 && block < 2)
         block = 2;
     if (block + _fileHeader.fileIndexNumBlocks > MAX_NUM_BLOCKS)
-        throw FileException("Index beyond the 4 GiB limit of a block file",
-                            location);
+        throw FileException("Index beyond the 4 GiB limit of a block file", location);
     _fileHeader.fileIndexBlock = static_cast<UInt32>(block);
     _currentBlock = static_cast<UInt32>(block);
     _currentOffset = 0;
 
     // Block 1 always exists, even in a file without items.
-    if (_blockIO.GetNumBlocks() < 2)
-    {
+    if (_blockIO.GetNumBlocks() < 2) {
         _blockIO.NewBlock(1);
         _blockIO.WriteBlock(1);
     }
 
-    for (std::size_t first = 0; first < count; first += ENTRIES_PER_BLOCK)
-    {
-        const std::size_t last =
-            std::min<std::size_t>(count, first + ENTRIES_PER_BLOCK);
+    for (std::size_t first = 0; first < count; first += ENTRIES_PER_BLOCK) {
+        const std::size_t last = std::min<std::size_t>(count, first + ENTRIES_PER_BLOCK);
         _blockIO.ClearBuffer();
         for (std::size_t i = first; i < last; ++i)
             PutEntry(_buffer + (i - first) * ENTRY_SIZE, _indices[i]);
@@ -865,39 +741,32 @@ void Serializer::_WriteIndexAndHeader()
         ++_currentBlock;
     }
 
-    const UInt32 words[HEADER_WORDS] = {
-        _fileHeader.fileIndexBlock, _fileHeader.fileIndexNumBlocks,
-        _fileHeader.fileIndexLength, _fileHeader.numIndices,
-        _fileHeader.reserved1,      _fileHeader.reserved2,
-        _fileHeader.reserved3,      _fileHeader.reserved4};
+    const UInt32 words[HEADER_WORDS] = {_fileHeader.fileIndexBlock,  _fileHeader.fileIndexNumBlocks,
+                                        _fileHeader.fileIndexLength, _fileHeader.numIndices,
+                                        _fileHeader.reserved1,       _fileHeader.reserved2,
+                                        _fileHeader.reserved3,       _fileHeader.reserved4};
     _blockIO.ClearBuffer();
-    for (UInt32 i = 0; i < HEADER_WORDS; ++i)
-        BlockIO::PutWord(_buffer + i * UINT32_SIZE, words[i]);
+    for (UInt32 i = 0; i < HEADER_WORDS; ++i) BlockIO::PutWord(_buffer + i * UINT32_SIZE, words[i]);
     _blockIO.WriteBlock(0);
 }
 
 // ---------------------------------------------------------------------------
 // Log output
 
-void Serializer::_Log(const std::string& line)
-{
+void Serializer::_Log(const std::string& line) {
     if (_verbose)
         _log << line << std::endl;
 }
 
-void Serializer::_PrintEntry(UInt32 n)
-{
+void Serializer::_PrintEntry(UInt32 n) {
     const IndexEntry& entry = _indices[n];
     _Log("Serializer Position " + std::to_string(n) + " blockNumber " +
-         std::to_string(entry.blockNumber) + " offset      " +
-         std::to_string(entry.offset) + " length      " +
-         std::to_string(entry.length) + " vLength     " +
-         std::to_string(entry.vLength) + " dataType    " +
-         std::to_string(entry.dataType));
+         std::to_string(entry.blockNumber) + " offset      " + std::to_string(entry.offset) +
+         " length      " + std::to_string(entry.length) + " vLength     " +
+         std::to_string(entry.vLength) + " dataType    " + std::to_string(entry.dataType));
 }
 
-void Serializer::PrintIndex()
-{
+void Serializer::PrintIndex() {
     if (!_verbose)
         return;
     static const char* const banner =
@@ -910,52 +779,39 @@ void Serializer::PrintIndex()
     _Log("_mode:             " + std::to_string(static_cast<int>(_mode)));
     _Log("_currentBlock:     " + std::to_string(_currentBlock));
     _Log("_currentOffset:    " + std::to_string(_currentOffset));
-    _Log("_fileHeader.fileIndexBlock:     " +
-         std::to_string(_fileHeader.fileIndexBlock));
-    _Log("_fileHeader.fileIndexNumBlocks: " +
-         std::to_string(_fileHeader.fileIndexNumBlocks));
-    _Log("_fileHeader.fileIndexLength:    " +
-         std::to_string(_fileHeader.fileIndexLength));
+    _Log("_fileHeader.fileIndexBlock:     " + std::to_string(_fileHeader.fileIndexBlock));
+    _Log("_fileHeader.fileIndexNumBlocks: " + std::to_string(_fileHeader.fileIndexNumBlocks));
+    _Log("_fileHeader.fileIndexLength:    " + std::to_string(_fileHeader.fileIndexLength));
     _Log("------------------------------------------------------");
-    for (UInt32 i = 0; i < _indices.size(); ++i)
-        _PrintEntry(i);
+    for (UInt32 i = 0; i < _indices.size(); ++i) _PrintEntry(i);
     _Log(banner);
     std::string eod = "eod";
-    for (int i = 1; i < 20; ++i)
-        eod += "+eod";
+    for (int i = 1; i < 20; ++i) eod += "+eod";
     _Log(eod);
     _Log("");
 }
 
-void Serializer::PrintIndex(UInt32 n)
-{
+void Serializer::PrintIndex(UInt32 n) {
     if (n >= _indices.size())
         throw std::out_of_range("Invalid index in Serializer::PrintIndex");
     _PrintEntry(n);
 }
 
-void Serializer::PrintData()
-{
-    for (UInt32 i = 0; i < _indices.size(); ++i)
-    {
+void Serializer::PrintData() {
+    for (UInt32 i = 0; i < _indices.size(); ++i) {
         const IndexEntry entry = _indices[i];
         _Log(std::string(65, '+'));
         _Log("File Position [" + std::to_string(i) + "] blockNumber " +
-             std::to_string(entry.blockNumber) + " dataType    " +
-             std::to_string(entry.dataType) + " offset      " +
-             std::to_string(entry.offset) + " length      " +
-             std::to_string(entry.length) + " vLength     " +
-             std::to_string(entry.vLength));
+             std::to_string(entry.blockNumber) + " dataType    " + std::to_string(entry.dataType) +
+             " offset      " + std::to_string(entry.offset) + " length      " +
+             std::to_string(entry.length) + " vLength     " + std::to_string(entry.vLength));
 
-        if (entry.blockNumber == 0)
-        {
+        if (entry.blockNumber == 0) {
             _Log("Data deleted");
             continue;
         }
-        switch (entry.dataType)
-        {
-            case STRINGS_TYPE:
-            {
+        switch (entry.dataType) {
+            case STRINGS_TYPE: {
                 std::vector<std::string> values;
                 ReadStrings(values, i);
                 _Log("   Strings = " + std::to_string(values.size()));
@@ -963,28 +819,24 @@ void Serializer::PrintData()
                     _Log("   [" + std::to_string(j) + "] " + values[j]);
                 break;
             }
-            case STRING_TYPE:
-            {
+            case STRING_TYPE: {
                 std::string value;
                 ReadString(value, i);
                 if (value.empty())
                     _Log("   String is NULL");
                 else
-                    _Log("   String[" + std::to_string(value.size()) + "] = " +
-                         value);
+                    _Log("   String[" + std::to_string(value.size()) + "] = " + value);
                 break;
             }
             case UINT32_TYPE:
                 _Log("   UInt32 = " + std::to_string(ReadUInt32(i)));
                 break;
-            case UINT32S_TYPE:
-            {
+            case UINT32S_TYPE: {
                 std::vector<UInt32> values;
                 ReadUInt32s(values, i);
                 _Log("   UInt32s = " + std::to_string(values.size()));
                 for (std::size_t j = 0; j < values.size(); ++j)
-                    _Log("   [" + std::to_string(j) + "] " +
-                         std::to_string(values[j]));
+                    _Log("   [" + std::to_string(j) + "] " + std::to_string(values[j]));
                 break;
             }
             default:
@@ -993,7 +845,6 @@ void Serializer::PrintData()
         }
     }
     std::string eod;
-    for (int i = 0; i < 17; ++i)
-        eod += "+eod";
+    for (int i = 0; i < 17; ++i) eod += "+eod";
     _Log(eod + "+");
 }

@@ -21,12 +21,10 @@
 // Item numbers are positions in the index. They never change while the
 // Serializer lives; deleted entries vanish, and later items are renumbered,
 // when the file is opened again.
-class Serializer
-{
+class Serializer {
 public:
     // Item kind codes stored in an entry's dataType word.
-    enum DataType : UInt32
-    {
+    enum DataType : UInt32 {
         STRINGS_TYPE = 1,
         STRING_TYPE = 2,
         OLD_UINT32_TYPE = 7,   // read and updated as UInt32, never written
@@ -35,20 +33,18 @@ public:
         UINT32S_TYPE = 10
     };
 
-    struct IndexEntry
-    {
+    struct IndexEntry {
         UInt32 blockNumber = 0;  // 0 marks a deleted entry
         UInt32 offset = 0;
         UInt32 length = 0;
         UInt32 dataType = 0;
-        UInt32 vLength = 0;      // room the item may fill in place
+        UInt32 vLength = 0;  // room the item may fill in place
         UInt32 reserved1 = 0;
         UInt32 reserved2 = 0;
         UInt32 reserved3 = 0;
     };
 
-    struct FileHeader
-    {
+    struct FileHeader {
         UInt32 fileIndexBlock = 2;
         UInt32 fileIndexNumBlocks = 1;
         UInt32 fileIndexLength = 0;
@@ -97,10 +93,7 @@ public:
     void GetDataBufferAtIndex(UInt32 n);
 
     // Number of index entries, deleted ones included.
-    UInt32 GetNumIndices() const
-    {
-        return static_cast<UInt32>(_indices.size());
-    }
+    UInt32 GetNumIndices() const { return static_cast<UInt32>(_indices.size()); }
 
     // Log output ("Serializer.log"), written only when verbose. PrintData
     // reads every live item in any case.
@@ -110,8 +103,7 @@ public:
 
 private:
     // One item's bytes as the reader walks them through the buffer.
-    struct ReadCursor
-    {
+    struct ReadCursor {
         std::uint64_t block;
         std::uint64_t lastBlock;
         UInt32 offset;
@@ -127,8 +119,7 @@ private:
     void _CheckWritable(const char* location) const;
     void _CheckReadable(UInt32 n, const char* location) const;
     // The checks and the entry of a write at item n; positions the cursor.
-    void _PrepareWrite(UInt32 n, std::uint64_t length, UInt32 dataType,
-                       const char* location);
+    void _PrepareWrite(UInt32 n, std::uint64_t length, UInt32 dataType, const char* location);
 
     // The one rule for changing the buffered block.
     void _FlushBuffer();
@@ -140,11 +131,10 @@ private:
     void _EndItem();
 
     void _StartRead(ReadCursor& cursor, const IndexEntry& entry);
-    void _GetBytes(ReadCursor& cursor, char* dst, std::size_t count,
-                   const char* shortMessage, const char* overrunMessage,
-                   const char* location);
-    UInt32 _GetWord(ReadCursor& cursor, const char* shortMessage,
-                    const char* overrunMessage, const char* location);
+    void _GetBytes(ReadCursor& cursor, char* dst, std::size_t count, const char* shortMessage,
+                   const char* overrunMessage, const char* location);
+    UInt32 _GetWord(ReadCursor& cursor, const char* shortMessage, const char* overrunMessage,
+                    const char* location);
 
     void _PrintEntry(UInt32 n);
     void _Log(const std::string& line);

@@ -28,36 +28,29 @@
 // lookups work on const lists), so a list is used by one thread at a time.
 // Bad positions, inserting a present name and erasing an absent one throw
 // std::out_of_range.
-class mapped_vector
-{
+class mapped_vector {
 public:
-    explicit mapped_vector(CompareType compareType)
-        : _index(StringLess(compareType))
-    {
-    }
+    explicit mapped_vector(CompareType compareType) : _index(StringLess(compareType)) {}
 
     // Copies start with an empty cache.
     mapped_vector(const mapped_vector& other)
-        : _index(other._index), _names(other._names), _indexed(other._indexed)
-    {
-    }
+        : _index(other._index), _names(other._names), _indexed(other._indexed) {}
 
     mapped_vector(mapped_vector&& other) noexcept
-        : _index(std::move(other._index)), _names(std::move(other._names)),
-          _indexed(other._indexed), _cacheValid(other._cacheValid),
+        : _index(std::move(other._index)),
+          _names(std::move(other._names)),
+          _indexed(other._indexed),
+          _cacheValid(other._cacheValid),
           _cachedName(std::move(other._cachedName)),
-          _cachedPos(other._cachedPos)
-    {
+          _cachedPos(other._cachedPos) {
         other._index.clear();
         other._names.clear();
         other._indexed = false;
         other._ResetCache();
     }
 
-    mapped_vector& operator=(const mapped_vector& other)
-    {
-        if (this != &other)
-        {
+    mapped_vector& operator=(const mapped_vector& other) {
+        if (this != &other) {
             _index = other._index;
             _names = other._names;
             _indexed = other._indexed;
@@ -66,10 +59,8 @@ public:
         return *this;
     }
 
-    mapped_vector& operator=(mapped_vector&& other) noexcept
-    {
-        if (this != &other)
-        {
+    mapped_vector& operator=(mapped_vector&& other) noexcept {
+        if (this != &other) {
             _index = std::move(other._index);
             _names = std::move(other._names);
             _indexed = other._indexed;
@@ -86,22 +77,19 @@ public:
 
     // Places a new name at position pos (0 to size); later names move up.
     // The cache takes the inserted name.
-    void insert(std::uint32_t pos, const std::string& name)
-    {
+    void insert(std::uint32_t pos, const std::string& name) {
         if (find(name) != _names.size())
             throw std::out_of_range("Element exists in mapped_vector::insert");
         if (pos > _names.size())
             throw std::out_of_range("Invalid index in mapped_vector::insert");
 
         _names.insert(_names.begin() + pos, name);
-        if (_indexed)
-        {
+        if (_indexed) {
             for (auto& entry : _index)
                 if (entry.second >= pos)
                     ++entry.second;
             _index.emplace(name, pos);
-        }
-        else
+        } else
             _IndexIfLong();
         _SetCache(name, pos);
     }
@@ -109,21 +97,18 @@ public:
     // Appends a name. The caller appends only names that are absent; an
     // equivalent name already indexed keeps its index entry. The cache does
     // not change.
-    void push_back(const std::string& name)
-    {
+    void push_back(const std::string& name) {
         _names.push_back(name);
         _IndexLast();
     }
 
-    void push_back(std::string&& name)
-    {
+    void push_back(std::string&& name) {
         _names.push_back(std::move(name));
         _IndexLast();
     }
 
     // Removes a name; later names move down. The cache is emptied.
-    void erase(const std::string& name)
-    {
+    void erase(const std::string& name) {
         const std::uint32_t pos = find(name);
         if (pos >= _names.size())
             throw std::out_of_range("Element not found in mapped_vector::erase");
@@ -142,18 +127,14 @@ public:
 
     // The name's position, or size() when the name is absent (the cache
     // then stays as it was).
-    std::uint32_t find(const std::string& name) const
-    {
+    std::uint32_t find(const std::string& name) const {
         if (_cacheValid && _IsCached(name))
             return _cachedPos;
 
-        if (!_indexed)
-        {
+        if (!_indexed) {
             const StringLess& less = _index.key_comp();
-            for (std::size_t i = 0; i < _names.size(); ++i)
-            {
-                if (!less(name, _names[i]) && !less(_names[i], name))
-                {
+            for (std::size_t i = 0; i < _names.size(); ++i) {
+                if (!less(name, _names[i]) && !less(_names[i], name)) {
                     _SetCache(name, static_cast<std::uint32_t>(i));
                     return static_cast<std::uint32_t>(i);
                 }
@@ -169,41 +150,24 @@ public:
         return it->second;
     }
 
-    const std::string& operator[](std::uint32_t pos) const
-    {
+    const std::string& operator[](std::uint32_t pos) const {
         if (pos >= _names.size())
             throw std::out_of_range("Invalid index in mapped_vector::operator[]");
         return _names[pos];
     }
 
-    std::uint32_t size() const
-    {
-        return static_cast<std::uint32_t>(_names.size());
-    }
+    std::uint32_t size() const { return static_cast<std::uint32_t>(_names.size()); }
 
-    bool empty() const
-    {
-        return _names.empty();
-    }
+    bool empty() const { return _names.empty(); }
 
     // The names in position order.
-    const std::vector<std::string>& get_vector() const
-    {
-        return _names;
-    }
+    const std::vector<std::string>& get_vector() const { return _names; }
 
-    std::vector<std::string>::const_iterator begin() const
-    {
-        return _names.begin();
-    }
+    std::vector<std::string>::const_iterator begin() const { return _names.begin(); }
 
-    std::vector<std::string>::const_iterator end() const
-    {
-        return _names.end();
-    }
+    std::vector<std::string>::const_iterator end() const { return _names.end(); }
 
-    void clear()
-    {
+    void clear() {
         _index.clear();
         _indexed = false;
         _names.clear();
@@ -216,17 +180,14 @@ private:
 
     // Indexes the name just appended (or the whole list, once it grows past
     // the limit). An equivalent name already indexed keeps its entry.
-    void _IndexLast()
-    {
+    void _IndexLast() {
         if (_indexed)
-            _index.emplace(_names.back(),
-                           static_cast<std::uint32_t>(_names.size() - 1));
+            _index.emplace(_names.back(), static_cast<std::uint32_t>(_names.size() - 1));
         else
             _IndexIfLong();
     }
 
-    void _IndexIfLong()
-    {
+    void _IndexIfLong() {
         if (_names.size() <= kLinearLimit)
             return;
         for (std::size_t i = 0; i < _names.size(); ++i)
@@ -234,14 +195,12 @@ private:
         _indexed = true;
     }
 
-    bool _IsCached(const std::string& name) const
-    {
+    bool _IsCached(const std::string& name) const {
         const StringLess& less = _index.key_comp();
         return !less(name, _cachedName) && !less(_cachedName, name);
     }
 
-    void _SetCache(const std::string& name, std::uint32_t pos) const
-    {
+    void _SetCache(const std::string& name, std::uint32_t pos) const {
         _cachedName = name;
         _cachedPos = pos;
         _cacheValid = true;
@@ -250,8 +209,7 @@ private:
     // An empty cache is marked by a flag rather than by comparing with the
     // empty name, so that no lookup ever matches a name that is not in the
     // list (and a numeric ordering never has to convert an empty text).
-    void _ResetCache() const
-    {
+    void _ResetCache() const {
         _cacheValid = false;
         _cachedName.clear();
         _cachedPos = 0;

@@ -5,26 +5,22 @@
 
 #include "foundation/String.h"
 
-namespace
-{
+namespace {
 
 const std::string::size_type INTEGER_KEY_WIDTH = 11;
 
 // Appends the integer component of `value` (see ColumnKey::MakeIntegerKey).
-void AppendIntegerComponent(std::string& out, const std::string& value)
-{
+void AppendIntegerComponent(std::string& out, const std::string& value) {
     const std::string::size_type length = value.size();
     if (length > INTEGER_KEY_WIDTH)
         return;
-    if (length == 0)
-    {
+    if (length == 0) {
         out.append(INTEGER_KEY_WIDTH, '0');
         return;
     }
 
     const long long number = String::StringToInt(value);
-    if (number >= 0)
-    {
+    if (number >= 0) {
         out.append(INTEGER_KEY_WIDTH - length, '0');
         out.append(value);
         return;
@@ -34,8 +30,7 @@ void AppendIntegerComponent(std::string& out, const std::string& value)
     // components follows numeric order. The nines are read back through
     // StringToInt, which refuses ten of them: an 11-character negative
     // value has no key.
-    const long long nines =
-        String::StringToInt(std::string(length - 1, '9'));
+    const long long nines = String::StringToInt(std::string(length - 1, '9'));
     const std::string digits = std::to_string(number + nines);
     out.push_back('-');
     out.append(INTEGER_KEY_WIDTH - length, '9');
@@ -44,37 +39,31 @@ void AppendIntegerComponent(std::string& out, const std::string& value)
     out.append(digits);
 }
 
-void AppendLowerCase(std::string& out, const std::string& value)
-{
+void AppendLowerCase(std::string& out, const std::string& value) {
     const std::string::size_type start = out.size();
     out.append(value);
     for (std::string::size_type i = start; i < out.size(); ++i)
         out[i] = String::CharToLower(out[i]);
 }
 
-void AppendWithoutWhiteSpace(std::string& out, const std::string& value,
-                             bool lowerCase)
-{
-    for (const char c : value)
-    {
+void AppendWithoutWhiteSpace(std::string& out, const std::string& value, bool lowerCase) {
+    for (const char c : value) {
         if (String::IsWhiteSpace(c))
             continue;
         out.push_back(lowerCase ? String::CharToLower(c) : c);
     }
 }
 
-} // namespace
+}  // namespace
 
-ColumnFlags ColumnKey::Validate(ColumnFlags flags)
-{
+ColumnFlags ColumnKey::Validate(ColumnFlags flags) {
     const unsigned int type = DataType(flags);
     if (type == 0 || type > 3)
         flags = DEFAULT_COLUMN_FLAGS;
     return static_cast<ColumnFlags>(flags & 0xF3);
 }
 
-ColumnFlags ColumnKey::Merge(ColumnFlags stored, ColumnFlags given)
-{
+ColumnFlags ColumnKey::Merge(ColumnFlags stored, ColumnFlags given) {
     unsigned int result = stored;
     if ((given & 0xF0) != 0)
         result = (result & 0x0F) | (given & 0xF0);
@@ -82,56 +71,46 @@ ColumnFlags ColumnKey::Merge(ColumnFlags stored, ColumnFlags given)
     return Validate(static_cast<ColumnFlags>(result));
 }
 
-bool ColumnKey::IsCaseInsensitive(ColumnFlags flags)
-{
+bool ColumnKey::IsCaseInsensitive(ColumnFlags flags) {
     return DataType(flags) == 1 && (flags & COLUMN_CASE_INSENSITIVE) != 0;
 }
 
-CompareType ColumnKey::KeyCompareType(ColumnFlags firstColumnFlags)
-{
-    return IsCaseInsensitive(firstColumnFlags) ? CaseInsensitive
-                                               : CaseSensitive;
+CompareType ColumnKey::KeyCompareType(ColumnFlags firstColumnFlags) {
+    return IsCaseInsensitive(firstColumnFlags) ? CaseInsensitive : CaseSensitive;
 }
 
-void ColumnKey::AppendComponent(std::string& key, const std::string& value,
-                                ColumnFlags flags)
-{
-    switch (DataType(flags))
-    {
-    case 2:
-        AppendIntegerComponent(key, value);
-        return;
-    case 1:
-    {
-        const bool caseInsensitive = (flags & COLUMN_CASE_INSENSITIVE) != 0;
-        if ((flags & COLUMN_WHITESPACE_INSENSITIVE) != 0)
-            AppendWithoutWhiteSpace(key, value, caseInsensitive);
-        else if (caseInsensitive)
-            AppendLowerCase(key, value);
-        else
+void ColumnKey::AppendComponent(std::string& key, const std::string& value, ColumnFlags flags) {
+    switch (DataType(flags)) {
+        case 2:
+            AppendIntegerComponent(key, value);
+            return;
+        case 1: {
+            const bool caseInsensitive = (flags & COLUMN_CASE_INSENSITIVE) != 0;
+            if ((flags & COLUMN_WHITESPACE_INSENSITIVE) != 0)
+                AppendWithoutWhiteSpace(key, value, caseInsensitive);
+            else if (caseInsensitive)
+                AppendLowerCase(key, value);
+            else
+                key.append(value);
+            return;
+        }
+        default:
             key.append(value);
-        return;
-    }
-    default:
-        key.append(value);
-        return;
+            return;
     }
 }
 
-void ColumnKey::MakeIntegerKey(const std::string& in, std::string& out)
-{
+void ColumnKey::MakeIntegerKey(const std::string& in, std::string& out) {
     out.clear();
     AppendIntegerComponent(out, in);
 }
 
-void ColumnKey::NormalizeText(const std::string& in, std::string& out)
-{
+void ColumnKey::NormalizeText(const std::string& in, std::string& out) {
     out.clear();
     AppendWithoutWhiteSpace(out, in, true);
 }
 
-void ColumnKey::MakeDoubleKey(const std::string& in, std::string& out)
-{
+void ColumnKey::MakeDoubleKey(const std::string& in, std::string& out) {
     const double d = String::StringToDouble(in);
 
     std::ostringstream stream;
@@ -156,46 +135,34 @@ void ColumnKey::MakeDoubleKey(const std::string& in, std::string& out)
 
     out.push_back(d >= 0 ? '0' : '-');
 
-    if (x < 0)
-    {
-        const int nines =
-            expLength > 1
-                ? String::StringToInt(std::string(expLength - 1, '9'))
-                : 0;
+    if (x < 0) {
+        const int nines = expLength > 1 ? String::StringToInt(std::string(expLength - 1, '9')) : 0;
         const std::string digits = std::to_string(x + nines);
         out.push_back('-');
         out.append(fill, '9');
         if (digits.size() < expLength - 1)
             out.append(expLength - 1 - digits.size(), '0');
         out.append(digits);
-    }
-    else
-    {
+    } else {
         out.push_back('0');
         out.append(fill, '0');
         out.append(exponent, 1, std::string::npos);
     }
 
-    if (d >= 0)
-    {
+    if (d >= 0) {
         out.append(integral);
         out.push_back('.');
         out.append(fraction);
-    }
-    else
-    {
+    } else {
         const char lead = integral.empty() ? '0' : integral.back();
         out.push_back(static_cast<char>('9' - (lead - '0')));
         out.push_back('.');
-        for (const char c : fraction)
-            out.push_back(static_cast<char>('9' - (c - '0')));
+        for (const char c : fraction) out.push_back(static_cast<char>('9' - (c - '0')));
     }
 }
 
-void ColumnKey::TerminateIndexComponent(std::string& key,
-                                        std::string::size_type componentStart,
-                                        CompareType mapCompareType)
-{
+void ColumnKey::TerminateIndexComponent(std::string& key, std::string::size_type componentStart,
+                                        CompareType mapCompareType) {
     // Case-sensitive maps compare unsigned bytes, whose least value is
     // 0x00; case-insensitive maps compare signed bytes, whose least value
     // is 0x80. The terminator is that least byte followed by a byte below
@@ -205,8 +172,7 @@ void ColumnKey::TerminateIndexComponent(std::string& key,
     const char terminatorTail = mapCompareType == CaseInsensitive ? '\x81' : '\x01';
 
     std::string::size_type pos = key.find(low, componentStart);
-    while (pos != std::string::npos)
-    {
+    while (pos != std::string::npos) {
         key.insert(pos + 1, 1, escapeTail);
         pos = key.find(low, pos + 2);
     }

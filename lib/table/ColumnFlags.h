@@ -25,15 +25,11 @@ const ColumnFlags DEFAULT_COLUMN_FLAGS = COLUMN_TYPE_TEXT;
 // plain byte order of components follows the order of the values
 // (integers by numeric value, case-insensitive text without regard to case).
 // The public key texts join components with one blank after each.
-class ColumnKey
-{
+class ColumnKey {
 public:
     // The data type in the high nibble (1 text, 2 integer, 3 verbatim;
     // other values are invalid until validated).
-    static unsigned int DataType(ColumnFlags flags)
-    {
-        return flags >> 4;
-    }
+    static unsigned int DataType(ColumnFlags flags) { return flags >> 4; }
 
     // An invalid type (0 or above 3) makes the whole byte 0x10; the
     // reserved bits 2 and 3 are always cleared.
@@ -54,8 +50,7 @@ public:
     // Appends the key component of `value` under `flags` (no blank).
     // An integer column value that is not a whole int, or a negative one
     // of 11 characters, raises the std::runtime_error of String::StringToInt.
-    static void AppendComponent(std::string& key, const std::string& value,
-                                ColumnFlags flags);
+    static void AppendComponent(std::string& key, const std::string& value, ColumnFlags flags);
 
     // The integer rule alone: `out` is cleared first and stays empty for
     // inputs longer than 11 characters.
@@ -77,8 +72,7 @@ public:
     // the component lists do, component by component.
     //
     // Terminates the component that starts at `componentStart` in `key`.
-    static void TerminateIndexComponent(std::string& key,
-                                        std::string::size_type componentStart,
+    static void TerminateIndexComponent(std::string& key, std::string::size_type componentStart,
                                         CompareType mapCompareType);
 };
 

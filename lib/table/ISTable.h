@@ -37,8 +37,7 @@ class Serializer;
 //
 // Not thread-safe, not even for reads: lookups move the column-name cache
 // and the cached row location.
-class ISTable
-{
+class ISTable {
 public:
     // A segment that appends have filled; the next append opens a new one.
     static constexpr unsigned int SEGMENT_ROWS = 1000;
@@ -50,8 +49,7 @@ public:
     explicit ISTable(CompareType colCompareType);
     ISTable(unsigned int orientation, CompareType colCompareType);
     ISTable(const std::string& name, CompareType colCompareType);
-    ISTable(const std::string& name, unsigned int orientation,
-            CompareType colCompareType);
+    ISTable(const std::string& name, unsigned int orientation, CompareType colCompareType);
 
     ISTable(const ISTable& other);
     // A moved-from table is left empty (no columns, rows or indices).
@@ -65,53 +63,20 @@ public:
     void Clear();
 
     // Identity and bookkeeping.
-    const std::string& GetName() const
-    {
-        return _name;
-    }
-    void SetName(const std::string& name)
-    {
-        _name = name;
-    }
-    unsigned int GetNumRows() const
-    {
-        return _numRows;
-    }
-    unsigned int GetNumColumns() const
-    {
-        return _colNames.size();
-    }
-    CompareType GetColCompareType() const
-    {
-        return _colCompareType;
-    }
-    unsigned int GetOrientation() const
-    {
-        return _orientation;
-    }
-    unsigned int GetNumSegments() const
-    {
-        return static_cast<unsigned int>(_segments.size());
-    }
+    const std::string& GetName() const { return _name; }
+    void SetName(const std::string& name) { _name = name; }
+    unsigned int GetNumRows() const { return _numRows; }
+    unsigned int GetNumColumns() const { return _colNames.size(); }
+    CompareType GetColCompareType() const { return _colCompareType; }
+    unsigned int GetOrientation() const { return _orientation; }
+    unsigned int GetNumSegments() const { return static_cast<unsigned int>(_segments.size()); }
     // The serializer of the file the table is read from and written to.
-    Serializer* GetSerializer() const
-    {
-        return _serializer;
-    }
-    void SetSerializer(Serializer* serializer)
-    {
-        _serializer = serializer;
-    }
+    Serializer* GetSerializer() const { return _serializer; }
+    void SetSerializer(Serializer* serializer) { _serializer = serializer; }
     // Set by the data block when it takes in, rewrites or renames the table;
     // reset by the table file once the table is written.
-    bool IsModified() const
-    {
-        return _modified != 0;
-    }
-    void SetModified(bool modified)
-    {
-        _modified = modified ? 1 : 0;
-    }
+    bool IsModified() const { return _modified != 0; }
+    void SetModified(bool modified) { _modified = modified ? 1 : 0; }
 
     // ---- Columns ----------------------------------------------------------
 
@@ -123,16 +88,12 @@ public:
     void GetColumnIndices(std::vector<unsigned int>& colIndices,
                           const std::vector<std::string>& colNames) const;
     bool IsColumnPresent(const std::string& colName) const;
-    const std::vector<std::string>& GetColumnNames() const
-    {
-        return _colNames.get_vector();
-    }
+    const std::vector<std::string>& GetColumnNames() const { return _colNames.get_vector(); }
 
     // Appends a column. In a table with rows, a shorter list leaves the
     // remaining cells ""; an empty list on a table without rows creates the
     // name only.
-    void AddColumn(const std::string& colName,
-                   const std::vector<std::string>& col);
+    void AddColumn(const std::string& colName, const std::vector<std::string>& col);
     // Inserts a column before atColName, or at a column number.
     void InsertColumn(const std::string& colName, const std::string& atColName,
                       const std::vector<std::string>& col);
@@ -142,8 +103,7 @@ public:
     void CreateColumn(const std::string& colName, unsigned int colIndex,
                       const std::vector<std::string>& col);
     // Overwrites the column's cells from row 0 on.
-    void FillColumn(const std::string& colName,
-                    const std::vector<std::string>& col);
+    void FillColumn(const std::string& colName, const std::vector<std::string>& col);
     void DeleteColumn(const std::string& colName);
     // Renames a column in place; cells, flags and indices stay.
     void RenameColumn(const std::string& oldName, const std::string& newName);
@@ -152,11 +112,10 @@ public:
 
     // Column reads; col is emptied first. A table without rows gives an
     // empty list.
-    void GetColumn(std::vector<std::string>& col,
-                   const std::string& colName) const;
+    void GetColumn(std::vector<std::string>& col, const std::string& colName) const;
     // Rows fromRow to toRow inclusive (empty when fromRow > toRow).
-    void GetColumn(std::vector<std::string>& col, const std::string& colName,
-                   unsigned int fromRow, unsigned int toRow) const;
+    void GetColumn(std::vector<std::string>& col, const std::string& colName, unsigned int fromRow,
+                   unsigned int toRow) const;
     // The listed rows, in list order, repeats included.
     void GetColumn(std::vector<std::string>& col, const std::string& colName,
                    const std::vector<unsigned int>& rows) const;
@@ -180,10 +139,8 @@ public:
     unsigned int AddRow(std::vector<std::string>&& row);
     // Inserts a row at rowIndex (the row count appends); returns the row
     // count after the insertion.
-    unsigned int InsertRow(unsigned int rowIndex,
-                           const std::vector<std::string>& row);
-    unsigned int InsertRow(unsigned int rowIndex,
-                           std::vector<std::string>&& row);
+    unsigned int InsertRow(unsigned int rowIndex, const std::vector<std::string>& row);
+    unsigned int InsertRow(unsigned int rowIndex, std::vector<std::string>&& row);
 
     // The stored row, without copying (row-wise tables only). Valid until
     // that row or its segment changes.
@@ -191,8 +148,7 @@ public:
     // A copy of the cells from fromColName to toColName inclusive; an empty
     // name stands for the first or the last column.
     void GetRow(std::vector<std::string>& row, unsigned int rowIndex,
-                const std::string& fromColName,
-                const std::string& toColName) const;
+                const std::string& fromColName, const std::string& toColName) const;
 
     // Overwrites the row's cells from column 0 on.
     void FillRow(unsigned int rowIndex, const std::vector<std::string>& row);
@@ -208,16 +164,12 @@ public:
     // A writable reference to a cell. A write through it is not seen by the
     // search indices; UpdateCell keeps them in step.
     std::string& operator()(unsigned int rowIndex, const std::string& colName);
-    const std::string& operator()(unsigned int rowIndex,
-                                  const std::string& colName) const;
+    const std::string& operator()(unsigned int rowIndex, const std::string& colName) const;
     std::string& operator()(unsigned int rowIndex, unsigned int colIndex);
-    const std::string& operator()(unsigned int rowIndex,
-                                  unsigned int colIndex) const;
+    const std::string& operator()(unsigned int rowIndex, unsigned int colIndex) const;
 
-    void UpdateCell(unsigned int rowIndex, const std::string& colName,
-                    const std::string& value);
-    void UpdateCell(const std::string& value, unsigned int colIndex,
-                    unsigned int rowIndex);
+    void UpdateCell(unsigned int rowIndex, const std::string& colName, const std::string& value);
+    void UpdateCell(const std::string& value, unsigned int colIndex, unsigned int rowIndex);
 
     // ---- Row location -----------------------------------------------------
 
@@ -233,11 +185,9 @@ public:
 
     // unique 1 makes the segments refuse every later row and cell change.
     // A build that fails leaves the table as it was.
-    void CreateIndex(const std::string& indexName,
-                     const std::vector<unsigned int>& colIndices,
+    void CreateIndex(const std::string& indexName, const std::vector<unsigned int>& colIndices,
                      unsigned int unique);
-    void CreateIndex(const std::string& indexName,
-                     const std::vector<std::string>& colNames,
+    void CreateIndex(const std::string& indexName, const std::vector<std::string>& colNames,
                      unsigned int unique);
     void DeleteIndex(const std::string& indexName);
     // The unique key index "__key__".
@@ -248,17 +198,13 @@ public:
     // The number of the index of that name (compared byte for byte), or
     // NO_INDEX.
     unsigned int GetIndexNumber(const std::string& indexName) const;
-    unsigned int GetNumIndices() const
-    {
-        return static_cast<unsigned int>(_indexNames.size());
-    }
+    unsigned int GetNumIndices() const { return static_cast<unsigned int>(_indexNames.size()); }
     // "index_" followed by n: the name of an index a search creates itself.
     static std::string MakeIndexName(unsigned int n);
 
     // Removes an index from the table's lists only (no segment is touched).
     void RemoveIndexEntry(unsigned int indexNumber);
-    bool IsColumnInIndex(unsigned int indexNumber,
-                         unsigned int colIndex) const;
+    bool IsColumnInIndex(unsigned int indexNumber, unsigned int colIndex) const;
     // Every column number >= colIndex in the index lists decreases by one.
     void RenumberIndexColumns(unsigned int colIndex);
 
@@ -269,30 +215,25 @@ public:
     // searchType 0 equal, 1 less, 2 less or equal, 3 greater, 4 greater or
     // equal (others match nothing).
 
-    void Search(std::vector<unsigned int>& result,
-                const std::vector<std::string>& targets,
-                const std::vector<std::string>& colNames,
-                unsigned int fromRowIndex, unsigned int direction,
-                unsigned int searchType, const std::string& indexName);
+    void Search(std::vector<unsigned int>& result, const std::vector<std::string>& targets,
+                const std::vector<std::string>& colNames, unsigned int fromRowIndex,
+                unsigned int direction, unsigned int searchType, const std::string& indexName);
     void Search(std::vector<unsigned int>& result, const std::string& target,
-                const std::string& colName, unsigned int fromRowIndex,
-                unsigned int direction, unsigned int searchType);
+                const std::string& colName, unsigned int fromRowIndex, unsigned int direction,
+                unsigned int searchType);
 
     // The lowest row whose cells equal the targets under the columns'
     // flags, or the row count when there is none.
     unsigned int FindFirst(const std::vector<std::string>& targets,
-                           const std::vector<std::string>& colNames,
-                           const std::string& indexName);
+                           const std::vector<std::string>& colNames, const std::string& indexName);
     unsigned int FindFirst(const std::vector<std::string>& targets,
                            const std::vector<unsigned int>& colIndices,
                            const std::string& indexName);
 
     // Pairs (examined row, duplicate row) of rows equal in colNames; unless
     // findOnly, the duplicates are then deleted.
-    void FindDuplicateRows(
-        std::vector<std::pair<unsigned int, unsigned int> >& duplicates,
-        const std::vector<std::string>& colNames, bool findOnly,
-        bool fromLast);
+    void FindDuplicateRows(std::vector<std::pair<unsigned int, unsigned int> >& duplicates,
+                           const std::vector<std::string>& colNames, bool findOnly, bool fromLast);
 
     // Sorted union and intersection of ascending row lists.
     static void UniteRowIndices(const std::vector<unsigned int>& a,
@@ -364,8 +305,7 @@ public:
     int Read(unsigned int indexInFile, Serializer* ser);
 
 private:
-    struct RowLocation
-    {
+    struct RowLocation {
         unsigned int row = 0;      // table row
         unsigned int segment = 0;  // segment holding it
         unsigned int offset = 0;   // row within that segment
@@ -375,14 +315,12 @@ private:
 
     // GetColumnIndex whose NotFoundException gets a "Column not found" line
     // with the caller's location.
-    unsigned int _LookupColumn(const std::string& colName,
-                               const char* location,
+    unsigned int _LookupColumn(const std::string& colName, const char* location,
                                const char* message = "Column not found") const;
 
     // The shared start of the GetColumn reads: empties col, checks the
     // name and gives the column's index.
-    unsigned int _ColumnForRead(std::vector<std::string>& col,
-                                const std::string& colName) const;
+    unsigned int _ColumnForRead(std::vector<std::string>& col, const std::string& colName) const;
 
     // Row location: binary search over the segments' first rows, starting
     // with the cached segment. Records the location unless it is the append
@@ -391,10 +329,7 @@ private:
     // Recomputes the segments' first rows and the row count from the
     // segments themselves.
     void _RebuildStarts();
-    void _ResetLocationCache() const
-    {
-        _cached = RowLocation();
-    }
+    void _ResetLocationCache() const { _cached = RowLocation(); }
 
     // A new segment holding every column (m rows of "", the table's flags);
     // the caller fills its cells and then gives it the table's indices.
@@ -402,11 +337,9 @@ private:
     void _BuildSegmentIndices(ITTable& segment) const;
     // Cells of one column for a table without rows: fresh segments of up to
     // SEGMENT_ROWS rows holding every column and index replace the old ones.
-    void _MaterializeColumn(unsigned int colIndex,
-                            const std::vector<std::string>& col);
+    void _MaterializeColumn(unsigned int colIndex, const std::vector<std::string>& col);
     // Cells of a new column for a table with rows, one slice per segment.
-    void _DistributeColumn(unsigned int colIndex,
-                           const std::vector<std::string>& col);
+    void _DistributeColumn(unsigned int colIndex, const std::vector<std::string>& col);
     void _ShiftIndexColumnsUp(unsigned int colIndex);
     void _ShiftIndexColumnsDown(unsigned int colIndex);
     void _RefuseIfUnique(const char* location) const;
@@ -415,16 +348,14 @@ private:
     unsigned int _FindIndex(const std::vector<unsigned int>& colIndices) const;
     // The named index, or the one over colIndices (created when missing).
     unsigned int _ChooseIndex(const std::vector<unsigned int>& colIndices,
-                              const std::string& indexName,
-                              const char* location);
-    void _SearchSegments(std::vector<unsigned int>& result,
-                         const std::vector<std::string>& targets,
-                         const std::vector<unsigned int>& colIndices,
-                         unsigned int indexNumber, unsigned int fromRowIndex,
-                         unsigned int direction, unsigned int searchType);
-    unsigned int _FindFirstInSegments(
-        const std::vector<std::string>& targets,
-        const std::vector<unsigned int>& colIndices, unsigned int indexNumber);
+                              const std::string& indexName, const char* location);
+    void _SearchSegments(std::vector<unsigned int>& result, const std::vector<std::string>& targets,
+                         const std::vector<unsigned int>& colIndices, unsigned int indexNumber,
+                         unsigned int fromRowIndex, unsigned int direction,
+                         unsigned int searchType);
+    unsigned int _FindFirstInSegments(const std::vector<std::string>& targets,
+                                      const std::vector<unsigned int>& colIndices,
+                                      unsigned int indexNumber);
 
     // ---- Stored form: the layout readers ----------------------------------
     // Each reads the items after the first one (first = handle + 1) from a
@@ -441,8 +372,7 @@ private:
 
     // The items after the segment groups of "V9", "V8" and "V7", from the
     // compare type at item m on.
-    int _ReadColumnItems(unsigned int m, Serializer* ser,
-                         bool indexListsBeforeFlags);
+    int _ReadColumnItems(unsigned int m, Serializer* ser, bool indexListsBeforeFlags);
     // The column names, per-column numbers, flags and cells of the
     // column-wise layouts, from the names item on (ISTableOldLayouts.cpp).
     struct _ColumnWiseRules;
@@ -450,17 +380,15 @@ private:
                         const _ColumnWiseRules& rules, Serializer* ser);
     // Checks the stored names (K of them, none empty, none repeated) and
     // appends them to the column list.
-    int _TakeColumnNames(const std::vector<std::string>& names,
-                         unsigned int numColumns);
+    int _TakeColumnNames(const std::vector<std::string>& names, unsigned int numColumns);
     // The stored flags bytes: the table's own bytes as stored, and every
     // segment that holds the column through ITTable::SetFlags.
     void _TakeColumnFlags(const std::string& flags, unsigned int numColumns);
     // The index items that start with the names item: the names, then the
     // flags and the column lists in either order. Short flags lists are
     // refused unless shortFlagsMeanNotUnique.
-    int _ReadStoredIndices(unsigned int namesItem, unsigned int numIndices,
-                           Serializer* ser, bool listsBeforeFlags,
-                           bool shortFlagsMeanNotUnique);
+    int _ReadStoredIndices(unsigned int namesItem, unsigned int numIndices, Serializer* ser,
+                           bool listsBeforeFlags, bool shortFlagsMeanNotUnique);
     // True when every segment agrees with a table of numColumns columns:
     // it holds that many (or it is a segment without rows or columns), all
     // share one orientation, and none of several is empty.

@@ -1,60 +1,45 @@
 // ISTable: creating, filling, renaming, clearing, deleting and reading
 // columns; column flags.
 
-#include "table/ISTable.h"
-
 #include <algorithm>
 #include <iterator>
 #include <stdexcept>
 
 #include "foundation/Exceptions.h"
+#include "table/ISTable.h"
 
-namespace
-{
+namespace {
 const unsigned int NEW_COLUMN_NUMBER = 15;
 }
 
-void ISTable::AddColumn(const std::string& colName,
-                        const std::vector<std::string>& col)
-{
-    if (colName.empty())
-    {
+void ISTable::AddColumn(const std::string& colName, const std::vector<std::string>& col) {
+    if (colName.empty()) {
         throw EmptyValueException("Empty column name", "ISTable::AddColumn");
     }
-    if (_numRows > 0 && col.size() > _numRows)
-    {
-        throw std::out_of_range("In table \"" + _name + "\", size of column \"" +
-                                colName + "\", " + std::to_string(col.size()) +
+    if (_numRows > 0 && col.size() > _numRows) {
+        throw std::out_of_range("In table \"" + _name + "\", size of column \"" + colName + "\", " +
+                                std::to_string(col.size()) +
                                 ", is greater than the number of rows, " +
-                                std::to_string(_numRows) +
-                                ", generated at: ISTable::AddColumn");
+                                std::to_string(_numRows) + ", generated at: ISTable::AddColumn");
     }
     InsertColumn(colName, _colNames.size(), col);
 }
 
-void ISTable::InsertColumn(const std::string& colName,
-                           const std::string& atColName,
-                           const std::vector<std::string>& col)
-{
-    if (colName.empty())
-    {
+void ISTable::InsertColumn(const std::string& colName, const std::string& atColName,
+                           const std::vector<std::string>& col) {
+    if (colName.empty()) {
         throw EmptyValueException("Empty column name", "ISTable::InsertColumn");
     }
-    if (atColName.empty())
-    {
-        throw EmptyValueException("Empty at column name",
-                                  "ISTable::InsertColumn");
+    if (atColName.empty()) {
+        throw EmptyValueException("Empty at column name", "ISTable::InsertColumn");
     }
-    const unsigned int colIndex =
-        _LookupColumn(atColName, "ISTable::InsertColumn");
+    const unsigned int colIndex = _LookupColumn(atColName, "ISTable::InsertColumn");
     InsertColumn(colName, colIndex, col);
 }
 
 void ISTable::InsertColumn(const std::string& colName, unsigned int colIndex,
-                           const std::vector<std::string>& col)
-{
-    if (_numRows > 0 && col.size() > _numRows)
-    {
+                           const std::vector<std::string>& col) {
+    if (_numRows > 0 && col.size() > _numRows) {
         throw std::out_of_range("Invalid column size in ISTable::InsertColumn");
     }
     // In a table with rows CreateColumn pads the values with "" to the row
@@ -63,70 +48,52 @@ void ISTable::InsertColumn(const std::string& colName, unsigned int colIndex,
 }
 
 void ISTable::CreateColumn(const std::string& colName, unsigned int colIndex,
-                           const std::vector<std::string>& col)
-{
-    if (colIndex > _colNames.size())
-    {
+                           const std::vector<std::string>& col) {
+    if (colIndex > _colNames.size()) {
         throw std::out_of_range("Invalid column index in ISTable::CreateColumn");
     }
-    if (_numRows > 0 && col.size() > _numRows)
-    {
+    if (_numRows > 0 && col.size() > _numRows) {
         throw std::out_of_range("Invalid column size in ISTable::FillColumn");
     }
-    if (IsColumnPresent(colName))
-    {
-        throw AlreadyExistsException("Duplicate column name \"" + colName +
-                                         "\" in table \"" + _name + "\"",
-                                     "ISTable::CreateColumn");
+    if (IsColumnPresent(colName)) {
+        throw AlreadyExistsException(
+            "Duplicate column name \"" + colName + "\" in table \"" + _name + "\"",
+            "ISTable::CreateColumn");
     }
 
-    if (colIndex == _colNames.size())
-    {
+    if (colIndex == _colNames.size()) {
         // The common case (every column the CIF reader adds): an append
         // moves no other name, so the list needs no renumbering walk.
         _colNames.push_back(colName);
-    }
-    else
-    {
+    } else {
         _colNames.insert(colIndex, colName);
     }
     _colFlags.insert(_colFlags.begin() + colIndex, DEFAULT_COLUMN_FLAGS);
     _colNumbers.insert(_colNumbers.begin() + colIndex, NEW_COLUMN_NUMBER);
     _ShiftIndexColumnsUp(colIndex);
 
-    if (_numRows == 0 && col.empty())
-    {
+    if (_numRows == 0 && col.empty()) {
         return;  // a column in name only; the first row creates its cells
     }
 
-    try
-    {
-        if (_numRows == 0)
-        {
+    try {
+        if (_numRows == 0) {
             _MaterializeColumn(colIndex, col);
-        }
-        else if (col.size() == _numRows)
-        {
+        } else if (col.size() == _numRows) {
             _DistributeColumn(colIndex, col);
-        }
-        else
-        {
+        } else {
             // A column without a cell in some rows would leave the segments
             // one column short and every later column misnumbered.
             std::vector<std::string> padded(col);
             padded.resize(_numRows);
             _DistributeColumn(colIndex, padded);
         }
-    }
-    catch (...)
-    {
+    } catch (...) {
         // A refusing segment: take the column out again everywhere, so that
         // the table and its segments agree.
         const unsigned int numColumns = _colNames.size();
-        for (ITTable& segment : _segments)
-        {
-            if (segment.GetNumColumns() == numColumns)
-            {
+        for (ITTable& segment : _segments) {
+            if (segment.GetNumColumns() == numColumns) {
                 segment.DeleteColumn(colIndex);
             }
         }
@@ -139,12 +106,9 @@ void ISTable::CreateColumn(const std::string& colName, unsigned int colIndex,
     }
 }
 
-void ISTable::_DistributeColumn(unsigned int colIndex,
-                                const std::vector<std::string>& col)
-{
+void ISTable::_DistributeColumn(unsigned int colIndex, const std::vector<std::string>& col) {
     auto first = col.begin();
-    for (ITTable& segment : _segments)
-    {
+    for (ITTable& segment : _segments) {
         const auto last = first + segment.GetNumRows();
         segment.InsertColumn(colIndex, first, last);
         segment.SetFlags(_colFlags[colIndex], colIndex);
@@ -152,41 +116,32 @@ void ISTable::_DistributeColumn(unsigned int colIndex,
     }
 }
 
-ITTable ISTable::_NewSegment(unsigned int numRows) const
-{
+ITTable ISTable::_NewSegment(unsigned int numRows) const {
     ITTable segment(_orientation);
     const std::vector<std::string> empties(numRows);
-    for (unsigned int c = 0; c < _colNames.size(); ++c)
-    {
+    for (unsigned int c = 0; c < _colNames.size(); ++c) {
         segment.CreateColumn(c, empties);
         segment.SetFlags(_colFlags[c], c);
     }
     return segment;
 }
 
-void ISTable::_BuildSegmentIndices(ITTable& segment) const
-{
-    for (std::size_t i = 0; i < _indexNames.size(); ++i)
-    {
+void ISTable::_BuildSegmentIndices(ITTable& segment) const {
+    for (std::size_t i = 0; i < _indexNames.size(); ++i) {
         segment.CreateIndex(_indexColumns[i], _indexFlags[i]);
     }
 }
 
-void ISTable::_MaterializeColumn(unsigned int colIndex,
-                                 const std::vector<std::string>& col)
-{
+void ISTable::_MaterializeColumn(unsigned int colIndex, const std::vector<std::string>& col) {
     // Every column gets its cells and every index of the table its entries
     // in the new segments: columns in name only and indices that the table
     // kept after losing its rows would otherwise be out of step with them.
     std::vector<ITTable> segments;
     segments.reserve((col.size() + SEGMENT_ROWS - 1) / SEGMENT_ROWS);
-    for (std::size_t start = 0; start < col.size(); start += SEGMENT_ROWS)
-    {
-        const std::size_t count =
-            std::min<std::size_t>(SEGMENT_ROWS, col.size() - start);
+    for (std::size_t start = 0; start < col.size(); start += SEGMENT_ROWS) {
+        const std::size_t count = std::min<std::size_t>(SEGMENT_ROWS, col.size() - start);
         ITTable segment = _NewSegment(static_cast<unsigned int>(count));
-        for (std::size_t r = 0; r < count; ++r)
-        {
+        for (std::size_t r = 0; r < count; ++r) {
             segment(static_cast<unsigned int>(r), colIndex) = col[start + r];
         }
         _BuildSegmentIndices(segment);
@@ -196,66 +151,48 @@ void ISTable::_MaterializeColumn(unsigned int colIndex,
     _RebuildStarts();
 }
 
-void ISTable::FillColumn(const std::string& colName,
-                         const std::vector<std::string>& col)
-{
-    if (colName.empty())
-    {
+void ISTable::FillColumn(const std::string& colName, const std::vector<std::string>& col) {
+    if (colName.empty()) {
         throw EmptyValueException("Empty column name", "ISTable::FillColumn");
     }
-    if (col.empty())
-    {
+    if (col.empty()) {
         return;
     }
-    if (_numRows > 0 && col.size() > _numRows)
-    {
-        throw std::out_of_range(
-            "Column size greater than number of rows in  ISTable::FillColumn");
+    if (_numRows > 0 && col.size() > _numRows) {
+        throw std::out_of_range("Column size greater than number of rows in  ISTable::FillColumn");
     }
-    const unsigned int colIndex =
-        _LookupColumn(colName, "ISTable::FillColumn");
+    const unsigned int colIndex = _LookupColumn(colName, "ISTable::FillColumn");
 
-    if (_numRows == 0)
-    {
+    if (_numRows == 0) {
         _MaterializeColumn(colIndex, col);
         return;
     }
 
     auto first = col.begin();
-    for (ITTable& segment : _segments)
-    {
+    for (ITTable& segment : _segments) {
         const std::size_t left = static_cast<std::size_t>(col.end() - first);
-        const std::size_t count =
-            std::min<std::size_t>(segment.GetNumRows(), left);
+        const std::size_t count = std::min<std::size_t>(segment.GetNumRows(), left);
         segment.FillColumn(colIndex, first, first + count);
         first += count;
-        if (first == col.end())
-        {
+        if (first == col.end()) {
             break;
         }
     }
 }
 
-void ISTable::DeleteColumn(const std::string& colName)
-{
-    if (colName.empty())
-    {
+void ISTable::DeleteColumn(const std::string& colName) {
+    if (colName.empty()) {
         throw EmptyValueException("Empty column name", "ISTable::DeleteColumn");
     }
-    const unsigned int colIndex =
-        _LookupColumn(colName, "ISTable::DeleteColumn");
+    const unsigned int colIndex = _LookupColumn(colName, "ISTable::DeleteColumn");
 
-    if (_numRows > 0)
-    {
-        for (ITTable& segment : _segments)
-        {
+    if (_numRows > 0) {
+        for (ITTable& segment : _segments) {
             segment.DeleteColumn(colIndex);
         }
     }
-    for (unsigned int i = GetNumIndices(); i-- > 0;)
-    {
-        if (IsColumnInIndex(i, colIndex))
-        {
+    for (unsigned int i = GetNumIndices(); i-- > 0;) {
+        if (IsColumnInIndex(i, colIndex)) {
             RemoveIndexEntry(i);
         }
     }
@@ -266,8 +203,7 @@ void ISTable::DeleteColumn(const std::string& colName)
     const std::string storedName = _colNames[colIndex];
     _colNames.erase(storedName);
 
-    if (_numRows > 0 && _segments[0].GetNumRows() == 0)
-    {
+    if (_numRows > 0 && _segments[0].GetNumRows() == 0) {
         // A column-wise table loses its rows with its last column.
         std::vector<ITTable> fresh;
         fresh.emplace_back(_orientation);
@@ -276,94 +212,70 @@ void ISTable::DeleteColumn(const std::string& colName)
     }
 }
 
-void ISTable::RenameColumn(const std::string& oldName,
-                           const std::string& newName)
-{
-    if (oldName.empty())
-    {
-        throw EmptyValueException("Empty old column name",
-                                  "ISTable::RenameColumn");
+void ISTable::RenameColumn(const std::string& oldName, const std::string& newName) {
+    if (oldName.empty()) {
+        throw EmptyValueException("Empty old column name", "ISTable::RenameColumn");
     }
-    if (newName.empty())
-    {
-        throw EmptyValueException("Empty new column name",
-                                  "ISTable::RenameColumn");
+    if (newName.empty()) {
+        throw EmptyValueException("Empty new column name", "ISTable::RenameColumn");
     }
-    if (IsColumnPresent(newName))
-    {
-        throw AlreadyExistsException("Duplicate column name",
-                                     "ISTable::RenameColumn");
+    if (IsColumnPresent(newName)) {
+        throw AlreadyExistsException("Duplicate column name", "ISTable::RenameColumn");
     }
-    const unsigned int colIndex = _LookupColumn(
-        oldName, "ISTable::RenameColumn", "Old column not found");
+    const unsigned int colIndex =
+        _LookupColumn(oldName, "ISTable::RenameColumn", "Old column not found");
 
     const std::string storedName = _colNames[colIndex];
     _colNames.erase(storedName);
     _colNames.insert(colIndex, newName);
 }
 
-void ISTable::ClearColumn(const std::string& colName)
-{
-    if (colName.empty())
-    {
+void ISTable::ClearColumn(const std::string& colName) {
+    if (colName.empty()) {
         throw EmptyValueException("Empty column name", "ISTable::ClearColumn");
     }
-    const unsigned int colIndex =
-        _LookupColumn(colName, "ISTable::ClearColumn");
-    if (_numRows == 0)
-    {
+    const unsigned int colIndex = _LookupColumn(colName, "ISTable::ClearColumn");
+    if (_numRows == 0) {
         return;  // no cells to clear
     }
-    for (ITTable& segment : _segments)
-    {
+    for (ITTable& segment : _segments) {
         segment.ClearColumn(colIndex);
     }
 }
 
 unsigned int ISTable::_ColumnForRead(std::vector<std::string>& col,
-                                     const std::string& colName) const
-{
+                                     const std::string& colName) const {
     col.clear();
-    if (colName.empty())
-    {
+    if (colName.empty()) {
         throw EmptyValueException("Empty column name", "ISTable::GetColumn");
     }
     return _LookupColumn(colName, "ISTable::GetColumn");
 }
 
-namespace
-{
+namespace {
 // Runs a column read that appends to col; a read that fails part way
 // leaves col empty rather than half filled.
 template <typename Fill>
-void FillColumnOrClear(std::vector<std::string>& col, Fill fill)
-{
-    try
-    {
+void FillColumnOrClear(std::vector<std::string>& col, Fill fill) {
+    try {
         fill();
-    }
-    catch (...)
-    {
+    } catch (...) {
         col.clear();
         throw;
     }
 }
 }  // namespace
 
-void ISTable::GetColumn(std::vector<std::string>& col,
-                        const std::string& colName) const
-{
+void ISTable::GetColumn(std::vector<std::string>& col, const std::string& colName) const {
     const unsigned int colIndex = _ColumnForRead(col, colName);
-    if (_numRows == 0)
-    {
+    if (_numRows == 0) {
         return;  // the column exists and has no cells
     }
 
     FillColumnOrClear(col, [&] {
         col.reserve(_numRows);
         std::vector<std::string> part;
-        for (const ITTable& segment : _segments)
-        {
+        for (const ITTable& segment : _segments) {
             segment.GetColumn(part, colIndex);
             col.insert(col.end(), std::make_move_iterator(part.begin()),
                        std::make_move_iterator(part.end()));
@@ -371,62 +283,48 @@ void ISTable::GetColumn(std::vector<std::string>& col,
     });
 }
 
-void ISTable::GetColumn(std::vector<std::string>& col,
-                        const std::string& colName, unsigned int fromRow,
-                        unsigned int toRow) const
-{
+void ISTable::GetColumn(std::vector<std::string>& col, const std::string& colName,
+                        unsigned int fromRow, unsigned int toRow) const {
     const unsigned int colIndex = _ColumnForRead(col, colName);
-    if (fromRow > toRow)
-    {
+    if (fromRow > toRow) {
         return;
     }
     FillColumnOrClear(col, [&] {
-        col.reserve(std::min<std::size_t>(
-            static_cast<std::size_t>(toRow) - fromRow + 1, _numRows));
-        for (unsigned long long r = fromRow; r <= toRow; ++r)
-        {
+        col.reserve(std::min<std::size_t>(static_cast<std::size_t>(toRow) - fromRow + 1, _numRows));
+        for (unsigned long long r = fromRow; r <= toRow; ++r) {
             const RowLocation at = _Locate(static_cast<unsigned int>(r));
             col.push_back(_segments[at.segment](at.offset, colIndex));
         }
     });
 }
 
-void ISTable::GetColumn(std::vector<std::string>& col,
-                        const std::string& colName,
-                        const std::vector<unsigned int>& rows) const
-{
+void ISTable::GetColumn(std::vector<std::string>& col, const std::string& colName,
+                        const std::vector<unsigned int>& rows) const {
     const unsigned int colIndex = _ColumnForRead(col, colName);
     FillColumnOrClear(col, [&] {
         col.reserve(rows.size());
-        for (const unsigned int r : rows)
-        {
+        for (const unsigned int r : rows) {
             const RowLocation at = _Locate(r);
             col.push_back(_segments[at.segment](at.offset, colIndex));
         }
     });
 }
 
-void ISTable::GetColumn(std::vector<std::string>& col,
-                        const std::string& colName,
-                        const std::string& indexName) const
-{
+void ISTable::GetColumn(std::vector<std::string>& col, const std::string& colName,
+                        const std::string& indexName) const {
     const unsigned int colIndex = _ColumnForRead(col, colName);
     const unsigned int indexNumber = GetIndexNumber(indexName);
-    if (indexNumber == NO_INDEX)
-    {
-        throw NotFoundException("Search index not found",
-                                "ISTable::GetColumn");
+    if (indexNumber == NO_INDEX) {
+        throw NotFoundException("Search index not found", "ISTable::GetColumn");
     }
-    if (_numRows == 0)
-    {
+    if (_numRows == 0) {
         return;
     }
 
     FillColumnOrClear(col, [&] {
         col.reserve(_numRows);
         std::vector<std::string> part;
-        for (const ITTable& segment : _segments)
-        {
+        for (const ITTable& segment : _segments) {
             segment.GetColumnInIndexOrder(part, colIndex, indexNumber);
             col.insert(col.end(), std::make_move_iterator(part.begin()),
                        std::make_move_iterator(part.end()));
@@ -434,19 +332,15 @@ void ISTable::GetColumn(std::vector<std::string>& col,
     });
 }
 
-void ISTable::SetFlags(const std::string& colName, unsigned char flags)
-{
-    if (colName.empty())
-    {
+void ISTable::SetFlags(const std::string& colName, unsigned char flags) {
+    if (colName.empty()) {
         throw EmptyValueException("Empty column name", "ISTable::SetFlags");
     }
     const unsigned int colIndex = _LookupColumn(colName, "ISTable::SetFlags");
 
-    for (ITTable& segment : _segments)
-    {
+    for (ITTable& segment : _segments) {
         // A column in name only gets the table's byte with its cells.
-        if (segment.GetNumColumns() > colIndex)
-        {
+        if (segment.GetNumColumns() > colIndex) {
             segment.SetFlags(flags, colIndex);
         }
     }
@@ -454,32 +348,24 @@ void ISTable::SetFlags(const std::string& colName, unsigned char flags)
     ValidateOptions(colIndex);
 }
 
-unsigned char ISTable::GetFlags(const std::string& colName) const
-{
-    if (colName.empty())
-    {
+unsigned char ISTable::GetFlags(const std::string& colName) const {
+    if (colName.empty()) {
         throw EmptyValueException("Empty column name", "ISTable::GetFlags");
     }
     return _colFlags[_LookupColumn(colName, "ISTable::GetFlags")];
 }
 
-unsigned int ISTable::GetDataType(const std::string& colName) const
-{
-    if (colName.empty())
-    {
+unsigned int ISTable::GetDataType(const std::string& colName) const {
+    if (colName.empty()) {
         throw EmptyValueException("Empty column name", "ISTable::GetDataType");
     }
-    const unsigned int colIndex =
-        _LookupColumn(colName, "ISTable::GetDataType");
+    const unsigned int colIndex = _LookupColumn(colName, "ISTable::GetDataType");
     return ColumnKey::DataType(_colFlags[colIndex]);
 }
 
-void ISTable::ValidateOptions(unsigned int colIndex)
-{
-    if (colIndex >= _colFlags.size())
-    {
-        throw std::out_of_range(
-            "Invalid column index in ISTable::ValidateOptions");
+void ISTable::ValidateOptions(unsigned int colIndex) {
+    if (colIndex >= _colFlags.size()) {
+        throw std::out_of_range("Invalid column index in ISTable::ValidateOptions");
     }
     _colFlags[colIndex] = ColumnKey::Validate(_colFlags[colIndex]);
 }

@@ -1,80 +1,61 @@
 // ISTable: inserting, reading, changing and deleting rows; cell access.
 
-#include "table/ISTable.h"
-
 #include <algorithm>
 #include <stdexcept>
 
 #include "foundation/Exceptions.h"
+#include "table/ISTable.h"
 
-namespace
-{
-const char* const KEY_INDEX_REFUSAL =
-    "Attempting to change the table that has a key search index";
+namespace {
+const char* const KEY_INDEX_REFUSAL = "Attempting to change the table that has a key search index";
 }
 
-void ISTable::_RefuseIfUnique(const char* location) const
-{
-    for (const unsigned int flag : _indexFlags)
-    {
-        if (flag == 1)
-        {
+void ISTable::_RefuseIfUnique(const char* location) const {
+    for (const unsigned int flag : _indexFlags) {
+        if (flag == 1) {
             throw AlreadyExistsException(KEY_INDEX_REFUSAL, location);
         }
     }
 }
 
-unsigned int ISTable::AddRow(const std::vector<std::string>& row)
-{
+unsigned int ISTable::AddRow(const std::vector<std::string>& row) {
     return InsertRow(_numRows, std::vector<std::string>(row));
 }
 
-unsigned int ISTable::AddRow(std::vector<std::string>&& row)
-{
+unsigned int ISTable::AddRow(std::vector<std::string>&& row) {
     return InsertRow(_numRows, std::move(row));
 }
 
-unsigned int ISTable::InsertRow(unsigned int rowIndex,
-                                const std::vector<std::string>& row)
-{
+unsigned int ISTable::InsertRow(unsigned int rowIndex, const std::vector<std::string>& row) {
     return InsertRow(rowIndex, std::vector<std::string>(row));
 }
 
-unsigned int ISTable::InsertRow(unsigned int rowIndex,
-                                std::vector<std::string>&& row)
-{
-    if (_colNames.size() == 0)
-    {
-        throw EmptyContainerException("No columns in table",
-                                      "ISTable::InsertRow");
+unsigned int ISTable::InsertRow(unsigned int rowIndex, std::vector<std::string>&& row) {
+    if (_colNames.size() == 0) {
+        throw EmptyContainerException("No columns in table", "ISTable::InsertRow");
     }
-    if (row.size() > _colNames.size())
-    {
+    if (row.size() > _colNames.size()) {
         throw std::out_of_range("Invalid row size in ISTable::InsertRow");
     }
 
     // A new segment holding the row: every column, flag and index of the
     // table, the row's cells moved in.
-    const auto segmentOfRow = [this](std::vector<std::string>&& cells)
-    {
-        if (_orientation != 0)
-        {
+    const auto segmentOfRow = [this](std::vector<std::string>&& cells) {
+        if (_orientation != 0) {
             ITTable segment(_orientation);
             segment._TakeFirstRow(std::move(cells), _colFlags);
             _BuildSegmentIndices(segment);
             return segment;
         }
         ITTable segment = _NewSegment(1);
-        for (unsigned int c = 0; c < cells.size(); ++c)
-        {
+        for (unsigned int c = 0; c < cells.size(); ++c) {
             segment(0, c) = std::move(cells[c]);
         }
         _BuildSegmentIndices(segment);
         return segment;
     };
 
-    if (_numRows == 0)
-    {
+    if (_numRows == 0) {
         // The first row creates the cells of every column and every index
         // of the table, in one fresh segment that replaces the empty one.
         _RefuseIfUnique("ITTable::InsertEntry");
@@ -85,17 +66,12 @@ unsigned int ISTable::InsertRow(unsigned int rowIndex,
         return _numRows;
     }
 
-    if (rowIndex == _numRows)
-    {
+    if (rowIndex == _numRows) {
         ITTable& last = _segments.back();
-        if (last.GetNumRows() != SEGMENT_ROWS)
-        {
-            try
-            {
+        if (last.GetNumRows() != SEGMENT_ROWS) {
+            try {
                 last.InsertRow(std::move(row));
-            }
-            catch (...)
-            {
+            } catch (...) {
                 _RebuildStarts();  // keep the row count in step with the segment
                 throw;
             }
@@ -115,17 +91,13 @@ unsigned int ISTable::InsertRow(unsigned int rowIndex,
     // A row in the middle goes into the segment holding rowIndex, which may
     // grow beyond SEGMENT_ROWS; segments are never split.
     const RowLocation at = _Locate(rowIndex);
-    try
-    {
+    try {
         _segments[at.segment].InsertRow(at.offset, std::move(row));
-    }
-    catch (...)
-    {
+    } catch (...) {
         _RebuildStarts();
         throw;
     }
-    for (std::size_t s = at.segment + 1; s < _segStarts.size(); ++s)
-    {
+    for (std::size_t s = at.segment + 1; s < _segStarts.size(); ++s) {
         ++_segStarts[s];
     }
     ++_numRows;
@@ -133,16 +105,12 @@ unsigned int ISTable::InsertRow(unsigned int rowIndex,
     return _numRows;
 }
 
-const std::vector<std::string>& ISTable::GetRow(unsigned int rowIndex) const
-{
-    if (_orientation != 1)
-    {
-        throw InvalidStateException(
-            "Cannot get row reference on column-wise oriented table",
-            "ISTable::GetRow");
+const std::vector<std::string>& ISTable::GetRow(unsigned int rowIndex) const {
+    if (_orientation != 1) {
+        throw InvalidStateException("Cannot get row reference on column-wise oriented table",
+                                    "ISTable::GetRow");
     }
-    if (rowIndex >= _numRows)
-    {
+    if (rowIndex >= _numRows) {
         throw std::out_of_range("Invalid row index in ISTable::GetRow");
     }
     const RowLocation at = _Locate(rowIndex);
@@ -150,63 +118,49 @@ const std::vector<std::string>& ISTable::GetRow(unsigned int rowIndex) const
 }
 
 void ISTable::GetRow(std::vector<std::string>& row, unsigned int rowIndex,
-                     const std::string& fromColName,
-                     const std::string& toColName) const
-{
+                     const std::string& fromColName, const std::string& toColName) const {
     row.clear();
-    if (rowIndex >= _numRows)
-    {
+    if (rowIndex >= _numRows) {
         throw std::out_of_range("Invalid row index in ISTable::GetRow");
     }
     const unsigned int from =
-        fromColName.empty() ? 0
-                            : _LookupColumn(fromColName, "ISTable::GetSubRow");
-    if (_colNames.size() == 0)
-    {
+        fromColName.empty() ? 0 : _LookupColumn(fromColName, "ISTable::GetSubRow");
+    if (_colNames.size() == 0) {
         return;  // rows without cells
     }
     const unsigned int to =
-        toColName.empty() ? _colNames.size() - 1
-                          : _LookupColumn(toColName, "ISTable::GetSubRow");
-    if (from > to)
-    {
+        toColName.empty() ? _colNames.size() - 1 : _LookupColumn(toColName, "ISTable::GetSubRow");
+    if (from > to) {
         return;
     }
     const RowLocation at = _Locate(rowIndex);
     _segments[at.segment].GetRow(row, at.offset, from, to);
 }
 
-void ISTable::FillRow(unsigned int rowIndex,
-                      const std::vector<std::string>& row)
-{
+void ISTable::FillRow(unsigned int rowIndex, const std::vector<std::string>& row) {
     const RowLocation at = _Locate(rowIndex);
     _segments[at.segment].FillRow(at.offset, row);
 }
 
-void ISTable::ClearRow(unsigned int rowIndex)
-{
+void ISTable::ClearRow(unsigned int rowIndex) {
     const RowLocation at = _Locate(rowIndex);
     _segments[at.segment].ClearRow(at.offset);
 }
 
-void ISTable::DeleteRow(unsigned int rowIndex)
-{
+void ISTable::DeleteRow(unsigned int rowIndex) {
     const RowLocation at = _Locate(rowIndex);
     ITTable& segment = _segments[at.segment];
     segment.DeleteRow(at.offset);
 
-    for (std::size_t s = at.segment + 1; s < _segStarts.size(); ++s)
-    {
+    for (std::size_t s = at.segment + 1; s < _segStarts.size(); ++s) {
         --_segStarts[s];
     }
-    if (segment.GetNumRows() == 0)
-    {
+    if (segment.GetNumRows() == 0) {
         _segments.erase(_segments.begin() + at.segment);
         _segStarts.erase(_segStarts.begin() + at.segment);
     }
     --_numRows;
-    if (_segments.empty())
-    {
+    if (_segments.empty()) {
         // The table keeps its column names and indices; its next row
         // creates their cells and entries again.
         _segments.emplace_back(_orientation);
@@ -215,77 +169,59 @@ void ISTable::DeleteRow(unsigned int rowIndex)
     _ResetLocationCache();
 }
 
-void ISTable::DeleteRows(const std::vector<unsigned int>& rowIndices)
-{
+void ISTable::DeleteRows(const std::vector<unsigned int>& rowIndices) {
     // Highest first, so that no deletion moves a row still to be deleted;
     // a number listed twice would otherwise take the row that moved into
     // its place.
     std::vector<unsigned int> sorted(rowIndices);
     std::sort(sorted.begin(), sorted.end());
     sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-    for (auto it = sorted.rbegin(); it != sorted.rend(); ++it)
-    {
+    for (auto it = sorted.rbegin(); it != sorted.rend(); ++it) {
         DeleteRow(*it);
     }
 }
 
-std::string& ISTable::operator()(unsigned int rowIndex,
-                                 const std::string& colName)
-{
+std::string& ISTable::operator()(unsigned int rowIndex, const std::string& colName) {
     const ISTable& self = *this;
     return const_cast<std::string&>(self(rowIndex, colName));
 }
 
-const std::string& ISTable::operator()(unsigned int rowIndex,
-                                       const std::string& colName) const
-{
-    if (colName.empty())
-    {
+const std::string& ISTable::operator()(unsigned int rowIndex, const std::string& colName) const {
+    if (colName.empty()) {
         throw EmptyValueException("Empty column name", "ISTable::operator()");
     }
-    if (rowIndex >= _numRows)
-    {
+    if (rowIndex >= _numRows) {
         throw std::out_of_range("Invalid row index in ISTable::operator()");
     }
-    const unsigned int colIndex =
-        _LookupColumn(colName, "ISTable::operator()");
+    const unsigned int colIndex = _LookupColumn(colName, "ISTable::operator()");
     const RowLocation at = _Locate(rowIndex);
     return _segments[at.segment](at.offset, colIndex);
 }
 
-std::string& ISTable::operator()(unsigned int rowIndex, unsigned int colIndex)
-{
+std::string& ISTable::operator()(unsigned int rowIndex, unsigned int colIndex) {
     const RowLocation at = _Locate(rowIndex);
     return _segments[at.segment](at.offset, colIndex);
 }
 
-const std::string& ISTable::operator()(unsigned int rowIndex,
-                                       unsigned int colIndex) const
-{
+const std::string& ISTable::operator()(unsigned int rowIndex, unsigned int colIndex) const {
     const RowLocation at = _Locate(rowIndex);
     return _segments[at.segment](at.offset, colIndex);
 }
 
 void ISTable::UpdateCell(unsigned int rowIndex, const std::string& colName,
-                         const std::string& value)
-{
-    if (colName.empty())
-    {
+                         const std::string& value) {
+    if (colName.empty()) {
         throw EmptyValueException("Empty column name", "ISTable::UpdateCell");
     }
-    const unsigned int colIndex =
-        _LookupColumn(colName, "ISTable::UpdateCell");
-    if (rowIndex >= _numRows)
-    {
+    const unsigned int colIndex = _LookupColumn(colName, "ISTable::UpdateCell");
+    if (rowIndex >= _numRows) {
         throw std::out_of_range("Invalid row index in ISTable::UpdateCell");
     }
     const RowLocation at = _Locate(rowIndex);
     _segments[at.segment].UpdateCell(value, colIndex, at.offset);
 }
 
-void ISTable::UpdateCell(const std::string& value, unsigned int colIndex,
-                         unsigned int rowIndex)
-{
+void ISTable::UpdateCell(const std::string& value, unsigned int colIndex, unsigned int rowIndex) {
     const RowLocation at = _Locate(rowIndex);
     _segments[at.segment].UpdateCell(value, colIndex, at.offset);
 }

@@ -36,8 +36,7 @@ class Serializer;
 //
 // A segment owns its tuple store, flags and index maps; copies are deep and
 // moves are cheap. The attached pointer is stored and copied, never followed.
-class ITTable
-{
+class ITTable {
 public:
     typedef std::vector<std::string> Row;
     typedef Row::const_iterator ValueIterator;
@@ -47,8 +46,7 @@ public:
     static constexpr unsigned int NO_INDEX = 0xFFFFFFFF;
 
     // Search types: how row keys relate to the search key.
-    enum SearchType : unsigned int
-    {
+    enum SearchType : unsigned int {
         EQUAL = 0,
         LESS_THAN = 1,
         LESS_THAN_OR_EQUAL = 2,
@@ -68,20 +66,11 @@ public:
     // attached pointer stay.
     void Clear();
 
-    unsigned int GetOrientation() const
-    {
-        return _orientation;
-    }
+    unsigned int GetOrientation() const { return _orientation; }
 
-    void SetAttachedPointer(void* pointer)
-    {
-        _attached = pointer;
-    }
+    void SetAttachedPointer(void* pointer) { _attached = pointer; }
 
-    void ResetAttachedPointer()
-    {
-        _attached = nullptr;
-    }
+    void ResetAttachedPointer() { _attached = nullptr; }
 
     unsigned int GetNumRows() const;
     unsigned int GetNumColumns() const;
@@ -98,16 +87,11 @@ public:
     bool IsCaseInsensitive(const ColumnList& colIndices) const;
 
     // Public key texts: each component followed by one blank.
-    void MakeRowKey(std::string& key, const ColumnList& colIndices,
-                    unsigned int rowIndex) const;
-    void MakeSearchKey(std::string& key, const Row& targets,
-                       const ColumnList& colIndices) const;
-    void MakeCellKey(std::string& key, unsigned int colIndex,
-                     unsigned int rowIndex) const;
-    void MakeValueKey(std::string& key, const std::string& value,
-                      unsigned int colIndex) const;
-    void MakeRawRowKey(std::string& key, const ColumnList& colIndices,
-                       unsigned int rowIndex) const;
+    void MakeRowKey(std::string& key, const ColumnList& colIndices, unsigned int rowIndex) const;
+    void MakeSearchKey(std::string& key, const Row& targets, const ColumnList& colIndices) const;
+    void MakeCellKey(std::string& key, unsigned int colIndex, unsigned int rowIndex) const;
+    void MakeValueKey(std::string& key, const std::string& value, unsigned int colIndex) const;
+    void MakeRawRowKey(std::string& key, const ColumnList& colIndices, unsigned int rowIndex) const;
     static void MakeIntegerKey(const std::string& in, std::string& out);
     static void NormalizeText(const std::string& in, std::string& out);
     static void MakeDoubleKey(const std::string& in, std::string& out);
@@ -137,17 +121,14 @@ public:
     // ---- Columns ----
 
     // Creates a column at colIndex holding the values, with flags 0x10.
-    void CreateColumn(unsigned int colIndex, ValueIterator first,
-                      ValueIterator last);
+    void CreateColumn(unsigned int colIndex, ValueIterator first, ValueIterator last);
     void CreateColumn(unsigned int colIndex, const Row& values);
     // Creates an empty column at colIndex (of the row count) and fills it
     // with the values; without rows the values become the rows.
     void AddColumn(unsigned int colIndex, const Row& values);
-    void InsertColumn(unsigned int colIndex, ValueIterator first,
-                      ValueIterator last);
+    void InsertColumn(unsigned int colIndex, ValueIterator first, ValueIterator last);
     // Overwrites a column's cells from row 0 on and re-keys the indices.
-    void FillColumn(unsigned int colIndex, ValueIterator first,
-                    ValueIterator last);
+    void FillColumn(unsigned int colIndex, ValueIterator first, ValueIterator last);
     void FillColumn(const Row& values, unsigned int colIndex);
     void ClearColumn(unsigned int colIndex);
     // Removes the column, its flags byte and every index that holds it.
@@ -155,23 +136,19 @@ public:
 
     void GetColumn(Row& column, unsigned int colIndex) const;
     // Rows fromRowIndex to toRowIndex inclusive; empty when reversed.
-    void GetColumn(Row& column, unsigned int colIndex,
-                   unsigned int fromRowIndex, unsigned int toRowIndex) const;
-    void GetColumn(Row& column, unsigned int colIndex,
-                   const ColumnList& rowIndices) const;
-    void GetColumnInIndexOrder(Row& column, unsigned int colIndex,
-                               unsigned int indexNum) const;
+    void GetColumn(Row& column, unsigned int colIndex, unsigned int fromRowIndex,
+                   unsigned int toRowIndex) const;
+    void GetColumn(Row& column, unsigned int colIndex, const ColumnList& rowIndices) const;
+    void GetColumnInIndexOrder(Row& column, unsigned int colIndex, unsigned int indexNum) const;
 
     // ---- Cells ----
 
     // Column checked first, then row. Writes through the reference update
     // no index.
     std::string& operator()(unsigned int rowIndex, unsigned int colIndex);
-    const std::string& operator()(unsigned int rowIndex,
-                                  unsigned int colIndex) const;
+    const std::string& operator()(unsigned int rowIndex, unsigned int colIndex) const;
     // Sets one cell and re-keys it in the indices over its column.
-    int UpdateCell(const std::string& value, unsigned int colIndex,
-                   unsigned int rowIndex);
+    int UpdateCell(const std::string& value, unsigned int colIndex, unsigned int rowIndex);
 
     // ---- Building value by value ----
 
@@ -192,10 +169,7 @@ public:
     void VerifyColumnsIndices(const ColumnList& colIndices) const;
     bool CheckColumnsIndices(const ColumnList& colIndices) const;
 
-    unsigned int GetNumIndices() const
-    {
-        return static_cast<unsigned int>(_indices.size());
-    }
+    unsigned int GetNumIndices() const { return static_cast<unsigned int>(_indices.size()); }
     const ColumnList& GetIndexColumns(unsigned int indexNum) const;
     unsigned int GetIndexFlag(unsigned int indexNum) const;
     bool HasUniqueIndex() const;
@@ -203,8 +177,7 @@ public:
     void InsertIndexEntry(unsigned int indexNum, unsigned int rowIndex);
     void UpdateIndex(unsigned int indexNum, unsigned int rowIndex);
     void UpdateIndices(unsigned int rowIndex);
-    void UpdateIndicesOnCellUpdate(unsigned int rowIndex,
-                                   unsigned int colIndex);
+    void UpdateIndicesOnCellUpdate(unsigned int rowIndex, unsigned int colIndex);
     void DeleteIndexEntry(unsigned int indexNum, unsigned int rowIndex);
     void DeleteIndexEntries(unsigned int rowIndex);
     void DeleteIndex(unsigned int indexNum);
@@ -223,16 +196,15 @@ public:
     // The rows whose key stands in the searchType relation to the targets'
     // key: ascending rows for EQUAL, key order for the range types, nothing
     // for any other type. Fewer targets than columns compare a key prefix.
-    void Search(ColumnList& result, const Row& targets,
-                const ColumnList& colIndices, unsigned int indexNum,
-                unsigned int searchType = EQUAL) const;
-    void Search(ColumnList& result, const std::string& target,
-                unsigned int colIndex, unsigned int indexNum) const;
+    void Search(ColumnList& result, const Row& targets, const ColumnList& colIndices,
+                unsigned int indexNum, unsigned int searchType = EQUAL) const;
+    void Search(ColumnList& result, const std::string& target, unsigned int colIndex,
+                unsigned int indexNum) const;
     // Pairs (row, earlier-visited row with equal raw cells); unless
     // findOnly, the first rows of the pairs are deleted.
     void FindDuplicateRows(const ColumnList& colIndices,
-                           std::vector<std::pair<unsigned int, unsigned int>>& pairs,
-                           bool findOnly, bool fromLast);
+                           std::vector<std::pair<unsigned int, unsigned int>>& pairs, bool findOnly,
+                           bool fromLast);
 
     // Each row: its number in a field of 5, then each cell in a field of
     // 10 and a blank.
@@ -248,8 +220,7 @@ public:
 private:
     typedef std::multimap<std::string, unsigned int, StringLess> IndexMap;
 
-    struct Index
-    {
+    struct Index {
         ColumnList columns;
         unsigned int unique;
         IndexMap map;
@@ -257,8 +228,7 @@ private:
 
     // A planned change of one row's entry in one index: the old key (when
     // it can be built) finds the entry, the new key replaces it.
-    struct Rekey
-    {
+    struct Rekey {
         unsigned int indexNum;
         bool haveOldKey;
         std::string oldKey;
@@ -266,8 +236,7 @@ private:
     };
 
     // Cell (row, col) through the orientation, unchecked.
-    const std::string& _Cell(unsigned int rowIndex,
-                             unsigned int colIndex) const;
+    const std::string& _Cell(unsigned int rowIndex, unsigned int colIndex) const;
     std::string& _Cell(unsigned int rowIndex, unsigned int colIndex);
     void _CheckCell(unsigned int rowIndex, unsigned int colIndex) const;
     void _CheckIndexNumber(unsigned int indexNum, const char* method) const;
@@ -281,32 +250,27 @@ private:
     // Encoded map keys (see ColumnKey::TerminateIndexComponent). CellOf
     // maps (row, column) to the cell text the key is to be built from.
     template <class CellOf>
-    void _BuildIndexKey(std::string& key, const Index& index,
-                        unsigned int rowIndex, CellOf cellOf) const;
-    void _MakeIndexKey(std::string& key, const Index& index,
-                       unsigned int rowIndex) const;
-    bool _TryMakeIndexKey(std::string& key, const Index& index,
-                          unsigned int rowIndex) const;
-    void _MakeIndexSearchKey(std::string& key, const Index& index,
-                             const Row& targets,
+    void _BuildIndexKey(std::string& key, const Index& index, unsigned int rowIndex,
+                        CellOf cellOf) const;
+    void _MakeIndexKey(std::string& key, const Index& index, unsigned int rowIndex) const;
+    bool _TryMakeIndexKey(std::string& key, const Index& index, unsigned int rowIndex) const;
+    void _MakeIndexSearchKey(std::string& key, const Index& index, const Row& targets,
                              const ColumnList& colIndices) const;
 
     // Plans the re-keying of one row in the indices that `affects` selects,
     // building every new key before anything changes; then applies it.
     template <class Affects, class CellOf>
-    std::vector<Rekey> _PlanRekey(unsigned int rowIndex, Affects affects,
-                                  CellOf newCell) const;
+    std::vector<Rekey> _PlanRekey(unsigned int rowIndex, Affects affects, CellOf newCell) const;
     void _ApplyRekey(std::vector<Rekey>& plan, unsigned int rowIndex);
     // New maps for every live index over colIndex, keyed from newCell.
     template <class CellOf>
-    std::vector<std::pair<unsigned int, IndexMap>>
-    _RebuildIndicesOver(unsigned int colIndex, CellOf newCell) const;
+    std::vector<std::pair<unsigned int, IndexMap>> _RebuildIndicesOver(unsigned int colIndex,
+                                                                       CellOf newCell) const;
 
     unsigned int _InsertRow(unsigned int rowIndex, Row&& row);
     void _StoreInsertRow(unsigned int rowIndex, Row&& row);
     void _StoreFillRow(unsigned int rowIndex, const Row& values);
-    void _AddColumn(unsigned int colIndex, ValueIterator first,
-                    ValueIterator last);
+    void _AddColumn(unsigned int colIndex, ValueIterator first, ValueIterator last);
     static IndexMap::iterator _FindEntry(IndexMap& map, unsigned int rowIndex,
                                          const std::string* oldKey);
     static void _ShiftRows(IndexMap& map, unsigned int fromRow, bool up);
@@ -315,12 +279,12 @@ private:
     void _EnterRowKeys(std::vector<std::string>& keys, unsigned int rowIndex);
     // Enters new rows [firstRow, firstRow + keys.size()) at the end of the
     // segment: keys[k][i] is the key of row firstRow + k in live index i.
-    void _AddAppendedEntries(unsigned int firstRow,
-                             std::vector<std::vector<std::string>>& keys);
+    void _AddAppendedEntries(unsigned int firstRow, std::vector<std::vector<std::string>>& keys);
     // The keys of `count` new rows holding values[k] in column colIndex and
     // empty cells elsewhere, laid out as _AddAppendedEntries takes them.
-    std::vector<std::vector<std::string>> _SingleColumnKeys(
-        unsigned int colIndex, const Row& values, unsigned int count) const;
+    std::vector<std::vector<std::string>> _SingleColumnKeys(unsigned int colIndex,
+                                                            const Row& values,
+                                                            unsigned int count) const;
 
     TTable _store;
     unsigned int _orientation = 1;

@@ -1,17 +1,14 @@
-#include "table/ITTable.h"
-
 #include <stdexcept>
 
 #include "foundation/Exceptions.h"
+#include "table/ITTable.h"
 #include "table/ITTableRekey.h"
 
 using ittable_detail::EmptyCell;
 
 // ---------------------------------------------------------------- columns
 
-void ITTable::CreateColumn(unsigned int colIndex, ValueIterator first,
-                           ValueIterator last)
-{
+void ITTable::CreateColumn(unsigned int colIndex, ValueIterator first, ValueIterator last) {
     const unsigned int numColumns = GetNumColumns();
     if (colIndex > numColumns)
         throw std::out_of_range("Invalid column index in ITTable::CreateColumn");
@@ -36,17 +33,13 @@ void ITTable::CreateColumn(unsigned int colIndex, ValueIterator first,
         IncrementIndexColumns(colIndex);
 }
 
-void ITTable::CreateColumn(unsigned int colIndex, const Row& values)
-{
+void ITTable::CreateColumn(unsigned int colIndex, const Row& values) {
     CreateColumn(colIndex, values.begin(), values.end());
 }
 
-void ITTable::_AddColumn(unsigned int colIndex, ValueIterator first,
-                         ValueIterator last)
-{
+void ITTable::_AddColumn(unsigned int colIndex, ValueIterator first, ValueIterator last) {
     const unsigned int numRows = GetNumRows();
-    if (numRows == 0)
-    {
+    if (numRows == 0) {
         CreateColumn(colIndex, first, last);
         return;
     }
@@ -60,8 +53,7 @@ void ITTable::_AddColumn(unsigned int colIndex, ValueIterator first,
 
     // The new column belongs to no index, so its values need no re-keying;
     // a key index still refuses the fill and leaves the column empty.
-    if (n == 0 || HasUniqueIndex())
-    {
+    if (n == 0 || HasUniqueIndex()) {
         const Row empty(numRows);
         CreateColumn(colIndex, empty);
         if (n != 0)
@@ -71,20 +63,15 @@ void ITTable::_AddColumn(unsigned int colIndex, ValueIterator first,
     CreateColumn(colIndex, first, last);
 }
 
-void ITTable::AddColumn(unsigned int colIndex, const Row& values)
-{
+void ITTable::AddColumn(unsigned int colIndex, const Row& values) {
     _AddColumn(colIndex, values.begin(), values.end());
 }
 
-void ITTable::InsertColumn(unsigned int colIndex, ValueIterator first,
-                           ValueIterator last)
-{
+void ITTable::InsertColumn(unsigned int colIndex, ValueIterator first, ValueIterator last) {
     _AddColumn(colIndex, first, last);
 }
 
-void ITTable::FillColumn(unsigned int colIndex, ValueIterator first,
-                         ValueIterator last)
-{
+void ITTable::FillColumn(unsigned int colIndex, ValueIterator first, ValueIterator last) {
     if (colIndex >= GetNumColumns())
         throw std::out_of_range("Invalid column index in ITTable::FillColumn");
     if (last < first)
@@ -100,31 +87,25 @@ void ITTable::FillColumn(unsigned int colIndex, ValueIterator first,
     _RefuseIfUnique("ITTable::UpdateIndicesOnCellUpdate");
 
     auto rebuilt = _RebuildIndicesOver(
-        colIndex,
-        [this, colIndex, first, n](unsigned int r,
-                                   unsigned int c) -> const std::string&
-        { return (c == colIndex && r < n) ? first[r] : _Cell(r, c); });
+        colIndex, [this, colIndex, first, n](unsigned int r, unsigned int c) -> const std::string& {
+            return (c == colIndex && r < n) ? first[r] : _Cell(r, c);
+        });
 
-    for (unsigned int r = 0; r < n; ++r)
-        _Cell(r, colIndex) = first[r];
-    for (auto& entry : rebuilt)
-        _indices[entry.first].map.swap(entry.second);
+    for (unsigned int r = 0; r < n; ++r) _Cell(r, colIndex) = first[r];
+    for (auto& entry : rebuilt) _indices[entry.first].map.swap(entry.second);
 }
 
-void ITTable::FillColumn(const Row& values, unsigned int colIndex)
-{
+void ITTable::FillColumn(const Row& values, unsigned int colIndex) {
     if (values.empty())
         return;
     FillColumn(colIndex, values.begin(), values.end());
 }
 
-void ITTable::ClearColumn(unsigned int colIndex)
-{
+void ITTable::ClearColumn(unsigned int colIndex) {
     const unsigned int numRows = GetNumRows();
     // The column is read before it changes; the store's read refuses what
     // it cannot read.
-    if (colIndex >= GetNumColumns() || (_orientation != 0 && numRows == 0))
-    {
+    if (colIndex >= GetNumColumns() || (_orientation != 0 && numRows == 0)) {
         Row column;
         if (_orientation != 0)
             _store.GetColumn(column, colIndex, 0, numRows);
@@ -137,20 +118,18 @@ void ITTable::ClearColumn(unsigned int colIndex)
     _RefuseIfUnique("ITTable::UpdateIndicesOnCellUpdate");
 
     auto rebuilt = _RebuildIndicesOver(
-        colIndex,
-        [this, colIndex](unsigned int r, unsigned int c) -> const std::string&
-        { return c == colIndex ? EmptyCell() : _Cell(r, c); });
+        colIndex, [this, colIndex](unsigned int r, unsigned int c) -> const std::string& {
+            return c == colIndex ? EmptyCell() : _Cell(r, c);
+        });
 
     if (_orientation != 0)
         _store.ClearColumn(colIndex);
     else
         _store.ClearTuple(colIndex);
-    for (auto& entry : rebuilt)
-        _indices[entry.first].map.swap(entry.second);
+    for (auto& entry : rebuilt) _indices[entry.first].map.swap(entry.second);
 }
 
-void ITTable::DeleteColumn(unsigned int colIndex)
-{
+void ITTable::DeleteColumn(unsigned int colIndex) {
     if (_orientation != 0)
         _store.DeleteColumn(colIndex);
     else
@@ -165,8 +144,7 @@ void ITTable::DeleteColumn(unsigned int colIndex)
     DecrementIndexColumns(colIndex);
 }
 
-void ITTable::GetColumn(Row& column, unsigned int colIndex) const
-{
+void ITTable::GetColumn(Row& column, unsigned int colIndex) const {
     const unsigned int numRows = GetNumRows();
     if (_orientation != 0)
         _store.GetColumn(column, colIndex, 0, numRows);
@@ -174,39 +152,31 @@ void ITTable::GetColumn(Row& column, unsigned int colIndex) const
         _store.GetTuple(column, colIndex, 0, numRows);
 }
 
-void ITTable::GetColumn(Row& column, unsigned int colIndex,
-                        unsigned int fromRowIndex,
-                        unsigned int toRowIndex) const
-{
+void ITTable::GetColumn(Row& column, unsigned int colIndex, unsigned int fromRowIndex,
+                        unsigned int toRowIndex) const {
     column.clear();
     if (fromRowIndex > toRowIndex)
         return;
-    for (unsigned long long r = fromRowIndex; r <= toRowIndex; ++r)
-    {
+    for (unsigned long long r = fromRowIndex; r <= toRowIndex; ++r) {
         _CheckCell(static_cast<unsigned int>(r), colIndex);
         column.push_back(_Cell(static_cast<unsigned int>(r), colIndex));
     }
 }
 
-void ITTable::GetColumn(Row& column, unsigned int colIndex,
-                        const ColumnList& rowIndices) const
-{
+void ITTable::GetColumn(Row& column, unsigned int colIndex, const ColumnList& rowIndices) const {
     column.clear();
     column.reserve(rowIndices.size());
-    for (const unsigned int r : rowIndices)
-    {
+    for (const unsigned int r : rowIndices) {
         _CheckCell(r, colIndex);
         column.push_back(_Cell(r, colIndex));
     }
 }
 
 void ITTable::GetColumnInIndexOrder(Row& column, unsigned int colIndex,
-                                    unsigned int indexNum) const
-{
+                                    unsigned int indexNum) const {
     column.clear();
     _CheckIndexNumber(indexNum, "ITTable::GetColumnInIndexOrder");
-    for (const auto& entry : _indices[indexNum].map)
-    {
+    for (const auto& entry : _indices[indexNum].map) {
         _CheckCell(entry.second, colIndex);
         column.push_back(_Cell(entry.second, colIndex));
     }

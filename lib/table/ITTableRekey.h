@@ -10,25 +10,21 @@
 
 #include "table/ITTable.h"
 
-namespace ittable_detail
-{
+namespace ittable_detail {
 
-inline const std::string& EmptyCell()
-{
+inline const std::string& EmptyCell() {
     static const std::string empty;
     return empty;
 }
 
-} // namespace ittable_detail
+}  // namespace ittable_detail
 
 template <class CellOf>
-void ITTable::_BuildIndexKey(std::string& key, const Index& index,
-                             unsigned int rowIndex, CellOf cellOf) const
-{
+void ITTable::_BuildIndexKey(std::string& key, const Index& index, unsigned int rowIndex,
+                             CellOf cellOf) const {
     key.clear();
     const CompareType compareType = index.map.key_comp().GetCompareType();
-    for (const unsigned int c : index.columns)
-    {
+    for (const unsigned int c : index.columns) {
         const std::string::size_type start = key.size();
         ColumnKey::AppendComponent(key, cellOf(rowIndex, c), _FlagsOf(c));
         ColumnKey::TerminateIndexComponent(key, start, compareType);
@@ -36,13 +32,10 @@ void ITTable::_BuildIndexKey(std::string& key, const Index& index,
 }
 
 template <class Affects, class CellOf>
-std::vector<ITTable::Rekey> ITTable::_PlanRekey(unsigned int rowIndex,
-                                                Affects affects,
-                                                CellOf newCell) const
-{
+std::vector<ITTable::Rekey> ITTable::_PlanRekey(unsigned int rowIndex, Affects affects,
+                                                CellOf newCell) const {
     std::vector<Rekey> plan;
-    for (unsigned int i = 0; i < _indices.size(); ++i)
-    {
+    for (unsigned int i = 0; i < _indices.size(); ++i) {
         const Index& index = _indices[i];
         if (!_IsLive(index) || !affects(index))
             continue;
@@ -56,22 +49,19 @@ std::vector<ITTable::Rekey> ITTable::_PlanRekey(unsigned int rowIndex,
 }
 
 template <class CellOf>
-std::vector<std::pair<unsigned int, ITTable::IndexMap>>
-ITTable::_RebuildIndicesOver(unsigned int colIndex, CellOf newCell) const
-{
+std::vector<std::pair<unsigned int, ITTable::IndexMap>> ITTable::_RebuildIndicesOver(
+    unsigned int colIndex, CellOf newCell) const {
     std::vector<std::pair<unsigned int, IndexMap>> rebuilt;
     const unsigned int numRows = GetNumRows();
     std::string key;
-    for (unsigned int i = 0; i < _indices.size(); ++i)
-    {
+    for (unsigned int i = 0; i < _indices.size(); ++i) {
         const Index& index = _indices[i];
         if (!_IsLive(index) || !_Holds(index, colIndex))
             continue;
         // Re-keying every row in row order leaves equal keys in row order,
         // which is what a fresh map filled in row order holds.
         IndexMap map(index.map.key_comp());
-        for (unsigned int r = 0; r < numRows; ++r)
-        {
+        for (unsigned int r = 0; r < numRows; ++r) {
             _BuildIndexKey(key, index, r, newCell);
             map.emplace(std::move(key), r);
         }

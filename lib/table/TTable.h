@@ -23,8 +23,7 @@ class Serializer;
 // Every check runs before anything changes: a failed operation (a
 // std::out_of_range naming the method, or EmptyValueException for an empty
 // column) leaves the table as it was.
-class TTable
-{
+class TTable {
 public:
     typedef std::vector<std::string> Tuple;
     typedef Tuple::const_iterator ValueIterator;
@@ -39,20 +38,13 @@ public:
     // Deletes every tuple and sets the width to 0.
     void Clear();
 
-    unsigned int GetWidth() const
-    {
-        return _width;
-    }
+    unsigned int GetWidth() const { return _width; }
 
-    unsigned int GetNumTuples() const
-    {
-        return static_cast<unsigned int>(_tuples.size());
-    }
+    unsigned int GetNumTuples() const { return static_cast<unsigned int>(_tuples.size()); }
 
     // Tuples. A tuple shorter than the width gets empty cells after its
     // values; an index equal to the tuple count appends.
-    void InsertTuple(unsigned int tupleIndex, ValueIterator first,
-                     ValueIterator last);
+    void InsertTuple(unsigned int tupleIndex, ValueIterator first, ValueIterator last);
     void InsertTuple(unsigned int tupleIndex, const Tuple& values);
     void InsertTuple(unsigned int tupleIndex, Tuple&& values);
     // Appends; returns the tuple count after the insertion.
@@ -60,12 +52,11 @@ public:
     unsigned int AddTuple(Tuple&& values);
 
     // Overwrites cells fromColIndex onwards of one tuple.
-    void FillTuple(unsigned int tupleIndex, const Tuple& values,
-                   unsigned int fromColIndex);
+    void FillTuple(unsigned int tupleIndex, const Tuple& values, unsigned int fromColIndex);
 
     // Copies cells [fromColIndex, toColIndex) of one tuple into `tuple`.
-    void GetTuple(Tuple& tuple, unsigned int tupleIndex,
-                  unsigned int fromColIndex, unsigned int toColIndex) const;
+    void GetTuple(Tuple& tuple, unsigned int tupleIndex, unsigned int fromColIndex,
+                  unsigned int toColIndex) const;
     // The tuple itself; it stays owned by the table.
     const Tuple& GetTuple(unsigned int tupleIndex) const;
 
@@ -73,29 +64,25 @@ public:
     void DeleteTuple(unsigned int tupleIndex);
 
     // Columns.
-    void InsertColumn(unsigned int colIndex, ValueIterator first,
-                      ValueIterator last);
+    void InsertColumn(unsigned int colIndex, ValueIterator first, ValueIterator last);
     // Both return the width after the insertion; the second appends.
     unsigned int InsertColumn(unsigned int colIndex, const Tuple& values);
     unsigned int InsertColumn(const Tuple& values);
 
     // Overwrites cell colIndex of tuples fromTupleIndex onwards.
-    void FillColumn(unsigned int colIndex, ValueIterator first,
-                    ValueIterator last, unsigned int fromTupleIndex);
-    void FillColumn(unsigned int colIndex, const Tuple& values,
+    void FillColumn(unsigned int colIndex, ValueIterator first, ValueIterator last,
                     unsigned int fromTupleIndex);
+    void FillColumn(unsigned int colIndex, const Tuple& values, unsigned int fromTupleIndex);
 
     // Copies cell colIndex of tuples [fromTupleIndex, toTupleIndex).
-    void GetColumn(Tuple& column, unsigned int colIndex,
-                   unsigned int fromTupleIndex,
+    void GetColumn(Tuple& column, unsigned int colIndex, unsigned int fromTupleIndex,
                    unsigned int toTupleIndex) const;
 
     void ClearColumn(unsigned int colIndex);
     void DeleteColumn(unsigned int colIndex);
 
     // Cells: the tuple index is checked first, then the column index.
-    const std::string& GetCell(unsigned int tupleIndex,
-                               unsigned int colIndex) const;
+    const std::string& GetCell(unsigned int tupleIndex, unsigned int colIndex) const;
     std::string& UpdateCell(unsigned int tupleIndex, unsigned int colIndex);
 
     // One line per column: each tuple's cell in a field of 10 and a blank.

@@ -1,10 +1,11 @@
+#include "cif/Block.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "cif/Block.h"
 #include "cif/CifFile.h"
 #include "cif/TableFile.h"
 #include "foundation/Exceptions.h"

@@ -1,5 +1,6 @@
-#include <gtest/gtest.h>
+#include "cif/CifParser.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -9,7 +10,6 @@
 #include <vector>
 
 #include "cif/CifFile.h"
-#include "cif/CifParser.h"
 #include "foundation/Exceptions.h"
 
 namespace {

@@ -1,9 +1,9 @@
+#include "cif/CifScanner.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "cif/CifScanner.h"
 
 namespace {
 
@@ -114,12 +114,8 @@ TEST(CifScannerTest, ReportsLexicalErrorsAndGoesOn) {
         const char* next;  // the value read after the error
     };
     const ErrorCase cases[] = {
-        {"'open\nnext", 1, "next"},
-        {"\"open\r\nnext", 1, "next"},
-        {"x\nloop_a next", 2, "next"},
-        {"global_x next", 1, "next"},
-        {"stop_ next", 1, "next"},
-        {"data_ next", 1, "next"},
+        {"'open\nnext", 1, "next"},   {"\"open\r\nnext", 1, "next"}, {"x\nloop_a next", 2, "next"},
+        {"global_x next", 1, "next"}, {"stop_ next", 1, "next"},     {"data_ next", 1, "next"},
     };
     for (const ErrorCase& c : cases) {
         const std::vector<Tok> tokens = Scan(c.input);

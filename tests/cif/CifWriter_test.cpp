@@ -1,3 +1,5 @@
+#include "cif/CifWriter.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,7 +11,6 @@
 
 #include "cif/CifFile.h"
 #include "cif/CifParser.h"
-#include "cif/CifWriter.h"
 #include "foundation/Exceptions.h"
 
 namespace {
@@ -102,8 +103,8 @@ TEST(CifWriterTest, WritesPairsLoopsAndSkipsEmptyTables) {
 
 TEST(CifWriterTest, KeepsLinesWithinTheLineLength) {
     CifFile file(30);
-    AddTable(file, {"a", "b", "c"},
-             {{"aaaaaaaaaa", "bbbbbbbbbb", "cccccccccc"}, {"1", "2", "3"}}, "t");
+    AddTable(file, {"a", "b", "c"}, {{"aaaaaaaaaa", "bbbbbbbbbb", "cccccccccc"}, {"1", "2", "3"}},
+             "t");
     AddTable(file, {"long_attribute_name"}, {{"value_that_fills_the_line"}}, "p");
     const std::string text = WriteText(file);
     std::istringstream lines(text);
@@ -118,9 +119,30 @@ TEST(CifWriterTest, KeepsLinesWithinTheLineLength) {
 // Whatever the values, what is written reads back the same.
 TEST(CifWriterTest, ValuesSurviveWriteAndRead) {
     const Cells values = {
-        "plain", "a b", "O5'", "O5' x", "x' \"y\"z", "x' y\" z", "two\nlines", "\nlead break",
-        "trail break\n", "_under", "#hash", "data_x", "loop_", "'q'", "\"q\"", "a[1]", "?", ".",
-        std::string(200, 'z'), "tab\there", "end'", "semi;colon", " lead space", "trail space ",
+        "plain",
+        "a b",
+        "O5'",
+        "O5' x",
+        "x' \"y\"z",
+        "x' y\" z",
+        "two\nlines",
+        "\nlead break",
+        "trail break\n",
+        "_under",
+        "#hash",
+        "data_x",
+        "loop_",
+        "'q'",
+        "\"q\"",
+        "a[1]",
+        "?",
+        ".",
+        std::string(200, 'z'),
+        "tab\there",
+        "end'",
+        "semi;colon",
+        " lead space",
+        "trail space ",
         "ünïcødé",
     };
     for (const unsigned int lineLength : {80u, 20u}) {

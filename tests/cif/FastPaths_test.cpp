@@ -65,11 +65,13 @@ TEST(FastPathsTest, ScannerSplitsAtEveryAlignment) {
         }
         text.pop_back();  // the last value may end the text, or a blank run may
         ASSERT_EQ(Values(text), expected) << "shift " << shift;
-        ASSERT_EQ(Values(text + "last"), [&] {
-            auto more = expected;
-            more.emplace_back("last", line);
-            return more;
-        }()) << "shift " << shift;
+        ASSERT_EQ(Values(text + "last"),
+                  [&] {
+                      auto more = expected;
+                      more.emplace_back("last", line);
+                      return more;
+                  }())
+            << "shift " << shift;
     }
 }
 
@@ -129,7 +131,8 @@ TEST(FastPathsTest, SegmentsFromRowsKeepFlagsAndIndices) {
     ASSERT_EQ(table.GetNumRows(), kRows);
     ASSERT_EQ(table.GetNumSegments(), 3u);
     EXPECT_EQ(table.GetFlags("name"), 0x11);
-    for (const unsigned int r : {0u, 1u, ISTable::SEGMENT_ROWS, ISTable::SEGMENT_ROWS + 1, kRows - 1}) {
+    for (const unsigned int r :
+         {0u, 1u, ISTable::SEGMENT_ROWS, ISTable::SEGMENT_ROWS + 1, kRows - 1}) {
         const Cells& row = table.GetRow(r);
         ASSERT_EQ(row.size(), 3u);
         EXPECT_EQ(row[2], r % 2 == 0 ? "" : "x") << r;
@@ -187,16 +190,17 @@ TEST(FastPathsTest, IndexFreeAppendsPadAndRefuse) {
     EXPECT_THROW(table.AddRow(Cells{"1", "2", "3"}), std::out_of_range);
     ASSERT_EQ(table.GetNumRows(), kRows);
     for (const unsigned int r : {0u, 1u, ISTable::SEGMENT_ROWS, kRows - 1}) {
-        EXPECT_EQ(table.GetRow(r), (r % 2 == 0 ? Cells{std::to_string(r), ""} : Cells{"x", "y"})) << r;
+        EXPECT_EQ(table.GetRow(r), (r % 2 == 0 ? Cells{std::to_string(r), ""} : Cells{"x", "y"}))
+            << r;
     }
 }
 
 // The writer's quick bare test agrees with the full decision; a file of
 // such values writes as before and reads back the same.
 TEST(FastPathsTest, QuickBareValuesMatchTheFullDecision) {
-    const Cells values = {"a",   "ATOM", "dog",   "data",  "data_", "loopy", "loop_x", "Save",
-                          "s",   "g",    "glob",  "global", "d;",   "l'",    "x_y",   "1.5e-3",
-                          "?x",  ".",    "sto",   "stop",  "stop_1", "G1",  "D2'",   "a#"};
+    const Cells values = {"a",  "ATOM", "dog",  "data",   "data_",  "loopy", "loop_x", "Save",
+                          "s",  "g",    "glob", "global", "d;",     "l'",    "x_y",    "1.5e-3",
+                          "?x", ".",    "sto",  "stop",   "stop_1", "G1",    "D2'",    "a#"};
     CifFile file(20);
     auto table = std::make_unique<ISTable>("t", CaseSensitive);
     table->AddColumn("v", Cells());

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,9 +21,8 @@ std::vector<std::string> FilesIn(const std::string& dir) {
     if (DIR* d = opendir(dir.c_str())) {
         while (const dirent* entry = readdir(d)) {
             const std::string name = entry->d_name;
-            if (name.size() > 4 &&
-                (name.compare(name.size() - 4, 4, ".cif") == 0 ||
-                 name.compare(name.size() - 4, 4, ".dic") == 0)) {
+            if (name.size() > 4 && (name.compare(name.size() - 4, 4, ".cif") == 0 ||
+                                    name.compare(name.size() - 4, 4, ".dic") == 0)) {
                 files.push_back(dir + "/" + name);
             }
         }
@@ -127,11 +125,17 @@ void RoundTripDirectory(const std::string& dir, unsigned int expectedFiles) {
     }
 }
 
-TEST(RoundTripTest, Monomers) { RoundTripDirectory(kData + "/monomers", 150); }
+TEST(RoundTripTest, Monomers) {
+    RoundTripDirectory(kData + "/monomers", 150);
+}
 
-TEST(RoundTripTest, MmcifEntries) { RoundTripDirectory(kData + "/mmcif", 3); }
+TEST(RoundTripTest, MmcifEntries) {
+    RoundTripDirectory(kData + "/mmcif", 3);
+}
 
-TEST(RoundTripTest, Dictionaries) { RoundTripDirectory(kData + "/dict", 2); }
+TEST(RoundTripTest, Dictionaries) {
+    RoundTripDirectory(kData + "/dict", 2);
+}
 
 TEST(RoundTripTest, DictionaryIsOneSearchableBlock) {
     CifFile dictionary;
@@ -149,7 +153,8 @@ TEST(RoundTripTest, DictionaryIsOneSearchableBlock) {
     EXPECT_LT(category->FindFirst(Strings{"atom_site"}, Strings{"id"}, ""), category->GetNumRows());
     ISTable* key = block.GetTablePtr("category_key");
     ASSERT_NE(key, nullptr);
-    EXPECT_LT(key->FindFirst(Strings{"atom_site", "_atom_site.id"}, Strings{"id", "name"}, ""), key->GetNumRows());
+    EXPECT_LT(key->FindFirst(Strings{"atom_site", "_atom_site.id"}, Strings{"id", "name"}, ""),
+              key->GetNumRows());
 }
 
 }  // namespace

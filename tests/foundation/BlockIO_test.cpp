@@ -1,36 +1,30 @@
 #include "foundation/BlockIO.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <stdexcept>
 #include <string>
 
-#include <sys/stat.h>
-
-#include "foundation/Exceptions.h"
 #include "BlockFileTestUtil.h"
+#include "foundation/Exceptions.h"
 
 using namespace blockfile_test;
 
-namespace
-{
+namespace {
 
-class BlockIOTest : public ScratchDir
-{
-};
+class BlockIOTest : public ScratchDir {};
 
-} // namespace
+}  // namespace
 
-TEST_F(BlockIOTest, OpeningChecksCreatesAndEmpties)
-{
+TEST_F(BlockIOTest, OpeningChecksCreatesAndEmpties) {
     EXPECT_EQ(TextOf<EmptyValueException>([] { BlockIO io("", READ_MODE); }),
               Line("Empty file name", "BlockIO::BlockIO"));
     for (int mode : {0, 4, -1})
-        EXPECT_EQ(TextOf<FileModeException>([&] {
-                      BlockIO io(Path("f"), static_cast<FileMode>(mode));
-                  }),
-                  Line("Invalid file mode: " + std::to_string(mode), "BlockIO::BlockIO"));
+        EXPECT_EQ(
+            TextOf<FileModeException>([&] { BlockIO io(Path("f"), static_cast<FileMode>(mode)); }),
+            Line("Invalid file mode: " + std::to_string(mode), "BlockIO::BlockIO"));
     const std::string missing = Path("missing");
     EXPECT_EQ(TextOf<FileException>([&] { BlockIO io(missing, READ_MODE); }),
               Line("Could not open file: " + missing, "BlockIO::OpenFile"));
@@ -46,8 +40,7 @@ TEST_F(BlockIOTest, OpeningChecksCreatesAndEmpties)
     EXPECT_EQ(ReadBytes(Path("old")).size(), 0u);
 }
 
-TEST_F(BlockIOTest, ShortLastBlockIsNeverHeld)
-{
+TEST_F(BlockIOTest, ShortLastBlockIsNeverHeld) {
     Bytes bytes(8193, 0);
     bytes[8192] = 0x5A;
     WriteBytes(Path("f"), bytes);
@@ -68,8 +61,7 @@ TEST_F(BlockIOTest, ShortLastBlockIsNeverHeld)
               "Invalid block number in BlockIO::ReadBlock");
 }
 
-TEST_F(BlockIOTest, HeldBlockIsServedFromTheBuffer)
-{
+TEST_F(BlockIOTest, HeldBlockIsServedFromTheBuffer) {
     WriteBytes(Path("f"), Bytes(3 * 8192, 1));
     BlockIO io(Path("f"), READ_MODE);
     char* buffer = nullptr;
@@ -85,8 +77,7 @@ TEST_F(BlockIOTest, HeldBlockIsServedFromTheBuffer)
     EXPECT_EQ(buffer[0], 9);
 }
 
-TEST_F(BlockIOTest, WritingPastTheEndExtendsTheFile)
-{
+TEST_F(BlockIOTest, WritingPastTheEndExtendsTheFile) {
     WriteBytes(Path("f"), Bytes(2 * 8192, 3));
     {
         BlockIO io(Path("f"), UPDATE_MODE);
@@ -96,8 +87,7 @@ TEST_F(BlockIOTest, WritingPastTheEndExtendsTheFile)
         io.WriteBlock(5);
         EXPECT_EQ(io.GetNumBlocks(), 6u);
         EXPECT_TRUE(io.IsBuffered(5));
-        for (UInt32 block = 2; block < 5; ++block)
-        {
+        for (UInt32 block = 2; block < 5; ++block) {
             ASSERT_EQ(io.ReadBlock(block), 8192u);
             EXPECT_EQ(buffer[0], 0);
             EXPECT_EQ(buffer[8191], 0);
@@ -114,16 +104,14 @@ TEST_F(BlockIOTest, WritingPastTheEndExtendsTheFile)
     EXPECT_EQ(bytes[8191], 3);
 }
 
-TEST_F(BlockIOTest, FailedWriteThrows)
-{
+TEST_F(BlockIOTest, FailedWriteThrows) {
     if (::access("/dev/full", W_OK) != 0)
         GTEST_SKIP() << "no /dev/full";
     BlockIO io("/dev/full", UPDATE_MODE);
     EXPECT_THROW(io.WriteBlock(1), FileException);
 }
 
-TEST(BlockIOWords, AreLittleEndianOnEveryHost)
-{
+TEST(BlockIOWords, AreLittleEndianOnEveryHost) {
     char bytes[4];
     BlockIO::PutWord(bytes, 1);
     EXPECT_EQ(std::string(bytes, 4), std::string("\x01\x00\x00\x00", 4));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+
 #include "support/ExceptionText.h"
 
 namespace {

@@ -1,6 +1,8 @@
 #include "foundation/Serializer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -8,72 +10,53 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include "foundation/Exceptions.h"
 #include "BlockFileTestUtil.h"
+#include "foundation/Exceptions.h"
 
 using namespace blockfile_test;
 
-namespace
-{
+namespace {
 
 typedef std::vector<UInt32> Words;
 typedef std::vector<std::string> Texts;
 
-class SerializerTest : public ScratchDir
-{
+class SerializerTest : public ScratchDir {
 protected:
-    std::string file() const
-    {
-        return Path("items.bin");
-    }
+    std::string file() const { return Path("items.bin"); }
 };
 
 // Entry i of the index, from the file's bytes.
-Words EntryAt(const Bytes& bytes, UInt32 i)
-{
+Words EntryAt(const Bytes& bytes, UInt32 i) {
     return WordsAt(bytes, WordAt(bytes, 0, 0) + i / 256, 32 * (i % 256), 8);
 }
 
-std::string Pattern(std::size_t size, char seed)
-{
+std::string Pattern(std::size_t size, char seed) {
     std::string text(size, ' ');
-    for (std::size_t i = 0; i < size; ++i)
-        text[i] = static_cast<char>(seed + i % 23);
+    for (std::size_t i = 0; i < size; ++i) text[i] = static_cast<char>(seed + i % 23);
     return text;
 }
 
-std::string ReadText(Serializer& ser, UInt32 n)
-{
+std::string ReadText(Serializer& ser, UInt32 n) {
     std::string text;
     ser.ReadString(text, n);
     return text;
 }
 
 // What a failed call throws: a library exception's text or a standard one's.
-std::string Failure(const std::function<void()>& action)
-{
-    try
-    {
+std::string Failure(const std::function<void()>& action) {
+    try {
         action();
-    }
-    catch (const MirtException& exc)
-    {
+    } catch (const MirtException& exc) {
         return exc.what();
-    }
-    catch (const std::out_of_range& exc)
-    {
+    } catch (const std::out_of_range& exc) {
         return exc.what();
     }
     return "no exception";
 }
 
-} // namespace
+}  // namespace
 
-TEST_F(SerializerTest, OneNumberAndEmptyFileLayouts)
-{
+TEST_F(SerializerTest, OneNumberAndEmptyFileLayouts) {
     {
         Serializer ser(file(), CREATE_MODE);
         EXPECT_EQ(ser.WriteUInt32(7), 0u);
@@ -84,9 +67,7 @@ TEST_F(SerializerTest, OneNumberAndEmptyFileLayouts)
     EXPECT_EQ(WordAt(bytes, 1, 0), 7u);
     EXPECT_EQ(WordsAt(bytes, 2, 0, 8), (Words{1, 0, 4, 9, 4, 0, 0, 0}));
 
-    {
-        Serializer ser(file(), CREATE_MODE);
-    }
+    { Serializer ser(file(), CREATE_MODE); }
     bytes = ReadBytes(file());
     ASSERT_EQ(bytes.size(), 16384u);
     EXPECT_EQ(WordsAt(bytes, 0, 0, 8), (Words{1, 0, 0, 0, 0, 0, 0, 1}));
@@ -94,11 +75,9 @@ TEST_F(SerializerTest, OneNumberAndEmptyFileLayouts)
     EXPECT_EQ(ser.GetNumIndices(), 0u);
 }
 
-TEST_F(SerializerTest, ItemLayoutsReservationsAndValues)
-{
+TEST_F(SerializerTest, ItemLayoutsReservationsAndValues) {
     const std::string binary("a\0b\xff\n", 5);
-    struct Case
-    {
+    struct Case {
         const char* what;
         std::function<UInt32(Serializer&)> write;
         std::function<bool(Serializer&)> readsBack;
@@ -106,64 +85,107 @@ TEST_F(SerializerTest, ItemLayoutsReservationsAndValues)
         Words data;  // leading words of the item
     };
     const Case cases[] = {
-        {"number", [](Serializer& s) { return s.WriteUInt32(0xA1B2C3D4); },
+        {"number",
+         [](Serializer& s) { return s.WriteUInt32(0xA1B2C3D4); },
          [](Serializer& s) { return s.ReadUInt32(0) == 0xA1B2C3D4; },
-         9, 4, 4, {0xA1B2C3D4}},
-        {"numbers", [](Serializer& s) { return s.WriteUInt32s({5, 0xFFFFFFFF}); },
-         [](Serializer& s) { Words w{9}; s.ReadUInt32s(w, 0); return w == Words{5, 0xFFFFFFFF}; },
-         10, 12, 12, {2, 5, 0xFFFFFFFF}},
-        {"no numbers", [](Serializer& s) { return s.WriteUInt32s({}); },
-         [](Serializer& s) { Words w{9}; s.ReadUInt32s(w, 0); return w.empty(); },
-         10, 4, 4, {0}},
-        {"string of 5", [&](Serializer& s) { return s.WriteString(binary); },
+         9,
+         4,
+         4,
+         {0xA1B2C3D4}},
+        {"numbers",
+         [](Serializer& s) {
+             return s.WriteUInt32s({5, 0xFFFFFFFF});
+         },
+         [](Serializer& s) {
+             Words w{9};
+             s.ReadUInt32s(w, 0);
+             return w == Words{5, 0xFFFFFFFF};
+         },
+         10,
+         12,
+         12,
+         {2, 5, 0xFFFFFFFF}},
+        {"no numbers",
+         [](Serializer& s) { return s.WriteUInt32s({}); },
+         [](Serializer& s) {
+             Words w{9};
+             s.ReadUInt32s(w, 0);
+             return w.empty();
+         },
+         10,
+         4,
+         4,
+         {0}},
+        {"string of 5",
+         [&](Serializer& s) { return s.WriteString(binary); },
          [&](Serializer& s) { return ReadText(s, 0) == binary; },
-         2, 9, 12, {5, 0xFF620061}},
-        {"empty string", [](Serializer& s) { return s.WriteString(""); },
+         2,
+         9,
+         12,
+         {5, 0xFF620061}},
+        {"empty string",
+         [](Serializer& s) { return s.WriteString(""); },
          [](Serializer& s) { return ReadText(s, 0).empty(); },
-         2, 4, 4, {0}},
-        {"strings", [](Serializer& s) { return s.WriteStrings({"ab", "", "cde"}); },
-         [](Serializer& s) { Texts t; s.ReadStrings(t, 0); return t == Texts{"ab", "", "cde"}; },
-         1, 21, 24, {3, 2, 0, 3, 0x64636261}},
-        {"no strings", [](Serializer& s) { return s.WriteStrings({}); },
-         [](Serializer& s) { Texts t{"x"}; s.ReadStrings(t, 0); return t.empty(); },
-         1, 4, 4, {0}},
+         2,
+         4,
+         4,
+         {0}},
+        {"strings",
+         [](Serializer& s) {
+             return s.WriteStrings({"ab", "", "cde"});
+         },
+         [](Serializer& s) {
+             Texts t;
+             s.ReadStrings(t, 0);
+             return t == Texts{"ab", "", "cde"};
+         },
+         1,
+         21,
+         24,
+         {3, 2, 0, 3, 0x64636261}},
+        {"no strings",
+         [](Serializer& s) { return s.WriteStrings({}); },
+         [](Serializer& s) {
+             Texts t{"x"};
+             s.ReadStrings(t, 0);
+             return t.empty();
+         },
+         1,
+         4,
+         4,
+         {0}},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         {
             Serializer ser(file(), CREATE_MODE);
             EXPECT_EQ(c.write(ser), 0u) << c.what;
             EXPECT_EQ(ser.WriteUInt32(99), 1u) << c.what;
         }
         const Bytes bytes = ReadBytes(file());
-        EXPECT_EQ(EntryAt(bytes, 0), (Words{1, 0, c.length, c.type, c.vLength, 0, 0, 0}))
-            << c.what;
+        EXPECT_EQ(EntryAt(bytes, 0), (Words{1, 0, c.length, c.type, c.vLength, 0, 0, 0})) << c.what;
         EXPECT_EQ(EntryAt(bytes, 1)[1], c.vLength) << c.what;  // next item
-        EXPECT_EQ(WordsAt(bytes, 1, 0, static_cast<UInt32>(c.data.size())), c.data)
-            << c.what;
+        EXPECT_EQ(WordsAt(bytes, 1, 0, static_cast<UInt32>(c.data.size())), c.data) << c.what;
         Serializer ser(file(), READ_MODE);
         EXPECT_TRUE(c.readsBack(ser)) << c.what;
         EXPECT_EQ(ser.ReadUInt32(1), 99u) << c.what;
     }
 }
 
-TEST_F(SerializerTest, ItemsSpanBlocksAndNeverStartAtBlockEnd)
-{
+TEST_F(SerializerTest, ItemsSpanBlocksAndNeverStartAtBlockEnd) {
     const std::string big = Pattern(10000, 'a');
     Texts texts;
     Words words(5000);
-    for (UInt32 i = 0; i < words.size(); ++i)
-    {
+    for (UInt32 i = 0; i < words.size(); ++i) {
         texts.push_back(Pattern(i % 7, 'q'));
         words[i] = i * 7919;
     }
     {
         Serializer ser(file(), CREATE_MODE);
-        ser.WriteString(big);                            // blocks 1 and 2
-        ser.WriteUInt32(5);                              // block 2, offset 1812
+        ser.WriteString(big);                                // blocks 1 and 2
+        ser.WriteUInt32(5);                                  // block 2, offset 1812
         ser.WriteString(Pattern(8192 - 1816 - 4 - 4, 'z'));  // to byte 8188
-        ser.WriteUInt32(6);                              // the block's last word
-        ser.WriteUInt32(7);                              // block 3, offset 0
+        ser.WriteUInt32(6);                                  // the block's last word
+        ser.WriteUInt32(7);                                  // block 3, offset 0
         ser.WriteStrings(texts);
         ser.WriteUInt32s(words);
     }
@@ -184,12 +206,10 @@ TEST_F(SerializerTest, ItemsSpanBlocksAndNeverStartAtBlockEnd)
     EXPECT_EQ(wordsRead, words);
 }
 
-TEST_F(SerializerTest, IndexOverTwoBlocks)
-{
+TEST_F(SerializerTest, IndexOverTwoBlocks) {
     {
         Serializer ser(file(), CREATE_MODE);
-        for (UInt32 i = 0; i < 300; ++i)
-            ser.WriteUInt32(i * 3);
+        for (UInt32 i = 0; i < 300; ++i) ser.WriteUInt32(i * 3);
     }
     const Bytes bytes = ReadBytes(file());
     EXPECT_EQ(bytes.size(), 4u * 8192);
@@ -198,17 +218,15 @@ TEST_F(SerializerTest, IndexOverTwoBlocks)
 
     Serializer ser(file(), READ_MODE);
     ASSERT_EQ(ser.GetNumIndices(), 300u);
-    for (UInt32 i = 0; i < 300; ++i)
-        ASSERT_EQ(ser.ReadUInt32(i), i * 3) << i;
+    for (UInt32 i = 0; i < 300; ++i) ASSERT_EQ(ser.ReadUInt32(i), i * 3) << i;
 }
 
-TEST_F(SerializerTest, UpdatesInPlaceOrMovedReadBack)
-{
+TEST_F(SerializerTest, UpdatesInPlaceOrMovedReadBack) {
     {
         Serializer ser(file(), CREATE_MODE);
-        ser.WriteString("hello");         // vLength 12
+        ser.WriteString("hello");  // vLength 12
         ser.WriteUInt32s({1, 2, 3});
-        ser.WriteStrings({"abc"});        // length 11, vLength 12
+        ser.WriteStrings({"abc"});  // length 11, vLength 12
         ser.WriteUInt32(1);
         EXPECT_EQ(ser.UpdateString("12345678", 0), 0u);
         EXPECT_EQ(ser.UpdateStrings({"", ""}, 2), 2u);   // exactly 12
@@ -238,8 +256,7 @@ TEST_F(SerializerTest, UpdatesInPlaceOrMovedReadBack)
     EXPECT_EQ(ReadText(ser, 3), "123456789");
 }
 
-TEST_F(SerializerTest, DeletionsAndReopening)
-{
+TEST_F(SerializerTest, DeletionsAndReopening) {
     {
         Serializer ser(file(), CREATE_MODE);
         ser.WriteString("zero");
@@ -279,10 +296,8 @@ TEST_F(SerializerTest, DeletionsAndReopening)
 // The buffer goes back only to the block that it holds: reads between
 // appends, and in-place rewrites that end at a block boundary or run on into
 // the next block, must leave every other item intact.
-TEST_F(SerializerTest, UpdateModeKeepsNeighbouringItems)
-{
-    for (const std::size_t size : {std::size_t{8188}, std::size_t{9000}})
-    {
+TEST_F(SerializerTest, UpdateModeKeepsNeighbouringItems) {
+    for (const std::size_t size : {std::size_t{8188}, std::size_t{9000}}) {
         {
             Serializer ser(file(), CREATE_MODE);
             ser.WriteString(Pattern(size, 'a'));
@@ -308,8 +323,7 @@ TEST_F(SerializerTest, UpdateModeKeepsNeighbouringItems)
     }
 }
 
-TEST_F(SerializerTest, WriteAtIndex)
-{
+TEST_F(SerializerTest, WriteAtIndex) {
     {
         Serializer ser(file(), CREATE_MODE);
         ser.WriteStringAtIndex("first", 0);  // an append reserves its room
@@ -329,8 +343,7 @@ TEST_F(SerializerTest, WriteAtIndex)
     EXPECT_EQ(words, (Words{7, 8}));
 }
 
-TEST_F(SerializerTest, ModeKindAndIndexChecks)
-{
+TEST_F(SerializerTest, ModeKindAndIndexChecks) {
     std::string text;
     Texts texts;
     Words words;
@@ -356,8 +369,7 @@ TEST_F(SerializerTest, ModeKindAndIndexChecks)
             {[&] { ser.UpdateString("a", 4); }, "Invalid index in Serializer::UpdateString"},
             {[&] { ser.Delete(4); }, "Invalid index in Serializer::Delete"},
         };
-        for (const auto& c : cases)
-            EXPECT_EQ(Failure(c.first), c.second);
+        for (const auto& c : cases) EXPECT_EQ(Failure(c.first), c.second);
         EXPECT_EQ(ser.GetNumIndices(), 4u);
     }
 
@@ -378,15 +390,13 @@ TEST_F(SerializerTest, ModeKindAndIndexChecks)
          Line("Attempt to read non-UInt32s", "Serializer::ReadUInt32s")},
         {[&] { ser.ReadString(text, 4); }, "Invalid index in Serializer::ReadString"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Failure(c.first), c.second);
+    for (const auto& c : cases) EXPECT_EQ(Failure(c.first), c.second);
 }
 
 // ---------------------------------------------------------------------------
 // Damaged files
 
-TEST_F(SerializerTest, DamagedHeaderIsRefused)
-{
+TEST_F(SerializerTest, DamagedHeaderIsRefused) {
     {
         Serializer ser(file(), CREATE_MODE);
         ser.WriteString("hello");
@@ -402,13 +412,23 @@ TEST_F(SerializerTest, DamagedHeaderIsRefused)
         {[](Bytes& b) { PutWordAt(b, 0, 4, 0); }, inconsistent},
         {[](Bytes& b) { PutWordAt(b, 0, 0, 3); }, "Invalid block number in BlockIO::ReadBlock"},
         {[](Bytes& b) { b.resize(2 * 8192 + 40); }, content},
-        {[](Bytes& b) { PutWordAt(b, 0, 8, 300 * 32); PutWordAt(b, 0, 12, 300); }, content},
-        {[](Bytes& b) { b.resize(4 * 8192); PutWordAt(b, 0, 4, 2); }, content},  // wraps
-        {[](Bytes& b) { PutWordAt(b, 0, 8, 0xFFFFFFE0); PutWordAt(b, 0, 12, 0x07FFFFFF); },
+        {[](Bytes& b) {
+             PutWordAt(b, 0, 8, 300 * 32);
+             PutWordAt(b, 0, 12, 300);
+         },
+         content},
+        {[](Bytes& b) {
+             b.resize(4 * 8192);
+             PutWordAt(b, 0, 4, 2);
+         },
+         content},  // wraps
+        {[](Bytes& b) {
+             PutWordAt(b, 0, 8, 0xFFFFFFE0);
+             PutWordAt(b, 0, 12, 0x07FFFFFF);
+         },
          content},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         Bytes bytes = good;
         c.first(bytes);
         WriteBytes(file(), bytes);
@@ -418,19 +438,17 @@ TEST_F(SerializerTest, DamagedHeaderIsRefused)
     }
 }
 
-TEST_F(SerializerTest, DamagedItemsAreRefused)
-{
+TEST_F(SerializerTest, DamagedItemsAreRefused) {
     {
         Serializer ser(file(), CREATE_MODE);
-        ser.WriteString("hello");          // offset 0
-        ser.WriteUInt32s({1, 2, 3});       // offset 12
-        ser.WriteStrings({"ab", "cd"});    // offset 28
+        ser.WriteString("hello");        // offset 0
+        ser.WriteUInt32s({1, 2, 3});     // offset 12
+        ser.WriteStrings({"ab", "cd"});  // offset 28
     }
     const Bytes good = ReadBytes(file());
     const UInt32 index = 2;
     const std::string pastEnd = "Invalid block number in BlockIO::ReadBlock";
-    struct Case
-    {
+    struct Case {
         std::function<void(Bytes&)> damage;
         int item;
         std::string text;
@@ -440,24 +458,33 @@ TEST_F(SerializerTest, DamagedItemsAreRefused)
          Line("Invalid index length", "Serializer::ReadString")},
         {[](Bytes& b) { PutWordAt(b, 1, 0, 0xFFFFFFF0); }, 0,
          Line("Invalid index length", "Serializer::ReadString")},
-        {[&](Bytes& b) { PutWordAt(b, 1, 0, 20000); PutWordAt(b, index, 8, 20004); }, 0, pastEnd},
+        {[&](Bytes& b) {
+             PutWordAt(b, 1, 0, 20000);
+             PutWordAt(b, index, 8, 20004);
+         },
+         0, pastEnd},
         {[&](Bytes& b) { PutWordAt(b, index, 0, 7); }, 0, pastEnd},
         {[&](Bytes& b) { PutWordAt(b, index, 4, 8190); }, 0,
          Line("Reading less that than needed for String", "Serializer::ReadString")},
         {[&](Bytes& b) { PutWordAt(b, index, 40, 20); }, 1,
          Line("Invalid index length", "Serializer::ReadUInt32s")},
         // Counts that claim gigabytes: refused without allocating them.
-        {[&](Bytes& b) { PutWordAt(b, 1, 12, 0x3FFFFFFE); PutWordAt(b, index, 40, 0xFFFFFFFC); },
+        {[&](Bytes& b) {
+             PutWordAt(b, 1, 12, 0x3FFFFFFE);
+             PutWordAt(b, index, 40, 0xFFFFFFFC);
+         },
          1, pastEnd},
         {[](Bytes& b) { PutWordAt(b, 1, 32, 3); }, 2,
          Line("Invalid index length", "Serializer::ReadStrings")},
         {[](Bytes& b) { PutWordAt(b, 1, 28, 0xFFFFFFFF); }, 2,
          Line("Invalid index length", "Serializer::ReadStrings")},
-        {[&](Bytes& b) { PutWordAt(b, 1, 32, 0xFFFFFF00); PutWordAt(b, index, 72, 0xFFFFFF0E); },
+        {[&](Bytes& b) {
+             PutWordAt(b, 1, 32, 0xFFFFFF00);
+             PutWordAt(b, index, 72, 0xFFFFFF0E);
+         },
          2, pastEnd},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         Bytes bytes = good;
         c.damage(bytes);
         WriteBytes(file(), bytes);
@@ -477,12 +504,11 @@ TEST_F(SerializerTest, DamagedItemsAreRefused)
     }
 }
 
-TEST_F(SerializerTest, ShortDataBlockIsRefused)
-{
+TEST_F(SerializerTest, ShortDataBlockIsRefused) {
     {
         Serializer ser(file(), CREATE_MODE);
         ser.WriteString(Pattern(20000, 'a'));  // blocks 1 to 3
-        ser.WriteUInt32(3);                     // block 3, offset 3620
+        ser.WriteUInt32(3);                    // block 3, offset 3620
     }
     // The index (block 4) moves to block 2's place and block 3 is cut short:
     // the index still reads, the items' last block does not.
@@ -510,8 +536,7 @@ TEST_F(SerializerTest, ShortDataBlockIsRefused)
 // ---------------------------------------------------------------------------
 // Limits and failures while writing
 
-TEST_F(SerializerTest, AppendWithoutRoomForTheIndexIsRefused)
-{
+TEST_F(SerializerTest, AppendWithoutRoomForTheIndexIsRefused) {
     {
         Serializer ser(file(), CREATE_MODE);
         ser.WriteUInt32(1);
@@ -533,8 +558,7 @@ TEST_F(SerializerTest, AppendWithoutRoomForTheIndexIsRefused)
     EXPECT_EQ(static_cast<std::size_t>(st.st_size), bytes.size());  // untouched
 }
 
-TEST_F(SerializerTest, WriteFailuresThrowOrAreReportedOnClose)
-{
+TEST_F(SerializerTest, WriteFailuresThrowOrAreReportedOnClose) {
     if (::access("/dev/full", W_OK) != 0)
         GTEST_SKIP() << "no /dev/full";
     ::testing::internal::CaptureStderr();
@@ -553,8 +577,7 @@ TEST_F(SerializerTest, WriteFailuresThrowOrAreReportedOnClose)
         << err;
 }
 
-TEST_F(SerializerTest, VerboseLog)
-{
+TEST_F(SerializerTest, VerboseLog) {
     char cwd[4096];
     ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
     ASSERT_EQ(::chdir(dir.c_str()), 0);

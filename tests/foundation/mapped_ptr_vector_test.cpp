@@ -8,18 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "foundation/Exceptions.h"
 #include "BlockFileTestUtil.h"
+#include "foundation/Exceptions.h"
 
 using blockfile_test::Line;
 using blockfile_test::TextOf;
 
-namespace
-{
+namespace {
 
 // Stands in for a table: counts its instances, reads and writes as told.
-struct Fake
-{
+struct Fake {
     static int live, reads, readResult;
     static bool readThrowsRange, readThrowsLibrary;
     static std::uint32_t writeResult;
@@ -30,8 +28,7 @@ struct Fake
     void SetName(const std::string& n) { name = n; }
     void SetSerializer(Serializer* s) { serializer = s; }
     std::uint32_t Write() { return writeResult; }
-    int Read(std::uint32_t indexInFile)
-    {
+    int Read(std::uint32_t indexInFile) {
         ++reads;
         readFrom = indexInFile;
         if (readThrowsRange)
@@ -53,19 +50,16 @@ std::uint32_t Fake::writeResult;
 typedef mapped_ptr_vector<Fake> Container;
 typedef Container::Entry Entry;
 
-class MappedPtrVector : public ::testing::Test
-{
+class MappedPtrVector : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         Fake::live = Fake::reads = Fake::readResult = 0;
         Fake::readThrowsRange = Fake::readThrowsLibrary = false;
         Fake::writeResult = 0;
     }
 
     // The container owns nothing; the test does.
-    Fake* Make(const std::string& name)
-    {
+    Fake* Make(const std::string& name) {
         owned.push_back(std::make_unique<Fake>(name, CaseSensitive));
         return owned.back().get();
     }
@@ -74,10 +68,9 @@ protected:
     Serializer* const ser = reinterpret_cast<Serializer*>(0x1000);  // never used
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(MappedPtrVector, EraseAndRenameKeepIndexAndSlotsInStep)
-{
+TEST_F(MappedPtrVector, EraseAndRenameKeepIndexAndSlotsInStep) {
     Container c(CaseSensitive);
     c.push_back(Make("a"), 5);
     c.push_back(Make("b"), 6);
@@ -106,8 +99,7 @@ TEST_F(MappedPtrVector, EraseAndRenameKeepIndexAndSlotsInStep)
     EXPECT_EQ(ci.get_name(0), "D");
 }
 
-TEST_F(MappedPtrVector, LookupsAndRefusals)
-{
+TEST_F(MappedPtrVector, LookupsAndRefusals) {
     Container c(CaseSensitive);
     EXPECT_EQ(c.find("a"), Entry(0, 0));
     c.push_back(Make("a"), 4);
@@ -142,8 +134,7 @@ TEST_F(MappedPtrVector, LookupsAndRefusals)
     EXPECT_EQ(c.find("b"), Entry(1, 9));
 }
 
-TEST_F(MappedPtrVector, WriteRecordsTheItemNumberAndRefusesFailures)
-{
+TEST_F(MappedPtrVector, WriteRecordsTheItemNumberAndRefusesFailures) {
     Container c(CaseSensitive);
     c.push_back(Make("a"), 0);
     Fake::writeResult = 42;
@@ -155,8 +146,7 @@ TEST_F(MappedPtrVector, WriteRecordsTheItemNumberAndRefusesFailures)
     EXPECT_EQ(c.find("a"), Entry(0, 42));
 }
 
-TEST_F(MappedPtrVector, ClearAndDestructionLeaveObjectsAlive)
-{
+TEST_F(MappedPtrVector, ClearAndDestructionLeaveObjectsAlive) {
     {
         Container c(CaseSensitive);
         c.push_back(Make("a"), 0);
@@ -167,8 +157,7 @@ TEST_F(MappedPtrVector, ClearAndDestructionLeaveObjectsAlive)
     EXPECT_EQ(Fake::live, 2);
 }
 
-TEST_F(MappedPtrVector, LoadReadsOnFirstUseOnly)
-{
+TEST_F(MappedPtrVector, LoadReadsOnFirstUseOnly) {
     Container c(CaseSensitive);
     c.push_back("t", 12);
     Fake* present = Make("p");
@@ -190,10 +179,8 @@ TEST_F(MappedPtrVector, LoadReadsOnFirstUseOnly)
     EXPECT_EQ(Fake::reads, 1);
 }
 
-TEST_F(MappedPtrVector, FailedLoadLeavesTheSlotEmpty)
-{
-    struct Case
-    {
+TEST_F(MappedPtrVector, FailedLoadLeavesTheSlotEmpty) {
+    struct Case {
         int result;
         bool throwsRange, throwsLibrary;
         std::string text;
@@ -208,8 +195,7 @@ TEST_F(MappedPtrVector, FailedLoadLeavesTheSlotEmpty)
               "mapped_ptr_vector::read")},
         {0, false, true, Line("Attempt to read deleted index", "Serializer::ReadString")},
     };
-    for (const auto& cs : cases)
-    {
+    for (const auto& cs : cases) {
         SetUp();
         Container c(CaseSensitive);
         c.push_back("t", 12);

@@ -11,30 +11,24 @@
 
 using blockfile_test::TextOf;
 
-namespace
-{
+namespace {
 
 typedef std::vector<std::string> Names;
 
-mapped_vector MakeList(CompareType type, const Names& names)
-{
+mapped_vector MakeList(CompareType type, const Names& names) {
     mapped_vector list(type);
-    for (const auto& name : names)
-        list.push_back(name);
+    for (const auto& name : names) list.push_back(name);
     return list;
 }
 
 // Every name is found at its list position.
-void ExpectConsistent(const mapped_vector& list)
-{
-    for (std::uint32_t i = 0; i < list.size(); ++i)
-        EXPECT_EQ(list.find(list[i]), i) << list[i];
+void ExpectConsistent(const mapped_vector& list) {
+    for (std::uint32_t i = 0; i < list.size(); ++i) EXPECT_EQ(list.find(list[i]), i) << list[i];
 }
 
-} // namespace
+}  // namespace
 
-TEST(MappedVector, InsertAndEraseRenumberPositions)
-{
+TEST(MappedVector, InsertAndEraseRenumberPositions) {
     mapped_vector list = MakeList(CaseSensitive, {"a", "b", "c"});
     EXPECT_EQ(list.find("c"), 2u);  // cached; the insert moves it
 
@@ -55,8 +49,7 @@ TEST(MappedVector, InsertAndEraseRenumberPositions)
     ExpectConsistent(list);
 }
 
-TEST(MappedVector, RefusalsLeaveTheListUnchanged)
-{
+TEST(MappedVector, RefusalsLeaveTheListUnchanged) {
     mapped_vector list = MakeList(CaseSensitive, {"a", "b", "c"});
     const std::pair<std::function<void()>, const char*> cases[] = {
         {[&] { list.insert(0, "b"); }, "Element exists in mapped_vector::insert"},
@@ -64,16 +57,14 @@ TEST(MappedVector, RefusalsLeaveTheListUnchanged)
         {[&] { list.erase("d"); }, "Element not found in mapped_vector::erase"},
         {[&] { (void)list[3]; }, "Invalid index in mapped_vector::operator[]"},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         EXPECT_EQ(TextOf<std::out_of_range>(c.first), c.second);
         EXPECT_EQ(list.get_vector(), (Names{"a", "b", "c"}));
         ExpectConsistent(list);
     }
 }
 
-TEST(MappedVector, CompareTypeDecidesWhatIsOneName)
-{
+TEST(MappedVector, CompareTypeDecidesWhatIsOneName) {
     mapped_vector list(CaseInsensitive);
     list.push_back("atom_id");
     list.insert(0, "comp_id");
@@ -93,8 +84,7 @@ TEST(MappedVector, CompareTypeDecidesWhatIsOneName)
     EXPECT_EQ(numbers.find(" 7"), 0u);
 }
 
-TEST(MappedVector, CopiesAndMovesAreIndependent)
-{
+TEST(MappedVector, CopiesAndMovesAreIndependent) {
     mapped_vector list = MakeList(CaseInsensitive, {"a", "b"});
     EXPECT_EQ(list.find("B"), 1u);
 

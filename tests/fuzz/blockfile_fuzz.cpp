@@ -4,6 +4,8 @@
 // without bound. The same bytes are then opened for update, changed, closed
 // and read back: what the library writes must always read back.
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -14,25 +16,19 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "foundation/Exceptions.h"
 #include "foundation/Serializer.h"
 
-namespace
-{
+namespace {
 
-class ScratchFiles
-{
+class ScratchFiles {
 public:
-    ScratchFiles()
-    {
+    ScratchFiles() {
         const std::string base = "/tmp/tesra-blockfile-fuzz-" + std::to_string(::getpid());
         readPath = base + "-read.bin";
         updatePath = base + "-update.bin";
     }
-    ~ScratchFiles()
-    {
+    ~ScratchFiles() {
         std::remove(readPath.c_str());
         std::remove(updatePath.c_str());
     }
@@ -41,40 +37,30 @@ public:
     std::string updatePath;
 };
 
-ScratchFiles& Files()
-{
+ScratchFiles& Files() {
     static ScratchFiles files;
     return files;
 }
 
-void Store(const std::string& path, const std::uint8_t* data, std::size_t size)
-{
+void Store(const std::string& path, const std::uint8_t* data, std::size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
 template <typename Action>
-void Tolerate(Action action)
-{
-    try
-    {
+void Tolerate(Action action) {
+    try {
         action();
-    }
-    catch (const MirtException&)
-    {
-    }
-    catch (const std::out_of_range&)
-    {
+    } catch (const MirtException&) {
+    } catch (const std::out_of_range&) {
     }
 }
 
 // Every item is read with its own reader (PrintData) and, for the first
 // items, with all four readers: exceptions are slow under the sanitizers.
-void ReadEverything(Serializer& ser)
-{
+void ReadEverything(Serializer& ser) {
     const UInt32 count = std::min<UInt32>(ser.GetNumIndices(), 32);
-    for (UInt32 i = 0; i < count; ++i)
-    {
+    for (UInt32 i = 0; i < count; ++i) {
         std::string text;
         std::vector<std::string> texts;
         std::vector<UInt32> words;
@@ -86,10 +72,9 @@ void ReadEverything(Serializer& ser)
     Tolerate([&] { ser.PrintData(); });
 }
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ScratchFiles& files = Files();
 
     Store(files.readPath, data, size);
@@ -106,8 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Tolerate([&] {
         Serializer ser(files.updatePath, UPDATE_MODE);
         const UInt32 count = ser.GetNumIndices();
-        if (count > 0)
-        {
+        if (count > 0) {
             Tolerate([&] { ser.UpdateString("x", 0); });
             Tolerate([&] { ser.UpdateUInt32s({1, 2, 3, 4, 5}, count - 1); });
             Tolerate([&] { ser.Delete(count / 2); });
@@ -116,8 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ser.WriteString(marker);
         appended = true;
     });
-    if (appended)
-    {
+    if (appended) {
         Serializer ser(files.updatePath, READ_MODE);
         const UInt32 count = ser.GetNumIndices();
         if (count == 0)

@@ -18,6 +18,8 @@
 //            the tags "V9", "V8", "V7", "V6", "t $$$3", "t $$$2", "t $$$1"
 //            and the name "t".
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -29,30 +31,23 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "foundation/Exceptions.h"
 #include "foundation/Serializer.h"
 #include "table/ISTable.h"
 
-namespace
-{
+namespace {
 
 const UInt32 MAX_ITEMS = 2048;
 const UInt32 MAX_TABLES = 16;
 
-class ScratchFiles
-{
+class ScratchFiles {
 public:
-    ScratchFiles()
-    {
-        const std::string base =
-            "/tmp/tesra-tableread-fuzz-" + std::to_string(::getpid());
+    ScratchFiles() {
+        const std::string base = "/tmp/tesra-tableread-fuzz-" + std::to_string(::getpid());
         inputPath = base + "-input.bin";
         copyPath = base + "-copy.bin";
     }
-    ~ScratchFiles()
-    {
+    ~ScratchFiles() {
         std::remove(inputPath.c_str());
         std::remove(copyPath.c_str());
     }
@@ -61,66 +56,43 @@ public:
     std::string copyPath;
 };
 
-ScratchFiles& Files()
-{
+ScratchFiles& Files() {
     static ScratchFiles files;
     return files;
 }
 
 template <typename Action>
-bool Tolerate(Action action)
-{
-    try
-    {
+bool Tolerate(Action action) {
+    try {
         action();
         return true;
-    }
-    catch (const MirtException&)
-    {
-    }
-    catch (const std::out_of_range&)
-    {
-    }
-    catch (const std::runtime_error&)
-    {
+    } catch (const MirtException&) {
+    } catch (const std::out_of_range&) {
+    } catch (const std::runtime_error&) {
     }
     return false;
 }
 
-class ByteReader
-{
+class ByteReader {
 public:
-    ByteReader(const std::uint8_t* data, std::size_t size)
-        : _data(data), _size(size)
-    {
-    }
+    ByteReader(const std::uint8_t* data, std::size_t size) : _data(data), _size(size) {}
 
-    bool AtEnd() const
-    {
-        return _pos >= _size;
-    }
+    bool AtEnd() const { return _pos >= _size; }
 
-    std::uint8_t Byte()
-    {
-        return _pos < _size ? _data[_pos++] : 0;
-    }
+    std::uint8_t Byte() { return _pos < _size ? _data[_pos++] : 0; }
 
-    UInt32 Number()
-    {
+    UInt32 Number() {
         const std::uint8_t first = Byte();
         if (first < 0xF0)
             return first;
         UInt32 value = 0;
-        for (int i = 0; i < 4; ++i)
-            value |= static_cast<UInt32>(Byte()) << (8 * i);
+        for (int i = 0; i < 4; ++i) value |= static_cast<UInt32>(Byte()) << (8 * i);
         return value;
     }
 
-    std::string Text()
-    {
-        static const char* const words[] = {"V9",     "V8",     "V7",
-                                            "V6",     "t $$$3", "t $$$2",
-                                            "t $$$1", "t"};
+    std::string Text() {
+        static const char* const words[] = {"V9",     "V8",     "V7",     "V6",
+                                            "t $$$3", "t $$$2", "t $$$1", "t"};
         const std::uint8_t length = Byte();
         if (length >= 0xF8)
             return words[length - 0xF8];
@@ -136,34 +108,22 @@ private:
     std::size_t _pos = 0;
 };
 
-void WriteCompactItems(const std::uint8_t* data, std::size_t size,
-                       const std::string& path)
-{
+void WriteCompactItems(const std::uint8_t* data, std::size_t size, const std::string& path) {
     Serializer ser(path, CREATE_MODE);
     ByteReader in(data, size);
-    for (UInt32 n = 0; n < MAX_ITEMS && !in.AtEnd(); ++n)
-    {
+    for (UInt32 n = 0; n < MAX_ITEMS && !in.AtEnd(); ++n) {
         const std::uint8_t kind = in.Byte() & 3;
-        if (kind == 0)
-        {
+        if (kind == 0) {
             ser.WriteUInt32(in.Number());
-        }
-        else if (kind == 1)
-        {
+        } else if (kind == 1) {
             std::vector<UInt32> values(in.Byte());
-            for (UInt32& value : values)
-                value = in.Number();
+            for (UInt32& value : values) value = in.Number();
             ser.WriteUInt32s(values);
-        }
-        else if (kind == 2)
-        {
+        } else if (kind == 2) {
             ser.WriteString(in.Text());
-        }
-        else
-        {
+        } else {
             std::vector<std::string> texts(in.Byte());
-            for (std::string& text : texts)
-                text = in.Text();
+            for (std::string& text : texts) text = in.Text();
             ser.WriteStrings(texts);
         }
     }
@@ -171,13 +131,11 @@ void WriteCompactItems(const std::uint8_t* data, std::size_t size,
 
 // Every cell of the table is read, the table takes some changes, and it
 // must come back equal from a new block file.
-void ExpectSound(ISTable& table)
-{
+void ExpectSound(ISTable& table) {
     const unsigned int numRows = table.GetNumRows();
     const std::vector<std::string> names = table.GetColumnNames();
     std::vector<std::string> cells;
-    for (const std::string& name : names)
-    {
+    for (const std::string& name : names) {
         table.GetColumn(cells, name);
         if (cells.size() != numRows)
             std::abort();
@@ -203,52 +161,39 @@ void ExpectSound(ISTable& table)
     }
     Serializer ser(path, READ_MODE);
     ISTable back(std::string(), CaseSensitive);
-    if (back.Read(0, &ser) != ISTable::READ_DONE ||
-        back.Compare(table) != 0 ||
+    if (back.Read(0, &ser) != ISTable::READ_DONE || back.Compare(table) != 0 ||
         back.GetNumIndices() != table.GetNumIndices())
         std::abort();
 }
 
-void ReadTables(const std::string& path)
-{
+void ReadTables(const std::string& path) {
     std::unique_ptr<Serializer> ser;
     if (!Tolerate([&] { ser = std::make_unique<Serializer>(path, READ_MODE); }))
         return;
     const UInt32 count = std::min(ser->GetNumIndices(), MAX_TABLES);
-    for (UInt32 n = 0; n < count; ++n)
-    {
+    for (UInt32 n = 0; n < count; ++n) {
         ISTable table(std::string(), CaseSensitive);
         Tolerate([&] { (void)table.Read(n, ser.get()); });
-        if (table.GetName().empty() && table.GetNumColumns() == 0 &&
-            table.GetNumRows() == 0)
+        if (table.GetName().empty() && table.GetNumColumns() == 0 && table.GetNumRows() == 0)
             continue;  // nothing was read (not a table's first item)
         // A table left unsound fails here, whatever it throws.
-        try
-        {
+        try {
             ExpectSound(table);
-        }
-        catch (const std::exception& exc)
-        {
-            std::fprintf(stderr, "unsound table at item %u: %s\n", n,
-                         exc.what());
+        } catch (const std::exception& exc) {
+            std::fprintf(stderr, "unsound table at item %u: %s\n", n, exc.what());
             std::abort();
         }
     }
 }
 
-void Store(const std::string& path, const std::uint8_t* data,
-           std::size_t size)
-{
+void Store(const std::string& path, const std::uint8_t* data, std::size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data),
-              static_cast<std::streamsize>(size));
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
-                                      std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ScratchFiles& files = Files();
 
     Store(files.inputPath, data, size);

@@ -1,32 +1,28 @@
 // ISTable: ranged column reads, row locations and the printed form.
 
-#include "table/ISTable.h"
+#include <gtest/gtest.h>
 
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "table/ISTable.h"
 
-namespace
-{
+namespace {
 typedef std::vector<std::string> Row;
 
-ISTable MakeTable(unsigned int n)
-{
+ISTable MakeTable(unsigned int n) {
     ISTable table("t", CaseSensitive);
     table.AddColumn("a", Row());
-    for (unsigned int i = 0; i < n; ++i)
-    {
+    for (unsigned int i = 0; i < n; ++i) {
         table.AddRow(Row{std::to_string(i)});
     }
     return table;
 }
 }  // namespace
 
-TEST(ISTableRangedReads, RowRangesAndRowLists)
-{
+TEST(ISTableRangedReads, RowRangesAndRowLists) {
     ISTable table = MakeTable(2100);
     Row col;
 
@@ -41,31 +37,24 @@ TEST(ISTableRangedReads, RowRangesAndRowLists)
     // Either way the result is left empty.
     EXPECT_THROW(table.GetColumn(col, "a", 2099u, 2100u), std::out_of_range);
     EXPECT_TRUE(col.empty());
-    try
-    {
+    try {
         table.GetColumn(col, "a", std::vector<unsigned int>{2101});
         FAIL();
-    }
-    catch (const std::out_of_range& e)
-    {
+    } catch (const std::out_of_range& e) {
         EXPECT_STREQ("Invalid row index in ISTable::CacheRowLocation", e.what());
     }
 }
 
-TEST(ISTableRangedReads, RowLocations)
-{
+TEST(ISTableRangedReads, RowLocations) {
     ISTable table = MakeTable(2100);
-    struct Case
-    {
+    struct Case {
         unsigned int row, segment, offset;
     };
     // Backward and forward jumps, and the append position.
-    const Case cases[] = {{1500, 1, 500}, {10, 0, 10},     {2099, 2, 99},
-                          {999, 0, 999},  {1000, 1, 0},    {0, 0, 0},
-                          {2100, 2, 100}, {2000, 2, 0}};
+    const Case cases[] = {{1500, 1, 500}, {10, 0, 10}, {2099, 2, 99},  {999, 0, 999},
+                          {1000, 1, 0},   {0, 0, 0},   {2100, 2, 100}, {2000, 2, 0}};
     std::pair<unsigned int, unsigned int> at;
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         table.GetRowLocation(at, c.row);
         EXPECT_EQ(c.segment, at.first) << c.row;
         EXPECT_EQ(c.offset, at.second) << c.row;
@@ -73,8 +62,7 @@ TEST(ISTableRangedReads, RowLocations)
     EXPECT_THROW(table.GetRowLocation(at, 2101), std::out_of_range);
 }
 
-TEST(ISTableOutput, PrintedForm)
-{
+TEST(ISTableOutput, PrintedForm) {
     ISTable table("t", CaseSensitive);
     table.AddColumn("a", Row());
     table.AddColumn("b", Row());
@@ -83,11 +71,12 @@ TEST(ISTableOutput, PrintedForm)
 
     std::ostringstream out;
     out << table;
-    EXPECT_EQ("\n"
-              "Table t  Columns: 2  Rows: 2\n"
-              "\n"
-              "RowNo         a          b \n"
-              "    0         1          2 \n"
-              "    1a value longer than ten            \n",
-              out.str());
+    EXPECT_EQ(
+        "\n"
+        "Table t  Columns: 2  Rows: 2\n"
+        "\n"
+        "RowNo         a          b \n"
+        "    0         1          2 \n"
+        "    1a value longer than ten            \n",
+        out.str());
 }

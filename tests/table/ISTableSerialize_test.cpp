@@ -2,8 +2,6 @@
 // trips, the result codes, corrupted and truncated stored tables, and the
 // lazily loading list reading tables through a real file.
 
-#include "table/ISTable.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -15,17 +13,16 @@
 #include "StoredTableItems.h"
 #include "foundation/Exceptions.h"
 #include "foundation/mapped_ptr_vector.h"
+#include "table/ISTable.h"
 
 using namespace stored_table_test;
 
-namespace
-{
+namespace {
 
 const unsigned int NO_SERIALIZER_HANDLE = 4294966891u;  // 2^32 - 405
 
 // A table "t" with columns a and b and the rows (a<i>, b<i>).
-ISTable MakeTable(unsigned int numRows, const std::string& name = "t")
-{
+ISTable MakeTable(unsigned int numRows, const std::string& name = "t") {
     ISTable table(name, CaseSensitive);
     table.AddColumn("a", Texts());
     table.AddColumn("b", Texts());
@@ -35,30 +32,22 @@ ISTable MakeTable(unsigned int numRows, const std::string& name = "t")
 }
 
 // What a failed action threw, or "" when it returned.
-std::string Failure(const std::function<void()>& action)
-{
-    try
-    {
+std::string Failure(const std::function<void()>& action) {
+    try {
         action();
-    }
-    catch (const MirtException& exc)
-    {
+    } catch (const MirtException& exc) {
         return exc.what();
-    }
-    catch (const std::exception& exc)
-    {
+    } catch (const std::exception& exc) {
         return exc.what();
     }
     return "";
 }
 
-class TableStorage : public StoredTableTest
-{
+class TableStorage : public StoredTableTest {
 protected:
     // Writes the table into a new file; returns the file's path.
     std::string Store(const ISTable& table, unsigned int& numItems,
-                      const std::string& name = "table.bin")
-    {
+                      const std::string& name = "table.bin") {
         const std::string path = Path(name);
         Serializer ser(path, CREATE_MODE);
         EXPECT_EQ(table.Write(&ser, numItems), 0u);
@@ -66,34 +55,31 @@ protected:
     }
 
     // Reads every item of the file with the reader of the expected kind.
-    void ExpectItems(const std::string& path, const Items& expected)
-    {
+    void ExpectItems(const std::string& path, const Items& expected) {
         Serializer ser(path, READ_MODE);
         ASSERT_EQ(ser.GetNumIndices(), expected.size());
-        for (UInt32 n = 0; n < expected.size(); ++n)
-        {
+        for (UInt32 n = 0; n < expected.size(); ++n) {
             SCOPED_TRACE("item " + std::to_string(n));
             const Item& item = expected[n];
             Words words;
             std::string text;
             Texts texts;
-            switch (item.kind)
-            {
-            case Item::NUMBER:
-                EXPECT_EQ(ser.ReadUInt32(n), item.number);
-                break;
-            case Item::NUMBERS:
-                ser.ReadUInt32s(words, n);
-                EXPECT_EQ(words, item.numbers);
-                break;
-            case Item::TEXT:
-                ser.ReadString(text, n);
-                EXPECT_EQ(text, item.text);
-                break;
-            case Item::TEXTS:
-                ser.ReadStrings(texts, n);
-                EXPECT_EQ(texts, item.texts);
-                break;
+            switch (item.kind) {
+                case Item::NUMBER:
+                    EXPECT_EQ(ser.ReadUInt32(n), item.number);
+                    break;
+                case Item::NUMBERS:
+                    ser.ReadUInt32s(words, n);
+                    EXPECT_EQ(words, item.numbers);
+                    break;
+                case Item::TEXT:
+                    ser.ReadString(text, n);
+                    EXPECT_EQ(text, item.text);
+                    break;
+                case Item::TEXTS:
+                    ser.ReadStrings(texts, n);
+                    EXPECT_EQ(texts, item.texts);
+                    break;
             }
         }
     }
@@ -101,15 +87,14 @@ protected:
 
 }  // namespace
 
-TEST_F(TableStorage, RoundTripKeepsSegmentsFlagsAndIndices)
-{
+TEST_F(TableStorage, RoundTripKeepsSegmentsFlagsAndIndices) {
     ISTable table("atoms", CaseInsensitive);
     table.AddColumn("id", Texts());
     table.AddColumn("name", Texts());
     table.AddColumn("n", Texts());
     for (unsigned int i = 0; i < 2500; ++i)
-        table.AddRow(Texts{std::to_string(i), "Atom" + std::to_string(i % 7),
-                           std::to_string(2500 - i)});
+        table.AddRow(
+            Texts{std::to_string(i), "Atom" + std::to_string(i % 7), std::to_string(2500 - i)});
     table.SetFlags("name", 0x01);
     table.SetFlags("n", COLUMN_TYPE_INTEGER);
     table.CreateIndex("by_n", Texts{"n"}, 0);
@@ -138,15 +123,12 @@ TEST_F(TableStorage, RoundTripKeepsSegmentsFlagsAndIndices)
     Texts ids;
     back.GetColumn(ids, "id", "by_n");
     EXPECT_EQ(ids.front(), "999");
-    EXPECT_EQ(back.FindFirst(Texts{"ATOM3", "3"}, Texts{"name", "id"}, "pair"),
-              3u);
+    EXPECT_EQ(back.FindFirst(Texts{"ATOM3", "3"}, Texts{"name", "id"}, "pair"), 3u);
     EXPECT_THROW(back.AddRow(Texts{"x", "y", "1"}), AlreadyExistsException);
 }
 
-TEST_F(TableStorage, CurrentLayoutItemByItem)
-{
-    struct Case
-    {
+TEST_F(TableStorage, CurrentLayoutItemByItem) {
+    struct Case {
         const char* what;
         std::function<ISTable()> make;
         Items expected;
@@ -155,16 +137,13 @@ TEST_F(TableStorage, CurrentLayoutItemByItem)
         {"no columns, no rows",
          [] { return ISTable("e", CaseSensitive); },
          {S("V9"), S("e"), U(1), U(0), U(0), U(1), U(0), U(0)}},
-        {"two columns, three rows",
-         [] { return MakeTable(3); },
-         Items{S("V9"), S("t"), U(1)} +
-             Group({{"a0", "b0"}, {"a1", "b1"}, {"a2", "b2"}}) +
-             Items{U(0), U(2), Ss({"a", "b"}), Us({15, 15}), S("\x10\x10"),
-                   U(0)}},
+        {"two columns, three rows", [] { return MakeTable(3); },
+         Items{S("V9"), S("t"), U(1)} + Group({{"a0", "b0"}, {"a1", "b1"}, {"a2", "b2"}}) +
+             Items{U(0), U(2), Ss({"a", "b"}), Us({15, 15}), S("\x10\x10"), U(0)}},
         {"a name with a layout suffix is just a name",
          [] { return MakeTable(0, "odd $$$3"); },
-         {S("V9"), S("odd $$$3"), U(1), U(0), U(0), U(1), U(0), U(2),
-          Ss({"a", "b"}), Us({15, 15}), S("\x10\x10"), U(0)}},
+         {S("V9"), S("odd $$$3"), U(1), U(0), U(0), U(1), U(0), U(2), Ss({"a", "b"}), Us({15, 15}),
+          S("\x10\x10"), U(0)}},
         {"a unique index over positions 1 and 0",
          [] {
              ISTable table = MakeTable(1);
@@ -173,11 +152,10 @@ TEST_F(TableStorage, CurrentLayoutItemByItem)
              return table;
          },
          Items{S("V9"), S("t"), U(1)} + Group({{"a0", "b0"}}) +
-             Items{U(0), U(2), Ss({"a", "b"}), Us({15, 15}), S("\x10\x11"),
-                   U(1), Ss({"k"}), Us({1}), Us({1, 0})}},
+             Items{U(0), U(2), Ss({"a", "b"}), Us({15, 15}), S("\x10\x11"), U(1), Ss({"k"}),
+                   Us({1}), Us({1, 0})}},
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const ISTable table = c.make();
         unsigned int numItems = 0;
@@ -193,8 +171,7 @@ TEST_F(TableStorage, CurrentLayoutItemByItem)
     }
 }
 
-TEST_F(TableStorage, OwnSerializerOrNone)
-{
+TEST_F(TableStorage, OwnSerializerOrNone) {
     const std::string path = Path("own.bin");
     {
         Serializer ser(path, CREATE_MODE);
@@ -219,16 +196,14 @@ TEST_F(TableStorage, OwnSerializerOrNone)
     EXPECT_EQ(back.Compare(MakeTable(2)), 0);
 }
 
-TEST_F(TableStorage, ColumnsWithoutRowsRoundTrip)
-{
+TEST_F(TableStorage, ColumnsWithoutRowsRoundTrip) {
     ISTable named = MakeTable(0);
     named.SetFlags("b", COLUMN_TYPE_INTEGER);
     named.CreateIndex("by_b", Texts{"b"}, 0);
     ISTable emptied = MakeTable(3);
     emptied.DeleteRows({0, 1, 2});
 
-    for (ISTable* table : {&named, &emptied})
-    {
+    for (ISTable* table : {&named, &emptied}) {
         unsigned int numItems = 0;
         const std::string path = Store(*table, numItems);
         ISTable back("", CaseSensitive);
@@ -246,11 +221,10 @@ TEST_F(TableStorage, ColumnsWithoutRowsRoundTrip)
     }
 }
 
-TEST_F(TableStorage, StoredFlagsAndCompareTypeAsStored)
-{
-    const Items items = Items{S("V9"), S("t"), U(1)} + Group({{"x", "y"}}) +
-                        Items{U(1), U(2), Ss({"a", "b"}), Us({3, 4}),
-                              S(std::string("\x00\x45", 2)), U(0)};
+TEST_F(TableStorage, StoredFlagsAndCompareTypeAsStored) {
+    const Items items =
+        Items{S("V9"), S("t"), U(1)} + Group({{"x", "y"}}) +
+        Items{U(1), U(2), Ss({"a", "b"}), Us({3, 4}), S(std::string("\x00\x45", 2)), U(0)};
     ISTable back("", CaseSensitive);
     ASSERT_EQ(ReadTable(WriteFile(items), back), 0);
     EXPECT_EQ(back.GetColCompareType(), CaseInsensitive);
@@ -260,17 +234,14 @@ TEST_F(TableStorage, StoredFlagsAndCompareTypeAsStored)
     EXPECT_FALSE(back.IsColumnPresent("A"));
 }
 
-TEST_F(TableStorage, CorruptedStoredTablesAreRefused)
-{
+TEST_F(TableStorage, CorruptedStoredTablesAreRefused) {
     // A good table: two columns, two rows, one index.
     const Items head{S("V9"), S("t"), U(1)};
     const Items group = Group({{"1", "x"}, {"2", "y"}});
-    const Items columns{U(0), U(2), Ss({"a", "b"}), Us({15, 15}),
-                        S("\x10\x10")};
+    const Items columns{U(0), U(2), Ss({"a", "b"}), Us({15, 15}), S("\x10\x10")};
     const Items index{U(1), Ss({"k"}), Us({0}), Us({0})};
 
-    struct Case
-    {
+    struct Case {
         const char* what;
         Items items;
         int code;             // expected result when nothing is thrown
@@ -278,48 +249,36 @@ TEST_F(TableStorage, CorruptedStoredTablesAreRefused)
     };
     const Case cases[] = {
         {"the good table", head + group + columns + index, 0, ""},
-        {"no segment", Items{S("V9"), S("t"), U(0)} + group + columns + index,
-         -406, ""},
+        {"no segment", Items{S("V9"), S("t"), U(0)} + group + columns + index, -406, ""},
         {"more segments than the file holds",
-         Items{S("V9"), S("t"), U(0xFFFFFFFF)} + group + columns + index, -406,
-         ""},
+         Items{S("V9"), S("t"), U(0xFFFFFFFF)} + group + columns + index, -406, ""},
         {"a second segment that is not there",
          Items{S("V9"), S("t"), U(2)} + group + columns + index, 0,
          "Message: \"Attempt to read non-Strings\""},
         {"more tuples than the file holds",
-         head + Items{U(2), U(0x7FFFFFFF), Ss({"1", "x"})} + columns + index,
-         0, "Message: \"Stored tuple count 2147483647 exceeds"},
+         head + Items{U(2), U(0x7FFFFFFF), Ss({"1", "x"})} + columns + index, 0,
+         "Message: \"Stored tuple count 2147483647 exceeds"},
         {"rows wider than the columns",
-         head + Group({{"1", "x", "z"}, {"2", "y", "z"}}) + columns + index,
-         -406, ""},
-        {"cells without any column",
-         head + group + Items{U(0), U(0)}, -406, ""},
+         head + Group({{"1", "x", "z"}, {"2", "y", "z"}}) + columns + index, -406, ""},
+        {"cells without any column", head + group + Items{U(0), U(0)}, -406, ""},
         {"fewer names than columns",
-         head + group + Items{U(0), U(2), Ss({"a"}), Us({15, 15}),
-                              S("\x10\x10")} + index,
-         -406, ""},
+         head + group + Items{U(0), U(2), Ss({"a"}), Us({15, 15}), S("\x10\x10")} + index, -406,
+         ""},
         {"a repeated name",
-         head + group + Items{U(0), U(2), Ss({"a", "a"}), Us({15, 15}),
-                              S("\x10\x10")} + index,
+         head + group + Items{U(0), U(2), Ss({"a", "a"}), Us({15, 15}), S("\x10\x10")} + index,
          -406, ""},
         {"an empty name",
-         head + group + Items{U(0), U(2), Ss({"a", ""}), Us({15, 15}),
-                              S("\x10\x10")} + index,
-         -406, ""},
+         head + group + Items{U(0), U(2), Ss({"a", ""}), Us({15, 15}), S("\x10\x10")} + index, -406,
+         ""},
         {"no per-column numbers",
-         head + group + Items{U(0), U(2), Ss({"a", "b"}), Us({}),
-                              S("\x10\x10")} + index,
-         -406, ""},
+         head + group + Items{U(0), U(2), Ss({"a", "b"}), Us({}), S("\x10\x10")} + index, -406, ""},
         {"a short flags text",
-         head + group + Items{U(0), U(2), Ss({"a", "b"}), Us({15, 15}),
-                              S("\x10")} + index,
-         -406, ""},
+         head + group + Items{U(0), U(2), Ss({"a", "b"}), Us({15, 15}), S("\x10")} + index, -406,
+         ""},
         {"fewer index names than indices",
-         head + group + columns + Items{U(3), Ss({"k"}), Us({0}), Us({0})},
-         -406, ""},
+         head + group + columns + Items{U(3), Ss({"k"}), Us({0}), Us({0})}, -406, ""},
         {"a short index flags list",
-         head + group + columns + Items{U(1), Ss({"k"}), Us({}), Us({0})},
-         -406, ""},
+         head + group + columns + Items{U(1), Ss({"k"}), Us({}), Us({0})}, -406, ""},
         {"an index over a column that is not there",
          head + group + columns + Items{U(1), Ss({"k"}), Us({0}), Us({2})}, 0,
          "Invalid column index"},
@@ -330,24 +289,18 @@ TEST_F(TableStorage, CorruptedStoredTablesAreRefused)
          head + Group({{"1", "x"}, {"1", "y"}}) + columns +
              Items{U(1), Ss({"k"}), Us({1}), Us({0})},
          0, "Message: \"Duplicate"},
-        {"an item of another kind",
-         Items{S("V9"), Ss({"t"}), U(1)} + group + columns + index, 0,
+        {"an item of another kind", Items{S("V9"), Ss({"t"}), U(1)} + group + columns + index, 0,
          "Message: \"Attempt to read non-string\""},
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string path = WriteFile(c.items);
         ISTable table("", CaseSensitive);
         int code = 12345;
-        const std::string failure =
-            Failure([&] { code = ReadTable(path, table); });
-        if (*c.failure != '\0')
-        {
+        const std::string failure = Failure([&] { code = ReadTable(path, table); });
+        if (*c.failure != '\0') {
             EXPECT_EQ(failure.rfind(c.failure, 0), 0u) << failure;
-        }
-        else
-        {
+        } else {
             EXPECT_EQ(failure, "");
             EXPECT_EQ(code, c.code);
         }
@@ -355,12 +308,10 @@ TEST_F(TableStorage, CorruptedStoredTablesAreRefused)
     }
 }
 
-TEST_F(TableStorage, FailedCheckKeepsWhatIsSound)
-{
-    const Items items = Items{S("V9"), S("t"), U(1)} +
-                        Group({{"1", "x"}, {"2", "y"}}) +
-                        Items{U(0), U(2), Ss({"a", "b"}), Us({15, 15}),
-                              S("\x10\x11"), U(2), Ss({"k"})};
+TEST_F(TableStorage, FailedCheckKeepsWhatIsSound) {
+    const Items items =
+        Items{S("V9"), S("t"), U(1)} + Group({{"1", "x"}, {"2", "y"}}) +
+        Items{U(0), U(2), Ss({"a", "b"}), Us({15, 15}), S("\x10\x11"), U(2), Ss({"k"})};
     ISTable table("", CaseSensitive);
     EXPECT_EQ(ReadTable(WriteFile(items), table), ISTable::COUNT_MISMATCH);
     EXPECT_EQ(table.GetName(), "t");
@@ -369,35 +320,30 @@ TEST_F(TableStorage, FailedCheckKeepsWhatIsSound)
     EXPECT_EQ(table.GetNumIndices(), 0u);
 }
 
-TEST_F(TableStorage, TruncatedStoredTableNeverReadsAsGood)
-{
+TEST_F(TableStorage, TruncatedStoredTableNeverReadsAsGood) {
     ISTable table = MakeTable(3);
     table.CreateIndex("k", Texts{"b", "a"}, 1);
     unsigned int numItems = 0;
     const std::string whole = Store(table, numItems);
     const blockfile_test::Bytes bytes = blockfile_test::ReadBytes(whole);
 
-    for (UInt32 keep = 1; keep < numItems; ++keep)
-    {
+    for (UInt32 keep = 1; keep < numItems; ++keep) {
         SCOPED_TRACE("items kept: " + std::to_string(keep));
         const std::string path = Path("cut.bin");
         blockfile_test::WriteBytes(path, bytes);
         {
             Serializer ser(path, UPDATE_MODE);
-            for (UInt32 n = keep; n < numItems; ++n)
-                ser.Delete(n);
+            for (UInt32 n = keep; n < numItems; ++n) ser.Delete(n);
         }
         ISTable back("", CaseSensitive);
         int code = 0;
-        const std::string failure =
-            Failure([&] { code = ReadTable(path, back); });
+        const std::string failure = Failure([&] { code = ReadTable(path, back); });
         EXPECT_TRUE(!failure.empty() || code != 0);
         ExpectSound(back, Path("sound.bin"));
     }
 }
 
-TEST_F(TableStorage, LazilyLoadingListReadsTablesThroughTheFile)
-{
+TEST_F(TableStorage, LazilyLoadingListReadsTablesThroughTheFile) {
     typedef mapped_ptr_vector<ISTable> Tables;
     const std::string path = Path("block.bin");
     UInt32 firstHandle = 0;
@@ -424,8 +370,7 @@ TEST_F(TableStorage, LazilyLoadingListReadsTablesThroughTheFile)
 
         // A stored table that fails its count checks.
         brokenHandle = ser.GetNumIndices();
-        for (const Item& item : Items{S("V9"), S("broken"), U(0)})
-            WriteItem(ser, item);
+        for (const Item& item : Items{S("V9"), S("broken"), U(0)}) WriteItem(ser, item);
     }
 
     Serializer ser(path, READ_MODE);

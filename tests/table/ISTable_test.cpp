@@ -2,29 +2,26 @@
 
 #include "table/ISTable.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "foundation/Exceptions.h"
 #include "support/ExceptionText.h"
 #include "table/TableTestSupport.h"
 
-namespace
-{
+namespace {
 typedef std::vector<std::string> Row;
 
 // A table "t" with columns a and b (names only) and n rows ("a<i>", "b<i>").
-ISTable MakeTable(unsigned int n)
-{
+ISTable MakeTable(unsigned int n) {
     ISTable table("t", CaseSensitive);
     table.AddColumn("a", Row());
     table.AddColumn("b", Row());
-    for (unsigned int i = 0; i < n; ++i)
-    {
+    for (unsigned int i = 0; i < n; ++i) {
         table.AddRow(Row{"a" + std::to_string(i), "b" + std::to_string(i)});
     }
     return table;
@@ -32,8 +29,7 @@ ISTable MakeTable(unsigned int n)
 
 }  // namespace
 
-TEST(ISTableLifecycle, CopiesAreDeepAndAssignmentReplacesEverything)
-{
+TEST(ISTableLifecycle, CopiesAreDeepAndAssignmentReplacesEverything) {
     ISTable table = MakeTable(1500);
     table.CreateIndex("ia", Row{"a"}, 0);
     Serializer* const serializer = reinterpret_cast<Serializer*>(0x10);
@@ -66,8 +62,7 @@ TEST(ISTableLifecycle, CopiesAreDeepAndAssignmentReplacesEverything)
     EXPECT_EQ(1u, other.GetNumSegments());
 }
 
-TEST(ISTableLifecycle, ClearLeavesOneFreshSegmentThatTakesNewRows)
-{
+TEST(ISTableLifecycle, ClearLeavesOneFreshSegmentThatTakesNewRows) {
     ISTable table = MakeTable(2500);
     table.CreateIndex("ia", Row{"a"}, 0);
     table.SetSerializer(reinterpret_cast<Serializer*>(0x10));
@@ -84,8 +79,7 @@ TEST(ISTableLifecycle, ClearLeavesOneFreshSegmentThatTakesNewRows)
 
     // Rows after a clear land in order and are counted right.
     table.AddColumn("x", Row());
-    for (int i = 0; i < 1200; ++i)
-    {
+    for (int i = 0; i < 1200; ++i) {
         table.AddRow(Row{std::to_string(i)});
     }
     EXPECT_EQ(1200u, table.GetNumRows());
@@ -93,10 +87,8 @@ TEST(ISTableLifecycle, ClearLeavesOneFreshSegmentThatTakesNewRows)
     EXPECT_EQ("1100", table(1100, "x"));
 }
 
-TEST(ISTableSegments, AppendsAndValuedColumnsFillSegmentsOfAThousandRows)
-{
-    struct Case
-    {
+TEST(ISTableSegments, AppendsAndValuedColumnsFillSegmentsOfAThousandRows) {
+    struct Case {
         unsigned int rows;
         std::vector<unsigned int> sizes;
     };
@@ -105,14 +97,12 @@ TEST(ISTableSegments, AppendsAndValuedColumnsFillSegmentsOfAThousandRows)
                           {1001, {1000, 1}},
                           {2000, {1000, 1000}},
                           {2500, {1000, 1000, 500}}};
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.rows);
         ISTable table("t", CaseSensitive);
         table.AddColumn("a", Row());
         table.AddColumn("b", Row());
-        for (unsigned int i = 0; i < c.rows; ++i)
-        {
+        for (unsigned int i = 0; i < c.rows; ++i) {
             Row row{"a" + std::to_string(i), "b" + std::to_string(i)};
             ASSERT_EQ(i + 1, i % 2 ? table.AddRow(row) : table.AddRow(std::move(row)));
         }
@@ -125,8 +115,7 @@ TEST(ISTableSegments, AppendsAndValuedColumnsFillSegmentsOfAThousandRows)
         byColumn.AddColumn("b", values);
         EXPECT_EQ(c.sizes, SegmentSizes(byColumn));
         EXPECT_EQ(values.back(), byColumn(c.rows - 1, "b"));
-        for (unsigned int i = 0; i < c.rows; i += 7)
-        {
+        for (unsigned int i = 0; i < c.rows; i += 7) {
             ASSERT_EQ("b" + std::to_string(i), table(i, "b"));
             ASSERT_EQ("a" + std::to_string(i), table.GetRow(i)[0]);
         }
@@ -137,8 +126,7 @@ TEST(ISTableSegments, AppendsAndValuedColumnsFillSegmentsOfAThousandRows)
     }
 }
 
-TEST(ISTableSegments, ValuedColumnNextToNameOnlyColumnsGivesThemCells)
-{
+TEST(ISTableSegments, ValuedColumnNextToNameOnlyColumnsGivesThemCells) {
     ISTable table("t", CaseSensitive);
     table.AddColumn("a", Row());
     table.AddColumn("b", Row{"1", "2"});
@@ -149,8 +137,7 @@ TEST(ISTableSegments, ValuedColumnNextToNameOnlyColumnsGivesThemCells)
     EXPECT_EQ((Row{"x", "y", "z"}), table.GetRow(2));
 }
 
-TEST(ISTableSegments, MiddleInsertionsGrowTheSegmentAndAppendsGoToTheLast)
-{
+TEST(ISTableSegments, MiddleInsertionsGrowTheSegmentAndAppendsGoToTheLast) {
     ISTable table = MakeTable(1200);
     EXPECT_EQ(1201u, table.InsertRow(500, Row{"m500"}));
     EXPECT_EQ((std::vector<unsigned int>{1001, 200}), SegmentSizes(table));
@@ -174,8 +161,7 @@ TEST(ISTableSegments, MiddleInsertionsGrowTheSegmentAndAppendsGoToTheLast)
     EXPECT_EQ((std::vector<unsigned int>{1002}), SegmentSizes(single));
 }
 
-TEST(ISTableSegments, DeletionsRemoveEmptiedSegments)
-{
+TEST(ISTableSegments, DeletionsRemoveEmptiedSegments) {
     ISTable table = MakeTable(1001);
     table.DeleteRow(1000);
     EXPECT_EQ(1u, table.GetNumSegments());
@@ -204,8 +190,7 @@ TEST(ISTableSegments, DeletionsRemoveEmptiedSegments)
     EXPECT_EQ(1u, small.GetNumIndices());
 }
 
-TEST(ISTableSegments, ColumnWiseTablesAndRowsWithoutCells)
-{
+TEST(ISTableSegments, ColumnWiseTablesAndRowsWithoutCells) {
     ISTable columnWise("cw", 0u, CaseSensitive);
     columnWise.AddColumn("a", Row{"1", "2"});
     columnWise.AddColumn("b", Row());
@@ -218,8 +203,7 @@ TEST(ISTableSegments, ColumnWiseTablesAndRowsWithoutCells)
     columnWise.DeleteColumn("b");
     EXPECT_EQ(0u, columnWise.GetNumRows());
     columnWise.AddColumn("c", Row());
-    for (int i = 0; i < 1500; ++i)
-    {
+    for (int i = 0; i < 1500; ++i) {
         columnWise.AddRow(Row{std::to_string(i)});
     }
     EXPECT_EQ(2u, columnWise.GetNumSegments());
@@ -236,8 +220,7 @@ TEST(ISTableSegments, ColumnWiseTablesAndRowsWithoutCells)
     EXPECT_EQ((Row{""}), rowWise.GetRow(1));
 }
 
-TEST(ISTableSegments, DeleteRowsDeletesEachListedRowOnce)
-{
+TEST(ISTableSegments, DeleteRowsDeletesEachListedRowOnce) {
     ISTable table = MakeTable(1010);
     table.DeleteRows(std::vector<unsigned int>{1005, 3, 1005, 3, 999});
     EXPECT_EQ(1007u, table.GetNumRows());
@@ -249,13 +232,11 @@ TEST(ISTableSegments, DeleteRowsDeletesEachListedRowOnce)
     EXPECT_EQ("a1006", table(1003, "a"));
 
     // A bad row number deletes nothing.
-    EXPECT_THROW(table.DeleteRows(std::vector<unsigned int>{0, 5000}),
-                 std::out_of_range);
+    EXPECT_THROW(table.DeleteRows(std::vector<unsigned int>{0, 5000}), std::out_of_range);
     EXPECT_EQ(1007u, table.GetNumRows());
 }
 
-TEST(ISTableColumns, AddInsertFillAndDeleteColumns)
-{
+TEST(ISTableColumns, AddInsertFillAndDeleteColumns) {
     ISTable table = MakeTable(5);
     table.AddColumn("c", Row{"c0", "c1"});
     EXPECT_EQ((Row{"a2", "b2", ""}), table.GetRow(2));
@@ -287,8 +268,7 @@ TEST(ISTableColumns, AddInsertFillAndDeleteColumns)
     EXPECT_EQ((Row{"", "y1", "", "c1"}), table.GetRow(1));
 }
 
-TEST(ISTableColumns, ColumnFlags)
-{
+TEST(ISTableColumns, ColumnFlags) {
     ISTable table = MakeTable(3);
     table.SetFlags("a", 0x01);
     EXPECT_EQ(0x11, table.GetFlags("a"));
@@ -305,8 +285,7 @@ TEST(ISTableColumns, ColumnFlags)
     EXPECT_EQ(0u, named.FindFirst(Row{"abc"}, Row{"k"}, ""));
 }
 
-TEST(ISTableColumns, GetColumnOfATableWithoutRowsIsEmpty)
-{
+TEST(ISTableColumns, GetColumnOfATableWithoutRowsIsEmpty) {
     ISTable table("t", CaseSensitive);
     table.AddColumn("a", Row());
     Row col{"stale"};
@@ -314,8 +293,7 @@ TEST(ISTableColumns, GetColumnOfATableWithoutRowsIsEmpty)
     EXPECT_TRUE(col.empty());
 }
 
-TEST(ISTableColumns, InsertingBeforeIndexedColumnsKeepsIndicesOnTheirColumns)
-{
+TEST(ISTableColumns, InsertingBeforeIndexedColumnsKeepsIndicesOnTheirColumns) {
     ISTable table = MakeTable(1000);
     table.CreateIndex("ib", Row{"b"}, 0);
     table.InsertColumn("x", "a", Row());
@@ -333,8 +311,7 @@ TEST(ISTableColumns, InsertingBeforeIndexedColumnsKeepsIndicesOnTheirColumns)
     EXPECT_EQ(ISTable::NO_INDEX, table.GetIndexNumber("ib"));
 }
 
-TEST(ISTableColumns, ColumnRefusedByAKeyIndexIsRolledBack)
-{
+TEST(ISTableColumns, ColumnRefusedByAKeyIndexIsRolledBack) {
     ISTable table = MakeTable(1500);
     table.CreateKeyIndex(Row{"a"});
     EXPECT_THROW(table.AddColumn("c", Row()), AlreadyExistsException);
@@ -344,8 +321,7 @@ TEST(ISTableColumns, ColumnRefusedByAKeyIndexIsRolledBack)
     EXPECT_EQ(1200u, table.FindFirst(Row{"a1200"}, Row{"a"}, "__key__"));
 }
 
-TEST(ISTableRows, RowKeyBuildFailureLeavesCountAndSegmentsInStep)
-{
+TEST(ISTableRows, RowKeyBuildFailureLeavesCountAndSegmentsInStep) {
     ISTable table("t", CaseSensitive);
     table.AddColumn("n", Row());
     table.SetFlags("n", 0x20);  // integer keys
@@ -361,8 +337,7 @@ TEST(ISTableRows, RowKeyBuildFailureLeavesCountAndSegmentsInStep)
     EXPECT_EQ(1u, table.FindFirst(Row{"2"}, Row{"n"}, "in"));
 }
 
-TEST(ISTableRows, SubRowsAndCellsByNumber)
-{
+TEST(ISTableRows, SubRowsAndCellsByNumber) {
     ISTable table = MakeTable(2);
     table.AddColumn("c", Row{"c0", "c1"});
     Row row;
@@ -383,17 +358,14 @@ TEST(ISTableRows, SubRowsAndCellsByNumber)
     EXPECT_EQ((Row{"", "", ""}), table.GetRow(1));
 }
 
-TEST(ISTableErrors, MessagesAndLocations)
-{
+TEST(ISTableErrors, MessagesAndLocations) {
     const std::string notFoundA =
-        Line("Column \"nope\" not found in the table \"t\"",
-             "ISTable::GetColumnIndex");
+        Line("Column \"nope\" not found in the table \"t\"", "ISTable::GetColumnIndex");
     ISTable table = MakeTable(5);
     ISTable empty("e", CaseSensitive);
     Row col;
 
-    struct Case
-    {
+    struct Case {
         const char* what;
         std::string expected;
         std::string got;
@@ -401,8 +373,9 @@ TEST(ISTableErrors, MessagesAndLocations)
     const Case cases[] = {
         {"row without columns", Line("No columns in table", "ISTable::InsertRow"),
          Thrown<EmptyContainerException>([&] { empty.AddRow(Row{"x"}); })},
-        {"row too long", "Invalid row size in ISTable::InsertRow",
-         Thrown<std::out_of_range>([&] { table.AddRow(Row{"1", "2", "3"}); })},
+        {"row too long", "Invalid row size in ISTable::InsertRow", Thrown<std::out_of_range>([&] {
+             table.AddRow(Row{"1", "2", "3"});
+         })},
         {"AddColumn empty name", Line("Empty column name", "ISTable::AddColumn"),
          Thrown<EmptyValueException>([&] { table.AddColumn("", Row()); })},
         {"AddColumn too long",
@@ -414,20 +387,17 @@ TEST(ISTableErrors, MessagesAndLocations)
          Thrown<AlreadyExistsException>([&] { table.AddColumn("a", Row()); })},
         {"InsertColumn empty at", Line("Empty at column name", "ISTable::InsertColumn"),
          Thrown<EmptyValueException>([&] { table.InsertColumn("c", "", Row()); })},
-        {"InsertColumn unknown at",
-         notFoundA + Line("Column not found", "ISTable::InsertColumn"),
+        {"InsertColumn unknown at", notFoundA + Line("Column not found", "ISTable::InsertColumn"),
          Thrown<NotFoundException>([&] { table.InsertColumn("c", "nope", Row()); })},
         {"InsertColumn too long", "Invalid column size in ISTable::InsertColumn",
          Thrown<std::out_of_range>([&] { table.InsertColumn("c", 0u, Row(6)); })},
         {"CreateColumn position", "Invalid column index in ISTable::CreateColumn",
          Thrown<std::out_of_range>([&] { table.CreateColumn("c", 3, Row()); })},
-        {"FillColumn too long",
-         "Column size greater than number of rows in  ISTable::FillColumn",
+        {"FillColumn too long", "Column size greater than number of rows in  ISTable::FillColumn",
          Thrown<std::out_of_range>([&] { table.FillColumn("a", Row(6)); })},
         {"FillColumn unknown", notFoundA + Line("Column not found", "ISTable::FillColumn"),
          Thrown<NotFoundException>([&] { table.FillColumn("nope", Row(1)); })},
-        {"DeleteColumn unknown",
-         notFoundA + Line("Column not found", "ISTable::DeleteColumn"),
+        {"DeleteColumn unknown", notFoundA + Line("Column not found", "ISTable::DeleteColumn"),
          Thrown<NotFoundException>([&] { table.DeleteColumn("nope"); })},
         {"cell: empty name before bad row", Line("Empty column name", "ISTable::operator()"),
          Thrown<EmptyValueException>([&] { table(99, ""); })},
@@ -462,8 +432,7 @@ TEST(ISTableErrors, MessagesAndLocations)
          Thrown<EmptyValueException>([&] { table.RenameColumn("a", ""); })},
         {"rename: new exists", Line("Duplicate column name", "ISTable::RenameColumn"),
          Thrown<AlreadyExistsException>([&] { table.RenameColumn("a", "b"); })},
-        {"rename: old unknown",
-         notFoundA + Line("Old column not found", "ISTable::RenameColumn"),
+        {"rename: old unknown", notFoundA + Line("Old column not found", "ISTable::RenameColumn"),
          Thrown<NotFoundException>([&] { table.RenameColumn("nope", "x"); })},
         {"SetFlags unknown", notFoundA + Line("Column not found", "ISTable::SetFlags"),
          Thrown<NotFoundException>([&] { table.SetFlags("nope", 0x11); })},
@@ -471,12 +440,10 @@ TEST(ISTableErrors, MessagesAndLocations)
          Thrown<EmptyValueException>([&] { table.GetDataType(""); })},
         {"ValidateOptions", "Invalid column index in ISTable::ValidateOptions",
          Thrown<std::out_of_range>([&] { table.ValidateOptions(2); })},
-        {"IsColumnPresent of an empty name",
-         Line("Empty column name", "ISTable::GetColumnIndex"),
+        {"IsColumnPresent of an empty name", Line("Empty column name", "ISTable::GetColumnIndex"),
          Thrown<EmptyValueException>([&] { table.IsColumnPresent(""); })},
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         EXPECT_EQ(c.expected, c.got) << c.what;
     }
     // None of the refusals changed the table.
@@ -486,8 +453,7 @@ TEST(ISTableErrors, MessagesAndLocations)
 
     ISTable columnWise("cw", 0u, CaseSensitive);
     columnWise.AddColumn("a", Row{"1"});
-    EXPECT_EQ(Line("Cannot get row reference on column-wise oriented table",
-                   "ISTable::GetRow"),
+    EXPECT_EQ(Line("Cannot get row reference on column-wise oriented table", "ISTable::GetRow"),
               Thrown<InvalidStateException>([&] { columnWise.GetRow(0); }));
     EXPECT_EQ("1", columnWise(0, "a"));
 }

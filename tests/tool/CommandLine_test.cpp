@@ -1,8 +1,9 @@
+#include "CommandLine.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "CommandLine.h"
 #include "OperationCode.h"
 #include "TuningKeys.h"
 
@@ -22,9 +23,9 @@ Parsed parse(const std::vector<std::string>& args) {
 
 TEST(OperationCodes, FixedCodesAndOneNameEach) {
     const std::pair<const char*, int> fixed[] = {
-        {"transcribe", 3},  {"transcribe-mogul", 4}, {"write-mogdict", 11},         {"post-pqm", 12},
-        {"transcribe-coords", 14}, {"write-qdict", 15}, {"override", 22}, {"write-mogdict-override", 23},
-        {"write-qdict-override", 24},
+        {"transcribe", 3}, {"transcribe-mogul", 4},        {"write-mogdict", 11},
+        {"post-pqm", 12},  {"transcribe-coords", 14},      {"write-qdict", 15},
+        {"override", 22},  {"write-mogdict-override", 23}, {"write-qdict-override", 24},
     };
     for (const auto& f : fixed) EXPECT_EQ(operation_code(f.first), f.second) << f.first;
     for (int c = 0; c < operation_count; ++c) EXPECT_EQ(operation_code(operation_name(c)), c);
@@ -33,9 +34,10 @@ TEST(OperationCodes, FixedCodesAndOneNameEach) {
 }
 
 TEST(CommandLine, FilesOptionsAndSettings) {
-    Parsed p = parse({"-silent", "-verbose", "transcribe", "-planekill", "0.25", "-thorough", "in", "list",
-                      "out", "tesra_bondCH=1.1", "-verbose", "-allparams"});
-    EXPECT_TRUE(p.params.silent && p.params.allparams && p.params.thorough && p.params.planekill_given);
+    Parsed p = parse({"-silent", "-verbose", "transcribe", "-planekill", "0.25", "-thorough", "in",
+                      "list", "out", "tesra_bondCH=1.1", "-verbose", "-allparams"});
+    EXPECT_TRUE(p.params.silent && p.params.allparams && p.params.thorough &&
+                p.params.planekill_given);
     EXPECT_FLOAT_EQ(p.params.planekill, 0.25f);
     EXPECT_FALSE(p.params.do_bonds || p.params.do_angles);  // -planekill clears both
     EXPECT_EQ(p.verbosity, 2);
@@ -44,7 +46,8 @@ TEST(CommandLine, FilesOptionsAndSettings) {
 
     // General options and settings are taken out first: -planekill still
     // counts as directly after the operation name.
-    p = parse({"transcribe", "-verbose", "tesra_bond_atleast=3", "-planekill", "0.1", "a", "b", "c"});
+    p = parse(
+        {"transcribe", "-verbose", "tesra_bond_atleast=3", "-planekill", "0.1", "a", "b", "c"});
     EXPECT_TRUE(p.params.planekill_given);
     EXPECT_FLOAT_EQ(p.params.planekill, 0.1f);
 
@@ -80,13 +83,15 @@ TEST(CommandLine, TuningDefaultsAsListedByAllparams) {
     const TuningParameters defaults;
     std::ostringstream listed;
     print_tuning_settings(listed, defaults);
-    EXPECT_EQ(listed.str(),
-              "tesra_planesplit_sigma=0.02\ntesra_bondCH=1.089\ntesra_bondNH=1.015\ntesra_bondOH=0.993\n"
-              "tesra_bondSH=1.338\ntesra_bondPH=1.42\ntesra_hbond_sigma=0.02\ntesra_hbond_default=1.05\n"
-              "tesra_trigonal_threshold=350\ntesra_tors_atleast=20\ntesra_tors_planeprob=0.9\n"
-              "tesra_tors_3060prob=0.9\ntesra_tors_unimodprob=0.95\ntesra_bond_atleast=10\n"
-              "tesra_bond_sigdev=3\ntesra_angle_atleast=10\ntesra_angle_sigdev=3\n"
-              "tesra_tors_cistrans_sigma=10\ntesra_quantum_bond_sigma=0.03\ntesra_quantum_angle_sigma=3\n");
+    EXPECT_EQ(
+        listed.str(),
+        "tesra_planesplit_sigma=0.02\ntesra_bondCH=1.089\ntesra_bondNH=1.015\ntesra_bondOH=0.993\n"
+        "tesra_bondSH=1.338\ntesra_bondPH=1.42\ntesra_hbond_sigma=0.02\ntesra_hbond_default=1.05\n"
+        "tesra_trigonal_threshold=350\ntesra_tors_atleast=20\ntesra_tors_planeprob=0.9\n"
+        "tesra_tors_3060prob=0.9\ntesra_tors_unimodprob=0.95\ntesra_bond_atleast=10\n"
+        "tesra_bond_sigdev=3\ntesra_angle_atleast=10\ntesra_angle_sigdev=3\n"
+        "tesra_tors_cistrans_sigma=10\ntesra_quantum_bond_sigma=0.03\ntesra_quantum_angle_sigma="
+        "3\n");
 }
 
 TEST(CommandLine, UsageErrors) {

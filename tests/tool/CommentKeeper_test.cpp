@@ -1,15 +1,17 @@
+#include "CommentKeeper.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "CifOutline.h"
-#include "CommentKeeper.h"
 
 namespace {
 
 std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> lines;
-    for (const LineSpan& span : split_lines(text)) lines.push_back(text.substr(span.begin, span.length));
+    for (const LineSpan& span : split_lines(text))
+        lines.push_back(text.substr(span.begin, span.length));
     return lines;
 }
 
@@ -89,7 +91,8 @@ TEST(CommentKeeper, MissingElementFallsBackToTheNextTableOrBlock) {
     EXPECT_EQ(keeper.restore("data_a\nloop_\n_t.x\n1\n2\nloop_\n_w.x\n8\n"),
               "data_a\nloop_\n_t.x\n1\n2\n# before row 3 of t\n# before table u\nloop_\n_w.x\n8\n");
     // Nothing of the block is left: both go to the end.
-    EXPECT_EQ(keeper.restore("data_b\n_z.y 1"), "data_b\n_z.y 1\n# before row 3 of t\n# before table u\n");
+    EXPECT_EQ(keeper.restore("data_b\n_z.y 1"),
+              "data_b\n_z.y 1\n# before row 3 of t\n# before table u\n");
 }
 
 TEST(CommentKeeper, CommentBetweenLoopNamesAndValuesStaysAfterTheNames) {
@@ -114,7 +117,8 @@ TEST(CommentKeeper, LineEndsAndBlankLinesInsideARun) {
     EXPECT_EQ(keeper.strip("# one\r\n\r\n   # two\r\ndata_a\r\n_t.x 1\r\n"),
               "     \r\n\r\n        \r\ndata_a\r\n_t.x 1\r\n");
     EXPECT_EQ(keeper.run_count(), 1u);
-    EXPECT_EQ(keeper.restore("data_a\nloop_\n_t.x\n1\n"), "# one\n\n   # two\ndata_a\nloop_\n_t.x\n1\n");
+    EXPECT_EQ(keeper.restore("data_a\nloop_\n_t.x\n1\n"),
+              "# one\n\n   # two\ndata_a\nloop_\n_t.x\n1\n");
 
     EXPECT_EQ(keeper.strip("data_a\r# c\r_t.x '# no'\r"), "data_a\r   \r_t.x '# no'\r");
     EXPECT_EQ(keeper.restore("data_a\n_t.x '# no'\n"), "data_a\n# c\n_t.x '# no'\n");

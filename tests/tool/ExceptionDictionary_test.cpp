@@ -1,8 +1,9 @@
-#include <string>
+#include "ExceptionDictionary.h"
 
 #include <gtest/gtest.h>
 
-#include "ExceptionDictionary.h"
+#include <string>
+
 #include "OpsTestSupport.h"
 
 namespace {
@@ -68,12 +69,10 @@ TEST_P(ExceptionDictionaryRefusal, EndsWithStatus93AndNamesTheLine) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, ExceptionDictionaryRefusal,
     ::testing::Values(RefusedLine{"NOTE fine\nbond A B 1 1\n", "bond A B 1 1"},
-                      RefusedLine{"NOTE: comment\n", "NOTE: comment"},
-                      RefusedLine{"   \n", "   "},
+                      RefusedLine{"NOTE: comment\n", "NOTE: comment"}, RefusedLine{"   \n", "   "},
                       RefusedLine{" BOND A B 1 1\n", " BOND A B 1 1"},
                       // Too short to hold their numbers: refused, never read past.
-                      RefusedLine{"BOND A B 1.5\n", "BOND A B 1.5"},
-                      RefusedLine{"BOND\n", "BOND"},
+                      RefusedLine{"BOND A B 1.5\n", "BOND A B 1.5"}, RefusedLine{"BOND\n", "BOND"},
                       RefusedLine{"ANGLE A B C 109.5\n", "ANGLE A B C 109.5"}));
 
 TEST(ExceptionDictionaryLoad, MissingFileEndsWithStatus1) {

@@ -1,9 +1,10 @@
-#include <sstream>
-#include <string>
+#include "HydrogenBonds.h"
 
 #include <gtest/gtest.h>
 
-#include "HydrogenBonds.h"
+#include <sstream>
+#include <string>
+
 #include "TuningParameters.h"
 
 namespace {
@@ -25,9 +26,8 @@ protected:
 TEST_P(XhBondTargetTest, LengthSigmaAndMessage) {
     const XhCase& c = GetParam();
     std::ostringstream out;
-    const XhBondTarget target =
-        xh_bond_target("X1", c.element, c.ecloud, ecloud_xh_lengths(), ecloud_xh_sigmas(),
-                       nucleus_xh_lengths(), out);
+    const XhBondTarget target = xh_bond_target("X1", c.element, c.ecloud, ecloud_xh_lengths(),
+                                               ecloud_xh_sigmas(), nucleus_xh_lengths(), out);
     EXPECT_FLOAT_EQ(target.length, c.length);
     EXPECT_FLOAT_EQ(target.sigma, c.sigma);
     EXPECT_EQ(out.str(), c.message);

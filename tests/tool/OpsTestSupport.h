@@ -4,17 +4,16 @@
 // Small helpers shared by the tests of the restraint operations: in-memory
 // compound blocks, temporary files and cell reads.
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "RovidevRun.h"
-
 #include "CommentKeeper.h"
+#include "RovidevRun.h"
 #include "cif/Block.h"
 #include "cif/CifFile.h"
 #include "cif/CifParser.h"
@@ -40,14 +39,14 @@ inline ISTable& add_table(Block& block, const std::string& name,
 inline void add_atoms(Block& block, const Rows& atoms) {
     Rows rows;
     for (const auto& atom : atoms) rows.push_back({"LIG", atom[0], atom[1], atom[2]});
-    add_table(block, "chem_comp_atom", {"comp_id", "atom_id", "type_symbol", "type_energy"},
-              rows);
+    add_table(block, "chem_comp_atom", {"comp_id", "atom_id", "type_symbol", "type_energy"}, rows);
 }
 
 // Bonds given as (atom_id_1, atom_id_2), with value 9.999 and esd 0.999.
 inline void add_bonds(Block& block, const Rows& bonds) {
     Rows rows;
-    for (const auto& bond : bonds) rows.push_back({"LIG", bond[0], bond[1], "single", "9.999", "0.999"});
+    for (const auto& bond : bonds)
+        rows.push_back({"LIG", bond[0], bond[1], "single", "9.999", "0.999"});
     add_table(block, "chem_comp_bond",
               {"comp_id", "atom_id_1", "atom_id_2", "type", "value_dist", "value_dist_esd"}, rows);
 }
@@ -55,7 +54,8 @@ inline void add_bonds(Block& block, const Rows& bonds) {
 // Angles given as (atom_id_1, atom_id_2, atom_id_3), with value 99.9 and esd 9.9.
 inline void add_angles(Block& block, const Rows& angles) {
     Rows rows;
-    for (const auto& angle : angles) rows.push_back({"LIG", angle[0], angle[1], angle[2], "99.9", "9.9"});
+    for (const auto& angle : angles)
+        rows.push_back({"LIG", angle[0], angle[1], angle[2], "99.9", "9.9"});
     add_table(block, "chem_comp_angle",
               {"comp_id", "atom_id_1", "atom_id_2", "atom_id_3", "value_angle", "value_angle_esd"},
               rows);
@@ -65,17 +65,21 @@ inline void add_angles(Block& block, const Rows& angles) {
 inline std::string cell(Block& block, const std::string& table, unsigned row,
                         const std::string& column) {
     const ISTable* found = block.GetTablePtr(table);
-    if (found == nullptr) return "<no table>";
+    if (found == nullptr)
+        return "<no table>";
     const std::vector<std::string>& names = found->GetColumnNames();
     for (size_t i = 0; i < names.size(); ++i)
-        if (names[i] == column) return found->GetRow(row)[i];
+        if (names[i] == column)
+            return found->GetRow(row)[i];
     return "<no column>";
 }
 
 using TempDir = rovidevtest::ScratchDir;
 using rovidevtest::monomer;
 
-inline std::string read_file(const std::string& path) { return rovidevtest::read_text(path); }
+inline std::string read_file(const std::string& path) {
+    return rovidevtest::read_text(path);
+}
 
 // A fixed-column listing record: the tag, the value at column 13, the atom
 // names at columns 26, 34, 42, ...
@@ -116,7 +120,8 @@ inline std::vector<std::map<std::string, std::string>> table_rows(Block& block,
                                                                   const std::string& name) {
     std::vector<std::map<std::string, std::string>> rows;
     const ISTable* table = block.GetTablePtr(name);
-    if (table == nullptr) return rows;
+    if (table == nullptr)
+        return rows;
     const std::vector<std::string>& columns = table->GetColumnNames();
     for (unsigned row = 0; row < table->GetNumRows(); ++row) {
         std::map<std::string, std::string> cells;

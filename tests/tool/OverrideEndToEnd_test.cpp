@@ -1,8 +1,8 @@
 // override and write-qdict-override run by the built tool on real dictionaries
 // with the exceptions dictionary shipped in data/.
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "ExceptionDictionary.h"
 #include "OpsTestSupport.h"
@@ -18,7 +18,8 @@ const std::string kShippedExceptions =
 
 std::map<std::string, std::string> atom_types(Block& block) {
     std::map<std::string, std::string> types;
-    for (auto& atom : opstest::table_rows(block, "chem_comp_atom")) types[atom["atom_id"]] = atom["type_energy"];
+    for (auto& atom : opstest::table_rows(block, "chem_comp_atom"))
+        types[atom["atom_id"]] = atom["type_energy"];
     return types;
 }
 
@@ -52,7 +53,8 @@ TEST(OverrideEndToEnd, ChangesExactlyTheListedBondsInEitherOrder) {
             ++changed;
             EXPECT_EQ(new_row["value_dist"], float_to_string(found->second.value, 3));
             EXPECT_EQ(new_row["value_dist_esd"], float_to_string(found->second.esd, 3));
-            EXPECT_NE(run.err.find("Overriding bond from " + old_row["atom_id_1"]), std::string::npos);
+            EXPECT_NE(run.err.find("Overriding bond from " + old_row["atom_id_1"]),
+                      std::string::npos);
         }
         EXPECT_EQ(opstest::table_rows(new_block, "chem_comp_angle"),
                   opstest::table_rows(old_block, "chem_comp_angle"));
@@ -73,8 +75,10 @@ TEST(OverrideEndToEnd, AnglesFromADictionaryNamedInTheEnvironment) {
     int changed = 0;
     for (auto& angle : opstest::table_rows(block, "chem_comp_angle")) {
         const bool listed = types[angle["atom_id_1"]] == "CR16" &&
-                            types[angle["atom_id_2"]] == "CR6" && types[angle["atom_id_3"]] == "CR16";
-        if (!listed) continue;
+                            types[angle["atom_id_2"]] == "CR6" &&
+                            types[angle["atom_id_3"]] == "CR16";
+        if (!listed)
+            continue;
         ++changed;
         EXPECT_EQ(angle["value_angle"], "118.5");
         EXPECT_EQ(angle["value_angle_esd"], "1.5");
@@ -89,7 +93,8 @@ TEST(OverrideEndToEnd, BadExceptionDictionaryStopsBeforeTheInputIsRead) {
     opstest::ToolRun run = opstest::run_tool(dir, "override in.cif out.cif",
                                              {{"TESRA_EXCEPTION_DICTIONARY", bad.c_str()}});
     EXPECT_EQ(run.status, 93);
-    EXPECT_NE(run.err.find("Can't handle line\n  BOND CH2 CH2 1.5\nin file " + bad), std::string::npos);
+    EXPECT_NE(run.err.find("Can't handle line\n  BOND CH2 CH2 1.5\nin file " + bad),
+              std::string::npos);
     run = opstest::run_tool(dir, "override in.cif out.cif", {{"TESRA_EXCEPTION_DICTIONARY", ""}});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find(" Problem opening \n"), std::string::npos);

@@ -1,9 +1,9 @@
-#include <string>
-
 #include <gtest/gtest.h>
 
-#include "OpsTestSupport.h"
+#include <string>
+
 #include "Operations.h"
+#include "OpsTestSupport.h"
 
 namespace {
 
@@ -23,14 +23,18 @@ ExceptionDictionary example_dictionary() {
 class OverrideTest : public ::testing::Test {
 protected:
     OverrideTest() : block("comp_LIG") {
-        opstest::add_atoms(block, {{"C1", "C", "CH2"}, {"C2", "C", "CR6"}, {"C3", "C", "CR16"},
-                                   {"C4", "C", "CH2"}, {"H1", "H", "H"}});
+        opstest::add_atoms(block, {{"C1", "C", "CH2"},
+                                   {"C2", "C", "CR6"},
+                                   {"C3", "C", "CR16"},
+                                   {"C4", "C", "CH2"},
+                                   {"H1", "H", "H"}});
     }
     Block block;
 };
 
 TEST_F(OverrideTest, RewritesExactlyTheListedBondsAndAnglesInEitherOrder) {
-    opstest::add_bonds(block, {{"C1", "C2"}, {"C2", "C4"}, {"C2", "C3"}, {"C1", "H1"}, {"C9", "C2"}});
+    opstest::add_bonds(block,
+                       {{"C1", "C2"}, {"C2", "C4"}, {"C2", "C3"}, {"C1", "H1"}, {"C9", "C2"}});
     opstest::add_angles(block, {{"C1", "C2", "C3"}, {"C3", "C2", "C4"}, {"C2", "C1", "C3"}});
     ::testing::internal::CaptureStderr();
     apply_exception_dictionary(block, example_dictionary());
@@ -40,8 +44,11 @@ TEST_F(OverrideTest, RewritesExactlyTheListedBondsAndAnglesInEitherOrder) {
         unsigned row;
         const char* value;
         const char* esd;
-    } bonds[] = {{0, "1.450", "0.020"}, {1, "1.450", "0.020"}, {2, "9.999", "0.999"},
-                 {3, "9.999", "0.999"}, {4, "9.999", "0.999"}};
+    } bonds[] = {{0, "1.450", "0.020"},
+                 {1, "1.450", "0.020"},
+                 {2, "9.999", "0.999"},
+                 {3, "9.999", "0.999"},
+                 {4, "9.999", "0.999"}};
     for (const auto& bond : bonds) {
         EXPECT_EQ(cell(block, "chem_comp_bond", bond.row, "value_dist"), bond.value) << bond.row;
         EXPECT_EQ(cell(block, "chem_comp_bond", bond.row, "value_dist_esd"), bond.esd) << bond.row;
@@ -68,7 +75,8 @@ TEST_F(OverrideTest, MissingTablesAreSkipped) {
 }
 
 TEST_F(OverrideTest, TableWithoutAnAtomColumnIsRefused) {
-    opstest::add_table(block, "chem_comp_bond", {"comp_id", "atom_id_1", "value_dist", "value_dist_esd"},
+    opstest::add_table(block, "chem_comp_bond",
+                       {"comp_id", "atom_id_1", "value_dist", "value_dist_esd"},
                        {{"LIG", "C1", "1.0", "0.1"}});
     EXPECT_EXIT(apply_exception_dictionary(block, example_dictionary()),
                 ::testing::ExitedWithCode(1), "Table chem_comp_bond has no column atom_id_2");

@@ -1,9 +1,10 @@
-#include <string>
+#include "RestraintListing.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "OpsTestSupport.h"
-#include "RestraintListing.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ TEST(RestraintListingRecords, BondsAndAnglesAreStoredBothWaysAndTheLastWins) {
     const RestraintListing listing = read_lines({
         fixed("TESRA-BOND", "1.54", {"C1", "O1"}),
         fixed("TESRA-BONDS", "1.43abc", {"  O1", "C1  "}),  // trimmed, suffix ignored
-        fixed("TESRA-BOND", "1.1", {"C 2", "\tC3"}),          // inner blank and tab kept
+        fixed("TESRA-BOND", "1.1", {"C 2", "\tC3"}),        // inner blank and tab kept
         fixed("TESRA-ANGL", "120.5", {"C1", "C2", "C3"}),
         fixed("TESRA-ANGL", "118.0", {"C3", "C2", "C1"}),
         fixed("TESRA-BOND", "1234567890123", {"N1", "N2"}),  // cut at column 22
@@ -103,9 +104,9 @@ TEST(RestraintListingRecords, UnreadableRecordsAreSkippedWithAWarning) {
 
 TEST(RestraintListingFile, ReadsEveryLineIncludingALastOneWithoutNewline) {
     opstest::TempDir dir;
-    const std::string path = dir.write(
-        "listing.txt", fixed("TESRA-BOND", "1.5", {"C1", "C2"}) + "\nnoise\n" +
-                           fixed("TESRA-ANGL", "120", {"C1", "C2", "C3"}));
+    const std::string path =
+        dir.write("listing.txt", fixed("TESRA-BOND", "1.5", {"C1", "C2"}) + "\nnoise\n" +
+                                     fixed("TESRA-ANGL", "120", {"C1", "C2", "C3"}));
     const RestraintListing listing = read_restraint_listing(path);
     EXPECT_EQ(listing.bonds.size(), 2u);
     EXPECT_EQ(listing.angles.size(), 2u);

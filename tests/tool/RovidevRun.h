@@ -33,7 +33,8 @@ class ScratchDir {
 public:
     ScratchDir() {
         char name[] = "/tmp/tesra-rovidev-test-XXXXXX";
-        if (mkdtemp(name) != nullptr) _path = name;
+        if (mkdtemp(name) != nullptr)
+            _path = name;
     }
     ~ScratchDir() {
         std::error_code ignored;
@@ -52,7 +53,9 @@ private:
     std::string _path;
 };
 
-inline bool exists(const std::string& path) { return std::filesystem::exists(path); }
+inline bool exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
 
 inline std::string monomer(const std::string& code) {
     return TESRA_TEST_DATA_DIR "/monomers/" + code + ".cif";
@@ -78,12 +81,14 @@ inline RunResult run_rovidev(const std::string& dir, const std::vector<std::stri
     if (pid == 0) {
         dup2(open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
         dup2(open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-        if (chdir(dir.c_str()) != 0) _exit(126);
+        if (chdir(dir.c_str()) != 0)
+            _exit(126);
         setenv("KTW_home", TESRA_SOURCE_DIR "/data", 1);
         setenv("TMPDIR", dir.c_str(), 1);
         unsetenv("TESRA_EXCEPTION_DICTIONARY");
         for (const auto& entry : env) {
-            entry.second ? setenv(entry.first.c_str(), entry.second, 1) : unsetenv(entry.first.c_str());
+            entry.second ? setenv(entry.first.c_str(), entry.second, 1)
+                         : unsetenv(entry.first.c_str());
         }
         std::vector<char*> argv{const_cast<char*>(TESRA_ROVIDEV_BIN)};
         for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));

@@ -1,6 +1,7 @@
-#include <gtest/gtest.h>
+#include "TempFiles.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,7 +11,6 @@
 #include <fstream>
 
 #include "FileText.h"
-#include "TempFiles.h"
 
 namespace {
 
@@ -22,7 +22,9 @@ protected:
         dir = name;
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
-    std::size_t files() const { return std::distance(std::filesystem::directory_iterator(dir), {}); }
+    std::size_t files() const {
+        return std::distance(std::filesystem::directory_iterator(dir), {});
+    }
 
     std::string dir;
 };
@@ -34,7 +36,8 @@ TEST_F(TempFilesTest, RemovedOnEveryWayOut) {
     EXPECT_EQ(files(), 0u);
     EXPECT_EXIT((make_temp_file(dir, "run-"), std::exit(7)), testing::ExitedWithCode(7), "");
     EXPECT_EQ(files(), 0u);
-    EXPECT_EXIT((make_temp_file(dir, "run-"), std::raise(SIGTERM)), testing::KilledBySignal(SIGTERM), "");
+    EXPECT_EXIT((make_temp_file(dir, "run-"), std::raise(SIGTERM)),
+                testing::KilledBySignal(SIGTERM), "");
     EXPECT_EQ(files(), 0u);
     EXPECT_THROW(make_temp_file(dir + "/missing", "run-"), std::runtime_error);
 }
@@ -59,7 +62,8 @@ TEST_F(TempFilesTest, ReplaceFileTextIsAllOrNothing) {
 TEST_F(TempFilesTest, ReplaceFileTextKeepsLinksPipesAndLongNames) {
     std::string text;
     // A symbolic link stays a link; its target (even one not there yet) gets the text.
-    const std::string target = dir + "/target.cif", link = dir + "/link.cif", dangling = dir + "/dangling.cif";
+    const std::string target = dir + "/target.cif", link = dir + "/link.cif",
+                      dangling = dir + "/dangling.cif";
     std::ofstream(target) << "old";
     std::filesystem::create_symlink("target.cif", link);
     std::filesystem::create_symlink("later.cif", dangling);

@@ -1,13 +1,13 @@
-#include <gtest/gtest.h>
-
 #include "TextHelpers.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
 TEST(TextHelpers, SplitAndJoin) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
-        {"", {}},          {"abc", {"abc"}},      {"a  b", {"a", "", "b"}},
-        {" a", {"", "a"}}, {"a ", {"a", ""}},     {" ", {"", ""}},
+        {"", {}},          {"abc", {"abc"}},  {"a  b", {"a", "", "b"}},
+        {" a", {"", "a"}}, {"a ", {"a", ""}}, {" ", {"", ""}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(split_string(c.first, " "), c.second) << '"' << c.first << '"';
@@ -21,15 +21,16 @@ TEST(TextHelpers, SplitAndJoin) {
 
 TEST(TextHelpers, TrimTakesSpacesOnly) {
     const std::pair<std::string, std::string> cases[] = {
-        {"", ""}, {"    ", ""}, {" C1' ", "C1'"}, {"\tC2 ", "\tC2"}, {" a b ", "a b"}, {"C3\r", "C3\r"},
+        {"", ""},          {"    ", ""},     {" C1' ", "C1'"},
+        {"\tC2 ", "\tC2"}, {" a b ", "a b"}, {"C3\r", "C3\r"},
     };
     for (const auto& c : cases) EXPECT_EQ(trim(c.first), c.second) << '"' << c.first << '"';
 }
 
 TEST(TextHelpers, NumberTexts) {
     EXPECT_EQ(float_to_string(109.47f, 1), "109.5");
-    EXPECT_EQ(float_to_string(-0.0005f, 3), "-0.001");  // the float lies just below -0.0005
-    EXPECT_EQ(float_to_string(3.4e38f, 1).size(), 41u);   // no fixed buffer to overflow
+    EXPECT_EQ(float_to_string(-0.0005f, 3), "-0.001");   // the float lies just below -0.0005
+    EXPECT_EQ(float_to_string(3.4e38f, 1).size(), 41u);  // no fixed buffer to overflow
     std::string text;
     double_to_string(text, "%.3f", 12.3456);
     EXPECT_EQ(text, "12.346");

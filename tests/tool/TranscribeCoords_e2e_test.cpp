@@ -41,12 +41,14 @@ std::map<std::string, Expected> write_pdb(const ISTable& atoms, const std::strin
     std::string text;
     for (unsigned int r = 0; r < atoms.GetNumRows(); ++r) {
         const std::string& name = atoms(r, "atom_id");
-        if (name.empty() || name.size() > 4 || name.front() == ' ' || name.back() == ' ') continue;
+        if (name.empty() || name.size() > 4 || name.front() == ' ' || name.back() == ' ')
+            continue;
         const double x = r * 0.125 - 7.5, y = 3.0625 - r * 0.25, z = r * 1.0625;
         char line[100];
         std::snprintf(line, sizeof line, "HETATM%5u %-4s LIG A   1    %8.3f%8.3f%8.3f  1.00  0.00",
                       r + 1, name.c_str(), x, y, z);
-        if (!text.empty()) text += '\n';
+        if (!text.empty())
+            text += '\n';
         text += line;
         expected[name] = {fixed3(x), fixed3(y), fixed3(z)};
     }
@@ -70,14 +72,16 @@ void compare(CifFile& input, CifFile& output, const std::map<std::string, Expect
         for (const std::string& table_name : tables) {
             const ISTable& in = *in_block.GetTablePtr(table_name);
             const ISTable* out = out_block.GetTablePtr(table_name);
-            if (in.GetNumRows() == 0) continue;
+            if (in.GetNumRows() == 0)
+                continue;
             ASSERT_NE(out, nullptr) << code << " " << table_name;
             ASSERT_EQ(out->GetNumRows(), in.GetNumRows()) << code << " " << table_name;
             const bool atoms = table_name == "chem_comp_atom";
             std::vector<std::string> columns = in.GetColumnNames();
             if (atoms) {
                 for (const char* axis : {"x", "y", "z"}) {
-                    if (!in.IsColumnPresent(axis)) columns.push_back(axis);
+                    if (!in.IsColumnPresent(axis))
+                        columns.push_back(axis);
                 }
             }
             ASSERT_EQ(out->GetColumnNames(), columns) << code << " " << table_name;
@@ -86,12 +90,15 @@ void compare(CifFile& input, CifFile& output, const std::map<std::string, Expect
                 for (const std::string& column : columns) {
                     std::string want = in.IsColumnPresent(column) ? in(r, column) : "?";
                     if (found != coords.end()) {
-                        if (column == "x") want = found->second.x;
-                        if (column == "y") want = found->second.y;
-                        if (column == "z") want = found->second.z;
+                        if (column == "x")
+                            want = found->second.x;
+                        if (column == "y")
+                            want = found->second.y;
+                        if (column == "z")
+                            want = found->second.z;
                     }
-                    ASSERT_EQ((*out)(r, column), want) << code << " " << table_name << " row " << r << " "
-                                                       << column;
+                    ASSERT_EQ((*out)(r, column), want)
+                        << code << " " << table_name << " row " << r << " " << column;
                 }
             }
         }
@@ -101,13 +108,16 @@ void compare(CifFile& input, CifFile& output, const std::map<std::string, Expect
 std::vector<std::string> monomer_files() {
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(TESRA_TEST_DATA_DIR "/monomers")) {
-        if (entry.path().extension() == ".cif") files.push_back(entry.path().string());
+        if (entry.path().extension() == ".cif")
+            files.push_back(entry.path().string());
     }
     std::sort(files.begin(), files.end());
     return files;
 }
 
-TEST(TranscribeCoordsEndToEnd, CorpusIsThere) { EXPECT_GE(monomer_files().size(), 150u); }
+TEST(TranscribeCoordsEndToEnd, CorpusIsThere) {
+    EXPECT_GE(monomer_files().size(), 150u);
+}
 
 // One test per dictionary, so that ctest runs them side by side.
 class TranscribeCoordsMonomer : public testing::TestWithParam<std::string> {};
@@ -121,7 +131,8 @@ TEST_P(TranscribeCoordsMonomer, OnlyCoordinatesChange) {
     if (!diagnostics.empty()) {
         // A broken dictionary (HIS.cif) is refused, and nothing is written.
         write_text(dir.file("atoms.pdb"), "");
-        const RunResult r = run_rovidev(dir, {"-silent", "transcribe-coords", file, "atoms.pdb", "out.cif"});
+        const RunResult r =
+            run_rovidev(dir, {"-silent", "transcribe-coords", file, "atoms.pdb", "out.cif"});
         EXPECT_EQ(r.status, 1) << code;
         EXPECT_NE(r.err.find("[E001]"), std::string::npos) << code;
         EXPECT_FALSE(exists(dir.file("out.cif"))) << code;
@@ -134,7 +145,8 @@ TEST_P(TranscribeCoordsMonomer, OnlyCoordinatesChange) {
     ASSERT_NE(atoms, nullptr) << code;
 
     const std::map<std::string, Expected> coords = write_pdb(*atoms, dir.file("atoms.pdb"));
-    const RunResult run = run_rovidev(dir, {"-silent", "transcribe-coords", file, "atoms.pdb", "out.cif"});
+    const RunResult run =
+        run_rovidev(dir, {"-silent", "transcribe-coords", file, "atoms.pdb", "out.cif"});
     ASSERT_EQ(run.status, 0) << code << "\n" << run.err;
     EXPECT_EQ(run.err, "") << code;
 
@@ -146,11 +158,13 @@ TEST_P(TranscribeCoordsMonomer, OnlyCoordinatesChange) {
 std::string test_name(const testing::TestParamInfo<std::string>& info) {
     std::string name = std::filesystem::path(info.param).stem().string();
     for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
     }
     return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Monomers, TranscribeCoordsMonomer, testing::ValuesIn(monomer_files()), test_name);
+INSTANTIATE_TEST_SUITE_P(Monomers, TranscribeCoordsMonomer, testing::ValuesIn(monomer_files()),
+                         test_name);
 
 }  // namespace

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cmath>
@@ -8,8 +7,8 @@
 #include <memory>
 #include <sstream>
 
-#include "OpsTestSupport.h"
 #include "Operations.h"
+#include "OpsTestSupport.h"
 #include "PdbAtomPositions.h"
 #include "TableHelpers.h"
 #include "cif/Block.h"
@@ -24,8 +23,8 @@ using Rows = opstest::Rows;
 std::string record(const std::string& kind, const std::string& name, const std::string& x,
                    const std::string& y, const std::string& z) {
     char line[100];
-    std::snprintf(line, sizeof line, "%-6s%5d %-4s LIG A   1    %8s%8s%8s  1.00  0.00", kind.c_str(), 1,
-                  name.c_str(), x.c_str(), y.c_str(), z.c_str());
+    std::snprintf(line, sizeof line, "%-6s%5d %-4s LIG A   1    %8s%8s%8s  1.00  0.00",
+                  kind.c_str(), 1, name.c_str(), x.c_str(), y.c_str(), z.c_str());
     return line;
 }
 
@@ -47,15 +46,15 @@ AtomPositionMap read(const std::string& text) {
 
 TEST(PdbAtomPositions, RecordsAndFields) {
     const std::string text = record("ATOM", "C1", "12.3456", "-1.5", "abc") + "\n" +
-                             record("HETATM", "N1'", "", "2", "3") + "\r\n" +
-                             "ATOM   " + std::string(60, ' ') + "\n" +   // blank name, blank fields
+                             record("HETATM", "N1'", "", "2", "3") + "\r\n" + "ATOM   " +
+                             std::string(60, ' ') + "\n" +  // blank name, blank fields
                              record("atom", "C9", "1", "1", "1") + "\n" +  // case matters
-                             record("ANISOU", "C1", "9", "9", "9") + "\n" +
-                             "ATOM\n" +
-                             record("ATOM", "C1", "7", "8", "9").substr(0, 45) + "\n" +  // ends inside y
+                             record("ANISOU", "C1", "9", "9", "9") + "\n" + "ATOM\n" +
+                             record("ATOM", "C1", "7", "8", "9").substr(0, 45) +
+                             "\n" +  // ends inside y
                              record("ATOM", "O1", "1.25", "2.5", "4").substr(0, 46) + "\n" +
                              record("HETATM", "C1", "1", "2", "3.5") + "\n" +  // the last C1 wins
-                             record("HETATM", "O2", "1", "2", "3");  // no line feed
+                             record("HETATM", "O2", "1", "2", "3");            // no line feed
     const AtomPositionMap positions = read(text);
     ASSERT_EQ(positions.size(), 5u);
 
@@ -78,14 +77,16 @@ TEST(PdbAtomPositions, RecordsAndFields) {
 
 TEST(TranscribeCoords, WritesMatchedRowsAndAddsColumns) {
     Block block("comp_LIG");
-    ISTable& atoms = add_table(block, "chem_comp_atom", {"comp_id", "atom_id", "type_symbol"},
-                               {{"LIG", "C1", "C"}, {"LIG", "c2", "C"}, {"LIG", "", "X"}, {"LIG", "N3", "N"}});
+    ISTable& atoms =
+        add_table(block, "chem_comp_atom", {"comp_id", "atom_id", "type_symbol"},
+                  {{"LIG", "C1", "C"}, {"LIG", "c2", "C"}, {"LIG", "", "X"}, {"LIG", "N3", "N"}});
     const PdbFile pdb(record("HETATM", "C1", "12.3456", "-0.0004", "abc") + "\n" +
                       record("HETATM", "C2", "5", "5", "5") + "\n" +
                       record("HETATM", "", "7", "8", "9") + "\n");
     transcribe_coords(block, pdb.path());
 
-    const std::vector<std::string> expected_columns = {"comp_id", "atom_id", "type_symbol", "x", "y", "z"};
+    const std::vector<std::string> expected_columns = {"comp_id", "atom_id", "type_symbol",
+                                                       "x",       "y",       "z"};
     EXPECT_EQ(atoms.GetColumnNames(), expected_columns);
     const Rows expected = {{"LIG", "C1", "C", "12.346", "-0.000", "0.000"},
                            {"LIG", "c2", "C", "", "", ""},  // names compare with case
@@ -133,9 +134,11 @@ TEST(TranscribeCoordsDeathTest, MissingTableOrFileEndsTheRun) {
     for (const char* bad : {"nan", "inf", "-1e39"}) {
         const PdbFile coords(record("ATOM", "C1", "1", bad, "3") + "\n");
         EXPECT_EXIT(transcribe_coords(block, coords.path()), testing::ExitedWithCode(1),
-                    "atom C1 a coordinate that is not a finite number") << bad;
+                    "atom C1 a coordinate that is not a finite number")
+            << bad;
     }
-    const PdbFile unmatched(record("ATOM", "C1", "1", "2", "3") + "\n" + record("ATOM", "O9", "nan", "2", "3") + "\n");
+    const PdbFile unmatched(record("ATOM", "C1", "1", "2", "3") + "\n" +
+                            record("ATOM", "O9", "nan", "2", "3") + "\n");
     transcribe_coords(block, unmatched.path());
     EXPECT_EQ(block.GetTablePtr("chem_comp_atom")->GetRow(0),
               (std::vector<std::string>{"C1", "1.000", "2.000", "3.000"}));
@@ -143,13 +146,16 @@ TEST(TranscribeCoordsDeathTest, MissingTableOrFileEndsTheRun) {
 
 TEST(TableHelpers, ColumnsInTheOrderAskedMissingOnesReadAsUnknown) {
     Block block("comp_LIG");
-    const ISTable& atoms = add_table(block, "chem_comp_atom", {"comp_id", "atom_id", "type_energy"},
-                                     {{"LIG", "C1", "CH3"}, {"LIG", "O1", "OH1"}, {"LIG", "C1", "CR6"}});
+    const ISTable& atoms =
+        add_table(block, "chem_comp_atom", {"comp_id", "atom_id", "type_energy"},
+                  {{"LIG", "C1", "CH3"}, {"LIG", "O1", "OH1"}, {"LIG", "C1", "CR6"}});
     const std::map<std::string, int> indices = get_column_indices(atoms);
-    EXPECT_EQ(indices, (std::map<std::string, int>{{"comp_id", 0}, {"atom_id", 1}, {"type_energy", 2}}));
+    EXPECT_EQ(indices,
+              (std::map<std::string, int>{{"comp_id", 0}, {"atom_id", 1}, {"type_energy", 2}}));
 
     testing::internal::CaptureStderr();
-    const TableRows rows = get_table_columns(block, "chem_comp_atom", {"type_energy", "charge", "atom_id"});
+    const TableRows rows =
+        get_table_columns(block, "chem_comp_atom", {"type_energy", "charge", "atom_id"});
     const std::string messages = testing::internal::GetCapturedStderr();
     EXPECT_NE(messages.find("chem_comp_atom"), std::string::npos);
     EXPECT_NE(messages.find("charge"), std::string::npos);

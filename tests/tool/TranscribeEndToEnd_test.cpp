@@ -1,8 +1,8 @@
 // transcribe, transcribe -planekill and post-pqm run by the built tool on a
 // real dictionary, and post-pqm on the files that write-mogdict wrote.
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "OpsTestSupport.h"
 
@@ -29,10 +29,14 @@ protected:
     std::string full_listing() const {
         std::string text = "header line\n";
         for (size_t i = 1; i < bonds.size(); ++i)
-            text += listing_record("TESRA-BOND", "1.234", {bonds[i].at("atom_id_2"), bonds[i].at("atom_id_1")}) + "\n";
+            text += listing_record("TESRA-BOND", "1.234",
+                                   {bonds[i].at("atom_id_2"), bonds[i].at("atom_id_1")}) +
+                    "\n";
         for (const auto& angle : angles)
-            text += listing_record("TESRA-ANGL", "111.1", {angle.at("atom_id_1"), angle.at("atom_id_2"),
-                                                           angle.at("atom_id_3")}) + "\n";
+            text += listing_record(
+                        "TESRA-ANGL", "111.1",
+                        {angle.at("atom_id_1"), angle.at("atom_id_2"), angle.at("atom_id_3")}) +
+                    "\n";
         return text;
     }
 
@@ -61,14 +65,15 @@ TEST_F(TranscribeEndToEnd, TranscribeCopiesListedValuesAndKeepsTheRest) {
         EXPECT_EQ(new_bonds[i].at("value_dist"), "1.234");
         EXPECT_EQ(new_bonds[i].at("value_dist_esd"), bonds[i].at("value_dist_esd"));
     }
-    for (const auto& angle : output_rows("chem_comp_angle")) EXPECT_EQ(angle.at("value_angle"), "111.1");
+    for (const auto& angle : output_rows("chem_comp_angle"))
+        EXPECT_EQ(angle.at("value_angle"), "111.1");
     EXPECT_EQ(output_rows("chem_comp_plane_atom"), planes);
 }
 
 TEST_F(TranscribeEndToEnd, PlanekillRemovesPlanesAboveTheThresholdOnly) {
-    dir.write("listing.txt", full_listing() +
-                                 listing_record("TESRA-PLAN", "0.5", {"N12", "O11", "C10", "C11"}) + "\n" +
-                                 listing_record("TESRA-PLAN", "0.05", {"C16", "C12", "C11", "N12"}) + "\n");
+    dir.write("listing.txt",
+              full_listing() + listing_record("TESRA-PLAN", "0.5", {"N12", "O11", "C10", "C11"}) +
+                  "\n" + listing_record("TESRA-PLAN", "0.05", {"C16", "C12", "C11", "N12"}) + "\n");
     const opstest::ToolRun run =
         opstest::run_tool(dir, "transcribe -planekill 0.1 in.cif listing.txt out.cif");
     ASSERT_EQ(run.status, 0) << run.err;
@@ -76,7 +81,8 @@ TEST_F(TranscribeEndToEnd, PlanekillRemovesPlanesAboveTheThresholdOnly) {
               std::string::npos);
     RowMaps expected;
     for (const auto& plane : planes)
-        if (plane.at("plane_id") != "plan-2") expected.push_back(plane);
+        if (plane.at("plane_id") != "plan-2")
+            expected.push_back(plane);
     EXPECT_EQ(output_rows("chem_comp_plane_atom"), expected);
     EXPECT_EQ(output_rows("chem_comp_bond"), bonds);
     EXPECT_EQ(output_rows("chem_comp_angle"), angles);
@@ -96,11 +102,12 @@ TEST_F(TranscribeEndToEnd, MissingOrBadArgumentsWriteNothing) {
 TEST_F(TranscribeEndToEnd, PostPqmOnHandWrittenGeometryAndVetoFiles) {
     const auto& b0 = bonds[0];
     const auto& b1 = bonds[1];
-    std::string geometry = "GEOMETRY 001 BOND 3.0 1E6 " + b1.at("atom_id_1") + " " + b1.at("atom_id_2") + " TYPE=x\n" +
-                           "GEOMETRY 001 BOND 1.512 0.021 " + b0.at("atom_id_2") + " " + b0.at("atom_id_1") + "\n";
+    std::string geometry = "GEOMETRY 001 BOND 3.0 1E6 " + b1.at("atom_id_1") + " " +
+                           b1.at("atom_id_2") + " TYPE=x\n" + "GEOMETRY 001 BOND 1.512 0.021 " +
+                           b0.at("atom_id_2") + " " + b0.at("atom_id_1") + "\n";
     for (const auto& angle : angles)
-        geometry += "GEOMETRY 001 ANGLE 109.47 1.234 " + angle.at("atom_id_3") + " " + angle.at("atom_id_2") +
-                    " " + angle.at("atom_id_1") + "\n";
+        geometry += "GEOMETRY 001 ANGLE 109.47 1.234 " + angle.at("atom_id_3") + " " +
+                    angle.at("atom_id_2") + " " + angle.at("atom_id_1") + "\n";
     dir.write("GEOMETRY", geometry);
     dir.write("VETO", "VETO-PLANEBOND C11 N12\n");
     dir.write("listing.txt", full_listing() +
@@ -125,14 +132,20 @@ TEST_F(TranscribeEndToEnd, PostPqmOnHandWrittenGeometryAndVetoFiles) {
     }
     RowMaps expected_planes;
     for (const char* atom : {"O11", "C11", "C10", "N12"})
-        expected_planes.push_back({{"comp_id", "001"}, {"plane_id", "qmf2"}, {"atom_id", atom}, {"dist_esd", "0.020"}});
+        expected_planes.push_back(
+            {{"comp_id", "001"}, {"plane_id", "qmf2"}, {"atom_id", atom}, {"dist_esd", "0.020"}});
     EXPECT_EQ(output_rows("chem_comp_plane_atom"), expected_planes);
     const RowMaps torsions = output_rows("chem_comp_tor");
     ASSERT_EQ(torsions.size(), 1u);
-    EXPECT_EQ(torsions[0], (std::map<std::string, std::string>{
-                               {"comp_id", "001"}, {"id", "tor1"}, {"atom_id_1", "C10"}, {"atom_id_2", "C11"},
-                               {"atom_id_3", "N12"}, {"atom_id_4", "C12"}, {"value_angle", "180.0"},
-                               {"value_angle_esd", "10.0"}, {"period", "3"}}));
+    EXPECT_EQ(torsions[0], (std::map<std::string, std::string>{{"comp_id", "001"},
+                                                               {"id", "tor1"},
+                                                               {"atom_id_1", "C10"},
+                                                               {"atom_id_2", "C11"},
+                                                               {"atom_id_3", "N12"},
+                                                               {"atom_id_4", "C12"},
+                                                               {"value_angle", "180.0"},
+                                                               {"value_angle_esd", "10.0"},
+                                                               {"period", "3"}}));
 }
 
 TEST_F(TranscribeEndToEnd, PostPqmReadsTheFilesOfWriteMogdict) {
@@ -153,8 +166,8 @@ TEST_F(TranscribeEndToEnd, PostPqmReadsTheFilesOfWriteMogdict) {
     ASSERT_EQ(new_bonds.size(), bonds.size());
     int unrestrained = 0;
     for (size_t i = 1; i < bonds.size(); ++i) {
-        const bool to_hydrogen = elements[bonds[i].at("atom_id_1")] == "H" ||
-                                 elements[bonds[i].at("atom_id_2")] == "H";
+        const bool to_hydrogen =
+            elements[bonds[i].at("atom_id_1")] == "H" || elements[bonds[i].at("atom_id_2")] == "H";
         if (to_hydrogen) {
             EXPECT_EQ(new_bonds[i].at("value_dist_esd"), "0.020") << i;
         } else {

@@ -1,11 +1,11 @@
+#include <gtest/gtest.h>
+
 #include <sstream>
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "GeometryReadback.h"
-#include "OpsTestSupport.h"
 #include "Operations.h"
+#include "OpsTestSupport.h"
 #include "TranscribedRestraints.h"
 #include "TuningParameters.h"
 
@@ -18,10 +18,10 @@ TEST(GeometryReadback, KeepsOnlyWellFormedBondAndAngleLines) {
     std::istringstream in(
         "NOTE FARNIX_RESIDUE_ATOM_DATA LIG C1 C CH2\n"
         "GEOMETRY LIG BOND 1.512 0.021 C2 C1\n"           // 7 words
-        "GEOMETRY LIG BOND 3.0 1E6 C1 C3 TYPE=single\n"    // 8 words, unrestrained
-        "GEOMETRY LIG BOND 3.0 1e6 C1 C4 TYPE=single\n"    // only "1E6" marks it
-        "GEOMETRY LIG BOND 1.0 0.1 C1 C5 TYPE=single \n"   // trailing blank: 9 words
-        "GEOMETRY LIG BOND 1.0 0.1 C1\n"                   // 6 words
+        "GEOMETRY LIG BOND 3.0 1E6 C1 C3 TYPE=single\n"   // 8 words, unrestrained
+        "GEOMETRY LIG BOND 3.0 1e6 C1 C4 TYPE=single\n"   // only "1E6" marks it
+        "GEOMETRY LIG BOND 1.0 0.1 C1 C5 TYPE=single \n"  // trailing blank: 9 words
+        "GEOMETRY LIG BOND 1.0 0.1 C1\n"                  // 6 words
         "GEOMETRY LIG ANGLE 109.50 1.20 C3 C1 C2\n"
         "GEOMETRY LIG ANGLE 90.0 1E6 C1 C2 C3\n"
         "GEOMETRY LIG ANGLE 90.0 1.0 C1 C2\n"
@@ -32,7 +32,8 @@ TEST(GeometryReadback, KeepsOnlyWellFormedBondAndAngleLines) {
     EXPECT_EQ(geometry.bond_restraints.at({"C1", "C2"}).value, 1.512f);
     EXPECT_EQ(geometry.bond_restraints.at({"C1", "C2"}).sigma, 0.021f);
     EXPECT_EQ(geometry.bond_restraints.at({"C1", "C4"}).sigma, 1.0e6f);
-    EXPECT_EQ(geometry.unrestrained_bonds, (std::set<std::pair<std::string, std::string>>{{"C1", "C3"}}));
+    EXPECT_EQ(geometry.unrestrained_bonds,
+              (std::set<std::pair<std::string, std::string>>{{"C1", "C3"}}));
     EXPECT_EQ(geometry.angle_restraints.size(), 1u);
     EXPECT_EQ(geometry.angle_restraints.count({"C2", "C1", "C3"}), 1u);
     EXPECT_EQ(geometry.unrestrained_angles.size(), 1u);
@@ -58,8 +59,10 @@ protected:
         params.do_bonds = params.do_angles = true;
         opstest::add_bonds(block, {{"C1", "C2"}, {"C2", "C3"}, {"C3", "N1"}});
         opstest::add_angles(block, {{"C1", "C2", "C3"}, {"C2", "C3", "N1"}});
-        listing.bonds = {{{"C1", "C2"}, 1.4123f}, {{"C2", "C1"}, 1.4123f},
-                         {{"C2", "C3"}, 1.39f},   {{"C3", "C2"}, 1.39f}};
+        listing.bonds = {{{"C1", "C2"}, 1.4123f},
+                         {{"C2", "C1"}, 1.4123f},
+                         {{"C2", "C3"}, 1.39f},
+                         {{"C3", "C2"}, 1.39f}};
         listing.angles = {{{"C1", "C2", "C3"}, 119.96f}, {{"C3", "C2", "C1"}, 119.96f}};
     }
     ~ApplyTranscribedTest() override { tuning = TuningParameters(); }
@@ -87,7 +90,8 @@ protected:
 
 TEST_F(ApplyTranscribedTest, PostPqmRebuildsPlanesWithoutVetoedQmPlanes) {
     tuning.tesra_planesplit_sigma = 0.05f;
-    opstest::add_table(block, "chem_comp_plane_atom", {"comp_id", "plane_id", "atom_id", "dist_esd"},
+    opstest::add_table(block, "chem_comp_plane_atom",
+                       {"comp_id", "plane_id", "atom_id", "dist_esd"},
                        {{"LIG", "old", "C1", "0.020"}});
     use_write_mogdict_files("", "VETO-PLANEBOND C1 C2\n");
     listing.named_planes = {{"qmf2", {"X", "C2", "C1", "Y"}},       // vetoed

@@ -1,10 +1,10 @@
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <string>
 
-#include <gtest/gtest.h>
-
-#include "OpsTestSupport.h"
 #include "Operations.h"
+#include "OpsTestSupport.h"
 #include "TuningParameters.h"
 
 namespace {
@@ -15,10 +15,17 @@ class WriteQdictTest : public ::testing::Test {
 protected:
     WriteQdictTest() : block("comp_LIG") {
         tuning = TuningParameters();
-        opstest::add_atoms(block, {{"C1", "C", "CH2"},  {"C2", "C", "CR6"}, {"N1", "N", "NH1"},
-                                   {"O1", "O", "OH1"},  {"S1", "S", "S"},   {"P1", "P", "P"},
-                                   {"B1", "B", "B"},    {"SE1", "SE", "SE"}, {"H1", "H", "H"},
-                                   {"H2", "H", "H"},    {"D1", "D", "H"}});
+        opstest::add_atoms(block, {{"C1", "C", "CH2"},
+                                   {"C2", "C", "CR6"},
+                                   {"N1", "N", "NH1"},
+                                   {"O1", "O", "OH1"},
+                                   {"S1", "S", "S"},
+                                   {"P1", "P", "P"},
+                                   {"B1", "B", "B"},
+                                   {"SE1", "SE", "SE"},
+                                   {"H1", "H", "H"},
+                                   {"H2", "H", "H"},
+                                   {"D1", "D", "H"}});
     }
     ~WriteQdictTest() override { tuning = TuningParameters(); }
 
@@ -27,7 +34,8 @@ protected:
         ::testing::internal::CaptureStdout();
         write_qdict(block, path, dictionary);
         const std::string out = ::testing::internal::GetCapturedStdout();
-        if (messages != nullptr) *messages = out;
+        if (messages != nullptr)
+            *messages = out;
         return opstest::read_file(path);
     }
 
@@ -50,8 +58,9 @@ ExceptionDictionary overrides() {
 // The lengths by element are checked with the X-H targets; here, which bonds
 // count as bonds to hydrogen and which atom is taken as the heavy one.
 TEST_F(WriteQdictTest, BondsToHydrogenTakeNucleusLengthsByHeavyAtomElement) {
-    opstest::add_bonds(block, {{"C1", "H1"}, {"H1", "N1"}, {"SE1", "H1"}, {"H1", "H2"},
-                               {"C1", "D1"}, {"C2", "H1"}});
+    opstest::add_bonds(
+        block,
+        {{"C1", "H1"}, {"H1", "N1"}, {"SE1", "H1"}, {"H1", "H2"}, {"C1", "D1"}, {"C2", "H1"}});
     opstest::add_angles(block, {});
     EXPECT_EQ(run(ExceptionDictionary()),
               "GEOMETRY LIG BOND 1.089 0.020 C1 H1 TYPE=single\n"
@@ -79,10 +88,9 @@ TEST_F(WriteQdictTest, OverridesApplyOnlyWhenEnabledAndNeverToHydrogen) {
               "GEOMETRY LIG BOND 1.5 1E6 C2 N1 TYPE=single\n"
               "GEOMETRY LIG ANGLE 109.5 1.5 N1 C2 C1\n"
               "GEOMETRY LIG ANGLE 105.0 1E6 C2 N1 C1\n");
-    EXPECT_EQ(messages,
-              " entering write_qdict with name=" + dir.file("qdict.txt") + "\n" +
-                  " Using overrides for bond from C2 (CR6) to C1 (CH2)\n"
-                  " Using overrides for angle between N1(NH1) C2(CR6) C1(CH2) \n");
+    EXPECT_EQ(messages, " entering write_qdict with name=" + dir.file("qdict.txt") + "\n" +
+                            " Using overrides for bond from C2 (CR6) to C1 (CH2)\n"
+                            " Using overrides for angle between N1(NH1) C2(CR6) C1(CH2) \n");
 
     ExceptionDictionary disabled = overrides();
     disabled.enabled = false;
