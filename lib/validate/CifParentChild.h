@@ -1,0 +1,86 @@
+#ifndef TESRA_VALIDATE_CIFPARENTCHILD_H
+#define TESRA_VALIDATE_CIFPARENTCHILD_H
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cif/Block.h"
+#include "table/ISTable.h"
+#include "validate/ParentChild.h"
+
+// The ParentChild of a DDL2 dictionary block: the link groups come from the
+// block's pdbx_item_linked_group and pdbx_item_linked_group_list, plus one
+// new group for every item_linked pair whose child item is in no group
+// (CifParentChildItemLinked.cpp); the parent items of an item come from the
+// block's item_linked.
+//
+// Construction reads the block's `category` (id) and `item` (name,
+// category_id) tables and does all the work; afterwards the object is only
+// queried. Notices of the construction ("Warning: Link group ...", "Info:
+// Creating a new group ...") go to standard output.
+//
+// Ownership: item_linked and the dictionary's group tables are borrowed from
+// the block (or, for the second constructor, from its caller), which must
+// outlive the object; the search indices that construction leaves on them
+// are the only change made to the block. The object's own tables belong to
+// ParentChild.
+//
+// Failures (construction leaves nothing behind):
+//   EmptyValueException "Empty item linked group list table" or "Empty item
+//     linked group table" at "CifParentChild::CifParentChild" when the block
+//     has only one of the two group tables;
+//   NotFoundException "Table "<name>" not found in block "<block>"" at
+//     "CifParentChild::_ReadCategoryItems" for a missing category or item;
+//   and the failures of the tables, names and numbers read, passed through.
+class CifParentChild : public ParentChild {
+public:
+    // Link groups from the dictionary's group tables and from item_linked.
+    explicit CifParentChild(Block& dictBlock);
+    // Link groups from itemLinkedTable alone (may be null: no relations),
+    // grouping each child category's parent items into key groups.
+    CifParentChild(Block& dictBlock, ISTable* itemLinkedTable);
+    ~CifParentChild() override;
+
+    // The parent_name of every item_linked row whose child_name is the item,
+    // in row order, repeats kept; empty without an item_linked table.
+    void GetParentCifItems(std::vector<std::string>& parCifItems,
+                           const std::string& cifItemName) override;
+
+    // Writes copies of the two link-group tables, the group table without
+    // its parent_category_id column, into the block, replacing tables of the
+    // same names. A table without rows is not written.
+    void WriteGroupTables(Block& block);
+
+private:
+    using CifItemsByCategory = std::vector<std::vector<std::string> >;
+
+    void _InitRelations(Block& dictBlock);
+    // The `category` ids sorted byte-wise (repeats kept) and, at the same
+    // positions, the names of each category's `item` rows in row order.
+    static void _ReadCategoryItems(Block& dictBlock, std::vector<std::string>& categories,
+                                   CifItemsByCategory& cifItemsByCategory);
+
+    // Key-group derivation (second constructor).
+    void _MakeLinkGroups(const std::vector<std::string>& categories,
+                         const CifItemsByCategory& cifItemsByCategory);
+    void _FillKeyGroupTable(ISTable& keyGroupTable, const std::vector<std::string>& childCifItems,
+                            std::map<std::string, unsigned int>& maxKeyGroupByParCategory);
+    std::unique_ptr<ISTable> _MakeKeyGroupTable(
+        const std::vector<std::string>& childCifItems,
+        std::map<std::string, unsigned int>& maxKeyGroupByParCategory);
+
+    // One new link group per item_linked pair whose child item is in no
+    // group, numbered per child category after its largest link_group_id.
+    void _AddItemLinkedGroups(const std::vector<std::string>& categories,
+                              const CifItemsByCategory& cifItemsByCategory);
+    unsigned int _GetMaxLinkGroupId(const std::string& category);
+
+    ISTable* _itemLinkedTablePtr;
+    // Set by the first constructor only, and read only while it runs.
+    ISTable* _dictGroupTablePtr = nullptr;
+    ISTable* _dictGroupListTablePtr = nullptr;
+};
+
+#endif  // TESRA_VALIDATE_CIFPARENTCHILD_H
