@@ -1,6 +1,8 @@
 #include "validate/ParentChild.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "foundation/CifString.h"
 #include "foundation/Exceptions.h"
@@ -61,16 +63,20 @@ ParentChild::ParentChild()
 
 ParentChild::~ParentChild() = default;
 
+// A writable list may change at any later time, unseen: from then on the
+// queries walk the maps.
 ParentChild::NameLists& ParentChild::GetParentKeys(const std::string& parCategory) {
+    _mapsLent = true;
     return _parentKeysByCategory[parCategory];
 }
 
 std::vector<ParentChild::NameLists>& ParentChild::GetChildKeyGroups(const NameList& parKeys) {
+    _mapsLent = true;
     return _childKeysByParentKeys[parKeys];
 }
 
-void ParentChild::GetCategoryRelations(NameLists& parKeyLists, NameLists& childKeyLists,
-                                       const std::string& childCategory) const {
+bool ParentChild::_IndexRelations() const {
+    _relationsByChildCategory.clear();
     for (const auto& category : _parentKeysByCategory) {
         for (const NameList& parKeys : category.second) {
             const auto found = _childKeysByParentKeys.find(parKeys);
@@ -78,7 +84,48 @@ void ParentChild::GetCategoryRelations(NameLists& parKeyLists, NameLists& childK
                 continue;
             }
             for (const NameLists& group : found->second) {
-                if (!IsInCategory(group.front().front(), childCategory)) {
+                if (group.empty() || group.front().empty()) {
+                    continue;
+                }
+                const std::string& first = group.front().front();
+                const std::string::size_type dot = first.find('.', 1);
+                if (first.empty() || first[0] != '_' || dot == std::string::npos) {
+                    _relationsByChildCategory.clear();
+                    return false;
+                }
+                auto& relations = _relationsByChildCategory[first.substr(1, dot - 1)];
+                for (const NameList& childKeys : group) {
+                    relations.first.push_back(parKeys);
+                    relations.second.push_back(childKeys);
+                }
+            }
+        }
+    }
+    _relationsIndexed = true;
+    return true;
+}
+
+void ParentChild::GetCategoryRelations(NameLists& parKeyLists, NameLists& childKeyLists,
+                                       const std::string& childCategory) const {
+    if (!_mapsLent && (_relationsIndexed || _IndexRelations())) {
+        const auto found = _relationsByChildCategory.find(childCategory);
+        if (found != _relationsByChildCategory.end()) {
+            const NameLists& parents = found->second.first;
+            const NameLists& children = found->second.second;
+            parKeyLists.insert(parKeyLists.end(), parents.begin(), parents.end());
+            childKeyLists.insert(childKeyLists.end(), children.begin(), children.end());
+        }
+        return;
+    }
+    for (const auto& category : _parentKeysByCategory) {
+        for (const NameList& parKeys : category.second) {
+            const auto found = _childKeysByParentKeys.find(parKeys);
+            if (found == _childKeysByParentKeys.end()) {
+                continue;
+            }
+            for (const NameLists& group : found->second) {
+                if (group.empty() || group.front().empty() ||
+                    !IsInCategory(group.front().front(), childCategory)) {
                     continue;
                 }
                 for (const NameList& childKeys : group) {
@@ -131,12 +178,12 @@ void ParentChild::GetLinkGroupIdLabel(std::string& label, const NameList& parKey
 }
 
 bool ParentChild::IsParentKeyOf(const NameList& parKeys, const std::string& childCategory) const {
-    bool stored = false;
-    for (const auto& category : _parentKeysByCategory) {
-        for (const NameList& keys : category.second) {
-            stored = stored || keys == parKeys;
-        }
-    }
+    const bool stored =
+        std::any_of(_parentKeysByCategory.begin(), _parentKeysByCategory.end(),
+                    [&parKeys](const std::pair<const std::string, NameLists>& category) {
+                        return std::find(category.second.begin(), category.second.end(), parKeys) !=
+                               category.second.end();
+                    });
     if (!stored) {
         return false;
     }
@@ -145,7 +192,8 @@ bool ParentChild::IsParentKeyOf(const NameList& parKeys, const std::string& chil
         return false;
     }
     for (const NameLists& group : found->second) {
-        if (IsInCategory(group.front().front(), childCategory)) {
+        if (!group.empty() && !group.front().empty() &&
+            IsInCategory(group.front().front(), childCategory)) {
             return true;
         }
     }

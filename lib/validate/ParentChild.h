@@ -121,8 +121,22 @@ protected:
     // Declared in this order so that the list table is deleted first.
     std::unique_ptr<ISTable> _groupTablePtr;
     std::unique_ptr<ISTable> _groupListTablePtr;
+    // Changed only through the members above, which keep the index below in
+    // step.
     std::map<std::string, NameLists> _parentKeysByCategory;
     std::map<NameList, std::vector<NameLists> > _childKeysByParentKeys;
+
+private:
+    // The answers of GetCategoryRelations by child category, so that a query
+    // costs its own relations only; made on the first query after the maps
+    // changed. False, and no index, when a stored child name is no item name
+    // (the query then walks the maps and fails as they do). Not used once
+    // GetParentKeys or GetChildKeyGroups has lent out a writable list.
+    bool _IndexRelations() const;
+
+    mutable std::map<std::string, std::pair<NameLists, NameLists> > _relationsByChildCategory;
+    mutable bool _relationsIndexed = false;
+    bool _mapsLent = false;
 };
 
 #endif  // TESRA_VALIDATE_PARENTCHILD_H

@@ -75,6 +75,7 @@ void ParentChild::AddParentKeys(const std::string& parCategory, const NameList& 
     NameLists& stored = _parentKeysByCategory[parCategory];
     if (!Contains(stored, parKeys)) {
         stored.push_back(parKeys);
+        _relationsIndexed = false;
     }
 }
 
@@ -148,5 +149,6 @@ void ParentChild::AddRelation(const NameList& parKeys, const NameLists& childKey
     std::vector<NameLists>& stored = _childKeysByParentKeys[parKeys];
     if (!Contains(stored, childKeyGroup)) {
         stored.push_back(childKeyGroup);
+        _relationsIndexed = false;
     }
 }

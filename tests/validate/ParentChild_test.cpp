@@ -118,6 +118,12 @@ TEST(ParentChildTest, WorkedExampleOfRelationBuilding) {
     EXPECT_EQ(pc->GetChildKeyGroups({"_p.a", "_p.b"}),
               (std::vector<std::vector<Names> >{{{"_c.x", "_c.y"}, {"_c.u", "_c.v"}},
                                                 {{"_d.x", "_d.y"}}}));
+    // The lists lent out stay live.
+    auto& groups = pc->GetChildKeyGroups({"_p.a", "_p.b"});
+    groups[0].pop_back();
+    EXPECT_EQ(Relations(*pc, "c").size(), 3u);
+    groups.push_back({{"bad"}});
+    EXPECT_THROW(Relations(*pc, "c"), EmptyValueException);
     EXPECT_TRUE(pc->IsParentKeyOf({"_p.b", "_p.a"}, "d"));
     EXPECT_FALSE(pc->IsParentKeyOf({"_p.b", "_p.a"}, "p"));
     EXPECT_TRUE(pc->IsParentCifItem("_p.b"));
