@@ -14,10 +14,9 @@ void CifParentChild::_AddItemLinkedGroups(const std::vector<std::string>& catego
         return;
     }
     ISTable& itemLinked = *_itemLinkedTablePtr;
-    const NameList& groupColumns = GroupColumns();
-    const NameList groupRowColumns{groupColumns[0], groupColumns[1],
-                                   groupColumns[2], groupColumns[3],
-                                   groupColumns[4], CifString::AttributeParentCategoryId};
+    // Relation building has already given the group table its last column.
+    NameList groupColumns = GroupColumns();
+    groupColumns.push_back(CifString::AttributeParentCategoryId);
     const NameList& listColumns = GroupListColumns();
     // Last group number given per child category; 0 until its first new group.
     std::map<std::string, int> groupCounters;
@@ -47,7 +46,7 @@ void CifParentChild::_AddItemLinkedGroups(const std::vector<std::string>& catego
                           << "\", from \"item_linked\" table, as these are not defined in group "
                              "tables."
                           << std::endl;
-                AppendRowByName(*_groupTablePtr, groupRowColumns,
+                AppendRowByName(*_groupTablePtr, groupColumns,
                                 NameList{childCategory, groupId,
                                          childCategory + ":" + parCategory + ":" + groupId, ".",
                                          ".", parCategory});
