@@ -63,15 +63,20 @@ public:
         }
     }
 
+    int ItemValues(Block& block, ISTable& table, const std::string& column, ISTable* type,
+                   ISTable* typeList, ISTable* range, ISTable* enumeration, ISTable* aliases) {
+        return file._CheckItemValues(block, table, column, type, typeList, range, enumeration,
+                                     nullptr, aliases, out);
+    }
+
     // Item value checks of every column of the table, with the plain tables.
     int ItemValues(Block& block, ISTable& table, Block& dict) {
         int result = 1;
         for (const std::string& column : table.GetColumnNames()) {
-            result = file._CheckItemValues(
-                block, table, column, dict.GetTablePtr("item_type"),
-                dict.GetTablePtr("item_type_list"), dict.GetTablePtr("item_range"),
-                dict.GetTablePtr("item_enumeration"), dict.GetTablePtr("item_linked"),
-                dict.GetTablePtr("item_aliases"), out);
+            result =
+                ItemValues(block, table, column, dict.GetTablePtr("item_type"),
+                           dict.GetTablePtr("item_type_list"), dict.GetTablePtr("item_range"),
+                           dict.GetTablePtr("item_enumeration"), dict.GetTablePtr("item_aliases"));
         }
         return result;
     }
