@@ -29,7 +29,10 @@ TEST_P(KeyAndMandatoryItems, ReportEachFindingOnce) {
     std::unique_ptr<CifFile> dict = ReadCif(kDictionary);
     std::unique_ptr<CifFile> data = ReadCif("data_b\n" + GetParam().data);
     CifFileChecks checks;
-    checks.KeysAndMandatoryItems(FirstBlock(*data), FirstBlock(*dict));
+    Block& block = FirstBlock(*data);
+    Strings tables;
+    block.GetTableNames(tables);
+    checks.KeysAndMandatoryItems(block, *block.GetTablePtr(tables.at(0)), FirstBlock(*dict));
     EXPECT_EQ(GetParam().report, checks.out.str());
 }
 
