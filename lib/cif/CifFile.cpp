@@ -67,7 +67,11 @@ private:
 }  // namespace
 
 CifFile::CifFile(unsigned int maxLineLength, const std::string& nullValue, CompareType compareType)
-    : TableFile(compareType), _maxLineLength(maxLineLength), _nullValue(nullValue) {}
+    : TableFile(compareType),
+      _maxLineLength(maxLineLength),
+      _nullValue(nullValue),
+      _skipUntypedItems(false),
+      _usePdbxItemTables(false) {}
 
 CifFile::~CifFile() = default;
 

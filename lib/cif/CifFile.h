@@ -4,6 +4,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "cif/TableFile.h"
 
@@ -46,6 +47,84 @@ private:
 
     // Enumeration values compare with case when true; read by the validation.
     bool _enumCaseSense = false;
+
+    // ---- Validation against a DDL2 dictionary --------------------------------
+    // Defined in lib/validate, the layer above this one. Each check writes one
+    // line per finding to the stream, ended by std::endl, and goes on; what
+    // the table and string operations throw passes to the caller, with the
+    // lines already written left in the stream. Lookups leave search indices
+    // on the tables they search.
+
+    // Untyped items of the checked block are skipped by the type derivation.
+    bool _skipUntypedItems;
+    // The dictionary's pdbx_ item tables are used in place of the plain ones.
+    bool _usePdbxItemTables;
+
+    // Lets the validation tests call the checks one by one.
+    friend class CifFileChecks;
+
+    // Dictionary-level checks. 1 when every category that the dictionary's
+    // category table marks "yes" is a table of the block, else 0;
+    // NotFoundException when the dictionary has no category table.
+    int _CheckMandatoryCategories(Block& block, Block& dict, std::ostream& out) const;
+    // The block's own category_key names against its item table.
+    void _CheckCategoryKeys(Block& block, std::ostream& out) const;
+    // The block's own item names against their category_id and its category
+    // table; NotFoundException when items exist but that table does not.
+    void _CheckItemCategories(Block& block, std::ostream& out) const;
+    // True when a row of the table has that id; a null table defines nothing.
+    bool _IsCategoryDefined(const std::string& category, ISTable* categoryTable) const;
+
+    // Key and mandatory-item checks of one data table. Keys are attribute
+    // names ("id" of "_atom_site.id"); a name without "." gives "".
+    void _GetKeyItems(std::vector<std::string>& keys, const std::string& category,
+                      ISTable& categoryKey) const;
+    void _CheckKeyItems(const std::string& blockName, ISTable& table,
+                        const std::vector<std::string>& keys, std::ostream& out) const;
+    void _CheckMandatoryItems(const std::string& blockName, ISTable& table, ISTable& item,
+                              const std::vector<std::string>& keys, std::ostream& out) const;
+    void _CheckNullKeys(const std::vector<std::string>& keys, ISTable& table,
+                        std::ostream& out) const;
+
+    // Item value checks of one column: type pattern, ranges, enumeration.
+    // Null tables are read as empty; itemLinked is not read. 1 when the item
+    // has no type code; otherwise 0 after a pattern finding, and each range
+    // and enumeration test sets it to its own outcome (1 passed, 0 failed).
+    int _CheckItemValues(Block& block, ISTable& table, const std::string& colName,
+                         ISTable* itemType, ISTable* itemTypeList, ISTable* itemRange,
+                         ISTable* itemEnumeration, ISTable* itemLinked, ISTable* itemAliases,
+                         std::ostream& out) const;
+    // The item's code in item_type, or "".
+    void _GetItemTypeCode(std::string& code, const std::string& cifItemName,
+                          ISTable& itemType) const;
+    // A type construct as the pattern to compile: \\, \t and \n translated.
+    void _ConvertEscapes(const std::string& construct, std::string& pattern) const;
+    // Ranges: rows (minimums[i], maximums[i]) with exclusive bounds, a null
+    // bound open, min == max admitting that value only. 1 when a row admits
+    // the value; std::runtime_error when the value or a bound needed does
+    // not convert.
+    int _IsFloatInRange(const std::string& value, const std::vector<std::string>& minimums,
+                        const std::vector<std::string>& maximums) const;
+    int _IsIntInRange(const std::string& value, const std::vector<std::string>& minimums,
+                      const std::vector<std::string>& maximums) const;
+    // The range test of a type code: float and int only, 1 for any other
+    // code and when a conversion fails.
+    int _IsInRange(const std::string& value, const std::string& typeCode,
+                   const std::vector<std::string>& minimums,
+                   const std::vector<std::string>& maximums) const;
+    // Enumerations: 1 when an entry equals the value. A number that does not
+    // convert is outside the enumeration; an entry that does not convert
+    // equals no number. "uchar" strings compare without ASCII case unless
+    // _enumCaseSense is set.
+    int _IsFloatInEnumeration(const std::string& value,
+                              const std::vector<std::string>& enumValues) const;
+    int _IsIntInEnumeration(const std::string& value,
+                            const std::vector<std::string>& enumValues) const;
+    int _IsStringInEnumeration(const std::string& value, const std::string& primitiveCode,
+                               const std::vector<std::string>& enumValues) const;
+    int _IsInEnumeration(const std::string& value, const std::string& typeCode,
+                         const std::string& primitiveCode,
+                         const std::vector<std::string>& enumValues) const;
 };
 
 #endif  // TESRA_CIF_CIFFILE_H

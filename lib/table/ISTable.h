@@ -213,7 +213,8 @@ public:
     // creates one ("index_" + index count) that stays on the table.
     // direction 0 searches forward from fromRowIndex, any other backward;
     // searchType 0 equal, 1 less, 2 less or equal, 3 greater, 4 greater or
-    // equal (others match nothing).
+    // equal (others match nothing). A table without rows answers at once
+    // (no match, no index made), after it has checked the column names.
 
     void Search(std::vector<unsigned int>& result, const std::vector<std::string>& targets,
                 const std::vector<std::string>& colNames, unsigned int fromRowIndex,

@@ -227,11 +227,13 @@ void ISTable::Search(std::vector<unsigned int>& result, const std::vector<std::s
     if (colNames.size() != targets.size()) {
         throw std::out_of_range("colNames and targets have different size in ISTable::Search");
     }
+    // Columns are checked first, so that a table without rows refuses an
+    // unknown column as a filled one does.
+    std::vector<unsigned int> colIndices;
+    GetColumnIndices(colIndices, colNames);
     if (_numRows == 0) {
         return;
     }
-    std::vector<unsigned int> colIndices;
-    GetColumnIndices(colIndices, colNames);
     const unsigned int indexNumber = _ChooseIndex(colIndices, indexName, "ISTable::Search");
     _SearchSegments(result, targets, colIndices, indexNumber, fromRowIndex, direction, searchType);
 }
@@ -283,11 +285,11 @@ unsigned int ISTable::FindFirst(const std::vector<std::string>& targets,
     if (colNames.size() != targets.size()) {
         throw std::out_of_range("colNames and targets have different size in ISTable::FindFirst");
     }
+    std::vector<unsigned int> colIndices;
+    GetColumnIndices(colIndices, colNames);
     if (_numRows == 0) {
         return 0;
     }
-    std::vector<unsigned int> colIndices;
-    GetColumnIndices(colIndices, colNames);
     const unsigned int indexNumber = _ChooseIndex(colIndices, indexName, "ISTable::FindFirst");
     return _FindFirstInSegments(targets, colIndices, indexNumber);
 }

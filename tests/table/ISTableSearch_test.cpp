@@ -114,16 +114,21 @@ TEST(ISTableSearch, IndicesAreCreatedOnceAndNamedByTheirCount) {
                   [&] { table.Search(result, Row{"k1"}, Row{"k"}, 0, 0, 0, ""); }));
 }
 
-TEST(ISTableSearch, TablesWithoutRowsAnswerAtOnce) {
+TEST(ISTableSearch, TablesWithoutRowsAnswerAtOnceButKnowTheirColumns) {
     ISTable table("t", CaseSensitive);
     table.AddColumn("a", Row());
     Rows result{7};
-    table.Search(result, Row{"x"}, Row{"nope"}, 0, 0, 0, "");
+    table.Search(result, Row{"x"}, Row{"a"}, 0, 0, 0, "");
     EXPECT_TRUE(result.empty());
-    EXPECT_EQ(0u, table.FindFirst(Row{"x"}, Row{"nope"}, ""));
+    EXPECT_EQ(0u, table.FindFirst(Row{"x"}, Row{"a"}, ""));
     EXPECT_EQ(0u, table.GetNumIndices());
-    EXPECT_EQ(Line("Column \"nope\" not found in the table \"t\"", "ISTable::GetColumnIndex") +
-                  Line("Column not found", "ISTable::Search"),
+    const std::string missing =
+        Line("Column \"nope\" not found in the table \"t\"", "ISTable::GetColumnIndex");
+    EXPECT_EQ(missing, Thrown<NotFoundException>(
+                           [&] { table.Search(result, Row{"x"}, Row{"nope"}, 0, 0, 0, ""); }));
+    EXPECT_EQ(missing,
+              Thrown<NotFoundException>([&] { table.FindFirst(Row{"x"}, Row{"nope"}, ""); }));
+    EXPECT_EQ(missing + Line("Column not found", "ISTable::Search"),
               Thrown<NotFoundException>([&] { table.Search(result, "x", "nope", 0, 0, 0); }));
 }
 

@@ -1,0 +1,264 @@
+// CifFile: the item value checks of one column against the dictionary's type
+// pattern, ranges and enumeration of the item.
+
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "cif/CifFile.h"
+#include "foundation/CifString.h"
+#include "foundation/String.h"
+#include "validate/TypePattern.h"
+
+namespace {
+
+typedef std::vector<std::string> Names;
+
+const std::string kFloat = "float";
+const std::string kInt = "int";
+const std::string kText = "text";
+const std::string kUchar = "uchar";
+
+// The cells of one column in the rows of an equality search over "name".
+bool CellsOfItem(Names& cells, ISTable& table, const std::string& itemName,
+                 const std::string& column) {
+    std::vector<unsigned int> rows;
+    table.Search(rows, Names{itemName}, Names{"name"}, 0, 0, 0, "");
+    for (const unsigned int row : rows) {
+        cells.push_back(table(row, column));
+    }
+    return !rows.empty();
+}
+
+// Rows of exclusive bounds; a null bound is open, equal bounds admit that
+// value alone, two null bounds admit nothing.
+template <typename Number>
+int InRange(const std::string& value, const Names& minimums, const Names& maximums,
+            Number (*convert)(const std::string&)) {
+    const Number v = convert(value);
+    for (std::size_t i = 0; i < minimums.size() && i < maximums.size(); ++i) {
+        const bool hasMinimum = !CifString::IsEmptyValue(minimums[i]);
+        const Number minimum = hasMinimum ? convert(minimums[i]) : Number();
+        const bool hasMaximum = !CifString::IsEmptyValue(maximums[i]);
+        const Number maximum = hasMaximum ? convert(maximums[i]) : Number();
+        bool admits = false;
+        if (hasMinimum && hasMaximum) {
+            admits = minimum == maximum ? v == maximum : minimum < v && v < maximum;
+        } else if (hasMinimum) {
+            admits = v > minimum;
+        } else if (hasMaximum) {
+            admits = v < maximum;
+        }
+        if (admits) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+template <typename Number>
+bool Converts(const std::string& text, Number& number, Number (*convert)(const std::string&)) {
+    try {
+        number = convert(text);
+        return true;
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+}
+
+// A value that is not a number of the kind is outside the enumeration, and
+// an entry that is not one equals no value: a run over real data must not
+// end at one odd cell.
+template <typename Number>
+int InEnumeration(const std::string& value, const Names& enumValues,
+                  Number (*convert)(const std::string&)) {
+    Number v = Number();
+    if (!Converts(value, v, convert)) {
+        return 0;
+    }
+    for (const std::string& entry : enumValues) {
+        Number e = Number();
+        if (Converts(entry, e, convert) && e == v) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+void CifFile::_GetItemTypeCode(std::string& code, const std::string& cifItemName,
+                               ISTable& itemType) const {
+    code.clear();
+    const unsigned int row = itemType.FindFirst(Names{cifItemName}, Names{"name"}, "");
+    if (row < itemType.GetNumRows()) {
+        code = itemType(row, "code");
+    }
+}
+
+void CifFile::_ConvertEscapes(const std::string& construct, std::string& pattern) const {
+    TypePattern::ConvertEscapes(construct, pattern);
+}
+
+int CifFile::_IsFloatInRange(const std::string& value, const Names& minimums,
+                             const Names& maximums) const {
+    return InRange<double>(value, minimums, maximums, &String::StringToDouble);
+}
+
+int CifFile::_IsIntInRange(const std::string& value, const Names& minimums,
+                           const Names& maximums) const {
+    return InRange<int>(value, minimums, maximums, &String::StringToInt);
+}
+
+int CifFile::_IsInRange(const std::string& value, const std::string& typeCode,
+                        const Names& minimums, const Names& maximums) const {
+    // A value or bound that is not a number of the kind counts as in range.
+    try {
+        if (typeCode == kFloat) {
+            return _IsFloatInRange(value, minimums, maximums);
+        }
+        if (typeCode == kInt) {
+            return _IsIntInRange(value, minimums, maximums);
+        }
+    } catch (const std::exception&) {
+    }
+    return 1;
+}
+
+int CifFile::_IsFloatInEnumeration(const std::string& value, const Names& enumValues) const {
+    return InEnumeration<double>(value, enumValues, &String::StringToDouble);
+}
+
+int CifFile::_IsIntInEnumeration(const std::string& value, const Names& enumValues) const {
+    return InEnumeration<int>(value, enumValues, &String::StringToInt);
+}
+
+int CifFile::_IsStringInEnumeration(const std::string& value, const std::string& primitiveCode,
+                                    const Names& enumValues) const {
+    const bool foldCase = primitiveCode == kUchar && !_enumCaseSense;
+    for (const std::string& entry : enumValues) {
+        if (foldCase ? String::IsCiEqual(value, entry) : value == entry) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int CifFile::_IsInEnumeration(const std::string& value, const std::string& typeCode,
+                              const std::string& primitiveCode, const Names& enumValues) const {
+    if (typeCode == kFloat) {
+        return _IsFloatInEnumeration(value, enumValues);
+    }
+    if (typeCode == kInt) {
+        return _IsIntInEnumeration(value, enumValues);
+    }
+    return _IsStringInEnumeration(value, primitiveCode, enumValues);
+}
+
+int CifFile::_CheckItemValues(Block& block, ISTable& table, const std::string& colName,
+                              ISTable* itemType, ISTable* itemTypeList, ISTable* itemRange,
+                              ISTable* itemEnumeration, ISTable* /*itemLinked*/,
+                              ISTable* itemAliases, std::ostream& out) const {
+    int result = 1;
+    std::string itemName;
+    CifString::MakeCifItem(itemName, table.GetName(), colName);
+
+    std::string typeCode;
+    if (itemType != nullptr) {
+        _GetItemTypeCode(typeCode, itemName, *itemType);
+    }
+    if (typeCode.empty()) {
+        return result;
+    }
+
+    // The pattern is compiled once for this call and freed when it returns.
+    // Matching every value against that one compilation answers as a fresh
+    // compilation per value would, at a fraction of the cost. A type code
+    // that item_type_list lacks leaves the item without pattern and
+    // primitive code; the range and enumeration tests still run.
+    std::string primitiveCode;
+    std::optional<TypePattern> pattern;
+    if (itemTypeList != nullptr) {
+        const unsigned int row = itemTypeList->FindFirst(Names{typeCode}, Names{"code"}, "");
+        if (row < itemTypeList->GetNumRows()) {
+            primitiveCode = (*itemTypeList)(row, "primitive_code");
+            pattern.emplace((*itemTypeList)(row, "construct"));
+        }
+    }
+    const bool testPattern = pattern && pattern->IsCompiled();
+
+    Names minimums;
+    Names maximums;
+    bool hasRanges = false;
+    if (itemRange != nullptr) {
+        hasRanges = CellsOfItem(maximums, *itemRange, itemName, "maximum");
+        CellsOfItem(minimums, *itemRange, itemName, "minimum");
+    }
+    Names enumValues;
+    bool hasEnumeration = false;
+    std::string enumList;
+    if (itemEnumeration != nullptr) {
+        hasEnumeration = CellsOfItem(enumValues, *itemEnumeration, itemName, "value");
+        for (const std::string& value : enumValues) {
+            enumList += (enumList.empty() ? "\"" : ", \"") + value + "\"";
+        }
+    }
+    if (table.GetNumRows() == 0) {
+        return result;
+    }
+
+    // Read at the first part match only.
+    bool aliasRead = false;
+    std::string alias;
+    const std::string& blockName = block.GetName();
+    const unsigned int column = table.GetColumnIndex(colName);
+    for (unsigned int r = 0; r < table.GetNumRows(); ++r) {
+        const std::string& value = table(r, column);
+        if (CifString::IsEmptyValue(value)) {
+            continue;
+        }
+        const unsigned int rowNumber = r + 1;
+        if (testPattern) {
+            const TypePattern::Match match = pattern->Test(value);
+            if (match == TypePattern::NO_MATCH) {
+                out << "ERROR - In block \"" << blockName << "\", data type pattern of value \""
+                    << value << "\" for \"" << itemName << "\" does not match, in row #"
+                    << rowNumber << std::endl;
+                result = 0;
+            } else if (match == TypePattern::PART_MATCH && typeCode != kText) {
+                if (!aliasRead && itemAliases != nullptr) {
+                    const unsigned int a =
+                        itemAliases->FindFirst(Names{itemName}, Names{"name"}, "");
+                    if (a < itemAliases->GetNumRows()) {
+                        alias = " (its alias is: \"" + (*itemAliases)(a, "alias_name") + "\")";
+                    }
+                }
+                aliasRead = true;
+                out << "ERROR - In block \"" << blockName << "\", in item \"" << itemName << "\""
+                    << alias << ", in row #" << rowNumber << ", value \"" << value
+                    << "\" does not correspond to item's type. The expected type is \"" << typeCode
+                    << "\"." << std::endl;
+                result = 0;
+            }
+        }
+        if (hasRanges) {
+            result = _IsInRange(value, typeCode, minimums, maximums);
+            if (result == 0) {
+                out << "ERROR - In block \"" << blockName << "\", value \"" << value << "\" for \""
+                    << itemName << "\" is out of range, in row #" << rowNumber << std::endl;
+            }
+        }
+        if (hasEnumeration) {
+            result = _IsInEnumeration(value, typeCode, primitiveCode, enumValues);
+            if (result == 0) {
+                out << "ERROR - In block \"" << blockName << "\", for \"" << itemName
+                    << "\", value \"" << value
+                    << "\" is not defined in the enumeration list. Acceptable values are: "
+                    << enumList << std::endl;
+            }
+        }
+    }
+    return result;
+}

@@ -1,0 +1,174 @@
+// CifFile: the key items and mandatory items of one data table against the
+// dictionary's category_key and item tables.
+
+#include <ostream>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cif/CifFile.h"
+#include "foundation/CifString.h"
+
+namespace {
+
+typedef std::vector<std::string> Names;
+
+// The attribute of an item name. A name without "." has none: it gives ""
+// (which no table has as a column) instead of the exception that
+// CifString::GetItemFromCifItem raises for it.
+std::string AttributeOf(const std::string& itemName) {
+    std::string attribute;
+    if (itemName.find('.') != std::string::npos) {
+        CifString::GetItemFromCifItem(attribute, itemName);
+    }
+    return attribute;
+}
+
+bool HasColumn(const ISTable& table, const std::string& column) {
+    return !column.empty() && table.IsColumnPresent(column);
+}
+
+std::string ItemName(const ISTable& table, const std::string& attribute) {
+    std::string name;
+    CifString::MakeCifItem(name, table.GetName(), attribute);
+    return name;
+}
+
+// "." is a legal value of this one key.
+bool IsNullKeyValue(const std::string& itemName, const std::string& value) {
+    return CifString::IsEmptyValue(value) && !(value == "." && itemName == "_atom_sites_alt.id");
+}
+
+}  // namespace
+
+void CifFile::_GetKeyItems(Names& keys, const std::string& category, ISTable& categoryKey) const {
+    keys.clear();
+    std::vector<unsigned int> rows;
+    categoryKey.Search(rows, Names{category}, Names{"id"}, 0, 0, 0, "");
+    for (const unsigned int row : rows) {
+        keys.push_back(AttributeOf(categoryKey(row, "name")));
+    }
+}
+
+void CifFile::_CheckNullKeys(const Names& keys, ISTable& table, std::ostream& out) const {
+    Names itemNames;
+    for (const std::string& key : keys) {
+        itemNames.push_back(ItemName(table, key));
+    }
+    if (keys.empty() || table.GetNumRows() == 0) {
+        return;
+    }
+    std::vector<unsigned int> columns;
+    table.GetColumnIndices(columns, keys);
+    for (unsigned int r = 0; r < table.GetNumRows(); ++r) {
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            const std::string& value = table(r, columns[k]);
+            if (!IsNullKeyValue(itemNames[k], value)) {
+                continue;
+            }
+            out << "ERROR - Key item \"" << itemNames[k] << "\" has invalid value \"" << value
+                << "\"" << (keys.size() > 1 ? " in row having:" : "") << std::endl;
+            for (std::size_t o = 0; o < keys.size(); ++o) {
+                if (o != k) {
+                    out << "  item \"" << itemNames[o] << "\" with value = \""
+                        << table(r, columns[o]) << "\"" << std::endl;
+                }
+            }
+        }
+    }
+}
+
+void CifFile::_CheckKeyItems(const std::string& blockName, ISTable& table, const Names& keys,
+                             std::ostream& out) const {
+    const std::string& category = table.GetName();
+    if (keys.empty()) {
+        out << "ERROR - In block \"" << blockName << "\", no key items found in category \""
+            << category << "\"" << std::endl;
+        return;
+    }
+    bool missing = false;
+    for (const std::string& key : keys) {
+        if (!HasColumn(table, key)) {
+            out << "ERROR - In block \"" << blockName << "\", key item \"" << key
+                << "\" not found in category \"" << category << "\"" << std::endl;
+            missing = true;
+        }
+    }
+    if (missing) {
+        return;
+    }
+
+    _CheckNullKeys(keys, table, out);
+
+    std::vector<std::pair<unsigned int, unsigned int> > repeats;
+    table.FindDuplicateRows(repeats, keys, true, false);
+    for (const auto& repeat : repeats) {
+        bool nullKey = false;
+        for (const std::string& key : keys) {
+            nullKey = nullKey || CifString::IsEmptyValue(table(repeat.first, key));
+        }
+        if (nullKey) {
+            continue;
+        }
+        out << "ERROR - In block \"" << blockName << "\", in cateogory \"" << category
+            << "\", values for key item(s):" << std::endl;
+        for (const std::string& key : keys) {
+            out << "  \"" << key << "\"," << std::endl;
+        }
+        out << "  in row #" << repeat.first + 1 << " are repeated in row #" << repeat.second + 1
+            << std::endl;
+    }
+}
+
+void CifFile::_CheckMandatoryItems(const std::string& blockName, ISTable& table, ISTable& item,
+                                   const Names& keys, std::ostream& out) const {
+    const std::string& category = table.GetName();
+    std::vector<unsigned int> rows;
+    for (const char* code : {"yes", "implicit", "implicit-ordinal"}) {
+        item.Search(rows, Names{category, code}, Names{"category_id", "mandatory_code"}, 0, 0, 0,
+                    "");
+        if (!rows.empty()) {
+            break;
+        }
+    }
+    if (rows.empty()) {
+        out << "ERROR - In block \"" << blockName << "\", no mandatory items found in category \""
+            << category << "\"" << std::endl;
+        return;
+    }
+
+    // A merged dictionary lists an item again in each frame that names it as
+    // a child; each name is examined once, at its first row.
+    std::set<std::string> examined;
+    for (const unsigned int row : rows) {
+        const std::string itemName = item(row, "name");
+        if (!examined.insert(itemName).second) {
+            continue;
+        }
+        const std::string attribute = AttributeOf(itemName);
+        if (!HasColumn(table, attribute)) {
+            out << "ERROR - In block \"" << blockName << "\", mandatory item \"" << attribute
+                << "\" is not in category \"" << category << "\"" << std::endl;
+            continue;
+        }
+        const unsigned int column = table.GetColumnIndex(attribute);
+        for (unsigned int r = 0; r < table.GetNumRows(); ++r) {
+            if (table(r, column) != "?") {
+                continue;
+            }
+            out << "ERROR - In block \"" << blockName << "\", mandatory item \"" << itemName
+                << "\" has invalid value \"?\"";
+            const char* separator = " in row: ";
+            for (const std::string& key : keys) {
+                if (key == attribute || !HasColumn(table, key)) {
+                    continue;
+                }
+                out << separator << "\"" << ItemName(table, key) << "\" == \"" << table(r, key)
+                    << "\"";
+                separator = ", ";
+            }
+            out << std::endl;
+        }
+    }
+}
