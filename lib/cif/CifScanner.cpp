@@ -1,9 +1,11 @@
 #include "cif/CifScanner.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "cif/ReservedWords.h"
+#include "cif/ShownValue.h"
 
 namespace {
 
@@ -11,19 +13,28 @@ bool IsLineBreak(char c) {
     return c == '\n' || c == '\r';
 }
 
-// Character classes of the hot loops, by byte value.
-enum CharClass : unsigned char { kOther = 0, kBlank = 1, kLf = 2, kCr = 3, kHash = 4 };
+// Character classes of the hot loops, by byte value. VT and FF separate
+// tokens like blanks but are control characters all the same.
+enum CharClass : unsigned char {
+    kOther = 0,
+    kBlank = 1,
+    kControlBlank = 2,
+    kLf = 3,
+    kCr = 4,
+    kHash = 5,
+    kControl = 6
+};
 
 struct ClassTable {
     unsigned char cls[256];
     constexpr ClassTable() : cls() {
         for (int c = 0; c < 256; ++c) {
-            cls[c] = kOther;
+            cls[c] = c < 0x20 ? kControl : kOther;
         }
         cls[static_cast<unsigned char>(' ')] = kBlank;
         cls[static_cast<unsigned char>('\t')] = kBlank;
-        cls[11] = kBlank;
-        cls[12] = kBlank;
+        cls[11] = kControlBlank;
+        cls[12] = kControlBlank;
         cls[static_cast<unsigned char>('\n')] = kLf;
         cls[static_cast<unsigned char>('\r')] = kCr;
         cls[static_cast<unsigned char>('#')] = kHash;
@@ -87,8 +98,9 @@ inline const char* SkipBlanks(const char* p, const char* end) {
     return p;
 }
 
-// The first whitespace character at or after p (or end).
-inline const char* FindSpace(const char* p, const char* end) {
+// The first whitespace character at or after p (or end); control points at
+// the first control character passed, when it is still null.
+inline const char* FindSpace(const char* p, const char* end, const char*& control) {
     if (kWordScan) {
         while (end - p >= 8) {
             const std::uint64_t word = Load8(p);
@@ -103,19 +115,36 @@ inline const char* FindSpace(const char* p, const char* end) {
             if (IsSpaceClass(ClassOf(*p))) {
                 return p;
             }
-            ++p;  // a control character inside the value
+            if (control == nullptr) {
+                control = p;
+            }
+            ++p;
         }
     }
-    while (p < end && !IsSpaceClass(ClassOf(*p))) {
-        ++p;
+    for (; p < end; ++p) {
+        const unsigned char cls = ClassOf(*p);
+        if (IsSpaceClass(cls)) {
+            break;
+        }
+        if (cls == kControl && control == nullptr) {
+            control = p;
+        }
     }
     return p;
 }
 
 }  // namespace
 
+namespace {
+
+const char* SkipByteOrderMark(const char* begin, const char* end) {
+    return end - begin >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0 ? begin + 3 : begin;
+}
+
+}  // namespace
+
 CifScanner::CifScanner(const char* begin, const char* end)
-    : _pos(begin), _end(end), _begin(begin) {}
+    : _pos(SkipByteOrderMark(begin, end)), _end(end), _begin(_pos) {}
 
 bool CifScanner::_SkipSpace() {
     const char* p = _pos;
@@ -137,9 +166,19 @@ bool CifScanner::_SkipSpace() {
                     ++p;
                 }
                 break;
+            case kControlBlank:
+                _NoteControl(*p, _line);
+                ++p;
+                break;
             case kHash:
-                while (p < end && !IsLineBreak(*p)) {
-                    ++p;
+                for (; p < end; ++p) {
+                    const unsigned char cls = ClassOf(*p);
+                    if (cls == kLf || cls == kCr) {
+                        break;
+                    }
+                    if (cls == kControl || cls == kControlBlank) {
+                        _NoteControl(*p, _line);
+                    }
                 }
                 break;
             default:
@@ -157,8 +196,27 @@ void CifScanner::_SetError(const std::string& message) {
     _token.text = _scratch;
 }
 
+void CifScanner::_NoteControl(char c, unsigned int line) {
+    if (!_hasControl) {
+        _hasControl = true;
+        _controlChar = c;
+        _controlLine = line;
+    }
+}
+
 const CifToken& CifScanner::Next() {
-    if (!_SkipSpace()) {
+    const bool more = !_hasControl && _SkipSpace();
+    if (_hasControl) {
+        // Found in the last token or in the gap just skipped.
+        char message[48];
+        std::snprintf(message, sizeof message, "control character 0x%02X is not allowed",
+                      static_cast<unsigned int>(static_cast<unsigned char>(_controlChar)));
+        _SetError(message);
+        _token.line = _controlLine;
+        _hasControl = false;
+        return _token;
+    }
+    if (!more) {
         _token.type = CifTokenType::End;
         _token.text = std::string_view();
         _token.line = _line;
@@ -262,22 +320,32 @@ void CifScanner::_ScanQuoted() {
             _pos = p + 1;
             return;
         }
-        if (IsLineBreak(c)) {
-            _pos = p;  // the line end itself is counted by the next skip
-            _SetError(std::string("unterminated quoted value ") + quote +
-                      std::string(first, static_cast<std::size_t>(p - first)));
-            return;
+        if (static_cast<unsigned char>(c) < 0x20) {
+            if (IsLineBreak(c)) {
+                _pos = p;  // the line end itself is counted by the next skip
+                _SetError("unterminated quoted value " +
+                          ShownValue(std::string_view(first - 1,
+                                                      static_cast<std::size_t>(p - first + 1))));
+                return;
+            }
+            if (c != '\t') {
+                _NoteControl(c, _token.line);
+            }
         }
     }
     _pos = _end;
-    _SetError(std::string("unterminated quoted value ") + quote +
-              std::string(first, static_cast<std::size_t>(_end - first)));
+    _SetError("unterminated quoted value " +
+              ShownValue(std::string_view(first - 1, static_cast<std::size_t>(_end - first + 1))));
 }
 
 void CifScanner::_ScanBare() {
     // The first character is not whitespace: the skip stopped there.
     const char* const first = _pos;
-    const char* const p = FindSpace(first + 1, _end);
+    const char* control = ClassOf(*first) == kControl ? first : nullptr;
+    const char* const p = FindSpace(first + 1, _end, control);
+    if (control != nullptr) {
+        _NoteControl(*control, _token.line);
+    }
     _pos = p;
     const std::string_view word(first, static_cast<std::size_t>(p - first));
     _token.text = word;
@@ -303,7 +371,7 @@ void CifScanner::_ScanBare() {
                 _token.type = word.size() == 5 ? CifTokenType::SaveEnd : CifTokenType::SaveHeader;
                 _token.text = word.substr(5);
             } else if (StartsWithReservedWord(word, "stop_")) {
-                _SetError("reserved word " + std::string(word) + " is not allowed");
+                _SetError("reserved word " + ShownValue(word) + " is not allowed");
             }
             return;
         case 'l':
@@ -311,7 +379,7 @@ void CifScanner::_ScanBare() {
                 if (word.size() == 5) {
                     _token.type = CifTokenType::Loop;
                 } else {
-                    _SetError("reserved word " + std::string(word) + " is not allowed");
+                    _SetError("reserved word " + ShownValue(word) + " is not allowed");
                 }
             }
             return;
@@ -320,7 +388,7 @@ void CifScanner::_ScanBare() {
                 if (word.size() == 7) {
                     _token.type = CifTokenType::Global;
                 } else {
-                    _SetError("reserved word " + std::string(word) + " is not allowed");
+                    _SetError("reserved word " + ShownValue(word) + " is not allowed");
                 }
             }
             return;
