@@ -82,8 +82,13 @@ private:
     enum class Mode { BeforeData, SkipGlobal, InBlock };
     enum class LoopState { None, Names, Values };
 
+    // The first kMaxMessages errors and as many warnings are kept, the rest
+    // counted: a file of garbage must not give diagnostics many times its size.
+    static constexpr std::size_t kMaxMessages = 1000;
     void _Error(unsigned int line, const std::string& message);
     void _Warning(unsigned int line, const std::string& message);
+    // One line for the errors and one for the warnings that were not kept.
+    void _CountTheRest();
 
     void _OnDataHeader(const CifToken& token);
     void _OnTag(const CifToken& token);
@@ -114,6 +119,8 @@ private:
 
     Mode _mode = Mode::BeforeData;
     bool _strayReported = false;
+    std::size_t _errors = 0;
+    std::size_t _warnings = 0;
 
     // The block being read; _block is null for a block that is read and dropped
     // (a duplicate name).
@@ -145,13 +152,32 @@ private:
 };
 
 void ParseRun::_Error(unsigned int line, const std::string& message) {
+    if (++_errors > kMaxMessages) {
+        return;
+    }
     const std::string text = "ERROR - line " + std::to_string(line) + ": " + message + "\n";
     _diagnostics += text;
     _log += text;
 }
 
 void ParseRun::_Warning(unsigned int line, const std::string& message) {
+    if (++_warnings > kMaxMessages) {
+        return;
+    }
     _log += "WARNING - line " + std::to_string(line) + ": " + message + "\n";
+}
+
+void ParseRun::_CountTheRest() {
+    if (_errors > kMaxMessages) {
+        const std::string text =
+            "ERROR - " + std::to_string(_errors - kMaxMessages) + " more errors not shown\n";
+        _diagnostics += text;
+        _log += text;
+    }
+    if (_warnings > kMaxMessages) {
+        _log +=
+            "WARNING - " + std::to_string(_warnings - kMaxMessages) + " more warnings not shown\n";
+    }
 }
 
 void ParseRun::Run(const char* begin, const char* end, bool releaseBehind) {
@@ -178,6 +204,7 @@ void ParseRun::Run(const char* begin, const char* end, bool releaseBehind) {
                     _CloseFrame();
                 }
                 _FinishBlock();
+                _CountTheRest();
                 return;
             case CifTokenType::Error:
                 _Error(token.line, std::string(token.text));

@@ -2,6 +2,7 @@
 // diagnostics, or make its log touch files it does not own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "cif/CifFile.h"
@@ -57,6 +58,27 @@ TEST(ParserSafetyTest, ReportsControlCharactersOutsideTextFieldsAndSkipsAByteOrd
             EXPECT_EQ(cells, std::vector<std::string>{c.value}) << c.text;
         }
     }
+}
+
+TEST(ParserSafetyTest, KeepsTheFirstThousandErrorsAndWarningsAndCountsTheRest) {
+    std::string text = "data_a\n";
+    for (int i = 0; i < 1500; ++i) {
+        text += "1 _._x 1\n";  // a stray value, then an item of no category
+    }
+    CifFile file;
+    CifParser parser(file);
+    std::string diagnostics;
+    parser.ParseString(text, diagnostics, "");
+    const auto lines = [](const std::string& s) { return std::count(s.begin(), s.end(), '\n'); };
+    EXPECT_EQ(lines(diagnostics), 1001);
+    EXPECT_EQ(diagnostics.substr(diagnostics.rfind("ERROR", diagnostics.size() - 2)),
+              "ERROR - 500 more errors not shown\n");
+    EXPECT_EQ(lines(parser.GetLog()), 2002);
+    const std::string tail =
+        "WARNING - line 1001: empty category name in \"_._x\"; item skipped\n"
+        "ERROR - 500 more errors not shown\n"
+        "WARNING - 500 more warnings not shown\n";
+    EXPECT_EQ(parser.GetLog().substr(parser.GetLog().size() - tail.size()), tail);
 }
 
 }  // namespace
