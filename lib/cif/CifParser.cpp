@@ -6,8 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <unordered_map>
@@ -690,14 +688,12 @@ void CifParser::ParseString(const std::string& text, std::string& diagnostics,
 
 void CifParser::_WriteLog(const std::string& logFileName) {
     if (_log.empty()) {
-        // Nothing to say: no log, and no stale one from an earlier run.
-        std::remove(logFileName.c_str());
+        // Nothing to say: no log, and no stale one from an earlier run. Only a
+        // regular file is the parser's to remove.
+        MirtFile::RemoveRegularFile(logFileName);
         return;
     }
-    std::ofstream out(logFileName, std::ios::out | std::ios::trunc);
-    out << _log;
-    out.close();
-    if (!out) {
+    if (!MirtFile::WriteNoFollow(logFileName, _log)) {
         // The log is secondary to the data; say so instead of failing the read.
         std::cerr << "CifParser: cannot write the log file \"" << logFileName << "\"\n";
     }

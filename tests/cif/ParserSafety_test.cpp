@@ -1,8 +1,12 @@
 // Input that must not slip through the reader unreported, flood its
 // diagnostics, or make its log touch files it does not own.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "cif/CifFile.h"
@@ -17,6 +21,14 @@ std::string Parse(CifFile& file, const std::string& text) {
     std::string diagnostics;
     parser.ParseString(text, diagnostics, "");
     return diagnostics;
+}
+
+std::vector<std::string> Column(Block& block, const std::string& table, const std::string& column) {
+    std::vector<std::string> cells;
+    if (ISTable* t = block.GetTablePtr(table)) {
+        t->GetColumn(cells, column);
+    }
+    return cells;
 }
 
 TEST(ParserSafetyTest, ReportsControlCharactersOutsideTextFieldsAndSkipsAByteOrderMark) {
@@ -52,10 +64,9 @@ TEST(ParserSafetyTest, ReportsControlCharactersOutsideTextFieldsAndSkipsAByteOrd
     for (const Case& c : cases) {
         CifFile file;
         EXPECT_EQ(Parse(file, c.text), c.diagnostics) << c.text;
-        if (!c.value.empty()) {
-            std::vector<std::string> cells;
-            file.GetBlock("a").GetTablePtr("t")->GetColumn(cells, "v");
-            EXPECT_EQ(cells, std::vector<std::string>{c.value}) << c.text;
+        if (!c.value.empty() && file.IsBlockPresent("a")) {
+            EXPECT_EQ(Column(file.GetBlock("a"), "t", "v"), std::vector<std::string>{c.value})
+                << c.text;
         }
     }
 }
@@ -79,6 +90,64 @@ TEST(ParserSafetyTest, KeepsTheFirstThousandErrorsAndWarningsAndCountsTheRest) {
         "ERROR - 500 more errors not shown\n"
         "WARNING - 500 more warnings not shown\n";
     EXPECT_EQ(parser.GetLog().substr(parser.GetLog().size() - tail.size()), tail);
+}
+
+// What is at the log's name stays as it was; a log that cannot be written
+// safely is a message, and the parse goes on.
+TEST(ParserSafetyTest, LogNeverFollowsALinkNorRemovesWhatIsNotARegularFile) {
+    char dirTemplate[] = "/tmp/parser_safety_XXXXXX";
+    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+    const std::string dir = dirTemplate;
+    const std::string target = dir + "/target";
+    const std::string absent = dir + "/absent";
+    struct Case {
+        const char* kind;  // of the file at the log's name
+        bool warnings;
+        bool message;
+    };
+    const Case cases[] = {
+        {"link", false, false},        {"link", true, true},   {"dangling link", false, false},
+        {"dangling link", true, true}, {"fifo", false, false}, {"/dev/null", true, false},
+    };
+    for (const Case& c : cases) {
+        const std::string kind = c.kind;
+        std::string log = dir + "/in.cif-parser.log";
+        std::ofstream(target) << "keep\n";
+        if (kind == "fifo") {
+            ASSERT_EQ(mkfifo(log.c_str(), 0600), 0);
+        } else if (kind == "/dev/null") {
+            log = kind;
+        } else {
+            ASSERT_EQ(symlink((kind == "link" ? target : absent).c_str(), log.c_str()), 0);
+        }
+        struct stat before;
+        ASSERT_EQ(lstat(log.c_str(), &before), 0);
+
+        CifFile file;
+        CifParser parser(file);
+        std::string diagnostics;
+        testing::internal::CaptureStderr();
+        parser.ParseString(c.warnings ? "global_\ndata_a\n_t.v 1\n" : "data_a\n_t.v 1\n",
+                           diagnostics, log);
+        const std::string stderrText = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(diagnostics, "");
+        EXPECT_EQ(stderrText.find("cannot write the log file") != std::string::npos, c.message)
+            << kind << ": " << stderrText;
+        EXPECT_EQ(Column(file.GetBlock("a"), "t", "v"), (std::vector<std::string>{"1"}));
+
+        struct stat after;
+        EXPECT_TRUE(lstat(log.c_str(), &after) == 0 &&
+                    (after.st_mode & S_IFMT) == (before.st_mode & S_IFMT))
+            << kind << " removed or replaced";
+        std::ifstream kept(target);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep\n") << kind;
+        EXPECT_NE(access(absent.c_str(), F_OK), 0) << kind;
+        if (log != "/dev/null") {
+            unlink(log.c_str());
+        }
+    }
+    unlink(target.c_str());
+    rmdir(dir.c_str());
 }
 
 }  // namespace
