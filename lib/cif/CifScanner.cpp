@@ -18,18 +18,17 @@ bool IsLineBreak(char c) {
 enum CharClass : unsigned char {
     kOther = 0,
     kBlank = 1,
-    kControlBlank = 2,
-    kLf = 3,
-    kCr = 4,
-    kHash = 5,
-    kControl = 6
+    kLf = 2,
+    kCr = 3,
+    kControlBlank = 4,
+    kHash = 5
 };
 
 struct ClassTable {
     unsigned char cls[256];
     constexpr ClassTable() : cls() {
         for (int c = 0; c < 256; ++c) {
-            cls[c] = c < 0x20 ? kControl : kOther;
+            cls[c] = kOther;
         }
         cls[static_cast<unsigned char>(' ')] = kBlank;
         cls[static_cast<unsigned char>('\t')] = kBlank;
@@ -49,7 +48,12 @@ inline unsigned char ClassOf(char c) {
 
 // Whitespace: blanks and line ends.
 inline bool IsSpaceClass(unsigned char cls) {
-    return cls >= kBlank && cls <= kCr;
+    return cls >= kBlank && cls <= kControlBlank;
+}
+
+// C0 control characters other than tab, LF and CR: refused outside text fields.
+inline bool IsControl(char c) {
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
 }
 
 // Word-at-a-time scans of the two runs that make up most of a CIF text: the
@@ -98,9 +102,10 @@ inline const char* SkipBlanks(const char* p, const char* end) {
     return p;
 }
 
-// The first whitespace character at or after p (or end); control points at
-// the first control character passed, when it is still null.
-inline const char* FindSpace(const char* p, const char* end, const char*& control) {
+// The first whitespace character at or after p (or end); onControl(c) is
+// called for each control character passed.
+template <class OnControl>
+inline const char* FindSpace(const char* p, const char* end, OnControl onControl) {
     if (kWordScan) {
         while (end - p >= 8) {
             const std::uint64_t word = Load8(p);
@@ -115,27 +120,17 @@ inline const char* FindSpace(const char* p, const char* end, const char*& contro
             if (IsSpaceClass(ClassOf(*p))) {
                 return p;
             }
-            if (control == nullptr) {
-                control = p;
-            }
+            onControl(*p);
             ++p;
         }
     }
-    for (; p < end; ++p) {
-        const unsigned char cls = ClassOf(*p);
-        if (IsSpaceClass(cls)) {
-            break;
-        }
-        if (cls == kControl && control == nullptr) {
-            control = p;
+    for (; p < end && !IsSpaceClass(ClassOf(*p)); ++p) {
+        if (IsControl(*p)) {
+            onControl(*p);
         }
     }
     return p;
 }
-
-}  // namespace
-
-namespace {
 
 const char* SkipByteOrderMark(const char* begin, const char* end) {
     return end - begin >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0 ? begin + 3 : begin;
@@ -149,15 +144,23 @@ CifScanner::CifScanner(const char* begin, const char* end)
 bool CifScanner::_SkipSpace() {
     const char* p = _pos;
     const char* const end = _end;
+    // The common classes first: a token's start, a run of blanks, a line end.
     while (p < end) {
-        switch (ClassOf(*p)) {
-            case kBlank:
-                p = SkipBlanks(p + 1, end);
-                break;
-            case kLf:
-                ++_line;
-                ++p;
-                break;
+        const unsigned char cls = ClassOf(*p);
+        if (cls == kOther) {
+            _pos = p;
+            return true;
+        }
+        if (cls == kBlank) {
+            p = SkipBlanks(p + 1, end);
+            continue;
+        }
+        if (cls == kLf) {
+            ++_line;
+            ++p;
+            continue;
+        }
+        switch (cls) {
             case kCr:
                 // CRLF is one line end, a lone CR another.
                 ++_line;
@@ -170,20 +173,13 @@ bool CifScanner::_SkipSpace() {
                 _NoteControl(*p, _line);
                 ++p;
                 break;
-            case kHash:
-                for (; p < end; ++p) {
-                    const unsigned char cls = ClassOf(*p);
-                    if (cls == kLf || cls == kCr) {
-                        break;
-                    }
-                    if (cls == kControl || cls == kControlBlank) {
+            default:  // kHash
+                for (; p < end && !IsLineBreak(*p); ++p) {
+                    if (IsControl(*p)) {
                         _NoteControl(*p, _line);
                     }
                 }
                 break;
-            default:
-                _pos = p;
-                return true;
         }
     }
     _pos = p;
@@ -204,19 +200,26 @@ void CifScanner::_NoteControl(char c, unsigned int line) {
     }
 }
 
+void CifScanner::_ReportControl() {
+    char message[48];
+    std::snprintf(message, sizeof message, "control character 0x%02X is not allowed",
+                  static_cast<unsigned int>(static_cast<unsigned char>(_controlChar)));
+    _SetError(message);
+    _token.line = _controlLine;
+    _hasControl = false;
+}
+
 const CifToken& CifScanner::Next() {
-    const bool more = !_hasControl && _SkipSpace();
+    // A control character is reported after the token or the gap that holds it.
     if (_hasControl) {
-        // Found in the last token or in the gap just skipped.
-        char message[48];
-        std::snprintf(message, sizeof message, "control character 0x%02X is not allowed",
-                      static_cast<unsigned int>(static_cast<unsigned char>(_controlChar)));
-        _SetError(message);
-        _token.line = _controlLine;
-        _hasControl = false;
+        _ReportControl();
         return _token;
     }
-    if (!more) {
+    if (!_SkipSpace()) {
+        if (_hasControl) {
+            _ReportControl();
+            return _token;
+        }
         _token.type = CifTokenType::End;
         _token.text = std::string_view();
         _token.line = _line;
@@ -312,40 +315,39 @@ void CifScanner::_ScanTextField() {
 void CifScanner::_ScanQuoted() {
     const char quote = *_pos;
     const char* const first = _pos + 1;
-    for (const char* p = first; p < _end; ++p) {
+    const char* const end = _end;
+    const char* control = nullptr;
+    const char* p = first;
+    for (; p < end; ++p) {
         const char c = *p;
-        if (c == quote && (p + 1 == _end || IsSpace(p[1]))) {
+        if (c == quote && (p + 1 == end || IsSpace(p[1]))) {
             _token.type = CifTokenType::Value;
             _token.text = std::string_view(first, static_cast<std::size_t>(p - first));
             _pos = p + 1;
+            if (control != nullptr) {
+                _NoteControl(*control, _token.line);
+            }
             return;
         }
         if (static_cast<unsigned char>(c) < 0x20) {
             if (IsLineBreak(c)) {
-                _pos = p;  // the line end itself is counted by the next skip
-                _SetError("unterminated quoted value " +
-                          ShownValue(std::string_view(first - 1,
-                                                      static_cast<std::size_t>(p - first + 1))));
-                return;
+                break;  // the line end itself is counted by the next skip
             }
-            if (c != '\t') {
-                _NoteControl(c, _token.line);
+            if (c != '\t' && control == nullptr) {
+                control = p;
             }
         }
     }
-    _pos = _end;
+    _pos = p;
     _SetError("unterminated quoted value " +
-              ShownValue(std::string_view(first - 1, static_cast<std::size_t>(_end - first + 1))));
+              ShownValue(std::string_view(first - 1, static_cast<std::size_t>(p - first + 1))));
 }
 
 void CifScanner::_ScanBare() {
-    // The first character is not whitespace: the skip stopped there.
+    // The first character is not whitespace (the skip stopped there), but it
+    // may be a control character.
     const char* const first = _pos;
-    const char* control = ClassOf(*first) == kControl ? first : nullptr;
-    const char* const p = FindSpace(first + 1, _end, control);
-    if (control != nullptr) {
-        _NoteControl(*control, _token.line);
-    }
+    const char* const p = FindSpace(first, _end, [this](char c) { _NoteControl(c, _token.line); });
     _pos = p;
     const std::string_view word(first, static_cast<std::size_t>(p - first));
     _token.text = word;

@@ -30,9 +30,9 @@ struct CifToken {
 // of a line to the next such ';' (the line break after the opening ';' and the
 // one before the closing ';' are not part of the value). A UTF-8 byte-order
 // mark at the start is skipped. C0 control characters other than tab, CR and
-// LF are refused outside text fields: each token or gap between tokens that
-// holds one is followed by an Error token naming the first of them (the token
-// itself is still returned).
+// LF are refused outside text fields: a token that holds one, or follows
+// whitespace or a comment that does, is still returned, and then an Error
+// token names the first of them with its line.
 class CifScanner {
 public:
     CifScanner(const char* begin, const char* end);
@@ -54,6 +54,8 @@ private:
     void _SetError(const std::string& message);
     // Keeps the first control character of the current token or gap.
     void _NoteControl(char c, unsigned int line);
+    // Makes the current token the error for the kept control character.
+    void _ReportControl();
 
     const char* _pos;
     const char* const _end;

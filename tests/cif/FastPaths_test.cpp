@@ -53,6 +53,7 @@ TEST(FastPathsTest, ScannerSplitsAtEveryAlignment) {
         std::string text(shift, ' ');
         std::vector<std::pair<std::string, unsigned int>> expected;
         unsigned int line = 1;
+        bool gapControl = false;
         for (std::size_t n = 1; n <= 19; ++n) {
             std::string value(n, 'a');
             value[n / 2] = inner[n % 5][0];
@@ -61,16 +62,15 @@ TEST(FastPathsTest, ScannerSplitsAtEveryAlignment) {
             }
             value[0] = 'v';
             expected.emplace_back(value, line);
-            if (static_cast<unsigned char>(value[n / 2]) < 0x20) {
+            // One report for the gap before the value and the value itself.
+            if (gapControl || static_cast<unsigned char>(value[n / 2]) < 0x20) {
                 expected.emplace_back("!", line);
             }
             text += value;
             const std::string separator = separators[n % 7];
             text.append(n % 11, ' ');
             text += separator;
-            if (separator == "\v" || separator == "\f") {
-                expected.emplace_back("!", line);
-            }
+            gapControl = separator == "\v" || separator == "\f";
             if (separator != " " && separator != "\t" && separator != "\v" && separator != "\f") {
                 ++line;
             }
