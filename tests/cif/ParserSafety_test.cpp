@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "cif/CifFile.h"
@@ -68,6 +70,25 @@ TEST(ParserSafetyTest, ReportsControlCharactersOutsideTextFieldsAndSkipsAByteOrd
             EXPECT_EQ(Column(file.GetBlock("a"), "t", "v"), std::vector<std::string>{c.value})
                 << c.text;
         }
+    }
+}
+
+// What the reader takes with a diagnostic is written so that it reads back
+// clean, in a text field, or refused.
+TEST(ParserSafetyTest, ControlCharactersAreWrittenInTextFieldsOrRefused) {
+    CifFile file;
+    EXPECT_NE(Parse(file, "data_a\nloop_\n_t.v\na\x01z '\x1F b' 'x\vy'\n"), "");
+    std::ostringstream out;
+    file.Write(out);
+    CifFile back;
+    EXPECT_EQ(Parse(back, out.str()), "") << out.str();
+    EXPECT_EQ(Column(back.GetBlock("a"), "t", "v"),
+              (std::vector<std::string>{"a\x01z", "\x1F b", "x\vy"}));
+    for (const char* text :
+         {"data_a\x02\n_t.v 1\n", "data_a\n_t.v\x03 1\n", "data_a\n_t\x04.v 1\n"}) {
+        CifFile names;
+        Parse(names, text);
+        EXPECT_THROW(names.Write(out), std::runtime_error) << text;
     }
 }
 
