@@ -10,6 +10,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "cif/CifFile.h"
 #include "cif/CifParser.h"
