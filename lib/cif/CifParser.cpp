@@ -6,8 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <unordered_map>
@@ -17,6 +15,7 @@
 #include "cif/CifFile.h"
 #include "cif/CifScanner.h"
 #include "cif/SaveFrameKeys.h"
+#include "cif/ShownValue.h"
 #include "foundation/CifString.h"
 #include "foundation/Exceptions.h"
 #include "foundation/MirtFile.h"
@@ -24,21 +23,6 @@
 namespace {
 
 constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
-
-// A value quoted in a message, cut short so that a huge text field does not
-// flood the diagnostics.
-std::string Shown(std::string_view text) {
-    const std::size_t kMax = 40;
-    std::string shown = "\"";
-    if (text.size() <= kMax) {
-        shown.append(text.data(), text.size());
-    } else {
-        shown.append(text.data(), kMax);
-        shown += "...";
-    }
-    shown += "\"";
-    return shown;
-}
 
 // One category as seen by one scope (the block's own data, or one save frame).
 struct ScopeCategory {
@@ -96,8 +80,13 @@ private:
     enum class Mode { BeforeData, SkipGlobal, InBlock };
     enum class LoopState { None, Names, Values };
 
+    // The first kMaxMessages errors and as many warnings are kept, the rest
+    // counted: a file of garbage must not give diagnostics many times its size.
+    static constexpr std::size_t kMaxMessages = 1000;
     void _Error(unsigned int line, const std::string& message);
     void _Warning(unsigned int line, const std::string& message);
+    // One line for the errors and one for the warnings that were not kept.
+    void _CountTheRest();
 
     void _OnDataHeader(const CifToken& token);
     void _OnTag(const CifToken& token);
@@ -128,6 +117,8 @@ private:
 
     Mode _mode = Mode::BeforeData;
     bool _strayReported = false;
+    std::size_t _errors = 0;
+    std::size_t _warnings = 0;
 
     // The block being read; _block is null for a block that is read and dropped
     // (a duplicate name).
@@ -159,13 +150,32 @@ private:
 };
 
 void ParseRun::_Error(unsigned int line, const std::string& message) {
+    if (++_errors > kMaxMessages) {
+        return;
+    }
     const std::string text = "ERROR - line " + std::to_string(line) + ": " + message + "\n";
     _diagnostics += text;
     _log += text;
 }
 
 void ParseRun::_Warning(unsigned int line, const std::string& message) {
+    if (++_warnings > kMaxMessages) {
+        return;
+    }
     _log += "WARNING - line " + std::to_string(line) + ": " + message + "\n";
+}
+
+void ParseRun::_CountTheRest() {
+    if (_errors > kMaxMessages) {
+        const std::string text =
+            "ERROR - " + std::to_string(_errors - kMaxMessages) + " more errors not shown\n";
+        _diagnostics += text;
+        _log += text;
+    }
+    if (_warnings > kMaxMessages) {
+        _log +=
+            "WARNING - " + std::to_string(_warnings - kMaxMessages) + " more warnings not shown\n";
+    }
 }
 
 void ParseRun::Run(const char* begin, const char* end, bool releaseBehind) {
@@ -188,10 +198,11 @@ void ParseRun::Run(const char* begin, const char* end, bool releaseBehind) {
             case CifTokenType::End:
                 _FinishPending();
                 if (_inFrame) {
-                    _Error(_frameLine, "save frame " + Shown(_frameName) + " is not closed");
+                    _Error(_frameLine, "save frame " + ShownValue(_frameName) + " is not closed");
                     _CloseFrame();
                 }
                 _FinishBlock();
+                _CountTheRest();
                 return;
             case CifTokenType::Error:
                 _Error(token.line, std::string(token.text));
@@ -234,14 +245,14 @@ void ParseRun::_OnStray(const CifToken& token, const char* what) {
 void ParseRun::_OnDataHeader(const CifToken& token) {
     _FinishPending();
     if (_inFrame) {
-        _Error(_frameLine, "save frame " + Shown(_frameName) + " is not closed");
+        _Error(_frameLine, "save frame " + ShownValue(_frameName) + " is not closed");
         _CloseFrame();
     }
     _FinishBlock();
     _mode = Mode::InBlock;
     _blockName.assign(token.text.data(), token.text.size());
     if (_file.IsBlockPresent(_blockName)) {
-        _Error(token.line, "duplicate data block name " + Shown(_blockName));
+        _Error(token.line, "duplicate data block name " + ShownValue(_blockName));
         _block = nullptr;
     } else {
         _block = &_file.AddBlock(_blockName);
@@ -251,7 +262,7 @@ void ParseRun::_OnDataHeader(const CifToken& token) {
 void ParseRun::_OnGlobal(const CifToken& token) {
     _FinishPending();
     if (_inFrame) {
-        _Error(_frameLine, "save frame " + Shown(_frameName) + " is not closed");
+        _Error(_frameLine, "save frame " + ShownValue(_frameName) + " is not closed");
         _CloseFrame();
     }
     _FinishBlock();
@@ -272,7 +283,7 @@ void ParseRun::_OnLoop(const CifToken& token) {
 
 void ParseRun::_OnTag(const CifToken& token) {
     if (_mode != Mode::InBlock) {
-        _OnStray(token, ("data name " + Shown(token.text)).c_str());
+        _OnStray(token, ("data name " + ShownValue(token.text)).c_str());
         return;
     }
     if (_loopState == LoopState::Names) {
@@ -287,7 +298,7 @@ void ParseRun::_OnTag(const CifToken& token) {
 
 void ParseRun::_OnValue(const CifToken& token) {
     if (_mode != Mode::InBlock) {
-        _OnStray(token, ("value " + Shown(token.text)).c_str());
+        _OnStray(token, ("value " + ShownValue(token.text)).c_str());
         return;
     }
     if (_loopState == LoopState::Names) {
@@ -316,7 +327,7 @@ void ParseRun::_OnValue(const CifToken& token) {
         return;
     }
     if (!_hasPendingTag) {
-        _Error(token.line, "value " + Shown(token.text) + " without a data name");
+        _Error(token.line, "value " + ShownValue(token.text) + " without a data name");
         return;
     }
     _hasPendingTag = false;
@@ -324,14 +335,14 @@ void ParseRun::_OnValue(const CifToken& token) {
     std::string_view attribute;
     switch (SplitItemName(_pendingTag, category, attribute)) {
         case NameCheck::NoDot:
-            _Error(_pendingLine, "item name " + Shown(_pendingTag) + " without \".\"");
+            _Error(_pendingLine, "item name " + ShownValue(_pendingTag) + " without \".\"");
             return;
         case NameCheck::EmptyCategory:
             _Warning(_pendingLine,
-                     "empty category name in " + Shown(_pendingTag) + "; item skipped");
+                     "empty category name in " + ShownValue(_pendingTag) + "; item skipped");
             return;
         case NameCheck::Invalid:
-            _Error(_pendingLine, "invalid item name " + Shown(_pendingTag));
+            _Error(_pendingLine, "invalid item name " + ShownValue(_pendingTag));
             return;
         case NameCheck::Ok:
             break;
@@ -340,8 +351,8 @@ void ParseRun::_OnValue(const CifToken& token) {
     bool created = false;
     ScopeCategory& entry = _ScopeEntry(_CurrentScope(), _category, created);
     if (entry.looped) {
-        _Error(_pendingLine, "category " + Shown(_category) + " given twice in " + _ScopeKind() +
-                                 " " + Shown(_ScopeName()));
+        _Error(_pendingLine, "category " + ShownValue(_category) + " given twice in " +
+                                 _ScopeKind() + " " + ShownValue(_ScopeName()));
         return;
     }
     CategoryBuffer& buffer = *entry.buffer;
@@ -352,7 +363,7 @@ void ParseRun::_OnValue(const CifToken& token) {
     }
     const unsigned int col = buffer.ColumnFor(attribute);
     if (entry.IsGiven(col)) {
-        _Error(_pendingLine, "item " + Shown(_pendingTag) + " given twice");
+        _Error(_pendingLine, "item " + ShownValue(_pendingTag) + " given twice");
         return;
     }
     entry.SetGiven(col);
@@ -379,10 +390,10 @@ void ParseRun::_StartLoopValues() {
         std::string_view attribute;
         switch (SplitItemName(tag, category, attribute)) {
             case NameCheck::NoDot:
-                _Error(_loopLine, "item name " + Shown(tag) + " without \".\"");
+                _Error(_loopLine, "item name " + ShownValue(tag) + " without \".\"");
                 return;
             case NameCheck::Invalid:
-                _Error(_loopLine, "invalid item name " + Shown(tag));
+                _Error(_loopLine, "invalid item name " + ShownValue(tag));
                 return;
             case NameCheck::EmptyCategory:
                 emptyCategory = true;
@@ -395,23 +406,23 @@ void ParseRun::_StartLoopValues() {
         if (&tag == &_loopTags.front()) {
             loopCategory = category;
         } else if (category != loopCategory) {
-            _Error(_loopLine,
-                   "loop_ mixes categories " + Shown(loopCategory) + " and " + Shown(category));
+            _Error(_loopLine, "loop_ mixes categories " + ShownValue(loopCategory) + " and " +
+                                  ShownValue(category));
             return;
         }
         attributes.push_back(attribute);
     }
     if (emptyCategory) {
         _Warning(_loopLine,
-                 "empty category name in " + Shown(_loopTags.front()) + "; loop skipped");
+                 "empty category name in " + ShownValue(_loopTags.front()) + "; loop skipped");
         return;
     }
     _category.assign(loopCategory.data(), loopCategory.size());
     bool created = false;
     ScopeCategory& entry = _ScopeEntry(_CurrentScope(), _category, created);
     if (!created) {
-        _Error(_loopLine, "category " + Shown(_category) + " given twice in " + _ScopeKind() + " " +
-                              Shown(_ScopeName()));
+        _Error(_loopLine, "category " + ShownValue(_category) + " given twice in " + _ScopeKind() +
+                              " " + ShownValue(_ScopeName()));
         return;
     }
     CategoryBuffer& buffer = *entry.buffer;
@@ -421,7 +432,7 @@ void ParseRun::_StartLoopValues() {
     for (std::size_t i = 0; i < attributes.size(); ++i) {
         const unsigned int col = buffer.ColumnFor(attributes[i]);
         if (entry.IsGiven(col)) {
-            _Error(_loopLine, "item " + Shown(_loopTags[i]) + " given twice");
+            _Error(_loopLine, "item " + ShownValue(_loopTags[i]) + " given twice");
             buffer.rows.resize(entry.firstRow);
             return;
         }
@@ -463,7 +474,7 @@ void ParseRun::_FinishLoop() {
 
 void ParseRun::_FinishPending() {
     if (_hasPendingTag) {
-        _Error(_pendingLine, "data name " + Shown(_pendingTag) + " without a value");
+        _Error(_pendingLine, "data name " + ShownValue(_pendingTag) + " without a value");
         _hasPendingTag = false;
     }
     if (_loopState != LoopState::None) {
@@ -478,7 +489,7 @@ void ParseRun::_OnSaveHeader(const CifToken& token) {
     }
     _FinishPending();
     if (_inFrame) {
-        _Error(_frameLine, "save frame " + Shown(_frameName) + " is not closed");
+        _Error(_frameLine, "save frame " + ShownValue(_frameName) + " is not closed");
         _CloseFrame();
     }
     _inFrame = true;
@@ -677,14 +688,12 @@ void CifParser::ParseString(const std::string& text, std::string& diagnostics,
 
 void CifParser::_WriteLog(const std::string& logFileName) {
     if (_log.empty()) {
-        // Nothing to say: no log, and no stale one from an earlier run.
-        std::remove(logFileName.c_str());
+        // Nothing to say: no log, and no stale one from an earlier run. Only a
+        // regular file is the parser's to remove.
+        MirtFile::RemoveRegularFile(logFileName);
         return;
     }
-    std::ofstream out(logFileName, std::ios::out | std::ios::trunc);
-    out << _log;
-    out.close();
-    if (!out) {
+    if (!MirtFile::WriteNoFollow(logFileName, _log)) {
         // The log is secondary to the data; say so instead of failing the read.
         std::cerr << "CifParser: cannot write the log file \"" << logFileName << "\"\n";
     }

@@ -17,8 +17,12 @@ class CifFile;
 //
 // Errors (syntax and structure, each with its line number) are returned as
 // diagnostics text, one line each; warnings (a skipped global_ section, an
-// empty category name) go to the log only. The log file is written only when
-// there is something in it; otherwise a stale log of that name is removed.
+// empty category name) go to the log only. Past the first 1000 errors and the
+// first 1000 warnings of a text, one closing line each gives the count of the
+// rest. The log file is written only when there is something in it, never
+// through a symbolic link; otherwise a stale log of that name is removed when
+// it is a regular file. A log that cannot be written is a message on standard
+// error, and the read goes on.
 class CifParser {
 public:
     // The parser adds blocks to cifFile, which it borrows.

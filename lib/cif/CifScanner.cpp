@@ -1,9 +1,11 @@
 #include "cif/CifScanner.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "cif/ReservedWords.h"
+#include "cif/ShownValue.h"
 
 namespace {
 
@@ -11,8 +13,16 @@ bool IsLineBreak(char c) {
     return c == '\n' || c == '\r';
 }
 
-// Character classes of the hot loops, by byte value.
-enum CharClass : unsigned char { kOther = 0, kBlank = 1, kLf = 2, kCr = 3, kHash = 4 };
+// Character classes of the hot loops, by byte value. VT and FF separate
+// tokens like blanks but are control characters all the same.
+enum CharClass : unsigned char {
+    kOther = 0,
+    kBlank = 1,
+    kLf = 2,
+    kCr = 3,
+    kControlBlank = 4,
+    kHash = 5
+};
 
 struct ClassTable {
     unsigned char cls[256];
@@ -22,8 +32,8 @@ struct ClassTable {
         }
         cls[static_cast<unsigned char>(' ')] = kBlank;
         cls[static_cast<unsigned char>('\t')] = kBlank;
-        cls[11] = kBlank;
-        cls[12] = kBlank;
+        cls[11] = kControlBlank;
+        cls[12] = kControlBlank;
         cls[static_cast<unsigned char>('\n')] = kLf;
         cls[static_cast<unsigned char>('\r')] = kCr;
         cls[static_cast<unsigned char>('#')] = kHash;
@@ -38,7 +48,12 @@ inline unsigned char ClassOf(char c) {
 
 // Whitespace: blanks and line ends.
 inline bool IsSpaceClass(unsigned char cls) {
-    return cls >= kBlank && cls <= kCr;
+    return cls >= kBlank && cls <= kControlBlank;
+}
+
+// C0 control characters other than tab, LF and CR: refused outside text fields.
+inline bool IsControl(char c) {
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
 }
 
 // Word-at-a-time scans of the two runs that make up most of a CIF text: the
@@ -87,8 +102,10 @@ inline const char* SkipBlanks(const char* p, const char* end) {
     return p;
 }
 
-// The first whitespace character at or after p (or end).
-inline const char* FindSpace(const char* p, const char* end) {
+// The first whitespace character at or after p (or end); onControl(c) is
+// called for each control character passed.
+template <class OnControl>
+inline const char* FindSpace(const char* p, const char* end, OnControl onControl) {
     if (kWordScan) {
         while (end - p >= 8) {
             const std::uint64_t word = Load8(p);
@@ -103,32 +120,47 @@ inline const char* FindSpace(const char* p, const char* end) {
             if (IsSpaceClass(ClassOf(*p))) {
                 return p;
             }
-            ++p;  // a control character inside the value
+            onControl(*p);
+            ++p;
         }
     }
-    while (p < end && !IsSpaceClass(ClassOf(*p))) {
-        ++p;
+    for (; p < end && !IsSpaceClass(ClassOf(*p)); ++p) {
+        if (IsControl(*p)) {
+            onControl(*p);
+        }
     }
     return p;
+}
+
+const char* SkipByteOrderMark(const char* begin, const char* end) {
+    return end - begin >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0 ? begin + 3 : begin;
 }
 
 }  // namespace
 
 CifScanner::CifScanner(const char* begin, const char* end)
-    : _pos(begin), _end(end), _begin(begin) {}
+    : _pos(SkipByteOrderMark(begin, end)), _end(end), _begin(_pos) {}
 
 bool CifScanner::_SkipSpace() {
     const char* p = _pos;
     const char* const end = _end;
+    // The common classes first: a token's start, a run of blanks, a line end.
     while (p < end) {
-        switch (ClassOf(*p)) {
-            case kBlank:
-                p = SkipBlanks(p + 1, end);
-                break;
-            case kLf:
-                ++_line;
-                ++p;
-                break;
+        const unsigned char cls = ClassOf(*p);
+        if (cls == kOther) {
+            _pos = p;
+            return true;
+        }
+        if (cls == kBlank) {
+            p = SkipBlanks(p + 1, end);
+            continue;
+        }
+        if (cls == kLf) {
+            ++_line;
+            ++p;
+            continue;
+        }
+        switch (cls) {
             case kCr:
                 // CRLF is one line end, a lone CR another.
                 ++_line;
@@ -137,14 +169,17 @@ bool CifScanner::_SkipSpace() {
                     ++p;
                 }
                 break;
-            case kHash:
-                while (p < end && !IsLineBreak(*p)) {
-                    ++p;
+            case kControlBlank:
+                _NoteControl(*p, _line);
+                ++p;
+                break;
+            default:  // kHash
+                for (; p < end && !IsLineBreak(*p); ++p) {
+                    if (IsControl(*p)) {
+                        _NoteControl(*p, _line);
+                    }
                 }
                 break;
-            default:
-                _pos = p;
-                return true;
         }
     }
     _pos = p;
@@ -157,8 +192,34 @@ void CifScanner::_SetError(const std::string& message) {
     _token.text = _scratch;
 }
 
+void CifScanner::_NoteControl(char c, unsigned int line) {
+    if (!_hasControl) {
+        _hasControl = true;
+        _controlChar = c;
+        _controlLine = line;
+    }
+}
+
+void CifScanner::_ReportControl() {
+    char message[48];
+    std::snprintf(message, sizeof message, "control character 0x%02X is not allowed",
+                  static_cast<unsigned int>(static_cast<unsigned char>(_controlChar)));
+    _SetError(message);
+    _token.line = _controlLine;
+    _hasControl = false;
+}
+
 const CifToken& CifScanner::Next() {
+    // A control character is reported after the token or the gap that holds it.
+    if (_hasControl) {
+        _ReportControl();
+        return _token;
+    }
     if (!_SkipSpace()) {
+        if (_hasControl) {
+            _ReportControl();
+            return _token;
+        }
         _token.type = CifTokenType::End;
         _token.text = std::string_view();
         _token.line = _line;
@@ -254,30 +315,39 @@ void CifScanner::_ScanTextField() {
 void CifScanner::_ScanQuoted() {
     const char quote = *_pos;
     const char* const first = _pos + 1;
-    for (const char* p = first; p < _end; ++p) {
+    const char* const end = _end;
+    const char* control = nullptr;
+    const char* p = first;
+    for (; p < end; ++p) {
         const char c = *p;
-        if (c == quote && (p + 1 == _end || IsSpace(p[1]))) {
+        if (c == quote && (p + 1 == end || IsSpace(p[1]))) {
             _token.type = CifTokenType::Value;
             _token.text = std::string_view(first, static_cast<std::size_t>(p - first));
             _pos = p + 1;
+            if (control != nullptr) {
+                _NoteControl(*control, _token.line);
+            }
             return;
         }
-        if (IsLineBreak(c)) {
-            _pos = p;  // the line end itself is counted by the next skip
-            _SetError(std::string("unterminated quoted value ") + quote +
-                      std::string(first, static_cast<std::size_t>(p - first)));
-            return;
+        if (static_cast<unsigned char>(c) < 0x20) {
+            if (IsLineBreak(c)) {
+                break;  // the line end itself is counted by the next skip
+            }
+            if (c != '\t' && control == nullptr) {
+                control = p;
+            }
         }
     }
-    _pos = _end;
-    _SetError(std::string("unterminated quoted value ") + quote +
-              std::string(first, static_cast<std::size_t>(_end - first)));
+    _pos = p;
+    _SetError("unterminated quoted value " +
+              ShownValue(std::string_view(first - 1, static_cast<std::size_t>(p - first + 1))));
 }
 
 void CifScanner::_ScanBare() {
-    // The first character is not whitespace: the skip stopped there.
+    // The first character is not whitespace (the skip stopped there), but it
+    // may be a control character.
     const char* const first = _pos;
-    const char* const p = FindSpace(first + 1, _end);
+    const char* const p = FindSpace(first, _end, [this](char c) { _NoteControl(c, _token.line); });
     _pos = p;
     const std::string_view word(first, static_cast<std::size_t>(p - first));
     _token.text = word;
@@ -303,7 +373,7 @@ void CifScanner::_ScanBare() {
                 _token.type = word.size() == 5 ? CifTokenType::SaveEnd : CifTokenType::SaveHeader;
                 _token.text = word.substr(5);
             } else if (StartsWithReservedWord(word, "stop_")) {
-                _SetError("reserved word " + std::string(word) + " is not allowed");
+                _SetError("reserved word " + ShownValue(word) + " is not allowed");
             }
             return;
         case 'l':
@@ -311,7 +381,7 @@ void CifScanner::_ScanBare() {
                 if (word.size() == 5) {
                     _token.type = CifTokenType::Loop;
                 } else {
-                    _SetError("reserved word " + std::string(word) + " is not allowed");
+                    _SetError("reserved word " + ShownValue(word) + " is not allowed");
                 }
             }
             return;
@@ -320,7 +390,7 @@ void CifScanner::_ScanBare() {
                 if (word.size() == 7) {
                     _token.type = CifTokenType::Global;
                 } else {
-                    _SetError("reserved word " + std::string(word) + " is not allowed");
+                    _SetError("reserved word " + ShownValue(word) + " is not allowed");
                 }
             }
             return;

@@ -28,7 +28,11 @@ struct CifToken {
 // as LF. A quoted value ends at a matching quote that is followed by
 // whitespace or the end of the line; a text field runs from a ';' at the start
 // of a line to the next such ';' (the line break after the opening ';' and the
-// one before the closing ';' are not part of the value).
+// one before the closing ';' are not part of the value). A UTF-8 byte-order
+// mark at the start is skipped. C0 control characters other than tab, CR and
+// LF are refused outside text fields: a token that holds one, or follows
+// whitespace or a comment that does, is still returned, and then an Error
+// token names the first of them with its line.
 class CifScanner {
 public:
     CifScanner(const char* begin, const char* end);
@@ -48,13 +52,20 @@ private:
     void _ScanQuoted();
     void _ScanBare();
     void _SetError(const std::string& message);
+    // Keeps the first control character of the current token or gap.
+    void _NoteControl(char c, unsigned int line);
+    // Makes the current token the error for the kept control character.
+    void _ReportControl();
 
     const char* _pos;
     const char* const _end;
     const char* const _begin;
     unsigned int _line = 1;
     CifToken _token;
-    std::string _scratch;  // normalised text fields and error messages
+    std::string _scratch;      // normalised text fields and error messages
+    bool _hasControl = false;  // a control character waits to be reported
+    char _controlChar = 0;
+    unsigned int _controlLine = 0;
 };
 
 #endif  // TESRA_CIF_CIFSCANNER_H

@@ -7,7 +7,6 @@
 
 #include "cif/Block.h"
 #include "cif/CifFile.h"
-#include "cif/CifScanner.h"
 #include "cif/ReservedWords.h"
 #include "foundation/CifString.h"
 #include "table/ISTable.h"
@@ -41,9 +40,10 @@ std::size_t WidthOf(const std::string& text, CifWriter::Form form) {
     return form == CifWriter::Form::Bare ? text.size() : text.size() + 2;
 }
 
-bool HasSpace(const std::string& text) {
+// Whitespace, or any other character below 0x20.
+bool HasSpaceOrControl(const std::string& text) {
     for (const char c : text) {
-        if (CifScanner::IsSpace(c)) {
+        if (static_cast<unsigned char>(c) <= ' ') {
             return true;
         }
     }
@@ -51,9 +51,11 @@ bool HasSpace(const std::string& text) {
 }
 
 // Names become data names or block headers as they are; one with whitespace,
-// or a category with a full stop, would read back as something else.
+// or a category with a full stop, would read back as something else, and a
+// control character is refused by readers.
 void CheckName(const std::string& name, const char* what, bool allowDot) {
-    if (name.empty() || HasSpace(name) || (!allowDot && name.find('.') != std::string::npos)) {
+    if (name.empty() || HasSpaceOrControl(name) ||
+        (!allowDot && name.find('.') != std::string::npos)) {
         throw std::runtime_error(std::string(what) + " \"" + name +
                                  "\" cannot be written as CIF in CifWriter::Write");
     }
@@ -64,17 +66,26 @@ void CheckName(const std::string& name, const char* what, bool allowDot) {
 namespace {
 
 // Characters that matter to the quoting decision, by byte value.
-enum : unsigned char { kPlain = 0, kSpace = 1, kBreak = 2, kCarriageReturn = 4, kBracket = 8 };
+// kControl: a C0 control character that a reader takes only inside a text field.
+enum : unsigned char {
+    kPlain = 0,
+    kSpace = 1,
+    kBreak = 2,
+    kCarriageReturn = 4,
+    kBracket = 8,
+    kControl = 16
+};
 
 struct QuoteTable {
     unsigned char flags[256];
     constexpr QuoteTable() : flags() {
         for (int c = 0; c < 256; ++c) {
-            flags[c] = kPlain;
+            flags[c] = c < 0x20 ? kControl : kPlain;
         }
-        for (const char c : {' ', '\t', '\v', '\f'}) {
-            flags[static_cast<unsigned char>(c)] = kSpace;
-        }
+        flags[static_cast<unsigned char>(' ')] = kSpace;
+        flags[static_cast<unsigned char>('\t')] = kSpace;
+        flags[static_cast<unsigned char>('\v')] = kSpace | kControl;
+        flags[static_cast<unsigned char>('\f')] = kSpace | kControl;
         flags[static_cast<unsigned char>('\n')] = kSpace | kBreak;
         flags[static_cast<unsigned char>('\r')] = kSpace | kCarriageReturn;
         for (const char c : {'(', ')', '[', ']', '{', '}'}) {
@@ -198,7 +209,7 @@ CifWriter::Form CifWriter::Classify(const std::string& value, std::size_t maxLin
         // A reader takes CR for a line end and would give back a different value.
         return Form::Unwritable;
     }
-    if ((seen & kBreak) != 0) {
+    if ((seen & (kBreak | kControl)) != 0) {
         return FitsTextField(value) ? Form::TextField : Form::Unwritable;
     }
     const bool needsQuotes = seen != 0 || CifString::IsSpecialFirstChar(text[0]) ||

@@ -14,6 +14,17 @@ public:
     // directory) throws NotFoundException "File \"<name>\" not found".
     static void Delete(const std::string& fileName);
 
+    // Removes the file only when lstat() finds a regular file of that name: a
+    // symbolic link, a device or a directory stays. False when nothing was removed.
+    static bool RemoveRegularFile(const std::string& fileName);
+
+    // Writes text as the whole content of the file without following a
+    // symbolic link at that name: a regular file (made when missing) is
+    // truncated first; a character device or a FIFO with a reader, such as
+    // /dev/null, is written to as it is. False when the name is a symbolic
+    // link or another kind of file, or the text could not be written in full.
+    static bool WriteNoFollow(const std::string& fileName, const std::string& text);
+
     // Seeks the write position to the end (it stays there) and reports whether
     // that is 0. A stream in a failed state does not move and counts as not empty.
     static bool IsStreamEmpty(std::ostream& out);
