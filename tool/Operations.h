@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "ExceptionDictionary.h"
-#include "RestraintListing.h"
 #include "RovidevParams.h"
+#include "common/ExceptionDictionary.h"
+#include "transcribe/RestraintListing.h"
 
 class Block;
 

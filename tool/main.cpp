@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "Driver.h"
-#include "TempFiles.h"
 #include "foundation/Exceptions.h"
+#include "io/TempFiles.h"
+#include "run/Driver.h"
 
 int main(int argc, char** argv) {
     int status = 1;

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "CommentKeeper.h"
-#include "RovidevRun.h"
 #include "cif/Block.h"
 #include "cif/CifFile.h"
 #include "cif/CifParser.h"
+#include "io/CommentKeeper.h"
 #include "table/ISTable.h"
+#include "tool/RovidevRun.h"
 
 namespace opstest {
 

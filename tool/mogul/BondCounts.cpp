@@ -1,0 +1,30 @@
+#include "mogul/BondCounts.h"
+
+#include <cstdlib>
+#include <iostream>
+
+#include "cif/Block.h"
+#include "table/ISTable.h"
+
+BondCounts count_bonds(Block& block) {
+    ISTable* bonds = block.GetTablePtr("chem_comp_bond");
+    if (bonds == nullptr) {
+        std::cerr << "No bond table in input CIF file!\n\n";
+        std::exit(1);
+    }
+    BondCounts counts;
+    const unsigned rows = bonds->GetNumRows();
+    for (unsigned r = 0; r < rows; ++r) {
+        const std::vector<std::string>& row = bonds->GetRow(r);
+        // Cells 1 and 2 are atom_id_1 and atom_id_2 in the category's standard order.
+        if (row.size() < 3)
+            continue;
+        ++counts[row[1]];
+        ++counts[row[2]];
+    }
+    return counts;
+}
+
+std::string bond_key_text(const std::string& a, const std::string& b) {
+    return b < a ? b + "-" + a : a + "-" + b;
+}
