@@ -1,8 +1,6 @@
 #ifndef TESRA_TOOL_ROVIDEVPARAMS_H
 #define TESRA_TOOL_ROVIDEVPARAMS_H
 
-#include <map>
-#include <set>
 #include <string>
 
 // The driver's parameter record, filled by the command-line parser.
@@ -23,11 +21,5 @@ struct RovidevParams {
     bool planekill_given = false;
     float planekill = -7.0f;
 };
-
-// plane_id -> its atom_id values; both ordered byte-wise.
-using PlaneAtomMap = std::map<std::string, std::set<std::string>>;
-
-// atom_id -> type_energy of one compound.
-using AtomTypeMap = std::map<std::string, std::string>;
 
 #endif

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "common/NameTriple.h"
+#include "common/AtomKeys.h"
 
 // A bond or angle value with its estimated standard deviation.
 struct OverrideValue {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "RovidevParams.h"
+#include "common/AtomKeys.h"
 
 class Block;
 class ISTable;

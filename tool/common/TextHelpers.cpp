@@ -46,6 +46,26 @@ std::vector<std::string> split_string(const std::string& text, const std::string
     }
 }
 
+std::vector<std::string> split_at_blanks(const std::string& line) {
+    std::vector<std::string> words;
+    std::string word;
+    bool after_blank = true;
+    for (const char c : line) {
+        if (c == ' ') {
+            if (!after_blank) {
+                words.push_back(std::move(word));
+                word.clear();
+            }
+            after_blank = true;
+        } else {
+            after_blank = false;
+            word += c;
+        }
+    }
+    words.push_back(std::move(word));
+    return words;
+}
+
 std::string join_strings(const std::vector<std::string>& parts, const std::string& separator) {
     std::string joined;
     for (std::size_t i = 0; i < parts.size(); ++i) {

@@ -20,6 +20,11 @@ std::string int_to_string(int value);
 // text gives no pieces.
 std::vector<std::string> split_string(const std::string& text, const std::string& separator);
 
+// Splits a line at runs of the blank character (0x20 only; tabs and carriage
+// returns belong to words). Leading blanks give no word, a trailing blank gives
+// an empty last word, an empty line gives one empty word; never empty.
+std::vector<std::string> split_at_blanks(const std::string& line);
+
 // The strings joined with the separator between them.
 std::string join_strings(const std::vector<std::string>& parts, const std::string& separator);
 

@@ -50,9 +50,9 @@ struct TuningParameters {
 };
 
 // The run's tuning record, set to its defaults before the command line is read.
-extern TuningParameters tuning;
+inline TuningParameters tuning;
 
 // The run's verbosity level: 0, raised by one for each "-verbose".
-extern int verbosity;
+inline int verbosity = 0;
 
 #endif

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <vector>
 
-#include "mogul/MogulPass.h"
+#include "common/TextHelpers.h"
 
 HybridisationTable load_hybridisation_table(const std::string& path) {
     HybridisationTable table;

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "common/NameTriple.h"
+#include "common/AtomKeys.h"
 
 // Angle key (smaller outer atom, centre, larger outer atom) -> Mogul mean in degrees.
 using MogulAngleMeans = std::map<NameTriple, float>;

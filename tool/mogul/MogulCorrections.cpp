@@ -3,9 +3,7 @@
 #include <cmath>
 #include <iostream>
 
-#include "Operations.h"
 #include "cif/Block.h"
-#include "common/ExceptionDictionary.h"
 #include "common/TextHelpers.h"
 #include "table/ISTable.h"
 
@@ -78,10 +76,4 @@ void update_angle(Block& block, const std::string& a, const std::string& b, cons
     }
     if (!found)
         std::cerr << "Unable to update angle " << a << " " << b << " " << c << "\n";
-}
-
-void transcribe_mogul(Block& block, std::string results_path, bool correct_all) {
-    const ExceptionDictionary no_exceptions;
-    write_mogdict(block, results_path, correct_all, false, false, "INVALID", "DUMMY", no_exceptions,
-                  "");
 }

@@ -7,7 +7,7 @@
 #include <set>
 #include <utility>
 
-#include "common/NameTriple.h"
+#include "common/AtomKeys.h"
 #include "common/TableHelpers.h"
 #include "common/TextHelpers.h"
 #include "common/TuningParameters.h"

@@ -4,7 +4,7 @@
 #include <set>
 #include <utility>
 
-#include "common/NameTriple.h"
+#include "common/AtomKeys.h"
 
 namespace {
 

@@ -1,15 +1,12 @@
 #ifndef TESRA_TOOL_MOGUL_TORSIONCLASSIFIER_H
 #define TESRA_TOOL_MOGUL_TORSIONCLASSIFIER_H
 
-#include <array>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
-// The four atom names of a torsion, as Mogul gives them (never reordered here).
-// Ordered name by name, each name byte-wise.
-using TorsionKey = std::array<std::string, 4>;
+#include "common/AtomKeys.h"
 
 // What Mogul's torsion histograms say about the compound's torsions. Filled by
 // classify_torsion_distribution, one call per torsion result.

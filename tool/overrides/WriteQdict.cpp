@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Operations.h"
+#include "common/ExceptionDictionary.h"
 #include "common/HydrogenBonds.h"
 #include "common/TableHelpers.h"
 #include "common/TextHelpers.h"

@@ -5,8 +5,10 @@
 #include <stdexcept>
 
 #include "Operations.h"
+#include "RovidevParams.h"
 #include "cif/CifFile.h"
 #include "cif/CifParser.h"
+#include "common/ExceptionDictionary.h"
 #include "common/TableHelpers.h"
 #include "foundation/Exceptions.h"
 #include "io/CommentKeeper.h"
@@ -30,27 +32,6 @@ std::string base_name_of(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// plane_id -> atom_id values of the compound's chem_comp_plane_atom; empty
-// when the table is absent or lacks one of the two columns.
-PlaneAtomMap read_plane_atoms(Block& block) {
-    PlaneAtomMap planes;
-    const ISTable* table = block.GetTablePtr("chem_comp_plane_atom");
-    if (table == nullptr)
-        return planes;
-    for (const char* column : {"plane_id", "atom_id"}) {
-        if (!table->IsColumnPresent(column)) {
-            std::cerr << " Data table chem_comp_plane_atom has no column " << column
-                      << "; its planes are not used" << std::endl;
-            return planes;
-        }
-    }
-    for (std::vector<std::string>& row :
-         get_table_columns(block, "chem_comp_plane_atom", {"plane_id", "atom_id"})) {
-        planes[std::move(row[0])].insert(std::move(row[1]));
-    }
-    return planes;
-}
-
 void run_operation(const RovidevParams& params, Block& block, const std::string& compound_code,
                    const ExceptionDictionary& exceptions) {
     const int code = params.operation;
@@ -63,11 +44,10 @@ void run_operation(const RovidevParams& params, Block& block, const std::string&
         write_qdict(block, params.output_filename, exceptions);
     } else if (is_op(code, OperationCode::Override)) {
         apply_exception_dictionary(block, exceptions);
-    } else if (is_op(code, OperationCode::Transcribe) || is_op(code, OperationCode::PostPqm)) {
-        const PlaneAtomMap planes = read_plane_atoms(block);
-        const RestraintListing listing = read_restraint_listing(params.extradata_filename);
-        apply_transcribed_restraints(params, block, listing, planes,
-                                     is_op(code, OperationCode::Transcribe));
+    } else if (is_op(code, OperationCode::Transcribe)) {
+        transcribe(params, block);
+    } else if (is_op(code, OperationCode::PostPqm)) {
+        post_pqm(params, block);
     } else if (is_op(code, OperationCode::TranscribeCoords)) {
         transcribe_coords(block, params.extradata_filename);
     } else {

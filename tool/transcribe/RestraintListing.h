@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/NameTriple.h"
+#include "common/AtomKeys.h"
 
 // One torsion record of a restraint listing.
 struct ListedTorsion {

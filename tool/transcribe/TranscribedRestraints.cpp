@@ -7,7 +7,6 @@
 #include <memory>
 #include <vector>
 
-#include "Operations.h"
 #include "cif/Block.h"
 #include "common/ColumnChecks.h"
 #include "common/TextHelpers.h"
@@ -130,30 +129,4 @@ void write_listed_torsions(Block& block, const RestraintListing& listing,
     // refusal leaves it with us.
     block.WriteTable(table.get());
     table.release();
-}
-
-void apply_transcribed_restraints(const RovidevParams& params, Block& block,
-                                  const RestraintListing& listing, const PlaneAtomMap& planes,
-                                  bool is_transcribe) {
-    // post-pqm needs both write-mogdict files; both are read (or refused)
-    // before anything in the block changes.
-    GeometryRestraints geometry;
-    PlaneBondVetoes vetoes;
-    if (!is_transcribe) {
-        geometry = read_geometry_restraints_file(params.extra2);
-        vetoes = read_plane_bond_vetoes_file(params.extra3);
-    }
-
-    std::string comp_id = kUnassignedCompound;
-    if (params.do_bonds)
-        transcribe_bonds(block, listing, geometry, is_transcribe, comp_id);
-    if (params.do_angles && !listing.angles.empty())
-        transcribe_angles(block, listing, geometry, is_transcribe);
-
-    if (!is_transcribe) {
-        write_listed_planes(block, listing, vetoes, comp_id);
-        write_listed_torsions(block, listing, comp_id);
-    } else if (params.planekill_given) {
-        remove_planes_by_sigma(block, listing, planes, params.planekill);
-    }
 }

@@ -4,14 +4,24 @@
 #include <string>
 
 #include "RovidevParams.h"
+#include "common/AtomKeys.h"
 #include "transcribe/GeometryReadback.h"
 #include "transcribe/RestraintListing.h"
 
 class Block;
 
-// The steps of transcribe and post-pqm (apply_transcribed_restraints in
-// Operations.h runs them in order). Each works on the compound's block in
-// place; new tables are handed to the block, which owns them from then on.
+// The steps of transcribe and post-pqm (apply_transcribed_restraints runs them
+// in order). Each works on the compound's block in place; new tables are
+// handed to the block, which owns them from then on.
+
+// transcribe and post-pqm once the listing is read: post-pqm reads the
+// GEOMETRY (params.extra2) and VETO-PLANEBOND (params.extra3) files before
+// anything changes, then bonds and angles are transcribed, and the planes
+// removed by sigma (transcribe -planekill) or rebuilt with the torsions
+// (post-pqm). (TranscribeOperations.cpp)
+void apply_transcribed_restraints(const RovidevParams& params, Block& block,
+                                  const RestraintListing& listing, const PlaneAtomMap& planes,
+                                  bool is_transcribe);
 
 // Compound id of the new tables until the bond step has seen a bond row.
 extern const char* const kUnassignedCompound;

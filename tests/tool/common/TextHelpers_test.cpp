@@ -19,6 +19,18 @@ TEST(TextHelpers, SplitAndJoin) {
     EXPECT_EQ(split_string("abc", ""), std::vector<std::string>{"abc"});  // no endless loop
 }
 
+TEST(SplitAtBlanks, SplitsAtRunsOfTheBlankOnly) {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"BOND 1 2", {"BOND", "1", "2"}},
+        {"  BOND   1", {"BOND", "1"}},
+        {"BOND 1 ", {"BOND", "1", ""}},
+        {"", {""}},
+        {"    ", {""}},
+        {"BOND\t1 C1\r", {"BOND\t1", "C1\r"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(split_at_blanks(c.first), c.second) << c.first;
+}
+
 TEST(TextHelpers, TrimTakesSpacesOnly) {
     const std::pair<std::string, std::string> cases[] = {
         {"", ""},          {"    ", ""},     {" C1' ", "C1'"},

@@ -9,6 +9,7 @@
 
 #include "Operations.h"
 #include "cif/Block.h"
+#include "common/ExceptionDictionary.h"
 #include "common/TableHelpers.h"
 #include "coords/PdbAtomPositions.h"
 #include "table/ISTable.h"

@@ -11,7 +11,7 @@
 #include "cif/CifFile.h"
 #include "cif/CifParser.h"
 #include "common/TableHelpers.h"
-#include "mogul/MogulPass.h"
+#include "common/TextHelpers.h"
 #include "tool/MogulTestSupport.h"
 
 namespace {

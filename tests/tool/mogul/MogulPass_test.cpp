@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Operations.h"
+#include "common/ExceptionDictionary.h"
 #include "mogul/HybridisationTable.h"
 #include "tool/MogulTestSupport.h"
 
@@ -26,18 +27,6 @@ std::string without_hybridisation_lines(const std::string& text) {
         if (line.rfind("Don't know hybridisation state for atomtype ", 0) != 0)
             kept += line + "\n";
     return kept;
-}
-
-TEST(SplitAtBlanks, SplitsAtRunsOfTheBlankOnly) {
-    const std::pair<std::string, Words> cases[] = {
-        {"BOND 1 2", {"BOND", "1", "2"}},
-        {"  BOND   1", {"BOND", "1"}},
-        {"BOND 1 ", {"BOND", "1", ""}},
-        {"", {""}},
-        {"    ", {""}},
-        {"BOND\t1 C1\r", {"BOND\t1", "C1\r"}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(split_at_blanks(c.first), c.second) << c.first;
 }
 
 TEST_F(MogulTest, HybridisationTableLaterLinesWinAndShortLinesAreIgnored) {

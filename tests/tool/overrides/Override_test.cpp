@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Operations.h"
+#include "common/ExceptionDictionary.h"
 #include "tool/OpsTestSupport.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Operations.h"
+#include "common/ExceptionDictionary.h"
 #include "common/TuningParameters.h"
 #include "tool/OpsTestSupport.h"
 #include "transcribe/GeometryReadback.h"

@@ -1,8 +1,5 @@
 #include "run/TuningKeys.h"
 
-TuningParameters tuning;
-int verbosity = 0;
-
 const std::vector<TuningKey>& tuning_keys() {
 #define TESRA_TUNING_KEY(name)         \
     TuningKey {                        \
