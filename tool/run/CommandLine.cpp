@@ -10,10 +10,6 @@
 
 namespace {
 
-bool is_op(int code, OperationCode op) {
-    return code == static_cast<int>(op);
-}
-
 bool starts_with(const std::string& text, const char* prefix) {
     return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
 }
@@ -44,22 +40,13 @@ void require_count(const std::vector<std::string>& files, std::size_t low, std::
 
 // Places the positional file arguments where the operation expects them.
 void assign_files(RovidevParams& params, const std::vector<std::string>& files,
-                  const std::string& operation) {
-    const int code = params.operation;
-    if (is_op(code, OperationCode::PostPqm)) {
-        require_count(files, 5, 5, operation);
-    } else if (is_op(code, OperationCode::WriteMogdict)) {
-        require_count(files, 3, 4, operation);
-    } else if (is_op(code, OperationCode::WriteQdict) || is_op(code, OperationCode::Override)) {
-        require_count(files, 2, 2, operation);
-        params.input_filename = files[0];
+                  const OperationSpec& spec) {
+    require_count(files, spec.min_files, spec.max_files, spec.name);
+    params.input_filename = files[0];
+    if (spec.max_files == 2) {
         params.output_filename = files[1];
         return;
-    } else {
-        // transcribe, transcribe-mogul, transcribe-coords
-        require_count(files, 3, 3, operation);
     }
-    params.input_filename = files[0];
     params.extradata_filename = files[1];
     params.output_filename = files[2];
     if (files.size() > 3)
@@ -94,7 +81,7 @@ RovidevParams parse_command_line(const std::vector<std::string>& args, TuningPar
         i = 1;
     }
 
-    std::string operation;
+    const OperationSpec* spec = nullptr;
     // Arguments after the operation name other than the general ones
     // (-verbose, -allparams, tesra_ settings): -planekill must come first.
     std::size_t operation_args_seen = 0;
@@ -111,7 +98,7 @@ RovidevParams parse_command_line(const std::vector<std::string>& args, TuningPar
         } else if (starts_with(arg, "tesra_") && arg.find('=') != std::string::npos) {
             set_tuning_argument(arg, settings);
         } else if (arg == "-planekill") {
-            if (!is_op(params.operation, OperationCode::Transcribe) || operation_args_seen != 0) {
+            if (spec == nullptr || (spec->options & kPlanekill) == 0 || operation_args_seen != 0) {
                 throw UsageError(
                     "-planekill is an option of transcribe and must follow the operation name");
             }
@@ -133,10 +120,9 @@ RovidevParams parse_command_line(const std::vector<std::string>& args, TuningPar
             ++operation_args_seen;
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw UsageError("unknown option \"" + arg + "\"");
-        } else if (operation.empty()) {
-            operation = arg;
-            params.operation = operation_code(arg);
-            if (params.operation < 0)
+        } else if (spec == nullptr) {
+            spec = find_operation(arg);
+            if (spec == nullptr)
                 throw UsageError("unknown operation \"" + arg + "\"");
         } else {
             files.push_back(arg);
@@ -144,50 +130,27 @@ RovidevParams parse_command_line(const std::vector<std::string>& args, TuningPar
         }
     }
 
-    if (operation.empty())
+    if (spec == nullptr)
         throw UsageError("no operation given");
+    params.operation = spec->runs_as;
+    params.override_mode = spec->override_mode;
 
-    const int code = params.operation;
-    if (is_op(code, OperationCode::Override)) {
-        params.override_mode = true;
-    } else if (is_op(code, OperationCode::WriteMogdictOverride)) {
-        params.override_mode = true;
-        params.operation = static_cast<int>(OperationCode::WriteMogdict);
-    } else if (is_op(code, OperationCode::WriteQdictOverride)) {
-        params.override_mode = true;
-        params.operation = static_cast<int>(OperationCode::WriteQdict);
-    }
-
-    const int run_code = params.operation;
     if (thorough_seen) {
-        if (!is_op(run_code, OperationCode::Transcribe) &&
-            !is_op(run_code, OperationCode::TranscribeMogul)) {
+        if ((spec->options & kThorough) == 0)
             throw UsageError("-thorough is an option of transcribe and transcribe-mogul only");
-        }
         params.thorough = true;
     }
     if (ecloud_seen) {
-        if (!is_op(run_code, OperationCode::WriteMogdict)) {
+        if ((spec->options & kEcloud) == 0)
             throw UsageError("-ecloud is an option of write-mogdict only");
-        }
         params.ecloud = true;
     }
 
-    if (!operation_is_provided(code))
+    if (!spec->provided())
         return params;
 
-    if (is_op(run_code, OperationCode::Transcribe) ||
-        is_op(run_code, OperationCode::TranscribeMogul) ||
-        is_op(run_code, OperationCode::WriteMogdict) || is_op(run_code, OperationCode::PostPqm) ||
-        is_op(run_code, OperationCode::TranscribeCoords)) {
-        params.do_bonds = true;
-        params.do_angles = true;
-    }
-    if (params.planekill_given) {
-        params.do_bonds = false;
-        params.do_angles = false;
-    }
-    assign_files(params, files, operation);
+    params.do_bonds = params.do_angles = spec->transcribes_geometry && !params.planekill_given;
+    assign_files(params, files, *spec);
     return params;
 }
 

@@ -23,41 +23,14 @@ namespace {
 
 constexpr const char* list_block = "comp_list";
 
-bool is_op(int code, OperationCode op) {
-    return code == static_cast<int>(op);
-}
-
 std::string base_name_of(const std::string& path) {
     const std::string::size_type slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void run_operation(const RovidevParams& params, Block& block, const std::string& compound_code,
-                   const ExceptionDictionary& exceptions) {
-    const int code = params.operation;
-    if (is_op(code, OperationCode::TranscribeMogul)) {
-        transcribe_mogul(block, params.extradata_filename, params.thorough);
-    } else if (is_op(code, OperationCode::WriteMogdict)) {
-        write_mogdict(block, params.extradata_filename, true, true, params.ecloud,
-                      params.output_filename, compound_code, exceptions, params.extra2);
-    } else if (is_op(code, OperationCode::WriteQdict)) {
-        write_qdict(block, params.output_filename, exceptions);
-    } else if (is_op(code, OperationCode::Override)) {
-        apply_exception_dictionary(block, exceptions);
-    } else if (is_op(code, OperationCode::Transcribe)) {
-        transcribe(params, block);
-    } else if (is_op(code, OperationCode::PostPqm)) {
-        post_pqm(params, block);
-    } else if (is_op(code, OperationCode::TranscribeCoords)) {
-        transcribe_coords(block, params.extradata_filename);
-    } else {
-        throw std::logic_error("no handler for operation " + operation_name(code));
-    }
-}
-
 // Runs the operation for every compound listed in comp_list's chem_comp.
 // Returns 0, or 1 after a message when the dictionary's structure is missing.
-int dispatch_compounds(const RovidevParams& params, CifFile& cif,
+int dispatch_compounds(const OperationSpec& operation, const RovidevParams& params, CifFile& cif,
                        const ExceptionDictionary& exceptions) {
     Block& list = cif.GetBlock(list_block);
     const ISTable* chem_comp = list.GetTablePtr("chem_comp");
@@ -87,7 +60,7 @@ int dispatch_compounds(const RovidevParams& params, CifFile& cif,
         }
     }
     for (const std::vector<std::string>& compound : compounds) {
-        run_operation(params, cif.GetBlock("comp_" + compound[0]), compound[1], exceptions);
+        operation.run(params, cif.GetBlock("comp_" + compound[0]), compound[1], exceptions);
     }
     return 0;
 }
@@ -138,8 +111,9 @@ int run_rovidev(const std::vector<std::string>& args) {
     }
     if (params.allparams)
         print_tuning_settings(std::cout, tuning);
-    if (!operation_is_provided(params.operation)) {
-        std::cerr << "tesra-rovidev: operation " << operation_name(params.operation)
+    const OperationSpec& operation = operation_spec(params.operation);
+    if (!operation.provided()) {
+        std::cerr << "tesra-rovidev: operation " << operation.name
                   << " is not provided by this build" << std::endl;
         return 1;
     }
@@ -190,16 +164,16 @@ int run_rovidev(const std::vector<std::string>& args) {
     }
     if (blocks.size() != 2) {
         std::cerr << "[E002] " << params.input_filename << " holds " << blocks.size() - 1
-                  << " compound blocks; operation " << operation_name(params.operation)
-                  << " needs exactly one" << std::endl;
+                  << " compound blocks; operation " << operation.name << " needs exactly one"
+                  << std::endl;
         return 2;
     }
 
-    const int status = dispatch_compounds(params, cif, exceptions);
+    const int status = dispatch_compounds(operation, params, cif, exceptions);
     if (status != 0)
         return status;
 
-    if (operation_writes_dictionary(params.operation)) {
+    if (operation.writes_dictionary) {
         const int written = write_dictionary(cif, comments, params.output_filename);
         if (written != 0)
             return written;

@@ -1,52 +1,60 @@
 #ifndef TESRA_TOOL_RUN_OPERATIONCODE_H
 #define TESRA_TOOL_RUN_OPERATIONCODE_H
 
+#include <array>
+#include <cstddef>
 #include <string>
 
-// The operations of tesra-rovidev, one per run, with their fixed codes.
-enum class OperationCode : int {
-    Fixnames = 0,
-    RenameAtoms = 1,
-    Setid = 2,
-    Transcribe = 3,
-    TranscribeMogul = 4,
-    Setnamid = 5,
-    Cifhet = 6,
-    Planesplit = 7,
-    Fuseplanes = 8,
-    Fixforo = 9,
-    Flipchirals = 10,
-    WriteMogdict = 11,
-    PostPqm = 12,
-    Zapchirals = 13,
-    TranscribeCoords = 14,
-    WriteQdict = 15,
-    Countchirals = 16,
-    Listchirals = 17,
-    Fixhydrogen = 18,
-    AddCoordFields = 19,
-    Refmacdict2tnt = 20,
-    Conect = 21,
-    Override = 22,
-    WriteMogdictOverride = 23,
-    WriteQdictOverride = 24,
+#include "RovidevParams.h"
+
+class Block;
+struct ExceptionDictionary;
+
+// The operations table: everything the command line and the driver know about
+// an operation is its one row. Adding an operation, or an option of one, adds
+// or changes one row (and its entry point in the family's folder).
+
+// Options an operation takes besides the general ones (-verbose, -allparams,
+// tesra_key=value), as bits.
+enum OperationOption : unsigned {
+    kThorough = 1u << 0,   // -thorough
+    kEcloud = 1u << 1,     // -ecloud
+    kPlanekill = 1u << 2,  // -planekill <sigma>, directly after the operation name
 };
 
-constexpr int operation_count = 25;
+// Runs the operation on one compound: the block of comp_<id>, the compound's
+// three-letter code, and the exceptions dictionary (empty unless the row's
+// override_mode).
+using OperationHandler = void (*)(const RovidevParams& params, Block& block,
+                                  const std::string& compound_code,
+                                  const ExceptionDictionary& exceptions);
 
-// The code of an operation name (exact, case-sensitive), or -1 for an unknown name.
-int operation_code(const std::string& name);
+struct OperationSpec {
+    const char* name;  // as typed on the command line, exact and case-sensitive
+    OperationCode code;
+    std::size_t min_files;      // positional files after the options; an operation
+    std::size_t max_files;      // of two takes input and output, else input, extra
+                                // data, output, then two more
+    unsigned options;           // OperationOption bits
+    bool override_mode;         // reads the exceptions dictionary first
+    bool writes_dictionary;     // the driver writes the edited dictionary back
+    bool transcribes_geometry;  // do_bonds and do_angles, unless -planekill is given
+    OperationCode runs_as;      // RovidevParams::operation: the row itself, but
+                                // write-mogdict / write-qdict for their -override forms
+    OperationHandler run;       // null: not provided by this build
 
-// The name of a code 0..24; "" for any other value.
-std::string operation_name(int code);
+    bool provided() const { return run != nullptr; }
+};
 
-// True when this build has a handler for the operation. The editing,
-// chirality, hydrogen, coordinate-field, CONECT and TNT operations are not
-// provided.
-bool operation_is_provided(int code);
+constexpr std::size_t operation_count = 25;
 
-// True for the operations after which the driver writes the edited dictionary
-// back (the others write their own files or nothing).
-bool operation_writes_dictionary(int code);
+// Every row, indexed by code.
+const std::array<OperationSpec, operation_count>& operation_table();
+
+// The row of an operation name; null for an unknown name.
+const OperationSpec* find_operation(const std::string& name);
+
+// The row of a code.
+const OperationSpec& operation_spec(OperationCode code);
 
 #endif

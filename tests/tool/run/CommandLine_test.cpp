@@ -27,10 +27,17 @@ TEST(OperationCodes, FixedCodesAndOneNameEach) {
         {"post-pqm", 12},  {"transcribe-coords", 14},      {"write-qdict", 15},
         {"override", 22},  {"write-mogdict-override", 23}, {"write-qdict-override", 24},
     };
-    for (const auto& f : fixed) EXPECT_EQ(operation_code(f.first), f.second) << f.first;
-    for (int c = 0; c < operation_count; ++c) EXPECT_EQ(operation_code(operation_name(c)), c);
-    EXPECT_EQ(operation_code("Transcribe"), -1);
-    EXPECT_FALSE(operation_is_provided(operation_code("refmacdict2tnt")));
+    for (const auto& f : fixed) {
+        ASSERT_NE(find_operation(f.first), nullptr) << f.first;
+        EXPECT_EQ(static_cast<int>(find_operation(f.first)->code), f.second) << f.first;
+    }
+    for (std::size_t c = 0; c < operation_count; ++c) {
+        const OperationSpec& spec = operation_table()[c];
+        EXPECT_EQ(static_cast<std::size_t>(spec.code), c) << spec.name;
+        EXPECT_EQ(find_operation(spec.name), &spec);
+    }
+    EXPECT_EQ(find_operation("Transcribe"), nullptr);
+    EXPECT_FALSE(find_operation("refmacdict2tnt")->provided());
 }
 
 TEST(CommandLine, FilesOptionsAndSettings) {
@@ -60,11 +67,11 @@ TEST(CommandLine, FilesOptionsAndSettings) {
     p = parse({"post-pqm", "in", "list", "out", "geom", "veto"});
     EXPECT_EQ(p.params.extra2 + p.params.extra3, "geomveto");
     p = parse({"write-mogdict-override", "-ecloud", "in", "mogul", "geom"});
-    EXPECT_EQ(p.params.operation, operation_code("write-mogdict"));
+    EXPECT_EQ(p.params.operation, OperationCode::WriteMogdict);
     EXPECT_TRUE(p.params.override_mode && p.params.ecloud);
     EXPECT_EQ(p.params.extra2, "");
     p = parse({"write-qdict-override", "in", "geom"});
-    EXPECT_EQ(p.params.operation, operation_code("write-qdict"));
+    EXPECT_EQ(p.params.operation, OperationCode::WriteQdict);
     EXPECT_TRUE(p.params.override_mode);
     EXPECT_FALSE(parse({"write-qdict", "in", "geom"}).params.override_mode);
 }
