@@ -15,6 +15,7 @@
 #include "cif/Block.h"
 #include "cif/CifFile.h"
 #include "cif/CifParser.h"
+#include "common/RunStatus.h"
 #include "io/CommentKeeper.h"
 #include "table/ISTable.h"
 #include "tool/RovidevRun.h"
@@ -131,6 +132,26 @@ inline std::vector<std::map<std::string, std::string>> table_rows(Block& block,
     return rows;
 }
 
+// The status a step ended the run with (-1 when it returned) and what it
+// printed on standard error.
+struct RunEnding {
+    int status = -1;
+    std::string err;
+};
+
+template <typename Step>
+RunEnding run_ending(const Step& step) {
+    RunEnding ending;
+    ::testing::internal::CaptureStderr();
+    try {
+        step();
+    } catch (const RunEnd& end) {
+        ending.status = end.status;
+    }
+    ending.err = ::testing::internal::GetCapturedStderr();
+    return ending;
+}
+
 #ifdef TESRA_ROVIDEV_BIN
 using ToolRun = rovidevtest::RunResult;
 
@@ -145,5 +166,14 @@ inline ToolRun run_tool(const TempDir& dir, const std::string& args,
 #endif
 
 }  // namespace opstest
+
+// Expects `statement` to end the run with `status` after printing a text on
+// standard error that contains `text`.
+#define EXPECT_RUN_END(statement, expected_status, text)                                           \
+    do {                                                                                           \
+        const opstest::RunEnding ending_ = opstest::run_ending([&] { statement; });                \
+        EXPECT_EQ(ending_.status, expected_status);                                                \
+        EXPECT_NE(ending_.err.find(text), std::string::npos) << "standard error: " << ending_.err; \
+    } while (false)
 
 #endif

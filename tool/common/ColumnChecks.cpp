@@ -1,10 +1,10 @@
 #include "common/ColumnChecks.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <iostream>
 #include <vector>
 
+#include "common/RunStatus.h"
 #include "table/ISTable.h"
 
 bool has_column(const ISTable& table, const std::string& column) {
@@ -18,7 +18,7 @@ void require_column(const ISTable& table, const std::string& table_name, const s
         return;
     std::cerr << " Table " << table_name << " has no column " << column << "; cannot " << purpose
               << std::endl;
-    std::exit(1);
+    throw RunEnd{exit_status::failure};
 }
 
 void require_column_count(const ISTable& table, const std::string& table_name, size_t count,
@@ -27,5 +27,5 @@ void require_column_count(const ISTable& table, const std::string& table_name, s
         return;
     std::cerr << " Table " << table_name << " has fewer than " << count << " columns; cannot "
               << purpose << std::endl;
-    std::exit(1);
+    throw RunEnd{exit_status::failure};
 }

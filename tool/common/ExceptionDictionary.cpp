@@ -5,6 +5,7 @@
 #include <iostream>
 #include <vector>
 
+#include "common/RunStatus.h"
 #include "common/TextHelpers.h"
 
 namespace {
@@ -20,7 +21,7 @@ OverrideValue read_override(const std::string& value_word, const std::string& es
 
 [[noreturn]] void refuse_line(const std::string& line, const std::string& path) {
     std::cerr << "Can't handle line\n  " << line << "\nin file " << path << std::endl;
-    std::exit(93);
+    throw RunEnd{exit_status::bad_exception_line};
 }
 
 }  // namespace
@@ -29,7 +30,7 @@ ExceptionDictionary load_exception_dictionary(std::string path) {
     std::ifstream in(path);
     if (!in) {
         std::cerr << " Problem opening " << path << std::endl;
-        std::exit(1);
+        throw RunEnd{exit_status::failure};
     }
     ExceptionDictionary dictionary;
     std::string line;
@@ -55,7 +56,7 @@ ExceptionDictionary load_exception_dictionary(std::string path) {
     }
     if (in.bad()) {
         std::cerr << " Problem reading " << path << std::endl;
-        std::exit(1);
+        throw RunEnd{exit_status::failure};
     }
     dictionary.enabled = true;
     return dictionary;

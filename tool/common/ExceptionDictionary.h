@@ -22,7 +22,8 @@ struct ExceptionDictionary {
     std::map<NameTriple, OverrideValue> angle_overrides;
 };
 
-// Reads the exceptions dictionary file; ends the process on failure.
+// Reads the exceptions dictionary file. A file that cannot be opened or read
+// ends the run (status 1), a line it cannot hold ends it with status 93.
 ExceptionDictionary load_exception_dictionary(std::string path);
 
 #endif

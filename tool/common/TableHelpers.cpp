@@ -1,9 +1,9 @@
 #include "common/TableHelpers.h"
 
-#include <cstdlib>
 #include <iostream>
 
 #include "cif/Block.h"
+#include "common/RunStatus.h"
 #include "table/ISTable.h"
 
 namespace {
@@ -15,7 +15,7 @@ TableRows get_table_columns(Block& block, const std::string& table_name,
     const ISTable* table = block.GetTablePtr(table_name);
     if (table == nullptr) {
         std::cerr << " Data table " << table_name << " not found!" << std::endl;
-        std::exit(1);
+        throw RunEnd{exit_status::failure};
     }
 
     // Position of each wanted column; -1 for one the table lacks, which reads

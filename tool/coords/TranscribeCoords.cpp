@@ -7,6 +7,7 @@
 
 #include "Operations.h"
 #include "cif/Block.h"
+#include "common/RunStatus.h"
 #include "common/TableHelpers.h"
 #include "common/TextHelpers.h"
 #include "coords/PdbAtomPositions.h"
@@ -58,18 +59,18 @@ void transcribe_coords(Block& block, std::string pdb_path) {
     std::ifstream in(pdb_path, std::ios::binary);
     if (!in) {
         std::cerr << " Can't open coordinate file " << pdb_path << std::endl;
-        std::exit(1);
+        throw RunEnd{exit_status::failure};
     }
     const AtomPositionMap positions = read_pdb_atom_positions(in);
     if (in.bad()) {
         std::cerr << " Error reading coordinate file " << pdb_path << std::endl;
-        std::exit(1);
+        throw RunEnd{exit_status::failure};
     }
 
     ISTable* atoms = block.GetTablePtr("chem_comp_atom");
     if (atoms == nullptr) {
         std::cerr << " CIF input file doesn't have a chem_comp_atom table - cannot proceed\n";
-        std::exit(1);
+        throw RunEnd{exit_status::failure};
     }
 
     // Each of x, y, z that the table lacks is appended, in that order.
@@ -101,7 +102,7 @@ void transcribe_coords(Block& block, std::string pdb_path) {
             // "inf" or "nan" in a dictionary would poison every program that reads it.
             std::cerr << " Coordinate file " << pdb_path << " gives atom " << name
                       << " a coordinate that is not a finite number - cannot proceed\n";
-            std::exit(1);
+            throw RunEnd{exit_status::failure};
         }
         double_to_string(text, "%.3f", position.x);
         atoms->UpdateCell(row, "x", text);

@@ -21,10 +21,6 @@ volatile sig_atomic_t in_use[max_files];
 
 bool cleanup_installed = false;
 
-extern "C" void remove_on_exit() {
-    remove_all_temp_files();
-}
-
 extern "C" void remove_on_signal(int signal_number) {
     for (int i = 0; i < max_files; ++i) {
         if (in_use[i])
@@ -38,7 +34,6 @@ void install_cleanup() {
     if (cleanup_installed)
         return;
     cleanup_installed = true;
-    std::atexit(remove_on_exit);
     for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         // A signal that the caller ignores (nohup) stays ignored.
         struct sigaction previous;

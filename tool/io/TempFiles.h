@@ -4,9 +4,10 @@
 #include <string>
 
 // The run's temporary files. Each is created with mkstemp (never a bare
-// name) and registered here; every registered file is removed when the
-// process ends, however it ends: return from main, std::exit from a handler,
-// or SIGINT, SIGTERM, SIGHUP or SIGQUIT.
+// name) and registered here. Whoever makes one removes or releases it on every
+// way out of its step; what is left when the run ends is removed by main
+// (remove_all_temp_files), and on SIGINT, SIGTERM, SIGHUP or SIGQUIT by the
+// signal handler.
 
 // Creates an empty file "<directory>/<prefix>XXXXXX" (mode 0600), registers
 // it and returns its path. Throws std::runtime_error when it cannot be made.

@@ -1,16 +1,16 @@
 #include "mogul/BondCounts.h"
 
-#include <cstdlib>
 #include <iostream>
 
 #include "cif/Block.h"
+#include "common/RunStatus.h"
 #include "table/ISTable.h"
 
 BondCounts count_bonds(Block& block) {
     ISTable* bonds = block.GetTablePtr("chem_comp_bond");
     if (bonds == nullptr) {
         std::cerr << "No bond table in input CIF file!\n\n";
-        std::exit(1);
+        throw RunEnd{exit_status::failure};
     }
     BondCounts counts;
     const unsigned rows = bonds->GetNumRows();

@@ -11,7 +11,7 @@ class Block;
 using BondCounts = std::map<std::string, int>;
 
 // Counts the bonds of the block's chem_comp_bond (cells 1 and 2 of each row).
-// A block without chem_comp_bond ends the process with status 1.
+// A block without chem_comp_bond ends the run with status 1.
 BondCounts count_bonds(Block& block);
 
 // Order-free text key of a bond: smaller name + "-" + larger name, byte-wise.

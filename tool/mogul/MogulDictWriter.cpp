@@ -1,6 +1,5 @@
 #include "mogul/MogulDictWriter.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -8,6 +7,7 @@
 #include <utility>
 
 #include "common/AtomKeys.h"
+#include "common/RunStatus.h"
 #include "common/TableHelpers.h"
 #include "common/TextHelpers.h"
 #include "common/TuningParameters.h"
@@ -21,7 +21,7 @@ std::ofstream open_output(const std::string& path) {
     std::ofstream out(path, std::ios::out | std::ios::trunc);
     if (!out.is_open()) {
         std::cerr << " Can't open file " << path << " for writing\n";
-        std::exit(1);
+        throw RunEnd{exit_status::failure};
     }
     return out;
 }
@@ -30,16 +30,8 @@ void close_output(std::ofstream& out, const std::string& path) {
     out.close();
     if (out.fail()) {
         std::cerr << " Error writing file " << path << "\n";
-        std::exit(1);
+        throw RunEnd{exit_status::failure};
     }
-}
-
-// The table helpers end the run on a missing table; what is written so far must
-// then be in the file.
-TableRows fetch_rows_after_flush(std::ofstream& out, Block& block, const std::string& table,
-                                 const std::vector<std::string>& columns) {
-    out.flush();
-    return get_table_columns(block, table, columns);
 }
 
 std::string joined(const TorsionKey& key) {
@@ -197,10 +189,12 @@ void write_geometry_file(Block& block, const std::string& compound_code, const s
         insert_bond_overrides(bonds, bond_rows, atoms.types, exceptions);
     write_bonds(out, compound_code, bonds, bond_rows, atoms, ecloud, xh_tables);
 
+    // A missing table ends the run from here on; the stream's destructor then
+    // leaves what is written so far in the file.
     // A compound of one or two atoms has no angles, and its angle table is not read.
     if (atom_rows.size() > 2) {
-        const TableRows angle_rows = fetch_rows_after_flush(
-            out, block, "chem_comp_angle", {"atom_id_1", "atom_id_2", "atom_id_3"});
+        const TableRows angle_rows =
+            get_table_columns(block, "chem_comp_angle", {"atom_id_1", "atom_id_2", "atom_id_3"});
         if (exceptions.enabled)
             insert_angle_overrides(angles, angle_rows, atoms.types, exceptions);
         write_angles(out, compound_code, angles, angle_rows);
@@ -210,7 +204,7 @@ void write_geometry_file(Block& block, const std::string& compound_code, const s
 
     out << "NOTE trigonal planes which mogul doesn't disagree with\n";
     const TableRows plane_rows =
-        fetch_rows_after_flush(out, block, "chem_comp_plane_atom", {"plane_id", "atom_id"});
+        get_table_columns(block, "chem_comp_plane_atom", {"plane_id", "atom_id"});
     write_trigonal_planes(out, compound_code, plane_rows, atoms.hydrogens);
     close_output(out, path);
 }

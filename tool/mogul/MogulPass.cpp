@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "common/RunStatus.h"
 #include "common/TextHelpers.h"
 #include "common/TuningParameters.h"
 #include "mogul/MogulCorrections.h"
@@ -89,7 +90,7 @@ std::vector<MogulWords> read_results_file(const std::string& path) {
     std::ifstream in(path);
     if (!in.is_open()) {
         std::cerr << " Can't open Mogul results file " << path << "\n";
-        std::exit(1);
+        throw RunEnd{exit_status::failure};
     }
     std::vector<MogulWords> lines;
     std::string line;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cif/Block.h"
+#include "common/RunStatus.h"
 #include "common/TextHelpers.h"
 #include "common/TuningParameters.h"
 #include "mogul/BondCounts.h"
@@ -76,7 +77,7 @@ std::map<std::string, std::string> atom_hybridisations(Block& block,
     ISTable* atoms = block.GetTablePtr("chem_comp_atom");
     if (atoms == nullptr) {
         std::cerr << "No atom table in input CIF file!\n\n";
-        std::exit(1);
+        throw RunEnd{exit_status::failure};
     }
     std::map<std::string, std::string> result;
     const unsigned rows = atoms->GetNumRows();
@@ -240,7 +241,7 @@ void rewrite_plane_table(Block& block, const std::set<std::string>& planes_to_re
     } else {
         if (!planes_to_remove.empty()) {
             std::cerr << " No planes section in CIF and you ask to remove some!";
-            std::exit(1);
+            throw RunEnd{exit_status::failure};
         }
         auto created = std::make_unique<ISTable>(kPlaneTable, CompareType(0));
         for (const char* column : {"comp_id", "plane_id", "atom_id", "dist_esd"})

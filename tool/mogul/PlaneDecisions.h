@@ -21,7 +21,7 @@ using VetoedPlaneBonds = std::set<std::pair<std::string, std::string>>;
 // pyramidal (recording vetoed bonds), adds "csd_<n>" planes for planar Mogul
 // torsions, and keeps at most one 3060 torsion per sp3-sp3 central bond
 // (torsions_3060 is replaced by the kept, oriented keys). Rewrites the block's
-// chem_comp_plane_atom in place. Ends the process with status 1 when the block
+// chem_comp_plane_atom in place. Ends the run with status 1 when the block
 // lacks chem_comp_bond or chem_comp_atom.
 void decide_planes_and_torsions(Block& block, const HybridisationTable& hybridisations,
                                 std::map<TorsionKey, int> plane_flags,

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <string>
 
+#include "common/RunStatus.h"
 #include "common/TuningParameters.h"
 
 namespace {
@@ -18,7 +19,7 @@ constexpr std::size_t kFirstCountWord = 6;
     std::cerr << " This is odd: distribution line\n";
     for (const std::string& word : words) std::cerr << word << " ";
     std::cerr << "\n doesn't have form 0 180 \n";
-    std::exit(11);
+    throw RunEnd{exit_status::bad_torsion_distribution};
 }
 
 float read_float(const std::string& word) {

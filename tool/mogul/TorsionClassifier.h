@@ -20,7 +20,7 @@ struct TorsionClass {
 // "DISTRIBUTION") and its observation count. A torsion with fewer samples than
 // tesra_tors_atleast is left out of all three containers. A line that is not a
 // histogram of at least 18 bins of 10 degrees from 0 to 180, with every declared
-// count present, ends the process with status 11.
+// count present, ends the run with status 11.
 void classify_torsion_distribution(TorsionClass& result, const std::string& atom1,
                                    const std::string& atom2, const std::string& atom3,
                                    const std::string& atom4, float samples,

@@ -1,6 +1,5 @@
 // write-qdict: a GEOMETRY restraint file of one bond line per chem_comp_bond row
 // and one angle line per chem_comp_angle row.
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -11,6 +10,7 @@
 #include "Operations.h"
 #include "common/ExceptionDictionary.h"
 #include "common/HydrogenBonds.h"
+#include "common/RunStatus.h"
 #include "common/TableHelpers.h"
 #include "common/TextHelpers.h"
 #include "common/TuningParameters.h"
@@ -25,7 +25,7 @@ const std::string& lookup(const std::map<std::string, std::string>& table, const
 
 [[noreturn]] void output_failed(const std::string& what, const std::string& path) {
     std::cerr << " write_qdict: cannot " << what << " output file " << path << std::endl;
-    std::exit(1);
+    throw RunEnd{exit_status::failure};
 }
 
 }  // namespace

@@ -7,8 +7,9 @@
 // One run of tesra-rovidev with the arguments that follow the program name:
 // command line, environment, input check, comment stripping, parsing, block
 // checks, the operation per compound and writing the result. Returns the exit
-// status; handlers may also end the process themselves. Exceptions of the
-// library pass through to the caller.
+// status: every step that ends the run early prints its message and throws
+// RunEnd, which is turned into the status here and nowhere else. Exceptions
+// of the library pass through to the caller.
 int run_rovidev(const std::vector<std::string>& args);
 
 #endif

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "common/RunStatus.h"
 #include "common/TextHelpers.h"
 #include "transcribe/RestraintListing.h"
 
@@ -30,7 +31,7 @@ std::ifstream open_required(const std::string& path, const char* what) {
     std::ifstream in(path);
     if (!in) {
         std::cerr << " Problem opening " << what << " " << path << std::endl;
-        std::exit(1);
+        throw RunEnd{exit_status::failure};
     }
     return in;
 }
@@ -39,7 +40,7 @@ void check_read(const std::ifstream& in, const std::string& path, const char* wh
     if (!in.bad())
         return;
     std::cerr << " Problem reading " << what << " " << path << std::endl;
-    std::exit(1);
+    throw RunEnd{exit_status::failure};
 }
 
 }  // namespace

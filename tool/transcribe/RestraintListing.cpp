@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "common/RunStatus.h"
 #include "common/TextHelpers.h"
 
 namespace {
@@ -161,14 +162,14 @@ RestraintListing read_restraint_listing(std::string path) {
     std::ifstream in(path);
     if (!in) {
         std::cerr << " Problem opening restraint listing " << path << std::endl;
-        std::exit(1);
+        throw RunEnd{exit_status::failure};
     }
     RestraintListing listing;
     std::string line;
     while (std::getline(in, line)) read_listing_line(line, listing);
     if (in.bad()) {
         std::cerr << " Problem reading restraint listing " << path << std::endl;
-        std::exit(1);
+        throw RunEnd{exit_status::failure};
     }
     return listing;
 }

@@ -2,13 +2,13 @@
 // (and for post-pqm the GEOMETRY file of write-mogdict).
 #include "transcribe/TranscribedRestraints.h"
 
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <vector>
 
 #include "cif/Block.h"
 #include "common/ColumnChecks.h"
+#include "common/RunStatus.h"
 #include "common/TextHelpers.h"
 #include "common/TuningParameters.h"
 #include "table/ISTable.h"
@@ -20,7 +20,7 @@ namespace {
 [[noreturn]] void missing_table(const char* message) {
     std::cerr << message;
     std::cerr.flush();
-    std::exit(255);
+    throw RunEnd{exit_status::missing_restraint_table};
 }
 
 void keep_values(const char* what, const std::string& atoms, const char* source) {

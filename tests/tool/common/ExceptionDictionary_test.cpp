@@ -62,8 +62,8 @@ class ExceptionDictionaryRefusal : public ::testing::TestWithParam<RefusedLine> 
 TEST_P(ExceptionDictionaryRefusal, EndsWithStatus93AndNamesTheLine) {
     TempDir dir;
     const std::string path = dir.write("bad.dat", GetParam().text);
-    EXPECT_EXIT(load_exception_dictionary(path), ::testing::ExitedWithCode(93),
-                std::string("Can't handle line\n  ") + GetParam().line + "\nin file " + path);
+    EXPECT_RUN_END(load_exception_dictionary(path), 93,
+                   std::string("Can't handle line\n  ") + GetParam().line + "\nin file " + path);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -76,9 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedLine{"ANGLE A B C 109.5\n", "ANGLE A B C 109.5"}));
 
 TEST(ExceptionDictionaryLoad, MissingFileEndsWithStatus1) {
-    EXPECT_EXIT(load_exception_dictionary("/nonexistent/tesra-exceptions.dat"),
-                ::testing::ExitedWithCode(1), " Problem opening /nonexistent/tesra-exceptions.dat");
-    EXPECT_EXIT(load_exception_dictionary(""), ::testing::ExitedWithCode(1), " Problem opening \n");
+    EXPECT_RUN_END(load_exception_dictionary("/nonexistent/tesra-exceptions.dat"), 1,
+                   " Problem opening /nonexistent/tesra-exceptions.dat");
+    EXPECT_RUN_END(load_exception_dictionary(""), 1, " Problem opening \n");
 }
 
 }  // namespace

@@ -118,25 +118,24 @@ TEST(TranscribeCoords, WithoutAtomIdNothingIsTakenFromAnotherColumn) {
     EXPECT_EQ(atoms.GetRow(0), (std::vector<std::string>{"C1", "C", "", "", ""}));
 }
 
-TEST(TranscribeCoordsDeathTest, MissingTableOrFileEndsTheRun) {
+TEST(TranscribeCoords, MissingTableOrFileEndsTheRun) {
     Block empty("comp_LIG");
     const PdbFile pdb(record("ATOM", "C1", "4", "5", "6") + "\n");
-    EXPECT_EXIT(transcribe_coords(empty, pdb.path()), testing::ExitedWithCode(1),
-                "CIF input file doesn't have a chem_comp_atom table - cannot proceed");
+    EXPECT_RUN_END(transcribe_coords(empty, pdb.path()), 1,
+                   "CIF input file doesn't have a chem_comp_atom table - cannot proceed");
 
     Block block("comp_LIG");
     add_table(block, "chem_comp_atom", {"atom_id"}, {{"C1"}});
-    EXPECT_EXIT(transcribe_coords(block, "/nonexistent/atoms.pdb"), testing::ExitedWithCode(1),
-                "/nonexistent/atoms.pdb");
-    EXPECT_EXIT(transcribe_coords(block, "/tmp"), testing::ExitedWithCode(1), "/tmp");
+    EXPECT_RUN_END(transcribe_coords(block, "/nonexistent/atoms.pdb"), 1, "/nonexistent/atoms.pdb");
+    EXPECT_RUN_END(transcribe_coords(block, "/tmp"), 1, "/tmp");
 
     // A coordinate that is no finite number would go into the dictionary as
     // "inf" or "nan"; an atom that no row names does no harm.
     for (const char* bad : {"nan", "inf", "-1e39"}) {
         const PdbFile coords(record("ATOM", "C1", "1", bad, "3") + "\n");
-        EXPECT_EXIT(transcribe_coords(block, coords.path()), testing::ExitedWithCode(1),
-                    "atom C1 a coordinate that is not a finite number")
-            << bad;
+        SCOPED_TRACE(bad);
+        EXPECT_RUN_END(transcribe_coords(block, coords.path()), 1,
+                       "atom C1 a coordinate that is not a finite number");
     }
     const PdbFile unmatched(record("ATOM", "C1", "1", "2", "3") + "\n" +
                             record("ATOM", "O9", "nan", "2", "3") + "\n");
@@ -168,10 +167,10 @@ TEST(TableHelpers, ColumnsInTheOrderAskedMissingOnesReadAsUnknown) {
     EXPECT_TRUE(get_table_columns(block, "chem_comp_bond", {"atom_id_1"}).empty());
 }
 
-TEST(TableHelpersDeathTest, MissingTableEndsTheRun) {
+TEST(TableHelpers, MissingTableEndsTheRun) {
     Block block("comp_LIG");
-    EXPECT_EXIT(get_table_columns(block, "chem_comp_tor", {"id"}), testing::ExitedWithCode(1),
-                " Data table chem_comp_tor not found!");
+    EXPECT_RUN_END(get_table_columns(block, "chem_comp_tor", {"id"}), 1,
+                   " Data table chem_comp_tor not found!");
 }
 
 }  // namespace

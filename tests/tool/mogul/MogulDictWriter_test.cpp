@@ -212,9 +212,9 @@ TEST_F(MogulDictWriterTest, MissingAngleTableStopsAfterTheBondsAreWritten) {
     add_atoms(three, "TRI", {{"O1", "O", "O"}, {"C1", "C", "C"}, {"O2", "O", "O"}});
     add_bonds(three, "TRI", {{"O1", "C1", "double"}, {"C1", "O2", "double"}});
     write_file(results_path(), "");
-    EXPECT_EXIT(write_mogdict(three, results_path(), true, true, false, geometry_path(), "TRI", {},
-                              veto_path()),
-                testing::ExitedWithCode(1), " Data table chem_comp_angle not found!");
+    EXPECT_RUN_END(write_mogdict(three, results_path(), true, true, false, geometry_path(), "TRI",
+                                 {}, veto_path()),
+                   1, " Data table chem_comp_angle not found!");
     EXPECT_EQ(read_file(geometry_path()),
               "NOTE FARNIX_RESIDUE_ATOM_DATA TRI O1 O O\n"
               "NOTE FARNIX_RESIDUE_ATOM_DATA TRI C1 C C\n"
@@ -226,18 +226,20 @@ TEST_F(MogulDictWriterTest, MissingAngleTableStopsAfterTheBondsAreWritten) {
 
 TEST_F(MogulDictWriterTest, UnwritableOutputsEndTheRun) {
     const std::string nowhere = dir + "missing-dir/file";
-    EXPECT_EXIT(write_mogdict(block, results_path(), true, true, false, nowhere, "MOG", {}, ""),
-                testing::ExitedWithCode(1), " Can't open file .*missing-dir/file for writing");
-    EXPECT_EXIT(write_mogdict(block, results_path(), true, true, false, geometry_path(), "MOG", {},
-                              nowhere),
-                testing::ExitedWithCode(1), " Can't open file .*missing-dir/file for writing");
+    const std::string refusal = " Can't open file " + nowhere + " for writing";
+    EXPECT_RUN_END(write_mogdict(block, results_path(), true, true, false, nowhere, "MOG", {}, ""),
+                   1, refusal);
+    EXPECT_RUN_END(write_mogdict(block, results_path(), true, true, false, geometry_path(), "MOG",
+                                 {}, nowhere),
+                   1, refusal);
 }
 
 TEST_F(MogulDictWriterTest, FullDeviceIsReported) {
     if (!std::ifstream("/dev/full").is_open())
         GTEST_SKIP() << "no /dev/full";
-    EXPECT_EXIT(write_mogdict(block, results_path(), true, true, false, "/dev/full", "MOG", {}, ""),
-                testing::ExitedWithCode(1), " Error writing file /dev/full");
+    EXPECT_RUN_END(
+        write_mogdict(block, results_path(), true, true, false, "/dev/full", "MOG", {}, ""), 1,
+        " Error writing file /dev/full");
 }
 
 }  // namespace

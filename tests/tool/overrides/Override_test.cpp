@@ -79,8 +79,8 @@ TEST_F(OverrideTest, TableWithoutAnAtomColumnIsRefused) {
     opstest::add_table(block, "chem_comp_bond",
                        {"comp_id", "atom_id_1", "value_dist", "value_dist_esd"},
                        {{"LIG", "C1", "1.0", "0.1"}});
-    EXPECT_EXIT(apply_exception_dictionary(block, example_dictionary()),
-                ::testing::ExitedWithCode(1), "Table chem_comp_bond has no column atom_id_2");
+    EXPECT_RUN_END(apply_exception_dictionary(block, example_dictionary()), 1,
+                   "Table chem_comp_bond has no column atom_id_2");
 }
 
 }  // namespace

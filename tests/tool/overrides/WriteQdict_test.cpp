@@ -107,10 +107,10 @@ TEST_F(WriteQdictTest, OverridesApplyOnlyWhenEnabledAndNeverToHydrogen) {
 TEST_F(WriteQdictTest, UnwritableOutputEndsWithStatus1) {
     opstest::add_bonds(block, {{"C1", "C2"}});
     opstest::add_angles(block, {});
-    EXPECT_EXIT(write_qdict(block, dir.file("no/such/dir/qdict.txt"), ExceptionDictionary()),
-                ::testing::ExitedWithCode(1), "cannot open output file");
-    EXPECT_EXIT(write_qdict(block, "/dev/full", ExceptionDictionary()),
-                ::testing::ExitedWithCode(1), "cannot write output file /dev/full");
+    EXPECT_RUN_END(write_qdict(block, dir.file("no/such/dir/qdict.txt"), ExceptionDictionary()), 1,
+                   "cannot open output file");
+    EXPECT_RUN_END(write_qdict(block, "/dev/full", ExceptionDictionary()), 1,
+                   "cannot write output file /dev/full");
 }
 
 TEST_F(WriteQdictTest, MissingTableLeavesAnExistingOutputUntouched) {
@@ -120,8 +120,8 @@ TEST_F(WriteQdictTest, MissingTableLeavesAnExistingOutputUntouched) {
         std::ofstream earlier(path);
         earlier << "an earlier restraint file\n";
     }
-    EXPECT_EXIT(write_qdict(block, path, ExceptionDictionary()), ::testing::ExitedWithCode(1),
-                " Data table chem_comp_angle not found!");
+    EXPECT_RUN_END(write_qdict(block, path, ExceptionDictionary()), 1,
+                   " Data table chem_comp_angle not found!");
     EXPECT_EQ(opstest::read_file(path), "an earlier restraint file\n");
 }
 

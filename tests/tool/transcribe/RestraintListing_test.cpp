@@ -113,8 +113,8 @@ TEST(RestraintListingFile, ReadsEveryLineIncludingALastOneWithoutNewline) {
 }
 
 TEST(RestraintListingFile, MissingFileEndsWithStatus1) {
-    EXPECT_EXIT(read_restraint_listing("/nonexistent/listing"), ::testing::ExitedWithCode(1),
-                "Problem opening restraint listing /nonexistent/listing");
+    EXPECT_RUN_END(read_restraint_listing("/nonexistent/listing"), 1,
+                   "Problem opening restraint listing /nonexistent/listing");
 }
 
 TEST(RestraintKeys, OrderOuterNamesByteWise) {
