@@ -46,8 +46,8 @@ ExceptionDictionary load_exception_dictionary(std::string path) {
             dictionary.bond_overrides[{words[2], words[1]}] = value;
         } else if (words[0] == "ANGLE" && words.size() >= 6) {
             const OverrideValue value = read_override(words[4], words[5]);
-            dictionary.angle_overrides[NameTriple{words[1], words[2], words[3]}] = value;
-            dictionary.angle_overrides[NameTriple{words[3], words[2], words[1]}] = value;
+            dictionary.angle_overrides[AngleKey{words[1], words[2], words[3]}] = value;
+            dictionary.angle_overrides[AngleKey{words[3], words[2], words[1]}] = value;
         } else {
             // Unknown keywords, and BOND or ANGLE lines too short to hold their
             // numbers, have no meaning: refuse them rather than guess.

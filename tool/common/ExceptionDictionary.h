@@ -18,8 +18,8 @@ struct OverrideValue {
 // the atoms stand finds an entry either way.
 struct ExceptionDictionary {
     bool enabled = false;
-    std::map<std::pair<std::string, std::string>, OverrideValue> bond_overrides;
-    std::map<NameTriple, OverrideValue> angle_overrides;
+    std::map<BondKey, OverrideValue> bond_overrides;
+    std::map<AngleKey, OverrideValue> angle_overrides;
 };
 
 // Reads the exceptions dictionary file. A file that cannot be opened or read

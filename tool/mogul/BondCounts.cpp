@@ -24,7 +24,3 @@ BondCounts count_bonds(Block& block) {
     }
     return counts;
 }
-
-std::string bond_key_text(const std::string& a, const std::string& b) {
-    return b < a ? b + "-" + a : a + "-" + b;
-}

@@ -14,7 +14,4 @@ using BondCounts = std::map<std::string, int>;
 // A block without chem_comp_bond ends the run with status 1.
 BondCounts count_bonds(Block& block);
 
-// Order-free text key of a bond: smaller name + "-" + larger name, byte-wise.
-std::string bond_key_text(const std::string& a, const std::string& b);
-
 #endif

@@ -6,14 +6,17 @@
 
 #include "common/AtomKeys.h"
 
-// Angle key (smaller outer atom, centre, larger outer atom) -> Mogul mean in degrees.
-using MogulAngleMeans = std::map<NameTriple, float>;
-
-// The key of an angle: its outer names ordered byte-wise around the centre.
-NameTriple angle_mean_key(const std::string& a, const std::string& centre, const std::string& c);
+// Order-free angle key (ordered_angle_key) -> Mogul mean in degrees.
+using MogulAngleMeans = std::map<AngleKey, float>;
 
 // The mean stored for (a, b, c), else for (c, b, a), else 0.
-float mogul_angle_mean(const MogulAngleMeans& means, const std::string& a, const std::string& b,
-                       const std::string& c);
+inline float mogul_angle_mean(const MogulAngleMeans& means, const std::string& a,
+                              const std::string& b, const std::string& c) {
+    auto found = means.find(AngleKey{a, b, c});
+    if (found != means.end())
+        return found->second;
+    found = means.find(AngleKey{c, b, a});
+    return found != means.end() ? found->second : 0.0f;
+}
 
 #endif

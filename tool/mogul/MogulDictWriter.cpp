@@ -15,8 +15,6 @@
 
 namespace {
 
-using NamePair = std::pair<std::string, std::string>;
-
 std::ofstream open_output(const std::string& path) {
     std::ofstream out(path, std::ios::out | std::ios::trunc);
     if (!out.is_open()) {
@@ -62,17 +60,17 @@ void write_bonds(std::ostream& out, const std::string& code, const MogulBondList
                  const TableRows& bond_rows, const AtomData& atoms, bool ecloud,
                  const XhTables& xh) {
     // Either orientation of a pair finds the type of the first row joining it.
-    std::map<NamePair, const std::string*> bond_types;
+    std::map<BondKey, const std::string*> bond_types;
     for (const std::vector<std::string>& row : bond_rows) {
-        bond_types.emplace(NamePair(row[0], row[1]), &row[2]);
-        bond_types.emplace(NamePair(row[1], row[0]), &row[2]);
+        bond_types.emplace(BondKey(row[0], row[1]), &row[2]);
+        bond_types.emplace(BondKey(row[1], row[0]), &row[2]);
     }
 
-    std::set<NamePair> written;
+    std::set<BondKey> written;
     for (const MogulBondStats& bond : bonds) {
         out << "GEOMETRY " << code << " BOND " << float_to_string(bond.mean, 3) << " "
             << float_to_string(bond.sd, 3) << " " << bond.atom_1 << " " << bond.atom_2;
-        const auto type = bond_types.find(NamePair(bond.atom_1, bond.atom_2));
+        const auto type = bond_types.find(BondKey(bond.atom_1, bond.atom_2));
         if (type != bond_types.end())
             out << " TYPE=" << *type->second;
         out << "\n";
@@ -83,7 +81,7 @@ void write_bonds(std::ostream& out, const std::string& code, const MogulBondList
     for (const std::vector<std::string>& row : bond_rows) {
         const std::string& atom1 = row[0];
         const std::string& atom2 = row[1];
-        if (written.count(NamePair(atom1, atom2)) != 0)
+        if (written.count(BondKey(atom1, atom2)) != 0)
             continue;
         out << "GEOMETRY " << code << " BOND ";
         if (is_bond_to_hydrogen(atom1, atom2, atoms.hydrogens)) {
@@ -103,16 +101,16 @@ void write_bonds(std::ostream& out, const std::string& code, const MogulBondList
 
 void write_angles(std::ostream& out, const std::string& code, const MogulAngleList& angles,
                   const TableRows& angle_rows) {
-    std::set<NameTriple> written;
+    std::set<AngleKey> written;
     for (const MogulAngleStats& angle : angles) {
         out << "GEOMETRY " << code << " ANGLE " << float_to_string(angle.mean, 2) << " "
             << float_to_string(angle.sd, 2) << " " << angle.atom_1 << " " << angle.atom_2 << " "
             << angle.atom_3 << "\n";
-        written.insert(NameTriple{angle.atom_1, angle.atom_2, angle.atom_3});
-        written.insert(NameTriple{angle.atom_3, angle.atom_2, angle.atom_1});
+        written.insert(AngleKey{angle.atom_1, angle.atom_2, angle.atom_3});
+        written.insert(AngleKey{angle.atom_3, angle.atom_2, angle.atom_1});
     }
     for (const std::vector<std::string>& row : angle_rows) {
-        if (written.count(NameTriple{row[0], row[1], row[2]}) != 0)
+        if (written.count(AngleKey{row[0], row[1], row[2]}) != 0)
             continue;
         out << "GEOMETRY " << code << " ANGLE 90.0 1E6 " << row[0] << " " << row[1] << " " << row[2]
             << "\n";

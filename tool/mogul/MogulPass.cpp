@@ -57,7 +57,7 @@ void handle_angle(Block& block, const MogulWords& record, const MogulWords& stat
     const float mean = read_float(stats[2]);
     const float sd = read_float(stats[6]);
     // The plane decisions want every reported angle, however few its observations.
-    results.angle_means[angle_mean_key(atom1, centre, atom3)] = mean;
+    results.angle_means[ordered_angle_key(atom1, centre, atom3)] = mean;
 
     const float z = (query - mean) / sd;
     const bool trace = verbosity > 1;

@@ -138,7 +138,7 @@ void decide_planes_and_torsions(Block& block, const HybridisationTable& hybridis
     BondCounts bond_counts = count_bonds(block);
 
     std::set<std::string> planes_to_remove;
-    std::set<std::string> planar_bond_keys;
+    std::set<BondKey> planar_bond_keys;
 
     // [1] Mogul's opinion on each existing plane.
     for (const auto& plane : plane_set.planes) {
@@ -168,7 +168,7 @@ void decide_planes_and_torsions(Block& block, const HybridisationTable& hybridis
 
         if (!judge_trigonal_centres(plane_id, atoms, angle_means, planes_to_remove)) {
             std::cout << "   Inserting as planar bonds\n";
-            planar_bond_keys.insert(bond_key_text(atoms[1], atoms[2]));
+            planar_bond_keys.insert(ordered_bond_key(atoms[1], atoms[2]));
         }
     }
 
@@ -186,8 +186,7 @@ void decide_planes_and_torsions(Block& block, const HybridisationTable& hybridis
             continue;
         if (bond_counts[key[1]] >= 4 || bond_counts[key[2]] >= 4)
             continue;
-        const std::string bond_key = bond_key_text(key[1], key[2]);
-        if (!planar_bond_keys.insert(bond_key).second)
+        if (!planar_bond_keys.insert(ordered_bond_key(key[1], key[2])).second)
             continue;
         new_planes.insert(key);
         std::cout << " Adding new plane " << join_strings(key_words(key), " ")
@@ -199,7 +198,7 @@ void decide_planes_and_torsions(Block& block, const HybridisationTable& hybridis
 
     // [3] At most one 3060 torsion per central bond, and only between sp3 atoms.
     std::set<TorsionKey> kept_3060;
-    std::set<std::pair<std::string, std::string>> kept_bonds;
+    std::set<BondKey> kept_bonds;
     for (const TorsionKey& torsion : torsions_3060) {
         if (verbosity >= 2)
             std::cout << "\n [3] Looking at " << torsion[0] << " " << torsion[1] << " "
@@ -210,9 +209,7 @@ void decide_planes_and_torsions(Block& block, const HybridisationTable& hybridis
                           << " not sp3)\n";
             continue;
         }
-        TorsionKey oriented = torsion;
-        if (torsion[2] < torsion[1])
-            oriented = TorsionKey{torsion[3], torsion[2], torsion[1], torsion[0]};
+        const TorsionKey oriented = ordered_torsion_key(torsion);
         if (!kept_bonds.emplace(oriented[1], oriented[2]).second) {
             if (verbosity >= 2)
                 std::cout << "   skipping (since " << oriented[1] << " <=> " << oriented[2]

@@ -4,8 +4,8 @@
 #include <map>
 #include <set>
 #include <string>
-#include <utility>
 
+#include "common/AtomKeys.h"
 #include "mogul/HybridisationTable.h"
 #include "mogul/MogulAngleMeans.h"
 #include "mogul/TorsionClassifier.h"
@@ -14,7 +14,7 @@ class Block;
 
 // Central bonds (as the plane lists the two atoms) of dictionary planes that
 // Mogul says are not worth restraining. Written as VETO-PLANEBOND lines.
-using VetoedPlaneBonds = std::set<std::pair<std::string, std::string>>;
+using VetoedPlaneBonds = std::set<BondKey>;
 
 // Confronts the block's planes with Mogul's torsion and angle statistics:
 // removes planes Mogul finds non-planar or whose trigonal centre is too

@@ -58,7 +58,7 @@ void override_angles(ISTable& angles, const AtomTypeMap& types,
         const std::string& t1 = type_of(types, a1);
         const std::string& t2 = type_of(types, a2);
         const std::string& t3 = type_of(types, a3);
-        const auto found = exceptions.angle_overrides.find(NameTriple{t1, t2, t3});
+        const auto found = exceptions.angle_overrides.find(AngleKey{t1, t2, t3});
         if (found == exceptions.angle_overrides.end())
             continue;
         std::cerr << "Overriding angle " << a1 << "(" << t1 << ") - " << a2 << "(" << t2 << ") - "

@@ -101,8 +101,8 @@ void write_qdict(Block& block, std::string output_path, const ExceptionDictionar
     for (const std::vector<std::string>& angle : angles) {
         const std::string atoms_text = join_strings(angle, " ");
         if (use_overrides) {
-            const NameTriple key{lookup(types, angle[0]), lookup(types, angle[1]),
-                                 lookup(types, angle[2])};
+            const AngleKey key{lookup(types, angle[0]), lookup(types, angle[1]),
+                               lookup(types, angle[2])};
             const auto found = exceptions.angle_overrides.find(key);
             if (found != exceptions.angle_overrides.end()) {
                 std::cout << " Using overrides for angle between " << angle[0] << "(" << key.first

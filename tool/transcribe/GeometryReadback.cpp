@@ -6,7 +6,6 @@
 
 #include "common/RunStatus.h"
 #include "common/TextHelpers.h"
-#include "transcribe/RestraintListing.h"
 
 namespace {
 
@@ -51,13 +50,13 @@ GeometryRestraints read_geometry_restraints(std::istream& in) {
     while (std::getline(in, line)) {
         const std::vector<std::string> words = split_string(line, " ");
         if ((words.size() == 7 || words.size() == 8) && words[kKind] == "BOND") {
-            const auto key = bond_key(words[kAtom1], words[kAtom2]);
+            const auto key = ordered_bond_key(words[kAtom1], words[kAtom2]);
             if (words[kSigma] == kUnrestrained)
                 result.unrestrained_bonds.insert(key);
             else
                 result.bond_restraints[key] = target(words);
         } else if (words.size() == 8 && words[kKind] == "ANGLE") {
-            auto key = angle_key(words[kAtom1], words[kAtom2], words[kAtom3]);
+            auto key = ordered_angle_key(words[kAtom1], words[kAtom2], words[kAtom3]);
             if (words[kSigma] == kUnrestrained)
                 result.unrestrained_angles.insert(std::move(key));
             else

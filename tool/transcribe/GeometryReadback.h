@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/AtomKeys.h"
+
 // What post-pqm reads back from the two files that write-mogdict wrote.
 
 // A restraint target and its sigma.
@@ -16,18 +18,18 @@ struct RestraintTarget {
     float sigma = 0.0f;
 };
 
-// The BOND and ANGLE lines of a GEOMETRY restraint file, keyed by bond_key and
-// angle_key so either direction matches. A sigma word of exactly "1E6" marks
+// The BOND and ANGLE lines of a GEOMETRY restraint file, under their order-free
+// keys so either direction matches. A sigma word of exactly "1E6" marks
 // an entry write-mogdict left unrestrained.
 struct GeometryRestraints {
-    std::set<std::pair<std::string, std::string>> unrestrained_bonds;
-    std::map<std::pair<std::string, std::string>, RestraintTarget> bond_restraints;
-    std::set<std::vector<std::string>> unrestrained_angles;
-    std::map<std::vector<std::string>, RestraintTarget> angle_restraints;
+    std::set<BondKey> unrestrained_bonds;
+    std::map<BondKey, RestraintTarget> bond_restraints;
+    std::set<AngleKey> unrestrained_angles;
+    std::map<AngleKey, RestraintTarget> angle_restraints;
 };
 
 // Bonds at the centre of planes that Mogul vetoed, as written: (first, second).
-using PlaneBondVetoes = std::set<std::pair<std::string, std::string>>;
+using PlaneBondVetoes = std::set<BondKey>;
 
 // Reads GEOMETRY lines from a stream: BOND lines of 7 or 8 words, ANGLE lines of
 // exactly 8 (words cut at every single blank); other lines are skipped.

@@ -62,8 +62,8 @@ void read_angle(const std::string& line, RestraintListing& listing) {
     if (!atom_fields(line, {26, 34, 42}, atoms))
         return skip_record(line, "blank atom name");
     const float value = value_field(line);
-    listing.angles[NameTriple{atoms[0], atoms[1], atoms[2]}] = value;
-    listing.angles[NameTriple{atoms[2], atoms[1], atoms[0]}] = value;
+    listing.angles[AngleKey{atoms[0], atoms[1], atoms[2]}] = value;
+    listing.angles[AngleKey{atoms[2], atoms[1], atoms[0]}] = value;
 }
 
 void read_plane_sigma(const std::string& line, RestraintListing& listing) {
@@ -172,13 +172,4 @@ RestraintListing read_restraint_listing(std::string path) {
         throw RunEnd{exit_status::failure};
     }
     return listing;
-}
-
-std::pair<std::string, std::string> bond_key(const std::string& a, const std::string& b) {
-    return a < b ? std::make_pair(a, b) : std::make_pair(b, a);
-}
-
-std::vector<std::string> angle_key(const std::string& a, const std::string& b,
-                                   const std::string& c) {
-    return a < c ? std::vector<std::string>{a, b, c} : std::vector<std::string>{c, b, a};
 }

@@ -24,8 +24,8 @@ struct ListedTorsion {
 // The records of a restraint listing file. Bonds and angles are stored under
 // both orientations of their atoms.
 struct RestraintListing {
-    std::map<std::pair<std::string, std::string>, float> bonds;
-    std::map<NameTriple, float> angles;
+    std::map<BondKey, float> bonds;
+    std::map<AngleKey, float> angles;
     std::map<std::set<std::string>, float> plane_sigmas;
     std::map<std::string, std::vector<std::string>> named_planes;
     std::vector<ListedTorsion> torsions;
@@ -40,13 +40,5 @@ RestraintListing read_restraint_listing(std::string path);
 // Adds what one line of a listing says to the listing; lines of other kinds
 // are ignored.
 void read_listing_line(const std::string& line, RestraintListing& listing);
-
-// The two names in ascending byte-wise order.
-std::pair<std::string, std::string> bond_key(const std::string& a, const std::string& b);
-
-// [a, b, c] when a orders before c, otherwise [c, b, a]: the same key for both
-// directions of an angle with the same centre.
-std::vector<std::string> angle_key(const std::string& a, const std::string& b,
-                                   const std::string& c);
 
 #endif

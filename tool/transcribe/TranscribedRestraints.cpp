@@ -51,7 +51,7 @@ void transcribe_bonds(Block& block, const RestraintListing& listing,
         const std::string a = cells[1];
         const std::string b = cells[2];
         const auto listed = listing.bonds.find({a, b});
-        const auto key = bond_key(a, b);
+        const BondKey key = ordered_bond_key(a, b);
         if (is_transcribe || geometry.unrestrained_bonds.count(key) != 0) {
             if (listed == listing.bonds.end()) {
                 keep_values("bond", a + " " + b, "Restraint listing");
@@ -91,8 +91,8 @@ void transcribe_angles(Block& block, const RestraintListing& listing,
         const std::string b = cells[2];
         const std::string c = cells[3];
         const std::string atoms = a + " " + b + " " + c;
-        const auto listed = listing.angles.find(NameTriple{a, b, c});
-        const auto key = angle_key(a, b, c);
+        const auto listed = listing.angles.find(AngleKey{a, b, c});
+        const AngleKey key = ordered_angle_key(a, b, c);
         if (is_transcribe || geometry.unrestrained_angles.count(key) != 0) {
             if (listed == listing.angles.end()) {
                 keep_values("angle", atoms, "Restraint listing");

@@ -121,10 +121,10 @@ TEST_F(PlaneDecisionsTest, TrigonalCentres) {
                    {{"plan-1", "A1"}, {"plan-1", "B1"}, {"plan-1", "C1"}, {"plan-1", "D1"}});
         MogulAngleMeans means;
         // Around B1 the other three are A1, C1, D1, in plane order.
-        means[angle_mean_key("A1", "B1", "C1")] = c.a;
-        means[angle_mean_key("C1", "B1", "D1")] = c.b;
+        means[ordered_angle_key("A1", "B1", "C1")] = c.a;
+        means[ordered_angle_key("C1", "B1", "D1")] = c.b;
         if (c.c != 0.0f)
-            means[angle_mean_key("D1", "B1", "A1")] = c.c;
+            means[ordered_angle_key("D1", "B1", "A1")] = c.c;
         const Outcome o = decide({}, means);
         EXPECT_TRUE(printed(o, c.verdict)) << o.out;
         EXPECT_EQ(plane_ids().empty(), c.removed);

@@ -118,11 +118,11 @@ TEST(RestraintListingFile, MissingFileEndsWithStatus1) {
 }
 
 TEST(RestraintKeys, OrderOuterNamesByteWise) {
-    EXPECT_EQ(bond_key("O1", "C1"), std::make_pair(std::string("C1"), std::string("O1")));
-    EXPECT_EQ(bond_key("C2", "C10"), std::make_pair(std::string("C10"), std::string("C2")));
-    const std::vector<std::string> expected{"N1", "C1", "O1"};
-    EXPECT_EQ(angle_key("O1", "C1", "N1"), expected);
-    EXPECT_EQ(angle_key("N1", "C1", "O1"), expected);
+    EXPECT_EQ(ordered_bond_key("O1", "C1"), std::make_pair(std::string("C1"), std::string("O1")));
+    EXPECT_EQ(ordered_bond_key("C2", "C10"), std::make_pair(std::string("C10"), std::string("C2")));
+    const AngleKey expected{"N1", "C1", "O1"};
+    EXPECT_EQ(ordered_angle_key("O1", "C1", "N1"), expected);
+    EXPECT_EQ(ordered_angle_key("N1", "C1", "O1"), expected);
 }
 
 }  // namespace
