@@ -16,6 +16,7 @@
 #include "cif/CifFile.h"
 #include "cif/CifParser.h"
 #include "common/RunStatus.h"
+#include "common/TableHelpers.h"
 #include "io/CommentKeeper.h"
 #include "table/ISTable.h"
 #include "tool/RovidevRun.h"
@@ -30,10 +31,7 @@ inline ISTable& add_table(Block& block, const std::string& name,
     auto table = std::make_unique<ISTable>(name, CaseSensitive);
     for (const std::string& column : columns) table->AddColumn(column, std::vector<std::string>());
     for (const auto& row : rows) table->AddRow(row);
-    ISTable* raw = table.get();
-    block.WriteTable(raw);
-    table.release();
-    return *raw;
+    return hand_to_block(block, std::move(table));
 }
 
 // Atoms given as (atom_id, type_symbol, type_energy).

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cif/Block.h"
+#include "common/TableHelpers.h"
 #include "common/TextHelpers.h"
 #include "table/ISTable.h"
 
@@ -40,12 +41,10 @@ void update_bond_length(Block& block, const std::string& a, const std::string& b
     if (ISTable* bonds = block.GetTablePtr("chem_comp_bond")) {
         std::string text;
         double_to_string(text, "%.3f", value);
-        const unsigned rows = bonds->GetNumRows();
+        // atom_id_1 and atom_id_2 by standard position.
+        const unsigned rows = standard_row_count(bonds, 3);
         for (unsigned r = 0; r < rows; ++r) {
             const std::vector<std::string>& row = bonds->GetRow(r);
-            // Cells 1 and 2 are atom_id_1 and atom_id_2 in the standard order.
-            if (row.size() < 3)
-                continue;
             if ((row[1] == a && row[2] == b) || (row[2] == a && row[1] == b)) {
                 bonds->UpdateCell(r, "value_dist", text);
                 found = true;
@@ -62,11 +61,11 @@ void update_angle(Block& block, const std::string& a, const std::string& b, cons
     if (ISTable* angles = block.GetTablePtr("chem_comp_angle")) {
         std::string text;
         double_to_string(text, "%.3f", value);
-        const unsigned rows = angles->GetNumRows();
+        // atom_id_1, atom_id_2 (the centre) and atom_id_3 by standard position.
+        const unsigned rows = standard_row_count(angles, 4);
         for (unsigned r = 0; r < rows; ++r) {
             const std::vector<std::string>& row = angles->GetRow(r);
-            // Cells 1 to 3 are atom_id_1, atom_id_2 (the centre) and atom_id_3.
-            if (row.size() < 4 || row[2] != b)
+            if (row[2] != b)
                 continue;
             if ((row[1] == a && row[3] == c) || (row[1] == c && row[3] == a)) {
                 angles->UpdateCell(r, "value_angle", text);

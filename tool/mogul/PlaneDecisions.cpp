@@ -2,21 +2,61 @@
 
 #include <cstdlib>
 #include <iostream>
-#include <memory>
 #include <vector>
 
 #include "cif/Block.h"
 #include "common/RunStatus.h"
+#include "common/TableHelpers.h"
 #include "common/TextHelpers.h"
 #include "common/TuningParameters.h"
-#include "mogul/BondCounts.h"
-#include "mogul/PlaneSet.h"
 #include "table/ISTable.h"
 
 namespace {
 
 const char* const kPlaneTable = "chem_comp_plane_atom";
 const char* const kOpinionText[] = {"not worth restraining", "worth restraining"};
+
+// The planes of chem_comp_plane_atom.
+struct PlaneSet {
+    // plane_id -> its atom names in row order.
+    std::map<std::string, std::vector<std::string>> planes;
+    // The atom-name set of every plane (planes of the same atoms give one entry).
+    std::set<std::set<std::string>> atom_sets;
+};
+
+// Reads the block's planes (plane_id and atom_id by standard position); both
+// containers are empty when the block has no chem_comp_plane_atom.
+PlaneSet read_plane_sets(Block& block) {
+    PlaneSet result;
+    const ISTable* table = block.GetTablePtr(kPlaneTable);
+    const unsigned rows = standard_row_count(table, 3);
+    for (unsigned r = 0; r < rows; ++r) {
+        const std::vector<std::string>& row = table->GetRow(r);
+        result.planes[row[1]].push_back(row[2]);
+    }
+    for (const auto& plane : result.planes)
+        result.atom_sets.emplace(plane.second.begin(), plane.second.end());
+    return result;
+}
+
+// Atom name -> number of chem_comp_bond rows naming it (atom_id_1 and atom_id_2
+// by standard position). A bond listed twice counts twice. A block without
+// chem_comp_bond ends the run.
+std::map<std::string, int> count_bonds(Block& block) {
+    const ISTable* bonds = block.GetTablePtr("chem_comp_bond");
+    if (bonds == nullptr) {
+        std::cerr << "No bond table in input CIF file!\n\n";
+        throw RunEnd{exit_status::failure};
+    }
+    std::map<std::string, int> counts;
+    const unsigned rows = standard_row_count(bonds, 3);
+    for (unsigned r = 0; r < rows; ++r) {
+        const std::vector<std::string>& row = bonds->GetRow(r);
+        ++counts[row[1]];
+        ++counts[row[2]];
+    }
+    return counts;
+}
 
 std::vector<std::string> key_words(const TorsionKey& key) {
     return std::vector<std::string>(key.begin(), key.end());
@@ -80,11 +120,11 @@ std::map<std::string, std::string> atom_hybridisations(Block& block,
         throw RunEnd{exit_status::failure};
     }
     std::map<std::string, std::string> result;
-    const unsigned rows = atoms->GetNumRows();
+    // atom_id, type_symbol and type_energy by standard position.
+    const unsigned rows = standard_row_count(atoms, 4);
     for (unsigned r = 0; r < rows; ++r) {
         const std::vector<std::string>& row = atoms->GetRow(r);
-        // Cells 1 to 3: atom_id, type_symbol, type_energy in the standard order.
-        if (row.size() < 4 || row[2] == "H")
+        if (row[2] == "H")
             continue;
         const auto found = hybridisations.find(row[3]);
         if (found == hybridisations.end())
@@ -105,8 +145,8 @@ bool is_sp3(const std::map<std::string, std::string>& hybridisation, const std::
 // without its "comp_" prefix.
 std::string compound_id(Block& block) {
     for (const char* name : {kPlaneTable, "chem_comp_bond", "chem_comp_atom"}) {
-        ISTable* table = block.GetTablePtr(name);
-        if (table != nullptr && table->GetNumRows() > 0 && !table->GetRow(0).empty())
+        const ISTable* table = block.GetTablePtr(name);
+        if (standard_row_count(table, 1) > 0)
             return table->GetRow(0)[0];
     }
     const std::string& block_name = block.GetName();
@@ -116,10 +156,10 @@ std::string compound_id(Block& block) {
 // The largest n of the plane ids "csd_<n>" in the table; 0 when there is none.
 long long highest_csd_number(const ISTable& table) {
     long long highest = 0;
-    const unsigned rows = table.GetNumRows();
+    const unsigned rows = standard_row_count(&table, 2);
     for (unsigned r = 0; r < rows; ++r) {
         const std::vector<std::string>& row = table.GetRow(r);
-        if (row.size() < 2 || row[1].compare(0, 4, "csd_") != 0)
+        if (row[1].compare(0, 4, "csd_") != 0)
             continue;
         const long long number = std::strtoll(row[1].c_str() + 4, nullptr, 10);
         if (number > highest)
@@ -135,7 +175,7 @@ void decide_planes_and_torsions(Block& block, const HybridisationTable& hybridis
                                 std::set<TorsionKey>& torsions_3060, MogulAngleMeans angle_means,
                                 VetoedPlaneBonds& vetoed) {
     const PlaneSet plane_set = read_plane_sets(block);
-    BondCounts bond_counts = count_bonds(block);
+    std::map<std::string, int> bond_counts = count_bonds(block);
 
     std::set<std::string> planes_to_remove;
     std::set<BondKey> planar_bond_keys;
@@ -230,9 +270,8 @@ void rewrite_plane_table(Block& block, const std::set<std::string>& planes_to_re
     const std::string comp_id = compound_id(block);
     ISTable* table = block.GetTablePtr(kPlaneTable);
     if (table != nullptr) {
-        for (unsigned r = table->GetNumRows(); r-- > 0;) {
-            const std::vector<std::string>& row = table->GetRow(r);
-            if (row.size() >= 2 && planes_to_remove.count(row[1]) != 0)
+        for (unsigned r = standard_row_count(table, 2); r-- > 0;) {
+            if (planes_to_remove.count(table->GetRow(r)[1]) != 0)
                 table->DeleteRow(r);
         }
     } else {
@@ -240,11 +279,7 @@ void rewrite_plane_table(Block& block, const std::set<std::string>& planes_to_re
             std::cerr << " No planes section in CIF and you ask to remove some!";
             throw RunEnd{exit_status::failure};
         }
-        auto created = std::make_unique<ISTable>(kPlaneTable, CompareType(0));
-        for (const char* column : {"comp_id", "plane_id", "atom_id", "dist_esd"})
-            created->AddColumn(column, {});
-        table = created.get();
-        block.WriteTable(created.release());
+        table = &hand_to_block(block, make_standard_table(kPlaneTable));
     }
 
     const std::size_t columns = table->GetColumnNames().size();

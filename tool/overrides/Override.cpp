@@ -7,7 +7,6 @@
 
 #include "Operations.h"
 #include "cif/Block.h"
-#include "common/ColumnChecks.h"
 #include "common/ExceptionDictionary.h"
 #include "common/TableHelpers.h"
 #include "common/TextHelpers.h"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cif/Block.h"
+#include "common/TableHelpers.h"
 #include "common/TextHelpers.h"
 #include "common/TuningParameters.h"
 #include "table/ISTable.h"
@@ -30,9 +31,7 @@ bool vetoed(const std::string& name, const std::vector<std::string>& atoms,
 
 void write_listed_planes(Block& block, const RestraintListing& listing,
                          const PlaneBondVetoes& vetoes, const std::string& comp_id) {
-    auto table = std::make_unique<ISTable>("chem_comp_plane_atom", CaseSensitive);
-    for (const char* column : {"comp_id", "plane_id", "atom_id", "dist_esd"})
-        table->AddColumn(column, std::vector<std::string>());
+    std::unique_ptr<ISTable> table = make_standard_table("chem_comp_plane_atom");
     std::vector<std::string> row{comp_id, "", "",
                                  float_to_string(tuning.tesra_planesplit_sigma, 3)};
     for (const auto& plane : listing.named_planes) {
@@ -48,10 +47,7 @@ void write_listed_planes(Block& block, const RestraintListing& listing,
         }
     }
     std::cout.flush();
-    // The block owns the table once WriteTable has taken it; until then a
-    // refusal leaves it with us.
-    block.WriteTable(table.get());
-    table.release();
+    hand_to_block(block, std::move(table));
 }
 
 void remove_planes_by_sigma(Block& block, const RestraintListing& listing,
@@ -78,12 +74,11 @@ void remove_planes_by_sigma(Block& block, const RestraintListing& listing,
     ISTable* const table = block.GetTablePtr("chem_comp_plane_atom");
     if (table == nullptr || doomed_ids.empty())
         return;
-    // plane_id is the second cell in the dictionary's column order.
+    // plane_id by standard position.
     std::vector<unsigned> doomed_rows;
-    const unsigned count = table->GetNumRows();
+    const unsigned count = standard_row_count(table, 2);
     for (unsigned row = 0; row < count; ++row) {
-        const std::vector<std::string>& cells = table->GetRow(row);
-        if (cells.size() > 1 && doomed_ids.count(cells[1]) != 0)
+        if (doomed_ids.count(table->GetRow(row)[1]) != 0)
             doomed_rows.push_back(row);
     }
     // From the highest index down, so the indices still to go stay valid.

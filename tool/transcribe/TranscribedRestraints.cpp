@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "cif/Block.h"
-#include "common/ColumnChecks.h"
 #include "common/RunStatus.h"
+#include "common/TableHelpers.h"
 #include "common/TextHelpers.h"
 #include "common/TuningParameters.h"
 #include "table/ISTable.h"
@@ -115,18 +115,12 @@ void transcribe_angles(Block& block, const RestraintListing& listing,
 
 void write_listed_torsions(Block& block, const RestraintListing& listing,
                            const std::string& comp_id) {
-    auto table = std::make_unique<ISTable>("chem_comp_tor", CaseSensitive);
-    for (const char* column : {"comp_id", "id", "atom_id_1", "atom_id_2", "atom_id_3", "atom_id_4",
-                               "value_angle", "value_angle_esd", "period"})
-        table->AddColumn(column, std::vector<std::string>());
+    std::unique_ptr<ISTable> table = make_standard_table("chem_comp_tor");
     for (const ListedTorsion& torsion : listing.torsions) {
         table->AddRow(std::vector<std::string>{
             comp_id, torsion.name, torsion.atom1, torsion.atom2, torsion.atom3, torsion.atom4,
             float_to_string(torsion.value, 1), float_to_string(torsion.esd, 1),
             int_to_string(torsion.period)});
     }
-    // The block owns the table once WriteTable has taken it; until then a
-    // refusal leaves it with us.
-    block.WriteTable(table.get());
-    table.release();
+    hand_to_block(block, std::move(table));
 }
