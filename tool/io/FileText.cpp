@@ -12,6 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "foundation/MirtFile.h"
 #include "io/TempFiles.h"
 
 namespace {
@@ -23,11 +24,6 @@ std::string directory_of(const std::string& path) {
     if (slash == 0)
         return "/";
     return path.substr(0, slash);
-}
-
-std::string base_name_of(const std::string& path) {
-    const std::string::size_type slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 mode_t mode_for(const std::string& path) {
@@ -126,8 +122,10 @@ void replace_file_text(const std::string& named_path, const std::string& content
     const std::string path = final_target(named_path);
     // The name is cut so that the temporary name stays within the 255 bytes
     // a directory entry may have, however long the output's own name is.
+    std::string base_name;
+    MirtFile::GetBaseName(base_name, path);
     const std::string temp =
-        make_temp_file(directory_of(path), "." + base_name_of(path).substr(0, 200) + ".tmp-");
+        make_temp_file(directory_of(path), "." + base_name.substr(0, 200) + ".tmp-");
     const int fd = open(temp.c_str(), O_WRONLY | O_TRUNC);
     if (fd < 0) {
         const int error = errno;

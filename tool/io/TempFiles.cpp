@@ -53,11 +53,6 @@ int find(const std::string& path) {
 
 }  // namespace
 
-std::string temp_directory() {
-    const char* dir = std::getenv("TMPDIR");
-    return (dir != nullptr && *dir != '\0') ? dir : "/tmp";
-}
-
 std::string make_temp_file(const std::string& directory, const std::string& prefix) {
     install_cleanup();
     int slot = 0;

@@ -13,9 +13,6 @@
 // it and returns its path. Throws std::runtime_error when it cannot be made.
 std::string make_temp_file(const std::string& directory, const std::string& prefix);
 
-// The directory for scratch files: $TMPDIR when set and not empty, else "/tmp".
-std::string temp_directory();
-
 // Removes the file now and forgets it.
 void remove_temp_file(const std::string& path);
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 #include <iostream>
-#include <stdexcept>
+#include <sstream>
 
 #include "Operations.h"
 #include "RovidevParams.h"
@@ -11,10 +11,9 @@
 #include "common/ExceptionDictionary.h"
 #include "common/RunStatus.h"
 #include "common/TableHelpers.h"
-#include "foundation/Exceptions.h"
+#include "foundation/MirtFile.h"
 #include "io/CommentKeeper.h"
 #include "io/FileText.h"
-#include "io/TempFiles.h"
 #include "run/CommandLine.h"
 #include "run/OperationCode.h"
 #include "run/TuningKeys.h"
@@ -23,11 +22,6 @@
 namespace {
 
 constexpr const char* list_block = "comp_list";
-
-std::string base_name_of(const std::string& path) {
-    const std::string::size_type slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // Runs the operation for every compound listed in comp_list's chem_comp. Ends
 // the run when the dictionary's structure is missing.
@@ -70,17 +64,11 @@ void dispatch_compounds(const OperationSpec& operation, const RovidevParams& par
 void write_dictionary(CifFile& cif, const CommentKeeper& comments, const std::string& output) {
     try {
         cif.SetLoopingAll(true);
-        const std::string written_path = make_temp_file(temp_directory(), "tesra-rovidev-");
-        cif.Write(written_path);
-        std::string written;
-        if (!read_file_text(written_path, written)) {
-            throw std::runtime_error("cannot read back " + written_path);
-        }
-        remove_temp_file(written_path);
-        replace_file_text(output, comments.restore(written));
+        std::ostringstream written;
+        cif.Write(written);
+        replace_file_text(output, comments.restore(written.str()));
     } catch (const std::exception& e) {
         std::cerr << " Can't write output file " << output << ": " << e.what() << std::endl;
-        remove_all_temp_files();
         throw RunEnd{exit_status::failure};
     }
 }
@@ -135,7 +123,9 @@ std::string read_input(const std::string& path) {
 void parse_dictionary(const std::string& stripped, const std::string& input_path, CifFile& cif) {
     CifParser parser(cif);
     std::string diagnostics;
-    parser.ParseString(stripped, diagnostics, base_name_of(input_path) + "-parser.log");
+    std::string base_name;
+    MirtFile::GetBaseName(base_name, input_path);
+    parser.ParseString(stripped, diagnostics, base_name + "-parser.log");
     if (!diagnostics.empty()) {
         std::cerr << "[E001] CIF parser returned diagnostics: " << diagnostics;
         if (diagnostics.back() != '\n')

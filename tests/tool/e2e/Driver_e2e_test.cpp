@@ -158,10 +158,6 @@ TEST(DriverEndToEnd, FailuresAndTheirStatuses) {
          {},
          1,
          "no/such/dir/out.cif"},
-        {{"transcribe-coords", "small.cif", "a.pdb", "out.cif"},
-         {{"TMPDIR", "/no/such/tmp"}},
-         1,
-         "/no/such/tmp"},
     };
     const std::vector<std::string> inputs = listing(dir);
     for (const Case& c : cases) {
