@@ -171,9 +171,9 @@ long long highest_csd_number(const ISTable& table) {
 }  // namespace
 
 void decide_planes_and_torsions(Block& block, const HybridisationTable& hybridisations,
-                                std::map<TorsionKey, int> plane_flags,
-                                std::set<TorsionKey>& torsions_3060, MogulAngleMeans angle_means,
-                                VetoedPlaneBonds& vetoed) {
+                                const std::map<TorsionKey, int>& plane_flags,
+                                std::set<TorsionKey>& torsions_3060,
+                                const MogulAngleMeans& angle_means, VetoedPlaneBonds& vetoed) {
     const PlaneSet plane_set = read_plane_sets(block);
     std::map<std::string, int> bond_counts = count_bonds(block);
 

@@ -24,9 +24,9 @@ using VetoedPlaneBonds = std::set<BondKey>;
 // chem_comp_plane_atom in place. Ends the run with status 1 when the block
 // lacks chem_comp_bond or chem_comp_atom.
 void decide_planes_and_torsions(Block& block, const HybridisationTable& hybridisations,
-                                std::map<TorsionKey, int> plane_flags,
-                                std::set<TorsionKey>& torsions_3060, MogulAngleMeans angle_means,
-                                VetoedPlaneBonds& vetoed);
+                                const std::map<TorsionKey, int>& plane_flags,
+                                std::set<TorsionKey>& torsions_3060,
+                                const MogulAngleMeans& angle_means, VetoedPlaneBonds& vetoed);
 
 // Deletes the rows of the planes to remove from chem_comp_plane_atom (creating
 // an empty table with the standard columns when the block has none) and appends
