@@ -32,9 +32,11 @@ using OperationHandler = void (*)(const RovidevParams& params, Block& block,
 struct OperationSpec {
     const char* name;  // as typed on the command line, exact and case-sensitive
     OperationCode code;
-    std::size_t min_files;      // positional files after the options; an operation
-    std::size_t max_files;      // of two takes input and output, else input, extra
-                                // data, output, then two more
+    // The positional files after the options, at least and at most. An
+    // operation of at most two takes input and output; the others take input,
+    // extra data and output, then up to two more (RovidevParams::extra2, extra3).
+    std::size_t min_files;
+    std::size_t max_files;
     unsigned options;           // OperationOption bits
     bool override_mode;         // reads the exceptions dictionary first
     bool writes_dictionary;     // the driver writes the edited dictionary back
