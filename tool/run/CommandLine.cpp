@@ -40,10 +40,10 @@ void require_count(const std::vector<std::string>& files, std::size_t low, std::
 
 // Places the positional file arguments where the operation expects them.
 void assign_files(RovidevParams& params, const std::vector<std::string>& files,
-                  const OperationSpec& spec) {
-    require_count(files, spec.min_files, spec.max_files, spec.name);
+                  const OperationRow& operation) {
+    require_count(files, operation.min_files, operation.max_files, operation.name);
     params.input_filename = files[0];
-    if (spec.max_files == 2) {
+    if (operation.max_files == 2) {
         params.output_filename = files[1];
         return;
     }
@@ -81,7 +81,7 @@ RovidevParams parse_command_line(const std::vector<std::string>& args, TuningPar
         i = 1;
     }
 
-    const OperationSpec* spec = nullptr;
+    const OperationRow* operation = nullptr;
     // Arguments after the operation name other than the general ones
     // (-verbose, -allparams, tesra_ settings): -planekill must come first.
     std::size_t operation_args_seen = 0;
@@ -98,7 +98,8 @@ RovidevParams parse_command_line(const std::vector<std::string>& args, TuningPar
         } else if (starts_with(arg, "tesra_") && arg.find('=') != std::string::npos) {
             set_tuning_argument(arg, settings);
         } else if (arg == "-planekill") {
-            if (spec == nullptr || (spec->options & kPlanekill) == 0 || operation_args_seen != 0) {
+            if (operation == nullptr || (operation->options & kPlanekill) == 0 ||
+                operation_args_seen != 0) {
                 throw UsageError(
                     "-planekill is an option of transcribe and must follow the operation name");
             }
@@ -120,9 +121,9 @@ RovidevParams parse_command_line(const std::vector<std::string>& args, TuningPar
             ++operation_args_seen;
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw UsageError("unknown option \"" + arg + "\"");
-        } else if (spec == nullptr) {
-            spec = find_operation(arg);
-            if (spec == nullptr)
+        } else if (operation == nullptr) {
+            operation = find_operation(arg);
+            if (operation == nullptr)
                 throw UsageError("unknown operation \"" + arg + "\"");
         } else {
             files.push_back(arg);
@@ -130,27 +131,27 @@ RovidevParams parse_command_line(const std::vector<std::string>& args, TuningPar
         }
     }
 
-    if (spec == nullptr)
+    if (operation == nullptr)
         throw UsageError("no operation given");
-    params.operation = spec->runs_as;
-    params.override_mode = spec->override_mode;
+    params.operation = operation->runs_as;
+    params.override_mode = operation->override_mode;
 
     if (thorough_seen) {
-        if ((spec->options & kThorough) == 0)
+        if ((operation->options & kThorough) == 0)
             throw UsageError("-thorough is an option of transcribe and transcribe-mogul only");
         params.thorough = true;
     }
     if (ecloud_seen) {
-        if ((spec->options & kEcloud) == 0)
+        if ((operation->options & kEcloud) == 0)
             throw UsageError("-ecloud is an option of write-mogdict only");
         params.ecloud = true;
     }
 
-    if (!spec->provided())
+    if (!operation->provided())
         return params;
 
-    params.do_bonds = params.do_angles = spec->transcribes_geometry && !params.planekill_given;
-    assign_files(params, files, *spec);
+    params.do_bonds = params.do_angles = operation->transcribes_geometry && !params.planekill_given;
+    assign_files(params, files, *operation);
     return params;
 }
 

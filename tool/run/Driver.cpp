@@ -25,7 +25,7 @@ constexpr const char* list_block = "comp_list";
 
 // Runs the operation for every compound listed in comp_list's chem_comp. Ends
 // the run when the dictionary's structure is missing.
-void dispatch_compounds(const OperationSpec& operation, const RovidevParams& params, CifFile& cif,
+void dispatch_compounds(const OperationRow& operation, const RovidevParams& params, CifFile& cif,
                         const ExceptionDictionary& exceptions) {
     Block& list = cif.GetBlock(list_block);
     const ISTable* chem_comp = list.GetTablePtr("chem_comp");
@@ -82,8 +82,8 @@ RovidevParams read_command_line(const std::vector<std::string>& args) {
     }
 }
 
-const OperationSpec& provided_operation(const RovidevParams& params) {
-    const OperationSpec& operation = operation_spec(params.operation);
+const OperationRow& provided_operation(const RovidevParams& params) {
+    const OperationRow& operation = operation_row(params.operation);
     if (!operation.provided()) {
         std::cerr << "tesra-rovidev: operation " << operation.name
                   << " is not provided by this build" << std::endl;
@@ -135,7 +135,7 @@ void parse_dictionary(const std::string& stripped, const std::string& input_path
 }
 
 // comp_list first, then exactly one compound block.
-void check_blocks(CifFile& cif, const std::string& input_path, const OperationSpec& operation) {
+void check_blocks(CifFile& cif, const std::string& input_path, const OperationRow& operation) {
     std::vector<std::string> blocks;
     cif.GetBlockNames(blocks);
     if (blocks.empty() || blocks.front() != list_block) {
@@ -160,7 +160,7 @@ void run(const std::vector<std::string>& args) {
     const RovidevParams params = read_command_line(args);
     if (params.allparams)
         print_tuning_settings(std::cout, tuning);
-    const OperationSpec& operation = provided_operation(params);
+    const OperationRow& operation = provided_operation(params);
     const std::string home = package_home();
 
     ExceptionDictionary exceptions;

@@ -48,14 +48,14 @@ void run_override(const RovidevParams&, Block& block, const std::string&,
 using Code = OperationCode;
 
 // An operation this build does not provide: refused before its files are checked.
-constexpr OperationSpec not_provided(const char* name, OperationCode code) {
-    return OperationSpec{name, code, 0, 0, 0, false, false, false, code, nullptr};
+constexpr OperationRow not_provided(const char* name, OperationCode code) {
+    return OperationRow{name, code, 0, 0, 0, false, false, false, code, nullptr};
 }
 
 // Indexed by code. Columns: name, code, least and most files, options,
 // override_mode, writes_dictionary, transcribes_geometry, runs_as, handler.
 // clang-format off
-const std::array<OperationSpec, operation_count> operations = {{
+const std::array<OperationRow, operation_count> operations = {{
     not_provided("fixnames", Code::Fixnames),
     not_provided("rename-atoms", Code::RenameAtoms),
     not_provided("setid", Code::Setid),
@@ -86,18 +86,18 @@ const std::array<OperationSpec, operation_count> operations = {{
 
 }  // namespace
 
-const std::array<OperationSpec, operation_count>& operation_table() {
+const std::array<OperationRow, operation_count>& operation_table() {
     return operations;
 }
 
-const OperationSpec* find_operation(const std::string& name) {
-    for (const OperationSpec& spec : operations) {
-        if (name == spec.name)
-            return &spec;
+const OperationRow* find_operation(const std::string& name) {
+    for (const OperationRow& row : operations) {
+        if (name == row.name)
+            return &row;
     }
     return nullptr;
 }
 
-const OperationSpec& operation_spec(OperationCode code) {
+const OperationRow& operation_row(OperationCode code) {
     return operations[static_cast<std::size_t>(code)];
 }

@@ -29,7 +29,7 @@ using OperationHandler = void (*)(const RovidevParams& params, Block& block,
                                   const std::string& compound_code,
                                   const ExceptionDictionary& exceptions);
 
-struct OperationSpec {
+struct OperationRow {
     const char* name;  // as typed on the command line, exact and case-sensitive
     OperationCode code;
     // The positional files after the options, at least and at most. An
@@ -51,12 +51,12 @@ struct OperationSpec {
 constexpr std::size_t operation_count = 25;
 
 // Every row, indexed by code.
-const std::array<OperationSpec, operation_count>& operation_table();
+const std::array<OperationRow, operation_count>& operation_table();
 
 // The row of an operation name; null for an unknown name.
-const OperationSpec* find_operation(const std::string& name);
+const OperationRow* find_operation(const std::string& name);
 
 // The row of a code.
-const OperationSpec& operation_spec(OperationCode code);
+const OperationRow& operation_row(OperationCode code);
 
 #endif

@@ -32,9 +32,9 @@ TEST(OperationCodes, FixedCodesAndOneNameEach) {
         EXPECT_EQ(static_cast<int>(find_operation(f.first)->code), f.second) << f.first;
     }
     for (std::size_t c = 0; c < operation_count; ++c) {
-        const OperationSpec& spec = operation_table()[c];
-        EXPECT_EQ(static_cast<std::size_t>(spec.code), c) << spec.name;
-        EXPECT_EQ(find_operation(spec.name), &spec);
+        const OperationRow& row = operation_table()[c];
+        EXPECT_EQ(static_cast<std::size_t>(row.code), c) << row.name;
+        EXPECT_EQ(find_operation(row.name), &row);
     }
     EXPECT_EQ(find_operation("Transcribe"), nullptr);
     EXPECT_FALSE(find_operation("refmacdict2tnt")->provided());
