@@ -18,8 +18,26 @@ std::uint64_t RoundUp4(std::uint64_t value) {
     return (value + 3) & ~static_cast<std::uint64_t>(3);
 }
 
+// The stored length of each item kind, the one place each is computed.
+// UInt32: the word.
+constexpr std::uint64_t UInt32Length() {
+    return UINT32_SIZE;
+}
+
+// UInt32s: the count word, then the words.
+std::uint64_t UInt32sLength(std::uint64_t count) {
+    return UINT32_SIZE + static_cast<std::uint64_t>(UINT32_SIZE) * count;
+}
+
+// String: the size word, then the bytes.
+std::uint64_t StringLength(std::uint64_t size) {
+    return UINT32_SIZE + size;
+}
+
+// Strings: the count word and one size word per string (laid out as UInt32s),
+// then the bytes of every string.
 std::uint64_t StringsLength(const std::vector<std::string>& values) {
-    std::uint64_t length = UINT32_SIZE + static_cast<std::uint64_t>(UINT32_SIZE) * values.size();
+    std::uint64_t length = UInt32sLength(values.size());
     for (const auto& value : values) length += value.size();
     return length;
 }
@@ -286,23 +304,20 @@ void Serializer::_PrepareWrite(UInt32 n, std::uint64_t length, UInt32 dataType,
 }
 
 void Serializer::WriteUInt32AtIndex(UInt32 value, UInt32 n) {
-    _PrepareWrite(n, UINT32_SIZE, UINT32_TYPE, "Serializer::WriteUInt32AtIndex");
+    _PrepareWrite(n, UInt32Length(), UINT32_TYPE, "Serializer::WriteUInt32AtIndex");
     _PutWord(value);
     _EndItem();
 }
 
 void Serializer::WriteUInt32sAtIndex(const std::vector<UInt32>& values, UInt32 n) {
-    const std::uint64_t length =
-        UINT32_SIZE + static_cast<std::uint64_t>(UINT32_SIZE) * values.size();
-    _PrepareWrite(n, length, UINT32S_TYPE, "Serializer::WriteUInt32sAtIndex");
+    _PrepareWrite(n, UInt32sLength(values.size()), UINT32S_TYPE, "Serializer::WriteUInt32sAtIndex");
     _PutWord(static_cast<UInt32>(values.size()));
     for (const UInt32 value : values) _PutWord(value);
     _EndItem();
 }
 
 void Serializer::WriteStringAtIndex(const std::string& value, UInt32 n) {
-    const std::uint64_t length = UINT32_SIZE + static_cast<std::uint64_t>(value.size());
-    _PrepareWrite(n, length, STRING_TYPE, "Serializer::WriteStringAtIndex");
+    _PrepareWrite(n, StringLength(value.size()), STRING_TYPE, "Serializer::WriteStringAtIndex");
     _PutWord(static_cast<UInt32>(value.size()));
     _PutBytes(value.data(), value.size());
     _EndItem();
@@ -370,7 +385,7 @@ UInt32 Serializer::UpdateUInt32(UInt32 value, UInt32 n) {
     const UInt32 room =
         CheckUpdate(_mode, _indices, n, UINT32_TYPE, OLD_UINT32_TYPE,
                     "Attempt to update non-UInt32", false, "", "Serializer::UpdateUInt32");
-    if (UINT32_SIZE <= room) {
+    if (UInt32Length() <= room) {
         WriteUInt32AtIndex(value, n);
         return n;
     }
@@ -382,8 +397,7 @@ UInt32 Serializer::UpdateUInt32s(const std::vector<UInt32>& values, UInt32 n) {
     const UInt32 room = CheckUpdate(_mode, _indices, n, UINT32S_TYPE, OLD_UINT32S_TYPE,
                                     "Attempt to update non-UInt32s", values.empty(),
                                     "Empty words vector", "Serializer::UpdateUInt32s");
-    const std::uint64_t length =
-        UINT32_SIZE + static_cast<std::uint64_t>(UINT32_SIZE) * values.size();
+    const std::uint64_t length = UInt32sLength(values.size());
     if (length <= room) {
         WriteUInt32sAtIndex(values, n);
         return n;
@@ -398,7 +412,7 @@ UInt32 Serializer::UpdateString(const std::string& value, UInt32 n) {
     const UInt32 room =
         CheckUpdate(_mode, _indices, n, STRING_TYPE, STRING_TYPE, "Attempt to update non-String",
                     false, "", "Serializer::UpdateString");
-    const std::uint64_t length = UINT32_SIZE + static_cast<std::uint64_t>(value.size());
+    const std::uint64_t length = StringLength(value.size());
     if (length <= room) {
         WriteStringAtIndex(value, n);
         return n;
@@ -536,7 +550,7 @@ void Serializer::ReadUInt32s(std::vector<UInt32>& values, UInt32 n) {
     if (count == 0)
         return;
 
-    const std::uint64_t length = UINT32_SIZE + static_cast<std::uint64_t>(UINT32_SIZE) * count;
+    const std::uint64_t length = UInt32sLength(count);
     if (cursor.bytesRead != BLKSIZE && cursor.bytesRead < first + length)
         throw FileException(shortMessage, location);
     if (entry.length != length)
@@ -575,7 +589,7 @@ void Serializer::ReadString(std::string& value, UInt32 n) {
     }
     const UInt32 size = _GetWord(cursor, shortMessage, overrunMessage, location);
 
-    const std::uint64_t length = UINT32_SIZE + static_cast<std::uint64_t>(size);
+    const std::uint64_t length = StringLength(size);
     if (cursor.bytesRead != BLKSIZE && cursor.bytesRead < first + length)
         throw FileException(shortMessage, location);
     if (entry.length != length)
@@ -615,7 +629,7 @@ void Serializer::ReadStrings(std::vector<std::string>& values, UInt32 n) {
 
     // The lengths must add up to the entry's length before anything is
     // built; the counts themselves are bounded by the entry's length.
-    std::uint64_t length = UINT32_SIZE + static_cast<std::uint64_t>(UINT32_SIZE) * count;
+    std::uint64_t length = UInt32sLength(count);  // grows to StringsLength of the values
     if (length > entry.length)
         throw InvalidStateException("Invalid index length", location);
     const std::uint64_t fileWords =

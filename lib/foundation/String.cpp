@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdint>
 #include <cstdlib>
 #include <locale>
 #include <sstream>
@@ -15,10 +14,6 @@
 // stream per call: the CIF writer asks IsNumber of every value it writes.
 
 namespace {
-
-[[noreturn]] void ThrowConversion(const std::string& text, const char* method) {
-    throw std::runtime_error("Could not convert \"" + text + "\" to a number in " + method);
-}
 
 std::string::size_type SkipWhiteSpace(const std::string& text) {
     std::string::size_type i = 0;
@@ -104,33 +99,13 @@ std::string String::DoubleToString(double value) {
 }
 
 int String::StringToInt(const std::string& text) {
-    std::string::size_type i = SkipWhiteSpace(text);
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    if (i == text.size() || !IsDigit(text[i])) {
-        ThrowConversion(text, "String::StringToInt");
-    }
-    const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
-    std::int64_t value = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > limit) {
-            ThrowConversion(text, "String::StringToInt");
-        }
-    }
-    if (i != text.size()) {
-        ThrowConversion(text, "String::StringToInt");
-    }
-    return static_cast<int>(negative ? -value : value);
+    return CharClass::StringToInt(text);
 }
 
 double String::StringToDouble(const std::string& text) {
     double value = 0;
     if (!ReadDouble(text, value)) {
-        ThrowConversion(text, "String::StringToDouble");
+        CharClass::ThrowConversion(text, "String::StringToDouble");
     }
     return value;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/CharClass.h"
 #include "foundation/StringCompare.h"
 
 // Stateless text utilities. Whitespace is exactly the bytes 9 to 13 and 32;
@@ -35,13 +36,13 @@ public:
     static void LowerCase(std::string& text);
     static void UpperCase(const std::string& in, std::string& out);
     static void UpperCase(std::string& text);
-    static char CharToLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c; }
-    static char CharToUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - ('a' - 'A')) : c; }
+    static char CharToLower(char c) { return CharClass::ToLower(c); }
+    static char CharToUpper(char c) { return CharClass::ToUpper(c); }
     static bool CiCharLess(char a, char b) {
         return static_cast<signed char>(CharToLower(a)) < static_cast<signed char>(CharToLower(b));
     }
-    static bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-    static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+    static bool IsWhiteSpace(char c) { return CharClass::IsWhiteSpace(c); }
+    static bool IsDigit(char c) { return CharClass::IsDigit(c); }
     static int GetWhiteSpaceBit(int flags) { return flags & 2; }
 
     // Whitespace and substitution.

@@ -2,13 +2,11 @@
 
 #include <stdexcept>
 
-#include "foundation/String.h"
-
 bool CharLess::_OtherLess(char a, char b) const {
     if (_compareType != WhitespaceInsensitive) {
         throw std::out_of_range("Invalid compare type in CharLess::operator()");
     }
-    if (String::IsWhiteSpace(a) && String::IsWhiteSpace(b)) {
+    if (CharClass::IsWhiteSpace(a) && CharClass::IsWhiteSpace(b)) {
         return false;
     }
     return static_cast<signed char>(a) < static_cast<signed char>(b);
@@ -24,7 +22,7 @@ bool StringLess::_OtherLess(const std::string& a, const std::string& b) const {
         throw std::out_of_range("Invalid compare type in StringLess::operator()");
     }
     // b is converted only when a converted, so a failure names the first bad text.
-    const int valueA = String::StringToInt(a);
-    const int valueB = String::StringToInt(b);
+    const int valueA = CharClass::StringToInt(a);
+    const int valueB = CharClass::StringToInt(b);
     return valueA < valueB;
 }

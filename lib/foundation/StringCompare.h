@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "foundation/CharClass.h"
+
 // Comparison code shared by every name map and index of the library. It is a
 // plain integer: construction stores any value, and an unsupported one is
 // refused by the first comparison with std::out_of_range.
@@ -35,9 +37,7 @@ public:
     }
 
 private:
-    static signed char _Fold(char c) {
-        return static_cast<signed char>((c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c);
-    }
+    static signed char _Fold(char c) { return static_cast<signed char>(CharClass::ToLower(c)); }
 
     // Whitespace-insensitive code, or refusal of an unsupported one.
     bool _OtherLess(char a, char b) const;
@@ -101,9 +101,7 @@ private:
         return a.size() < b.size();
     }
 
-    static signed char _Fold(char c) {
-        return static_cast<signed char>((c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c);
-    }
+    static signed char _Fold(char c) { return static_cast<signed char>(CharClass::ToLower(c)); }
 
     // Numeric code, or refusal of an unsupported one.
     bool _OtherLess(const std::string& a, const std::string& b) const;

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "OpsTestSupport.h"
-#include "TuningParameters.h"
 #include "cif/Block.h"
+#include "common/TuningParameters.h"
 #include "table/ISTable.h"
+#include "tool/OpsTestSupport.h"
 
 namespace mogul_test {
 

@@ -12,12 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "CommentKeeper.h"
-#include "RovidevRun.h"
 #include "cif/Block.h"
 #include "cif/CifFile.h"
 #include "cif/CifParser.h"
+#include "common/RunStatus.h"
+#include "common/TableHelpers.h"
+#include "io/CommentKeeper.h"
 #include "table/ISTable.h"
+#include "tool/RovidevRun.h"
 
 namespace opstest {
 
@@ -29,10 +31,7 @@ inline ISTable& add_table(Block& block, const std::string& name,
     auto table = std::make_unique<ISTable>(name, CaseSensitive);
     for (const std::string& column : columns) table->AddColumn(column, std::vector<std::string>());
     for (const auto& row : rows) table->AddRow(row);
-    ISTable* raw = table.get();
-    block.WriteTable(raw);
-    table.release();
-    return *raw;
+    return hand_to_block(block, std::move(table));
 }
 
 // Atoms given as (atom_id, type_symbol, type_energy).
@@ -131,6 +130,26 @@ inline std::vector<std::map<std::string, std::string>> table_rows(Block& block,
     return rows;
 }
 
+// The status a step ended the run with (-1 when it returned) and what it
+// printed on standard error.
+struct RunEnding {
+    int status = -1;
+    std::string err;
+};
+
+template <typename Step>
+RunEnding run_ending(const Step& step) {
+    RunEnding ending;
+    ::testing::internal::CaptureStderr();
+    try {
+        step();
+    } catch (const RunEnd& end) {
+        ending.status = end.status;
+    }
+    ending.err = ::testing::internal::GetCapturedStderr();
+    return ending;
+}
+
 #ifdef TESRA_ROVIDEV_BIN
 using ToolRun = rovidevtest::RunResult;
 
@@ -145,5 +164,14 @@ inline ToolRun run_tool(const TempDir& dir, const std::string& args,
 #endif
 
 }  // namespace opstest
+
+// Expects `statement` to end the run with `status` after printing a text on
+// standard error that contains `text`.
+#define EXPECT_RUN_END(statement, expected_status, text)                                           \
+    do {                                                                                           \
+        const opstest::RunEnding ending_ = opstest::run_ending([&] { statement; });                \
+        EXPECT_EQ(ending_.status, expected_status);                                                \
+        EXPECT_NE(ending_.err.find(text), std::string::npos) << "standard error: " << ending_.err; \
+    } while (false)
 
 #endif

@@ -1,0 +1,235 @@
+// The plane and torsion decisions: Mogul's opinions on existing planes, the
+// trigonal test, new "csd_" planes and the 3060 filter.
+#include "mogul/PlaneDecisions.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tool/MogulTestSupport.h"
+
+namespace {
+
+using namespace mogul_test;
+using Words = std::vector<std::string>;
+using Flags = std::map<TorsionKey, int>;
+
+class PlaneDecisionsTest : public MogulTest {
+protected:
+    void SetUp() override {
+        MogulTest::SetUp();
+        add_atoms(block, "X",
+                  {{"A1", "C", "CT"},
+                   {"B1", "C", "CT"},
+                   {"C1", "C", "CT"},
+                   {"D1", "C", "CT"},
+                   {"H1", "H", "HX"}});
+        add_bonds(block, "X",
+                  {{"A1", "B1", "single"}, {"B1", "C1", "single"}, {"C1", "D1", "single"}});
+    }
+
+    struct Outcome {
+        std::string out;
+        std::set<TorsionKey> torsions_3060;
+        VetoedPlaneBonds vetoed;
+    };
+
+    Outcome decide(const Flags& flags, const MogulAngleMeans& means = {},
+                   std::set<TorsionKey> torsions_3060 = {},
+                   const HybridisationTable& hybridisations = {}) {
+        Outcome outcome;
+        testing::internal::CaptureStdout();
+        decide_planes_and_torsions(block, hybridisations, flags, torsions_3060, means,
+                                   outcome.vetoed);
+        outcome.out = testing::internal::GetCapturedStdout();
+        outcome.torsions_3060 = torsions_3060;
+        return outcome;
+    }
+
+    Words plane_ids() { return column(block, "chem_comp_plane_atom", "plane_id"); }
+    bool printed(const Outcome& o, const std::string& text) {
+        return o.out.find(text) != std::string::npos;
+    }
+
+    Block block{"comp_X"};
+};
+
+TEST_F(PlaneDecisionsTest, MogulOpinionsOnExistingPlanes) {
+    const Words plane4{"plan-1", "plan-1", "plan-1", "plan-1"};
+    struct Case {
+        const char* what;
+        Flags flags;
+        bool removed;
+        const char* opinion;  // null: no opinion line at verbosity 1
+    };
+    const Case cases[] = {
+        {"not planar, same direction",
+         {{{"A1", "B1", "C1", "D1"}, 0}},
+         true,
+         "not worth restraining"},
+        {"not planar, reversed", {{{"D1", "C1", "B1", "A1"}, 0}}, true, "not worth restraining"},
+        {"planar", {{{"A1", "B1", "C1", "D1"}, 1}}, false, "worth restraining"},
+        {"no Mogul torsion over the plane", {{{"A1", "B1", "C1", "H1"}, 0}}, false, nullptr},
+    };
+    verbosity = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        add_planes(block, "X",
+                   {{"plan-1", "A1"}, {"plan-1", "B1"}, {"plan-1", "C1"}, {"plan-1", "D1"}});
+        const Outcome o = decide(c.flags);
+        EXPECT_EQ(plane_ids(), c.removed ? Words{} : plane4);
+        EXPECT_EQ(o.vetoed, (c.removed ? VetoedPlaneBonds{{"B1", "C1"}} : VetoedPlaneBonds{}));
+        if (c.opinion != nullptr) {
+            EXPECT_TRUE(printed(o,
+                                "   Mogul data has an opinion on the plane with atoms A1 B1 C1 D1\n"
+                                "   That opinion is '" +
+                                    std::string(c.opinion) + "'\n"));
+        } else {
+            EXPECT_FALSE(printed(o, "opinion"));
+        }
+        EXPECT_TRUE(printed(o, "   Inserting as planar bonds\n"));
+    }
+}
+
+TEST_F(PlaneDecisionsTest, TrigonalCentres) {
+    struct Case {
+        const char* what;
+        float a, b, c;  // the three angles around B1
+        const char* verdict;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"flat", 120.0f, 120.0f, 119.5f,
+         " Looks trigonal, centre B1; total angle from mogul is 359.5\n"
+         "   Adding plane plan-1 since sum of angles around it big enough (359.5)\n",
+         false},
+        {"pyramidal", 110.0f, 110.0f, 110.0f,
+         " Looks trigonal, centre B1; total angle from mogul is 330\n"
+         "   Removing plane plan-1 since sum of angles around it is too small (330.0)\n",
+         true},
+        {"exactly at the threshold", 116.0f, 117.0f, 117.0f,
+         "   Adding plane plan-1 since sum of angles around it big enough (350.0)\n", false},
+        {"one angle unknown to Mogul", 120.0f, 120.0f, 0.0f, "   Inserting as planar bonds\n",
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        add_planes(block, "X",
+                   {{"plan-1", "A1"}, {"plan-1", "B1"}, {"plan-1", "C1"}, {"plan-1", "D1"}});
+        MogulAngleMeans means;
+        // Around B1 the other three are A1, C1, D1, in plane order.
+        means[ordered_angle_key("A1", "B1", "C1")] = c.a;
+        means[ordered_angle_key("C1", "B1", "D1")] = c.b;
+        if (c.c != 0.0f)
+            means[ordered_angle_key("D1", "B1", "A1")] = c.c;
+        const Outcome o = decide({}, means);
+        EXPECT_TRUE(printed(o, c.verdict)) << o.out;
+        EXPECT_EQ(plane_ids().empty(), c.removed);
+        EXPECT_TRUE(o.vetoed.empty());
+    }
+}
+
+TEST_F(PlaneDecisionsTest, NewPlanesFromPlanarTorsions) {
+    add_bonds(block, "X",
+              {{"A1", "B1", "single"},
+               {"B1", "C1", "single"},
+               {"C1", "D1", "single"},
+               {"B3", "A3", "single"},
+               {"B3", "C3", "single"},
+               {"B3", "X3", "single"},
+               {"B3", "Y3", "single"}});
+    add_planes(block, "X",
+               {{"plan-1", "A1"},
+                {"plan-1", "B1"},
+                {"plan-1", "C1"},
+                {"plan-1", "D1"},
+                {"csd_3", "P1"},
+                {"csd_3", "Q1"},
+                {"csd_3", "R1"},
+                {"csd_3", "S1"},
+                {"csdx", "P1"},
+                {"csd_-7", "P1"}});
+    const Flags flags{
+        {{"D1", "C1", "B1", "A1"}, 1},  // the atoms of an existing plane
+        {{"E1", "B1", "C1", "F1"}, 1},  // central bond of a non-trigonal plane
+        {{"A2", "B2", "C2", "D2"}, 1},  // new
+        {{"E2", "B2", "C2", "F2"}, 1},  // same central bond, later in order
+        {{"F2", "C2", "B2", "E2"}, 1},  // same bond, other direction
+        {{"A3", "B3", "C3", "D3"}, 1},  // B3 has four bonds
+        {{"A4", "B4", "C4", "D4"}, 0},  // not planar
+        {{"A5", "B5", "C5", "D5"}, 1},  // new
+    };
+    const Outcome o = decide(flags);
+    EXPECT_TRUE(printed(o,
+                        " Adding new plane A2 B2 C2 D2 suggested by mogul\n"
+                        " Adding new plane A5 B5 C5 D5 suggested by mogul\n"))
+        << o.out;
+    EXPECT_EQ(o.out.find(" Adding new plane", o.out.find("A5 B5")), std::string::npos);
+
+    ISTable* table = block.GetTablePtr("chem_comp_plane_atom");
+    ASSERT_EQ(table->GetNumRows(), 18u);
+    EXPECT_EQ(table->GetRow(10), (Words{"X", "csd_4", "A2", "0.020"}));
+    EXPECT_EQ(table->GetRow(13), (Words{"X", "csd_4", "D2", "0.020"}));
+    EXPECT_EQ(table->GetRow(17), (Words{"X", "csd_5", "D5", "0.020"}));
+}
+
+TEST_F(PlaneDecisionsTest, FilterOf3060Torsions) {
+    verbosity = 2;
+    add_atoms(block, "X",
+              {{"A1", "C", "CT"},
+               {"B1", "C", "CT"},
+               {"C1", "C", "CT"},
+               {"D1", "C", "CT"},
+               {"B2", "C", "CT"},
+               {"C2", "C", "CR"},
+               {"Q1", "C", "ODD"},
+               {"H1", "H", "HX"}});
+    const std::set<TorsionKey> staggered{
+        {"D1", "C1", "B1", "A1"}, {"E1", "B1", "C1", "F1"}, {"A2", "B2", "C2", "D2"}};
+    const Outcome o = decide({}, {}, staggered, {{"CT", "sp3"}, {"CR", "sp2"}});
+    EXPECT_EQ(o.torsions_3060, (std::set<TorsionKey>{{"A1", "B1", "C1", "D1"}}));
+    EXPECT_TRUE(printed(o,
+                        "\n [3] Looking at A2 B2 C2 D2\n"
+                        "   skipping (since B2 and/or C2 not sp3)\n"));
+    EXPECT_TRUE(printed(o, "\n [3] Looking at D1 C1 B1 A1\n   insert as new 3060\n"));
+    EXPECT_TRUE(printed(o,
+                        "\n [3] Looking at E1 B1 C1 F1\n"
+                        "   skipping (since B1 <=> C1 bond already included)\n"));
+    EXPECT_TRUE(printed(o, "Don't know hybridisation state for atomtype ODD\n"));
+    EXPECT_FALSE(printed(o, "atomtype HX"));
+}
+
+TEST_F(PlaneDecisionsTest, PlaneTableIsCreatedWhenMissing) {
+    decide({});
+    ISTable* table = block.GetTablePtr("chem_comp_plane_atom");
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->GetColumnNames(), (Words{"comp_id", "plane_id", "atom_id", "dist_esd"}));
+    EXPECT_EQ(table->GetNumRows(), 0u);
+
+    // New planes in a table without rows take the compound id from the bonds.
+    tuning.tesra_planesplit_sigma = 0.05f;
+    decide({{{"A1", "B1", "C1", "D1"}, 1}});
+    EXPECT_EQ(table->GetRow(0), (Words{"X", "csd_1", "A1", "0.050"}));
+}
+
+TEST_F(PlaneDecisionsTest, ShortAndLongPlanes) {
+    // A plane of three atoms has no four-atom key; it is left alone. A longer
+    // plane is judged by its first four atoms, reversed.
+    add_planes(block, "X",
+               {{"plan-1", "A1"},
+                {"plan-1", "B1"},
+                {"plan-1", "C1"},
+                {"plan-2", "A1"},
+                {"plan-2", "B1"},
+                {"plan-2", "C1"},
+                {"plan-2", "D1"},
+                {"plan-2", "H1"}});
+    const Outcome o = decide({{{"D1", "C1", "B1", "A1"}, 0}, {{"A1", "B1", "C1", "D1"}, 1}});
+    EXPECT_EQ(plane_ids(), (Words{"plan-1", "plan-1", "plan-1"}));
+    EXPECT_EQ(o.vetoed, (VetoedPlaneBonds{{"B1", "C1"}}));
+}
+
+}  // namespace
