@@ -137,6 +137,13 @@ public:
     // leaves the remaining cells "". The rvalue form moves the cells.
     unsigned int AddRow(const std::vector<std::string>& row);
     unsigned int AddRow(std::vector<std::string>&& row);
+    // Appends the rows in list order, with the result of one AddRow per
+    // row, and returns the row count after; the list is left empty. A list
+    // that AddRow would refuse for any of its rows changes nothing. Without
+    // indices, a list of at most SEGMENT_ROWS rows that opens a segment
+    // becomes that segment's rows as it is, no row moved: a reader that
+    // gathers rows in such lists hands each to its segment in one step.
+    unsigned int AppendRows(std::vector<std::vector<std::string>>&& rows);
     // Inserts a row at rowIndex (the row count appends); returns the row
     // count after the insertion.
     unsigned int InsertRow(unsigned int rowIndex, const std::vector<std::string>& row);
@@ -233,7 +240,7 @@ public:
 
     // Pairs (examined row, duplicate row) of rows equal in colNames; unless
     // findOnly, the duplicates are then deleted.
-    void FindDuplicateRows(std::vector<std::pair<unsigned int, unsigned int> >& duplicates,
+    void FindDuplicateRows(std::vector<std::pair<unsigned int, unsigned int>>& duplicates,
                            const std::vector<std::string>& colNames, bool findOnly, bool fromLast);
 
     // Sorted union and intersection of ascending row lists.
@@ -411,7 +418,7 @@ private:
     std::vector<ColumnFlags> _colFlags;
     // Three parallel lists, one entry per index, in creation order.
     std::vector<std::string> _indexNames;
-    std::vector<std::vector<unsigned int> > _indexColumns;
+    std::vector<std::vector<unsigned int>> _indexColumns;
     std::vector<unsigned int> _indexFlags;
     Serializer* _serializer;
     unsigned char _modified;
