@@ -557,14 +557,11 @@ ScopeCategory& ParseRun::_ScopeEntry(Scope& scope, const std::string& category, 
 
 void ParseRun::_FinishBlock() {
     if (_block != nullptr) {
-        static const std::vector<std::string> kNoCells;
         const std::string unset(1, '?');
         for (const std::unique_ptr<CategoryBuffer>& buffer : _buffers) {
             auto table = std::make_unique<ISTable>(buffer->name, CaseSensitive);
-            for (const std::string& column : buffer->columns) {
-                table->AddColumn(column, kNoCells);
-            }
             const std::size_t width = buffer->columns.size();
+            table->AddColumns(std::move(buffer->columns));
             for (std::vector<CategoryBuffer::Row>& rows : buffer->TakeRows()) {
                 for (CategoryBuffer::Row& row : rows) {
                     if (row.size() < width) {

@@ -94,6 +94,11 @@ public:
     // remaining cells ""; an empty list on a table without rows creates the
     // name only.
     void AddColumn(const std::string& colName, const std::vector<std::string>& col);
+    // Appends columns in name only, with the result of AddColumn(name, {})
+    // for each name in turn; the names are moved in and the list is left
+    // empty. A list that AddColumn would refuse for any of its names (an
+    // empty, a present or a repeated name) changes nothing.
+    void AddColumns(std::vector<std::string>&& colNames);
     // Inserts a column before atColName, or at a column number.
     void InsertColumn(const std::string& colName, const std::string& atColName,
                       const std::vector<std::string>& col);
@@ -152,6 +157,10 @@ public:
     // The stored row, without copying (row-wise tables only). Valid until
     // that row or its segment changes.
     const std::vector<std::string>& GetRow(unsigned int rowIndex) const;
+    // Segment s, whose rows follow those of the segments before it: a walk
+    // over every row in order reads each segment's rows without locating
+    // them one by one. Valid until the table's rows change.
+    const ITTable& GetSegment(unsigned int s) const;
     // A copy of the cells from fromColName to toColName inclusive; an empty
     // name stands for the first or the last column.
     void GetRow(std::vector<std::string>& row, unsigned int rowIndex,

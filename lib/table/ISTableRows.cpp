@@ -173,6 +173,13 @@ const std::vector<std::string>& ISTable::GetRow(unsigned int rowIndex) const {
     return _segments[at.segment].GetRow(at.offset);
 }
 
+const ITTable& ISTable::GetSegment(unsigned int s) const {
+    if (s >= _segments.size()) {
+        throw std::out_of_range("Invalid segment index in ISTable::GetSegment");
+    }
+    return _segments[s];
+}
+
 void ISTable::GetRow(std::vector<std::string>& row, unsigned int rowIndex,
                      const std::string& fromColName, const std::string& toColName) const {
     row.clear();
