@@ -377,7 +377,8 @@ void CifWriter::_WriteLoop(ISTable& table) {
     // One pass gathers the column widths, to align the rows when an aligned
     // row fits, and which columns hold only values written bare as they are
     // (no null value, no quotes): the writing pass copies those without a
-    // second look and classifies only the cells of the other columns again.
+    // second look. The forms of other cells are kept for it, in a list made
+    // at the first such cell (most large tables never need it).
     std::vector<const std::string*> rows;
     rows.reserve(table.GetNumRows());
     for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
@@ -392,8 +393,10 @@ void CifWriter::_WriteLoop(ISTable& table) {
     }
     std::vector<std::size_t> widths(numColumns, 0);
     std::vector<char> plainColumn(numColumns, 1);
+    std::vector<Form> forms;
+    std::size_t cellNumber = 0;
     for (const std::string* const row : rows) {
-        for (std::size_t c = 0; c < numColumns; ++c) {
+        for (std::size_t c = 0; c < numColumns; ++c, ++cellNumber) {
             const std::string& cell = row[c];
             if (IsPlainBare(cell, _maxLineLength)) {
                 widths[c] = std::max(widths[c], cell.size());
@@ -401,7 +404,12 @@ void CifWriter::_WriteLoop(ISTable& table) {
             }
             plainColumn[c] = 0;
             const std::string& text = _CellText(cell);
-            const Form form = _FormOf(text, table, columns[c]);
+            const Form form = cell.empty() ? _FormOf(text, table, columns[c])
+                                           : _ClassifyOrRefuse(text, table, columns[c]);
+            if (forms.empty()) {
+                forms.assign(rows.size() * numColumns, Form::Bare);
+            }
+            forms[cellNumber] = form;
             if (form != Form::TextField) {
                 widths[c] = std::max(widths[c], WidthOf(text, form));
             }
@@ -417,6 +425,7 @@ void CifWriter::_WriteLoop(ISTable& table) {
         allPlain = allPlain && plain != 0;
     }
 
+    cellNumber = 0;
     for (const std::string* const row : rows) {
         if (aligned && allPlain) {
             // The common row: bare values in columns of known width, room
@@ -432,12 +441,13 @@ void CifWriter::_WriteLoop(ISTable& table) {
             }
             *p++ = '\n';
             _Advance(p);
+            cellNumber += numColumns;
             continue;
         }
         std::size_t lineLength = 0;
-        for (std::size_t c = 0; c < numColumns; ++c) {
+        for (std::size_t c = 0; c < numColumns; ++c, ++cellNumber) {
             const std::string& text = plainColumn[c] ? row[c] : _CellText(row[c]);
-            const Form form = plainColumn[c] ? Form::Bare : _FormOf(text, table, columns[c]);
+            const Form form = plainColumn[c] ? Form::Bare : forms[cellNumber];
             if (form == Form::TextField) {
                 if (lineLength > 0) {
                     _Put('\n');
