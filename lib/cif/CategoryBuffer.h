@@ -94,7 +94,12 @@ struct CategoryBuffer {
     }
 
     // Hands the rows over, list by list, and leaves the buffer without rows.
+    // The last list is cut to its rows first: the first list of a small
+    // category grew by doubling, and the table keeps it for good.
     std::vector<std::vector<Row>> TakeRows() {
+        if (!_chunks.empty()) {
+            _chunks.back().shrink_to_fit();
+        }
         _numRows = 0;
         return std::move(_chunks);
     }
