@@ -25,4 +25,39 @@ inline long PeakMemoryKb() {
     return usage.ru_maxrss;
 }
 
+// Processor (user + system) and wall seconds of one step.
+struct Lap {
+    double cpu = 0;
+    double wall = 0;
+};
+
+// Times consecutive steps: each Next() gives the time since the previous one
+// (or since construction).
+class CpuClock {
+public:
+    CpuClock() : _cpu(CpuSeconds()) {}
+
+    ::Lap Next() {
+        const double cpu = CpuSeconds();
+        ::Lap lap;
+        lap.cpu = cpu - _cpu;
+        lap.wall = _wall.Seconds();
+        _cpu = cpu;
+        _wall = Stopwatch();
+        return lap;
+    }
+
+    // Seconds of processor time (user + system) used by this process so far.
+    static double CpuSeconds() {
+        struct rusage usage;
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+               (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    }
+
+private:
+    double _cpu;
+    Stopwatch _wall;
+};
+
 #endif

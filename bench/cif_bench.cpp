@@ -1,22 +1,36 @@
-// Reads a CIF file into a CifFile and writes it back, printing MB/s for each
-// step and the peak memory, side by side with gemmi (python3-gemmi:
-// gemmi.cif.read_file(a).write_file(b)) on the same file when it is installed.
+// Reads CIF files into a CifFile and writes them back, side by side with
+// gemmi: its C++ reader and writer (gemmi_cif_peer, built beside this program
+// when gemmi's headers are installed) and python3-gemmi when it is installed.
+// Runs are interleaved; each figure is the median of its runs.
 //
-//   cif_bench [input.cif] [runs]
+//   cif_bench [--runs N] [--no-python] [--keep] [file ...]
 //
-// Without an input, a multi-block file of about 60 MB is made in /tmp from
-// the monomer dictionaries of tests/data (block names made unique).
+// Without files, four inputs are used, the large ones made in /tmp from
+// tests/data (and removed afterwards unless --keep):
+//   monomers-30MB   the monomer dictionaries joined, block names made unique,
+//                   repeated to about 30 MB;
+//   monomers-172MB  the same to about 172 MB;
+//   mmcif-2.9M      1l2y.cif with its atom_site loop repeated, new ids, to
+//                   about 2.9 million atoms;
+//   mmcif_pdbx.dic  the PDBx dictionary as it is.
+//
+// Per input and reader: read (parse and free), read+write (parse, write and
+// free) in processor seconds (user + system: on a shared machine the wall
+// clock measures the neighbours as much as the program), the read+write wall
+// time, and the peak resident memory of the process. "bytes" is the floor:
+// reading the file in 1 MiB pieces.
 #include <dirent.h>
-#include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,13 +49,31 @@ std::string TestDataDir() {
                                       : source.substr(0, slash) + "/tests/data";
 }
 
+// The directory of this program (for gemmi_cif_peer beside it).
+std::string ProgramDir() {
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) {
+        return ".";
+    }
+    const std::string exe(path, static_cast<std::size_t>(n));
+    return exe.substr(0, exe.rfind('/'));
+}
+
 long FileSize(const std::string& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     return in ? static_cast<long>(in.tellg()) : -1;
 }
 
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
 // The monomer files joined, block names made unique, repeated to ~targetBytes.
-std::string MakeInput(const std::string& dataDir, long targetBytes) {
+bool MakeJoinedMonomers(const std::string& dataDir, long targetBytes, const std::string& path) {
     std::vector<std::string> files;
     if (DIR* d = opendir((dataDir + "/monomers").c_str())) {
         while (const dirent* e = readdir(d)) {
@@ -54,22 +86,21 @@ std::string MakeInput(const std::string& dataDir, long targetBytes) {
     }
     std::sort(files.begin(), files.end());
     if (files.empty()) {
-        return std::string();
+        return false;
     }
-    const std::string path = "/tmp/cif_bench_input.cif";
+    std::vector<std::string> texts;
+    for (const std::string& file : files) {
+        // Drop what comes before the first block (the global_ header).
+        const std::string text = ReadAll(file);
+        const std::size_t first = text.find("\ndata_");
+        texts.push_back(first == std::string::npos ? text : text.substr(first + 1));
+    }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     long written = 0;
     long blockNumber = 0;
-    for (int copy = 0; written < targetBytes; ++copy) {
-        for (const std::string& file : files) {
-            std::ifstream in(file, std::ios::binary);
-            std::stringstream buffer;
-            buffer << in.rdbuf();
-            std::string text = buffer.str();
-            // Drop what comes before the first block (global_ header) and
-            // number every block so that the names stay unique.
-            const std::size_t first = text.find("\ndata_");
-            text = first == std::string::npos ? text : text.substr(first + 1);
+    while (written < targetBytes) {
+        for (const std::string& text : texts) {
+            // Number every block so that the names stay unique.
             std::string renamed;
             renamed.reserve(text.size() + 64);
             std::size_t pos = 0;
@@ -90,37 +121,71 @@ std::string MakeInput(const std::string& dataDir, long targetBytes) {
                 }
                 pos = end;
             }
-            out << renamed;
             if (!renamed.empty() && renamed.back() != '\n') {
-                out << '\n';
+                renamed += '\n';
             }
+            out << renamed;
             written += static_cast<long>(renamed.size());
         }
     }
-    return out ? path : std::string();
+    return static_cast<bool>(out);
 }
 
-// Seconds of processor time (user + system) used by this process so far.
-double CpuSeconds() {
-    struct rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+// An entry whose atom_site rows are repeated `copies` times, the atom id
+// (second field of a row) renumbered from 1.
+bool MakeRepeatedAtomSite(const std::string& entry, int copies, const std::string& path) {
+    const std::string text = ReadAll(entry);
+    const std::size_t header = text.find("loop_\n_atom_site.");
+    if (header == std::string::npos) {
+        return false;
+    }
+    std::size_t rowsBegin = header;
+    while (rowsBegin < text.size() && (text.compare(rowsBegin, 5, "loop_") == 0 ||
+                                       text.compare(rowsBegin, 11, "_atom_site.") == 0)) {
+        rowsBegin = text.find('\n', rowsBegin) + 1;
+    }
+    std::size_t rowsEnd = rowsBegin;
+    while (rowsEnd < text.size() && text[rowsEnd] != '#' && text[rowsEnd] != '_' &&
+           text.compare(rowsEnd, 5, "loop_") != 0) {
+        rowsEnd = text.find('\n', rowsEnd) + 1;
+    }
+    std::vector<std::pair<std::string, std::string>> rows;  // text around the id
+    for (std::size_t p = rowsBegin; p < rowsEnd;) {
+        const std::size_t eol = text.find('\n', p) + 1;
+        const std::size_t idBegin = text.find_first_not_of(' ', text.find(' ', p));
+        const std::size_t idEnd = text.find(' ', idBegin);
+        rows.emplace_back(text.substr(p, idBegin - p), text.substr(idEnd, eol - idEnd));
+        p = eol;
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text.substr(0, rowsBegin);
+    long id = 0;
+    for (int copy = 0; copy < copies; ++copy) {
+        for (const auto& row : rows) {
+            out << row.first << ++id << row.second;
+        }
+    }
+    out << text.substr(rowsEnd);
+    return static_cast<bool>(out);
 }
 
-// Times are processor seconds: on a shared machine the wall clock measures
-// the neighbours as much as the program. Wall seconds are printed beside them.
+// Processor seconds of parse, write and free, wall seconds of the same, peak KB.
 struct Figures {
-    double readSeconds = 0;
-    double writeSeconds = 0;
-    double readWall = 0;
-    double writeWall = 0;
+    Lap parse;
+    Lap write;
+    Lap free;
     long peakKb = 0;
     bool ok = false;
+
+    double Read() const { return parse.cpu + free.cpu; }
+    double ReadWrite() const { return parse.cpu + write.cpu + free.cpu; }
+    double ReadWriteWall() const { return parse.wall + write.wall + free.wall; }
 };
 
-// Runs read + write in a child process so that its peak memory is its own.
-Figures RunTesra(const std::string& input, const std::string& output) {
+// Runs `step` in a child process, so that its peak memory is its own; the
+// child sends back the figures it fills.
+template <class Step>
+Figures InChild(Step step) {
     int fds[2];
     if (pipe(fds) != 0) {
         return Figures();
@@ -131,27 +196,12 @@ Figures RunTesra(const std::string& input, const std::string& output) {
         close(fds[0]);
         Figures f;
         try {
-            CifFile file;
-            CifParser parser(file);
-            std::string diagnostics;
-            const Stopwatch readWatch;
-            double cpu = CpuSeconds();
-            parser.Parse(input, diagnostics, "/tmp/cif_bench-parser.log");
-            f.readSeconds = CpuSeconds() - cpu;
-            f.readWall = readWatch.Seconds();
-            if (!diagnostics.empty()) {
-                std::cerr << "diagnostics: " << diagnostics.substr(0, 500) << "\n";
-            }
-            const Stopwatch writeWatch;
-            cpu = CpuSeconds();
-            file.Write(output);
-            f.writeSeconds = CpuSeconds() - cpu;
-            f.writeWall = writeWatch.Seconds();
-            f.ok = true;
+            step(f);
+            f.peakKb = PeakMemoryKb();
         } catch (const std::exception& e) {
-            std::cerr << "tesra failed: " << e.what() << "\n";
+            std::cerr << "failed: " << e.what() << "\n";
+            f.ok = false;
         }
-        f.peakKb = PeakMemoryKb();
         if (write(fds[1], &f, sizeof f) != static_cast<ssize_t>(sizeof f)) {
             _exit(1);
         }
@@ -168,109 +218,209 @@ Figures RunTesra(const std::string& input, const std::string& output) {
     return f;
 }
 
-Figures RunGemmi(const std::string& input, const std::string& output) {
-    const std::string script =
-        "import resource,sys,time\n"
-        "import gemmi\n"
-        "base=resource.getrusage(resource.RUSAGE_SELF).ru_maxrss\n"
-        "t=time.perf_counter(); c=time.process_time(); d=gemmi.cif.read_file(sys.argv[1])\n"
-        "r=time.process_time()-c; rw=time.perf_counter()-t\n"
-        "t=time.perf_counter(); c=time.process_time(); d.write_file(sys.argv[2])\n"
-        "w=time.process_time()-c; ww=time.perf_counter()-t\n"
-        "print(r, w, rw, ww, resource.getrusage(resource.RUSAGE_SELF).ru_maxrss, base)\n";
-    const std::string scriptPath = "/tmp/cif_bench_gemmi.py";
-    std::ofstream(scriptPath) << script;
+Figures RunTesra(const std::string& input, const std::string& output) {
+    return InChild([&](Figures& f) {
+        CpuClock clock;
+        auto file = std::make_unique<CifFile>();
+        CifParser parser(*file);
+        std::string diagnostics;
+        parser.Parse(input, diagnostics, "/tmp/cif_bench-parser.log");
+        f.parse = clock.Next();
+        if (!diagnostics.empty()) {
+            std::cerr << "diagnostics: " << diagnostics.substr(0, 500) << "\n";
+        }
+        file->Write(output);
+        f.write = clock.Next();
+        file.reset();
+        f.free = clock.Next();
+        f.ok = true;
+    });
+}
+
+Figures RunBytes(const std::string& input) {
+    return InChild([&](Figures& f) {
+        CpuClock clock;
+        const int fd = open(input.c_str(), O_RDONLY | O_CLOEXEC);
+        std::vector<char> buffer(1 << 20);
+        while (fd >= 0 && read(fd, buffer.data(), buffer.size()) > 0) {
+        }
+        if (fd >= 0) {
+            close(fd);
+        }
+        f.parse = clock.Next();
+        f.ok = fd >= 0;
+    });
+}
+
+// A program that prints the seven figures of Figures on one line.
+Figures RunCommand(const std::string& command) {
     Figures f;
-    for (const char* python : {"/usr/bin/python3", "python3"}) {
-        const std::string command = std::string(python) + " " + scriptPath + " '" + input + "' '" +
-                                    output + "' 2>/dev/null";
-        FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr) {
-            continue;
-        }
-        long base = 0;
-        const int n = std::fscanf(pipe, "%lf %lf %lf %lf %ld %ld", &f.readSeconds, &f.writeSeconds,
-                                  &f.readWall, &f.writeWall, &f.peakKb, &base);
-        pclose(pipe);
-        if (n == 6) {
-            f.ok = true;
-            break;
-        }
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return f;
     }
-    std::remove(scriptPath.c_str());
+    const int n = std::fscanf(pipe, "%lf %lf %lf %lf %lf %lf %ld", &f.parse.cpu, &f.write.cpu,
+                              &f.free.cpu, &f.parse.wall, &f.write.wall, &f.free.wall, &f.peakKb);
+    f.ok = pclose(pipe) == 0 && n == 7;
     return f;
 }
 
-void Print(const char* who, const Figures& f, double mb) {
-    if (!f.ok) {
-        std::printf("%-7s not available\n", who);
-        return;
+const char* const kPythonScript =
+    "import resource,sys,time\n"
+    "import gemmi\n"
+    "def lap(s):\n"
+    "  c=time.process_time(); w=time.perf_counter(); return c-s[0], w-s[1], (c, w)\n"
+    "s=(time.process_time(), time.perf_counter())\n"
+    "d=gemmi.cif.read_file(sys.argv[1]); pc,pw,s=lap(s)\n"
+    "d.write_file(sys.argv[2]); wc,ww,s=lap(s)\n"
+    "del d; fc,fw,s=lap(s)\n"
+    "print(pc,wc,fc,pw,ww,fw,resource.getrusage(resource.RUSAGE_SELF).ru_maxrss)\n";
+
+Figures Median(const std::vector<Figures>& runs) {
+    std::vector<const Figures*> ok;
+    for (const Figures& f : runs) {
+        if (f.ok) {
+            ok.push_back(&f);
+        }
     }
-    std::printf(
-        "%-6s read %6.1f MB/s (cpu %.2f s, wall %.2f s)  write %6.1f MB/s (cpu %.2f s, "
-        "wall %.2f s)  read+write %6.1f MB/s  peak %7.1f MB\n",
-        who, mb / f.readSeconds, f.readSeconds, f.readWall, mb / f.writeSeconds, f.writeSeconds,
-        f.writeWall, mb / (f.readSeconds + f.writeSeconds), f.peakKb / 1024.0);
+    Figures m;
+    if (ok.empty()) {
+        return m;
+    }
+    const auto median = [&ok](auto get) {
+        std::vector<double> v;
+        for (const Figures* f : ok) {
+            v.push_back(get(*f));
+        }
+        std::sort(v.begin(), v.end());
+        return v.size() % 2 == 1 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+    };
+    // Read and write are kept as totals: parse holds the read, write the rest.
+    m.parse.cpu = median([](const Figures& f) { return f.Read(); });
+    m.write.cpu = median([](const Figures& f) { return f.ReadWrite(); }) - m.parse.cpu;
+    m.parse.wall = median([](const Figures& f) { return f.ReadWriteWall(); });
+    m.peakKb = static_cast<long>(median([](const Figures& f) { return double(f.peakKb); }));
+    m.ok = true;
+    return m;
 }
 
-Figures Best(const std::vector<Figures>& runs) {
-    Figures best;
-    for (const Figures& f : runs) {
-        if (!f.ok) {
+struct Input {
+    std::string label;
+    std::string path;
+    bool made;
+};
+
+struct Reader {
+    const char* name;
+    std::vector<Figures> runs;
+};
+
+void Report(const Input& input, const std::vector<Reader>& readers, int runs) {
+    const double mb = FileSize(input.path) / (1024.0 * 1024.0);
+    std::printf("\n%s (%s, %.1f MB), median of %d interleaved runs\n", input.label.c_str(),
+                input.path.c_str(), mb, runs);
+    std::printf("  %-10s %9s %12s %12s %9s\n", "", "read s", "read+write s", "r+w wall s",
+                "peak MB");
+    Figures tesra;
+    for (const Reader& reader : readers) {
+        const Figures m = Median(reader.runs);
+        if (!m.ok) {
+            std::printf("  %-10s not available\n", reader.name);
             continue;
         }
-        if (!best.ok || f.readSeconds + f.writeSeconds < best.readSeconds + best.writeSeconds) {
-            const long peak = std::max(best.peakKb, f.peakKb);
-            best = f;
-            best.peakKb = peak;
-        } else {
-            best.peakKb = std::max(best.peakKb, f.peakKb);
+        if (std::strcmp(reader.name, "bytes") == 0) {
+            std::printf("  %-10s %9.3f\n", reader.name, m.parse.cpu);
+            continue;
         }
+        if (std::strcmp(reader.name, "tesra") == 0) {
+            tesra = m;
+        }
+        std::printf("  %-10s %9.3f %12.3f %12.3f %9.1f", reader.name, m.parse.cpu,
+                    m.parse.cpu + m.write.cpu, m.parse.wall, m.peakKb / 1024.0);
+        if (tesra.ok && std::strcmp(reader.name, "tesra") != 0) {
+            std::printf("   tesra/%s: read %.2f, read+write %.2f, peak %.2f", reader.name,
+                        tesra.parse.cpu / m.parse.cpu,
+                        (tesra.parse.cpu + tesra.write.cpu) / (m.parse.cpu + m.write.cpu),
+                        double(tesra.peakKb) / m.peakKb);
+        }
+        std::printf("\n");
     }
-    return best;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string input = argc > 1 ? argv[1] : std::string();
-    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
-    bool made = false;
-    if (input.empty()) {
-        input = MakeInput(TestDataDir(), 60L * 1024 * 1024);
-        made = true;
-        if (input.empty()) {
-            std::cerr << "cannot make the input from " << TestDataDir() << "\n";
+    int runs = 5;
+    bool python = true;
+    bool keep = false;
+    std::vector<Input> inputs;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--runs" && i + 1 < argc) {
+            runs = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--no-python") {
+            python = false;
+        } else if (arg == "--keep") {
+            keep = true;
+        } else {
+            inputs.push_back({arg, arg, false});
+        }
+    }
+    if (inputs.empty()) {
+        const std::string data = TestDataDir();
+        const Input made[] = {{"monomers-30MB", "/tmp/cif_bench_monomers_30.cif", true},
+                              {"monomers-172MB", "/tmp/cif_bench_monomers_172.cif", true},
+                              {"mmcif-2.9M", "/tmp/cif_bench_mmcif_2.9M.cif", true},
+                              {"mmcif_pdbx.dic", data + "/dict/mmcif_pdbx.dic", false}};
+        const long mib = 1024L * 1024;
+        const bool ok =
+            (FileSize(made[0].path) > 0 || MakeJoinedMonomers(data, 30 * mib, made[0].path)) &&
+            (FileSize(made[1].path) > 0 || MakeJoinedMonomers(data, 172 * mib, made[1].path)) &&
+            (FileSize(made[2].path) > 0 ||
+             MakeRepeatedAtomSite(data + "/mmcif/1l2y.cif", 251, made[2].path));
+        if (!ok) {
+            std::cerr << "cannot make the inputs from " << data << "\n";
             return 1;
         }
+        inputs.assign(std::begin(made), std::end(made));
     }
-    const long size = FileSize(input);
-    if (size < 0) {
-        std::cerr << "cannot read " << input << "\n";
-        return 1;
-    }
-    {
-        // Warm the page cache so that both readers see the same conditions.
-        std::ifstream warm(input, std::ios::binary);
-        std::vector<char> buffer(1 << 20);
-        while (warm.read(buffer.data(), static_cast<std::streamsize>(buffer.size()))) {
-        }
-    }
-    const double mb = size / (1024.0 * 1024.0);
-    std::printf("input %s: %.1f MB, best of %d runs\n", input.c_str(), mb, runs);
+
+    const std::string peer = ProgramDir() + "/gemmi_cif_peer";
+    const bool havePeer = access(peer.c_str(), X_OK) == 0;
+    const std::string scriptPath = "/tmp/cif_bench_gemmi.py";
+    std::ofstream(scriptPath) << kPythonScript;
+    python = python && system("/usr/bin/python3 -c 'import gemmi' 2>/dev/null") == 0;
     const std::string output = "/tmp/cif_bench_output.cif";
-    std::vector<Figures> tesra;
-    std::vector<Figures> gemmi;
-    for (int i = 0; i < runs; ++i) {
-        tesra.push_back(RunTesra(input, output));
-        gemmi.push_back(RunGemmi(input, output));
+
+    for (const Input& input : inputs) {
+        if (FileSize(input.path) < 0) {
+            std::cerr << "cannot read " << input.path << "\n";
+            continue;
+        }
+        std::vector<Reader> readers = {
+            {"bytes", {}}, {"tesra", {}}, {"gemmi", {}}, {"gemmi-py", {}}};
+        RunBytes(input.path);  // warms the page cache
+        for (int i = 0; i < runs; ++i) {
+            readers[0].runs.push_back(RunBytes(input.path));
+            readers[1].runs.push_back(RunTesra(input.path, output));
+            if (havePeer) {
+                readers[2].runs.push_back(
+                    RunCommand(peer + " '" + input.path + "' '" + output + "'"));
+            }
+            if (python) {
+                readers[3].runs.push_back(RunCommand("/usr/bin/python3 " + scriptPath + " '" +
+                                                     input.path + "' '" + output + "'"));
+            }
+        }
+        Report(input, readers, runs);
     }
-    Print("tesra", Best(tesra), mb);
-    Print("gemmi", Best(gemmi), mb);
+    std::remove(scriptPath.c_str());
     std::remove(output.c_str());
     std::remove("/tmp/cif_bench-parser.log");
-    if (made) {
-        std::remove(input.c_str());
+    for (const Input& input : inputs) {
+        if (input.made && !keep) {
+            std::remove(input.path.c_str());
+        }
     }
     return 0;
 }

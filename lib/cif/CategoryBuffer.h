@@ -7,14 +7,23 @@
 #include <utility>
 #include <vector>
 
+#include "table/ISTable.h"
+
 // The rows of one category while its data block is being read. Rows may be
 // shorter than the column list (columns added by later save frames); the
 // missing cells are unset and become "?" when the table is built.
+//
+// Rows are kept in lists of ISTable::SEGMENT_ROWS, the rows of one table
+// segment each, so that the table takes every list whole (ISTable::AppendRows)
+// and no row is moved again once read. The first list grows as rows come,
+// so that the many small categories take no more room than their rows; every
+// later one is reserved whole.
 struct CategoryBuffer {
+    using Row = std::vector<std::string>;
     static constexpr unsigned int kNoColumn = static_cast<unsigned int>(-1);
+    static constexpr std::size_t kChunkRows = ISTable::SEGMENT_ROWS;
 
     explicit CategoryBuffer(std::string categoryName) : name(std::move(categoryName)) {}
-
     // The column of that attribute, or kNoColumn.
     unsigned int Find(std::string_view attribute) const {
         if (!_index.empty()) {
@@ -50,22 +59,61 @@ struct CategoryBuffer {
 
     // Sets one cell, filling the unset cells before it with "?".
     void SetCell(std::size_t row, unsigned int col, std::string value) {
-        std::vector<std::string>& cells = rows[row];
+        Row& cells = RowAt(row);
         if (cells.size() <= col) {
             cells.resize(col + 1, std::string(1, '?'));
         }
         cells[col] = std::move(value);
     }
 
+    std::size_t NumRows() const { return _numRows; }
+    Row& RowAt(std::size_t row) { return _chunks[row / kChunkRows][row % kChunkRows]; }
+    const Row& RowAt(std::size_t row) const { return _chunks[row / kChunkRows][row % kChunkRows]; }
+
+    // Appends a row (empty unless given) and returns it.
+    Row& AddRow(Row&& row = Row()) {
+        if (_numRows % kChunkRows == 0) {
+            _chunks.emplace_back();
+            if (_numRows != 0) {
+                _chunks.back().reserve(kChunkRows);
+            }
+        }
+        ++_numRows;
+        _chunks.back().push_back(std::move(row));
+        return _chunks.back().back();
+    }
+
+    // Drops the rows from `row` on.
+    void DropRowsFrom(std::size_t row) {
+        while (_numRows > row) {
+            _chunks.back().pop_back();
+            if (--_numRows % kChunkRows == 0) {
+                _chunks.pop_back();
+            }
+        }
+    }
+
+    // Hands the rows over, list by list, and leaves the buffer without rows.
+    // The last list is cut to its rows first: the first list of a small
+    // category grew by doubling, and the table keeps it for good.
+    std::vector<std::vector<Row>> TakeRows() {
+        if (!_chunks.empty()) {
+            _chunks.back().shrink_to_fit();
+        }
+        _numRows = 0;
+        return std::move(_chunks);
+    }
+
     std::string name;
     std::vector<std::string> columns;
-    std::vector<std::vector<std::string>> rows;
 
 private:
     // Categories up to this width are searched by a scan, which costs less
     // than hashing for the few columns of a typical category.
     static constexpr std::size_t kLinearLimit = 32;
     std::unordered_map<std::string, unsigned int> _index;  // empty until the width passes the limit
+    std::vector<std::vector<Row>> _chunks;
+    std::size_t _numRows = 0;
 };
 
 #endif  // TESRA_CIF_CATEGORYBUFFER_H

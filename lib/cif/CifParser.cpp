@@ -313,10 +313,10 @@ void ParseRun::_OnValue(const CifToken& token) {
         if (_loopRow.size() == _loopColumns.size()) {
             CategoryBuffer& buffer = *_loopTarget->buffer;
             if (_loopIdentity) {
-                buffer.rows.push_back(std::move(_loopRow));
+                buffer.AddRow(std::move(_loopRow));
             } else {
-                buffer.rows.emplace_back();
-                const std::size_t row = buffer.rows.size() - 1;
+                buffer.AddRow();
+                const std::size_t row = buffer.NumRows() - 1;
                 for (std::size_t i = 0; i < _loopColumns.size(); ++i) {
                     buffer.SetCell(row, _loopColumns[i], std::move(_loopRow[i]));
                 }
@@ -357,9 +357,9 @@ void ParseRun::_OnValue(const CifToken& token) {
     }
     CategoryBuffer& buffer = *entry.buffer;
     if (entry.nvRow == kNoRow) {
-        entry.firstRow = buffer.rows.size();
-        entry.nvRow = buffer.rows.size();
-        buffer.rows.emplace_back();
+        entry.firstRow = buffer.NumRows();
+        entry.nvRow = buffer.NumRows();
+        buffer.AddRow();
     }
     const unsigned int col = buffer.ColumnFor(attribute);
     if (entry.IsGiven(col)) {
@@ -427,13 +427,13 @@ void ParseRun::_StartLoopValues() {
     }
     CategoryBuffer& buffer = *entry.buffer;
     entry.looped = true;
-    entry.firstRow = buffer.rows.size();
+    entry.firstRow = buffer.NumRows();
     _loopIdentity = true;
     for (std::size_t i = 0; i < attributes.size(); ++i) {
         const unsigned int col = buffer.ColumnFor(attributes[i]);
         if (entry.IsGiven(col)) {
             _Error(_loopLine, "item " + ShownValue(_loopTags[i]) + " given twice");
-            buffer.rows.resize(entry.firstRow);
+            buffer.DropRowsFrom(entry.firstRow);
             return;
         }
         entry.SetGiven(col);
@@ -459,8 +459,8 @@ void ParseRun::_FinishLoop() {
         if (_loopTarget != nullptr && !_loopRow.empty()) {
             // Keep what was read; the unset cells stay "?".
             CategoryBuffer& buffer = *_loopTarget->buffer;
-            buffer.rows.emplace_back();
-            const std::size_t row = buffer.rows.size() - 1;
+            buffer.AddRow();
+            const std::size_t row = buffer.NumRows() - 1;
             for (std::size_t i = 0; i < _loopRow.size(); ++i) {
                 buffer.SetCell(row, _loopColumns[i], std::move(_loopRow[i]));
             }
@@ -519,7 +519,7 @@ void ParseRun::_CloseFrame() {
             const CategoryBuffer& buffer = *category->second.buffer;
             const unsigned int idCol = buffer.Find("id");
             if (idCol != CategoryBuffer::kNoColumn && category->second.IsGiven(idCol)) {
-                frameKey = buffer.rows[category->second.nvRow][idCol];
+                frameKey = buffer.RowAt(category->second.nvRow)[idCol];
             }
         }
     }
@@ -551,28 +551,25 @@ ScopeCategory& ParseRun::_ScopeEntry(Scope& scope, const std::string& category, 
     created = true;
     ScopeCategory& entry = scope[category];
     entry.buffer = &_BufferFor(category);
-    entry.firstRow = entry.buffer->rows.size();
+    entry.firstRow = entry.buffer->NumRows();
     return entry;
 }
 
 void ParseRun::_FinishBlock() {
     if (_block != nullptr) {
-        static const std::vector<std::string> kNoCells;
         const std::string unset(1, '?');
         for (const std::unique_ptr<CategoryBuffer>& buffer : _buffers) {
             auto table = std::make_unique<ISTable>(buffer->name, CaseSensitive);
-            for (const std::string& column : buffer->columns) {
-                table->AddColumn(column, kNoCells);
-            }
             const std::size_t width = buffer->columns.size();
-            for (std::vector<std::string>& cells : buffer->rows) {
-                std::vector<std::string> row = std::move(cells);
-                if (row.size() < width) {
-                    row.resize(width, unset);
+            table->AddColumns(std::move(buffer->columns));
+            for (std::vector<CategoryBuffer::Row>& rows : buffer->TakeRows()) {
+                for (CategoryBuffer::Row& row : rows) {
+                    if (row.size() < width) {
+                        row.resize(width, unset);
+                    }
                 }
-                table->AddRow(std::move(row));
+                table->AppendRows(std::move(rows));
             }
-            buffer->rows = std::vector<std::vector<std::string>>();
             _block->WriteTable(table.get());
             table.release();
         }

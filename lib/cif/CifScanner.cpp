@@ -136,6 +136,23 @@ const char* SkipByteOrderMark(const char* begin, const char* end) {
     return end - begin >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0 ? begin + 3 : begin;
 }
 
+// Characters that start a bare value and nothing else, by byte value: not
+// whitespace, a comment, a quote, a text field's ';', a data name's '_', or
+// the first letter of a reserved word.
+struct PlainStartTable {
+    bool plain[256];
+    constexpr PlainStartTable() : plain() {
+        for (int c = 0; c < 256; ++c) {
+            plain[c] = kClasses.cls[c] == kOther;
+        }
+        for (const char c : {'#', ';', '\'', '"', '_', 'd', 'D', 's', 'S', 'l', 'L', 'g', 'G'}) {
+            plain[static_cast<unsigned char>(c)] = false;
+        }
+    }
+};
+
+constexpr PlainStartTable kPlainStart;
+
 }  // namespace
 
 CifScanner::CifScanner(const char* begin, const char* end)
@@ -215,6 +232,30 @@ const CifToken& CifScanner::Next() {
         _ReportControl();
         return _token;
     }
+    // The common token, a plain value after blanks and line feeds, skips
+    // the general search.
+    const char* p = _pos;
+    for (;;) {
+        if (p < _end && *p == ' ') {
+            p = SkipBlanks(p + 1, _end);
+        }
+        if (p == _end || *p != '\n') {
+            break;
+        }
+        ++_line;
+        ++p;
+    }
+    if (p < _end && kPlainStart.plain[static_cast<unsigned char>(*p)]) {
+        // What _ScanBare does for a value that is no tag and no reserved word.
+        _token.line = _line;
+        const char* const last =
+            FindSpace(p, _end, [this](char c) { _NoteControl(c, _token.line); });
+        _token.type = CifTokenType::Value;
+        _token.text = std::string_view(p, static_cast<std::size_t>(last - p));
+        _pos = last;
+        return _token;
+    }
+    _pos = p;
     if (!_SkipSpace()) {
         if (_hasControl) {
             _ReportControl();

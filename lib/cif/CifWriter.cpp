@@ -366,7 +366,6 @@ void CifWriter::_WritePairs(ISTable& table) {
 void CifWriter::_WriteLoop(ISTable& table) {
     const std::vector<std::string>& columns = table.GetColumnNames();
     const std::size_t numColumns = columns.size();
-    const std::string empty;
     std::vector<std::string> items;
     CifString::MakeCifItem(items, table.GetName(), columns);
     _Put("loop_\n", 6);
@@ -375,20 +374,42 @@ void CifWriter::_WriteLoop(ISTable& table) {
         _Put('\n');
     }
 
-    // Column widths of the values that go on a line, to align the rows when
-    // an aligned row fits. The rows and forms are kept for the writing pass.
-    const unsigned int numRows = table.GetNumRows();
-    std::vector<const std::vector<std::string>*> rows(numRows);
+    // One pass gathers the column widths, to align the rows when an aligned
+    // row fits, and which columns hold only values written bare as they are
+    // (no null value, no quotes): the writing pass copies those without a
+    // second look. The forms of other cells are kept for it, in a list made
+    // at the first such cell (most large tables never need it).
+    std::vector<const std::string*> rows;
+    rows.reserve(table.GetNumRows());
+    for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
+        const ITTable& segment = table.GetSegment(s);
+        for (unsigned int r = 0; r < segment.GetNumRows(); ++r) {
+            const std::vector<std::string>& row = segment.GetRow(r);
+            if (row.size() != numColumns) {
+                throw std::logic_error("Row without a cell per column in CifWriter::Write");
+            }
+            rows.push_back(row.data());
+        }
+    }
     std::vector<std::size_t> widths(numColumns, 0);
-    std::vector<Form> forms(static_cast<std::size_t>(numRows) * numColumns);
-    std::size_t cell = 0;
-    for (unsigned int r = 0; r < numRows; ++r) {
-        const std::vector<std::string>& row = table.GetRow(r);
-        rows[r] = &row;
-        for (std::size_t c = 0; c < numColumns; ++c, ++cell) {
-            const std::string& text = _CellText(c < row.size() ? row[c] : empty);
-            const Form form = _FormOf(text, table, columns[c]);
-            forms[cell] = form;
+    std::vector<char> plainColumn(numColumns, 1);
+    std::vector<Form> forms;
+    std::size_t cellNumber = 0;
+    for (const std::string* const row : rows) {
+        for (std::size_t c = 0; c < numColumns; ++c, ++cellNumber) {
+            const std::string& cell = row[c];
+            if (IsPlainBare(cell, _maxLineLength)) {
+                widths[c] = std::max(widths[c], cell.size());
+                continue;
+            }
+            plainColumn[c] = 0;
+            const std::string& text = _CellText(cell);
+            const Form form = cell.empty() ? _FormOf(text, table, columns[c])
+                                           : _ClassifyOrRefuse(text, table, columns[c]);
+            if (forms.empty()) {
+                forms.assign(rows.size() * numColumns, Form::Bare);
+            }
+            forms[cellNumber] = form;
             if (form != Form::TextField) {
                 widths[c] = std::max(widths[c], WidthOf(text, form));
             }
@@ -399,14 +420,34 @@ void CifWriter::_WriteLoop(ISTable& table) {
         rowWidth += w;
     }
     const bool aligned = rowWidth <= _maxLineLength;
+    bool allPlain = true;
+    for (const char plain : plainColumn) {
+        allPlain = allPlain && plain != 0;
+    }
 
-    cell = 0;
-    for (unsigned int r = 0; r < numRows; ++r) {
-        const std::vector<std::string>& row = *rows[r];
+    cellNumber = 0;
+    for (const std::string* const row : rows) {
+        if (aligned && allPlain) {
+            // The common row: bare values in columns of known width, room
+            // for the whole line taken at once.
+            char* p = _Room(rowWidth + 1 + kSlack);
+            for (std::size_t c = 0; c < numColumns; ++c) {
+                const std::string& text = row[c];
+                const std::size_t width = text.size();
+                p = width <= 16 ? EmitShortBare(p, text) : Emit(p, text, Form::Bare);
+                if (c + 1 < numColumns) {
+                    p = Blanks(p, widths[c] - width + 1);
+                }
+            }
+            *p++ = '\n';
+            _Advance(p);
+            cellNumber += numColumns;
+            continue;
+        }
         std::size_t lineLength = 0;
-        for (std::size_t c = 0; c < numColumns; ++c, ++cell) {
-            const std::string& text = _CellText(c < row.size() ? row[c] : empty);
-            const Form form = forms[cell];
+        for (std::size_t c = 0; c < numColumns; ++c, ++cellNumber) {
+            const std::string& text = plainColumn[c] ? row[c] : _CellText(row[c]);
+            const Form form = plainColumn[c] ? Form::Bare : forms[cellNumber];
             if (form == Form::TextField) {
                 if (lineLength > 0) {
                     _Put('\n');

@@ -67,7 +67,7 @@ bool IsGiven(const std::vector<bool>& given, unsigned int col) {
 
 void FillColumn(CategoryBuffer& buffer, std::size_t firstRow, unsigned int col,
                 const std::string& value) {
-    for (std::size_t row = firstRow; row < buffer.rows.size(); ++row) {
+    for (std::size_t row = firstRow; row < buffer.NumRows(); ++row) {
         buffer.SetCell(row, col, value);
     }
 }
@@ -77,7 +77,7 @@ void FillColumn(CategoryBuffer& buffer, std::size_t firstRow, unsigned int col,
 void FillImplicitFrameKeys(CategoryBuffer& buffer, std::size_t firstRow,
                            const std::vector<bool>& given, const std::string& frameName,
                            const std::string& frameKey) {
-    if (firstRow >= buffer.rows.size()) {
+    if (firstRow >= buffer.NumRows()) {
         return;
     }
     const bool itemFrame = IsItemFrame(frameName);
@@ -97,10 +97,10 @@ void FillImplicitFrameKeys(CategoryBuffer& buffer, std::size_t firstRow,
         if (itemFrame && std::strcmp(keys[k].attribute, "category_id") == 0) {
             // Each row's category comes from its own item name, when it has one.
             const unsigned int nameCol = buffer.Find("name");
-            for (std::size_t row = firstRow; row < buffer.rows.size(); ++row) {
+            for (std::size_t row = firstRow; row < buffer.NumRows(); ++row) {
                 std::string category;
-                if (nameCol != CategoryBuffer::kNoColumn && nameCol < buffer.rows[row].size()) {
-                    category = CategoryOfItem(buffer.rows[row][nameCol]);
+                if (nameCol != CategoryBuffer::kNoColumn && nameCol < buffer.RowAt(row).size()) {
+                    category = CategoryOfItem(buffer.RowAt(row)[nameCol]);
                 }
                 if (category.empty()) {
                     category = CategoryOfItem(frameKey);

@@ -94,6 +94,11 @@ public:
     // remaining cells ""; an empty list on a table without rows creates the
     // name only.
     void AddColumn(const std::string& colName, const std::vector<std::string>& col);
+    // Appends columns in name only, with the result of AddColumn(name, {})
+    // for each name in turn; the names are moved in and the list is left
+    // empty. A list that AddColumn would refuse for any of its names (an
+    // empty, a present or a repeated name) changes nothing.
+    void AddColumns(std::vector<std::string>&& colNames);
     // Inserts a column before atColName, or at a column number.
     void InsertColumn(const std::string& colName, const std::string& atColName,
                       const std::vector<std::string>& col);
@@ -137,6 +142,13 @@ public:
     // leaves the remaining cells "". The rvalue form moves the cells.
     unsigned int AddRow(const std::vector<std::string>& row);
     unsigned int AddRow(std::vector<std::string>&& row);
+    // Appends the rows in list order, with the result of one AddRow per
+    // row, and returns the row count after; the list is left empty. A list
+    // that AddRow would refuse for any of its rows changes nothing. Without
+    // indices, a list of at most SEGMENT_ROWS rows that opens a segment
+    // becomes that segment's rows as it is, no row moved: a reader that
+    // gathers rows in such lists hands each to its segment in one step.
+    unsigned int AppendRows(std::vector<std::vector<std::string>>&& rows);
     // Inserts a row at rowIndex (the row count appends); returns the row
     // count after the insertion.
     unsigned int InsertRow(unsigned int rowIndex, const std::vector<std::string>& row);
@@ -145,6 +157,10 @@ public:
     // The stored row, without copying (row-wise tables only). Valid until
     // that row or its segment changes.
     const std::vector<std::string>& GetRow(unsigned int rowIndex) const;
+    // Segment s, whose rows follow those of the segments before it: a walk
+    // over every row in order reads each segment's rows without locating
+    // them one by one. Valid until the table's rows change.
+    const ITTable& GetSegment(unsigned int s) const;
     // A copy of the cells from fromColName to toColName inclusive; an empty
     // name stands for the first or the last column.
     void GetRow(std::vector<std::string>& row, unsigned int rowIndex,
@@ -233,7 +249,7 @@ public:
 
     // Pairs (examined row, duplicate row) of rows equal in colNames; unless
     // findOnly, the duplicates are then deleted.
-    void FindDuplicateRows(std::vector<std::pair<unsigned int, unsigned int> >& duplicates,
+    void FindDuplicateRows(std::vector<std::pair<unsigned int, unsigned int>>& duplicates,
                            const std::vector<std::string>& colNames, bool findOnly, bool fromLast);
 
     // Sorted union and intersection of ascending row lists.
@@ -411,7 +427,7 @@ private:
     std::vector<ColumnFlags> _colFlags;
     // Three parallel lists, one entry per index, in creation order.
     std::vector<std::string> _indexNames;
-    std::vector<std::vector<unsigned int> > _indexColumns;
+    std::vector<std::vector<unsigned int>> _indexColumns;
     std::vector<unsigned int> _indexFlags;
     Serializer* _serializer;
     unsigned char _modified;

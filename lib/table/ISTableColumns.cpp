@@ -25,6 +25,44 @@ void ISTable::AddColumn(const std::string& colName, const std::vector<std::strin
     InsertColumn(colName, _colNames.size(), col);
 }
 
+void ISTable::AddColumns(std::vector<std::string>&& colNames) {
+    const StringLess less(_colCompareType);
+    const auto same = [this, &less](const std::string& a, const std::string& b) {
+        return _colCompareType == CaseSensitive ? a == b : !less(a, b) && !less(b, a);
+    };
+    for (std::size_t i = 0; i < colNames.size(); ++i) {
+        const std::string& name = colNames[i];
+        if (name.empty()) {
+            throw EmptyValueException("Empty column name", "ISTable::AddColumn");
+        }
+        bool repeated = IsColumnPresent(name);
+        for (std::size_t j = 0; j < i && !repeated; ++j) {
+            repeated = same(name, colNames[j]);
+        }
+        if (repeated) {
+            throw AlreadyExistsException(
+                "Duplicate column name \"" + name + "\" in table \"" + _name + "\"",
+                "ISTable::CreateColumn");
+        }
+    }
+    if (_numRows > 0) {
+        // Every segment gets the columns' empty cells.
+        for (const std::string& name : colNames) {
+            AddColumn(name, std::vector<std::string>());
+        }
+    } else {
+        // Names only: appended columns move no index column.
+        _colFlags.reserve(_colFlags.size() + colNames.size());
+        _colNumbers.reserve(_colNumbers.size() + colNames.size());
+        for (std::string& name : colNames) {
+            _colNames.push_back(std::move(name));
+            _colFlags.push_back(DEFAULT_COLUMN_FLAGS);
+            _colNumbers.push_back(NEW_COLUMN_NUMBER);
+        }
+    }
+    colNames.clear();
+}
+
 void ISTable::InsertColumn(const std::string& colName, const std::string& atColName,
                            const std::vector<std::string>& col) {
     if (colName.empty()) {

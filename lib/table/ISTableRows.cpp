@@ -1,6 +1,7 @@
 // ISTable: inserting, reading, changing and deleting rows; cell access.
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 #include "foundation/Exceptions.h"
@@ -105,6 +106,61 @@ unsigned int ISTable::InsertRow(unsigned int rowIndex, std::vector<std::string>&
     return _numRows;
 }
 
+unsigned int ISTable::AppendRows(std::vector<std::vector<std::string>>&& rows) {
+    if (rows.empty()) {
+        return _numRows;
+    }
+    if (_colNames.size() == 0) {
+        throw EmptyContainerException("No columns in table", "ISTable::InsertRow");
+    }
+    for (const std::vector<std::string>& row : rows) {
+        if (row.size() > _colNames.size()) {
+            throw std::out_of_range("Invalid row size in ISTable::InsertRow");
+        }
+    }
+    std::size_t next = 0;
+    if (!_indexNames.empty() || _orientation != 1) {
+        // Index entries are made row by row; a refusal comes with the first.
+        for (; next < rows.size(); ++next) {
+            AddRow(std::move(rows[next]));
+        }
+        rows.clear();
+        return _numRows;
+    }
+    // A last segment that is not full takes rows first, as AddRow does.
+    while (_numRows > 0 && next < rows.size() && _segments.back().GetNumRows() != SEGMENT_ROWS) {
+        AddRow(std::move(rows[next++]));
+    }
+    const std::size_t left = rows.size() - next;
+    const std::size_t newSegments = (left + SEGMENT_ROWS - 1) / SEGMENT_ROWS;
+    _segments.reserve(_segments.size() + newSegments);
+    _segStarts.reserve(_segStarts.size() + newSegments);
+    while (next < rows.size()) {
+        const std::size_t count = std::min<std::size_t>(SEGMENT_ROWS, rows.size() - next);
+        std::vector<std::vector<std::string>> chunk;
+        if (count == rows.size()) {
+            chunk.swap(rows);
+        } else {
+            chunk.reserve(count);
+            std::move(rows.begin() + next, rows.begin() + next + count, std::back_inserter(chunk));
+        }
+        ITTable segment(_orientation);
+        segment._TakeRows(std::move(chunk), _colFlags);
+        if (_numRows == 0) {
+            // The table's first rows replace its empty segment.
+            _segments.clear();
+            _segStarts.clear();
+        }
+        _segments.push_back(std::move(segment));
+        _segStarts.push_back(_numRows);
+        _numRows += static_cast<unsigned int>(count);
+        next += count;
+    }
+    rows.clear();
+    _ResetLocationCache();
+    return _numRows;
+}
+
 const std::vector<std::string>& ISTable::GetRow(unsigned int rowIndex) const {
     if (_orientation != 1) {
         throw InvalidStateException("Cannot get row reference on column-wise oriented table",
@@ -115,6 +171,13 @@ const std::vector<std::string>& ISTable::GetRow(unsigned int rowIndex) const {
     }
     const RowLocation at = _Locate(rowIndex);
     return _segments[at.segment].GetRow(at.offset);
+}
+
+const ITTable& ISTable::GetSegment(unsigned int s) const {
+    if (s >= _segments.size()) {
+        throw std::out_of_range("Invalid segment index in ISTable::GetSegment");
+    }
+    return _segments[s];
 }
 
 void ISTable::GetRow(std::vector<std::string>& row, unsigned int rowIndex,

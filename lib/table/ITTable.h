@@ -298,6 +298,9 @@ private:
     // gets the flags a new column merged with flags[c] would have.
     friend class ISTable;
     void _TakeFirstRow(Row&& row, const std::vector<ColumnFlags>& flags);
+    // The same for a whole list of rows, taken as it is.
+    void _TakeRows(std::vector<Row>&& rows, const std::vector<ColumnFlags>& flags);
+    void _TakeFlags(const std::vector<ColumnFlags>& flags);
 };
 
 #endif

@@ -274,6 +274,15 @@ void ITTable::_TakeFirstRow(Row&& row, const std::vector<ColumnFlags>& flags) {
     // Moving the row in whole spares growing its tuple a column at a time.
     row.resize(flags.size());
     _store.InsertTuple(0, std::move(row));
+    _TakeFlags(flags);
+}
+
+void ITTable::_TakeRows(std::vector<Row>&& rows, const std::vector<ColumnFlags>& flags) {
+    _store.TakeTuples(std::move(rows), static_cast<unsigned int>(flags.size()));
+    _TakeFlags(flags);
+}
+
+void ITTable::_TakeFlags(const std::vector<ColumnFlags>& flags) {
     _flags.resize(flags.size());
     for (std::size_t c = 0; c < flags.size(); ++c)
         _flags[c] = ColumnKey::Merge(DEFAULT_COLUMN_FLAGS, flags[c]);

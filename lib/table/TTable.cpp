@@ -95,6 +95,17 @@ unsigned int TTable::AddTuple(Tuple&& values) {
     return GetNumTuples();
 }
 
+void TTable::TakeTuples(std::vector<Tuple>&& tuples, unsigned int width) {
+    for (const Tuple& tuple : tuples)
+        if (tuple.size() > width)
+            throw std::out_of_range("Invalid tuple size in TTable::TakeTuples");
+    for (Tuple& tuple : tuples)
+        if (tuple.size() != width)
+            tuple.resize(width);
+    _tuples = std::move(tuples);
+    _width = _tuples.empty() ? 0 : width;
+}
+
 void TTable::FillTuple(unsigned int tupleIndex, const Tuple& values, unsigned int fromColIndex) {
     if (tupleIndex >= _tuples.size())
         throw std::out_of_range("Invalid tuple index in TTable::FillTuple");

@@ -51,6 +51,11 @@ public:
     unsigned int AddTuple(const Tuple& values);
     unsigned int AddTuple(Tuple&& values);
 
+    // Replaces the content with these tuples, each padded with empty cells
+    // to `width`; the list is taken as it is, so no tuple moves. A tuple
+    // wider than `width` is refused before anything changes.
+    void TakeTuples(std::vector<Tuple>&& tuples, unsigned int width);
+
     // Overwrites cells fromColIndex onwards of one tuple.
     void FillTuple(unsigned int tupleIndex, const Tuple& values, unsigned int fromColIndex);
 
