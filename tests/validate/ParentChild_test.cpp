@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -13,10 +11,9 @@
 #include <vector>
 
 #include "cif/Block.h"
-#include "cif/CifFile.h"
-#include "cif/CifParser.h"
 #include "foundation/Exceptions.h"
 #include "support/ExceptionText.h"
+#include "validate/CheckTestSupport.h"
 #include "validate/CifParentChild.h"
 
 namespace {
@@ -25,35 +22,6 @@ using Names = std::vector<std::string>;
 
 static_assert(!std::is_copy_constructible<ParentChild>::value, "it owns its tables");
 
-Names Split(const std::string& text) {
-    std::istringstream in(text);
-    return Names(std::istream_iterator<std::string>(in), std::istream_iterator<std::string>());
-}
-
-// A table: its name, then its column names and its cells row by row, each
-// list separated by blanks.
-struct TableText {
-    std::string name, columns, cells;
-};
-
-// A dictionary block made of the given tables.
-struct Dictionary {
-    explicit Dictionary(const std::vector<TableText>& tables) : block("d") {
-        for (const TableText& t : tables) {
-            auto table = std::make_unique<ISTable>(t.name, CaseSensitive);
-            const Names columns = Split(t.columns), cells = Split(t.cells);
-            for (const std::string& column : columns) {
-                table->AddColumn(column, Names());
-            }
-            for (size_t i = 0; i < cells.size(); i += columns.size()) {
-                table->AddRow(Names(cells.begin() + i, cells.begin() + i + columns.size()));
-            }
-            block.WriteTable(table.release());
-        }
-    }
-    Block block;
-};
-
 // Builds from the block; `out` receives what construction printed.
 template <typename... Args>
 std::unique_ptr<CifParentChild> Build(std::string& out, Block& block, Args... args) {
@@ -61,14 +29,6 @@ std::unique_ptr<CifParentChild> Build(std::string& out, Block& block, Args... ar
     auto pc = std::make_unique<CifParentChild>(block, args...);
     out = testing::internal::GetCapturedStdout();
     return pc;
-}
-
-std::string Join(const Names& names) {
-    std::string text;
-    for (const std::string& name : names) {
-        text += (text.empty() ? "" : " ") + name;
-    }
-    return text;
 }
 
 // "parent keys <- child keys" per relation of the category.
@@ -80,15 +40,6 @@ Names Relations(const ParentChild& pc, const std::string& childCategory) {
         lines.push_back(Join(parKeys[i]) + " <- " + Join(childKeys[i]));
     }
     return lines;
-}
-
-// Each row's cells joined by blanks.
-Names Rows(ISTable* table) {
-    Names rows;
-    for (unsigned int row = 0; table != nullptr && row < table->GetNumRows(); ++row) {
-        rows.push_back(Join(table->GetRow(row)));
-    }
-    return rows;
 }
 
 const char kList[] = "pdbx_item_linked_group_list";
@@ -251,11 +202,9 @@ class DictionaryRelations : public testing::TestWithParam<Figures> {};
 
 TEST_P(DictionaryRelations, MatchTheFile) {
     const Figures& f = GetParam();
-    CifFile file;
-    std::string diagnostics;
-    CifParser(file).Parse(std::string(TESRA_TEST_DATA_DIR) + "/dict/" + f.file, diagnostics, "");
-    ASSERT_EQ(diagnostics, "");
-    Block& block = file.GetBlock(file.GetFirstBlockName());
+    const std::unique_ptr<CifFile> file =
+        ReadCif(std::string(TESRA_TEST_DATA_DIR "/dict/") + f.file, true);
+    Block& block = FirstBlock(*file);
 
     testing::internal::CaptureStdout();
     CifParentChild pc(block);
