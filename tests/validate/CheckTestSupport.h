@@ -87,9 +87,6 @@ public:
     }
     void CategoryKeys(Block& block) { file._CheckCategoryKeys(block, out); }
     void ItemCategories(Block& block) { file._CheckItemCategories(block, out); }
-    bool IsCategoryDefined(const std::string& name, Block& dict) {
-        return file._IsCategoryDefined(name, dict.GetTablePtr("category"));
-    }
 
     void KeysAndMandatoryItems(Block& block, ISTable& table, Block& dict) {
         Strings keys;
