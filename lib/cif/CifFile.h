@@ -8,6 +8,10 @@
 
 #include "cif/TableFile.h"
 
+class CheckDictionary;
+class ItemParents;
+struct ItemDefinition;
+
 // The TableFile that is read from and written as CIF text. Reading is done by
 // CifParser; writing by Write, through CifWriter.
 class CifFile : public TableFile {
@@ -39,6 +43,28 @@ public:
     void SetEnumCaseSense(bool on) { _enumCaseSense = on; }
     bool GetEnumCaseSense() const { return _enumCaseSense; }
 
+    // ---- Validation against a DDL2 dictionary (defined in lib/validate) ----
+    // skipUntypedItems: items of a checked dictionary block without a type
+    // code are not derived. usePdbxItemTables: an item's rows in the
+    // dictionary's pdbx_item, pdbx_item_type, pdbx_item_range and
+    // pdbx_item_enumeration take the place of its rows in the plain tables.
+    // A block's status is 1 when its report is empty, else 0. The checks
+    // leave flags on the dictionary's category_key.id, search indices on the
+    // tables searched, and derived rows in a checked block's item_type.
+
+    // Checks every block of this file against the first block of dictFile and
+    // appends each non-empty block report, followed by an empty line, to the
+    // log (after "WARNING - dictionary has <n> datablocks" when dictFile has
+    // several). A log that stays an empty regular file is deleted. Returns the
+    // status of the last block, 0 without blocks. Throws FileException when
+    // the log cannot be opened; when a check throws, the findings of the
+    // block at hand are written to the log before the exception passes on.
+    int DataChecking(TableFile& dictFile, const std::string& logFileName, bool skipUntypedItems,
+                     bool usePdbxItemTables);
+    // Checks one block against a dictionary block; the findings go to `out`.
+    int BlockDataChecking(Block& block, Block& dictBlock, std::ostream& out, bool skipUntypedItems,
+                          bool usePdbxItemTables);
+
 private:
     unsigned int _maxLineLength;
     std::string _nullValue;
@@ -63,6 +89,10 @@ private:
     // Lets the validation tests call the checks one by one.
     friend class CifFileChecks;
 
+    // The checks of one block against a dictionary prepared for the run; the
+    // block's status.
+    int _CheckBlock(Block& block, CheckDictionary& dict, std::ostream& out);
+
     // Dictionary-level checks. 1 when every category that the dictionary's
     // category table marks "yes" is a table of the block, else 0;
     // NotFoundException when the dictionary has no category table.
@@ -74,6 +104,27 @@ private:
     void _CheckItemCategories(Block& block, std::ostream& out) const;
     // True when a row of the table has that id; a null table defines nothing.
     bool _IsCategoryDefined(const std::string& category, ISTable* categoryTable) const;
+
+    // Every table of the block against the dictionary: undefined categories
+    // and items, keys, mandatory items, parent rows, item values and rows of
+    // null cells. 0 when a parent/child or item value check found something,
+    // else 1. NotFoundException when the dictionary lacks category,
+    // category_key or item.
+    int _CheckCategories(Block& block, Block& dict, std::ostream& out);
+    int _CheckCategories(Block& block, CheckDictionary& dict, std::ostream& out);
+    // True when the item table has a row of the category with that item name.
+    bool _IsItemDefined(const std::string& category, const std::string& attribute,
+                        ISTable& item) const;
+
+    // Type codes of a dictionary block checked as data: an untyped item takes
+    // its parents' common code (appended to the block's item_type); conflicts
+    // are reported. std::runtime_error when an item is its own parent or a
+    // chain of parents leads back to an item being derived.
+    void _CheckItemTypes(Block& block, std::ostream& out) const;
+    // The item's code, own or derived, into result ("" when none). chain holds
+    // the items being derived, outermost first.
+    void _DeriveItemType(std::string& result, std::ostream& out, Block& block, ItemParents& parents,
+                         const std::string& cifItemName, std::vector<std::string>& chain) const;
 
     // Key and mandatory-item checks of one data table. Keys are attribute
     // names ("id" of "_atom_site.id"); a name without "." gives "".
@@ -87,13 +138,16 @@ private:
                         std::ostream& out) const;
 
     // Item value checks of one column: type pattern, ranges, enumeration.
-    // Null tables are read as empty; itemLinked is not read. 1 when the item
-    // has no type code; otherwise 0 after a pattern finding, and each range
-    // and enumeration test sets it to its own outcome (1 passed, 0 failed).
+    // Null tables are read as empty; itemLinked is not read. 0 when a value
+    // was reported, else 1.
     int _CheckItemValues(Block& block, ISTable& table, const std::string& colName,
                          ISTable* itemType, ISTable* itemTypeList, ISTable* itemRange,
                          ISTable* itemEnumeration, ISTable* itemLinked, ISTable* itemAliases,
                          std::ostream& out) const;
+    // The same with what the dictionary says about the item gathered
+    // beforehand.
+    int _CheckValues(Block& block, ISTable& table, const std::string& colName,
+                     const ItemDefinition& definition, std::ostream& out) const;
     // The item's code in item_type, or "".
     void _GetItemTypeCode(std::string& code, const std::string& cifItemName,
                           ISTable& itemType) const;

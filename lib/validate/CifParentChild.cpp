@@ -1,6 +1,7 @@
 #include "validate/CifParentChild.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "foundation/CifString.h"
 #include "foundation/Exceptions.h"
@@ -93,14 +94,28 @@ void CifParentChild::_ReadCategoryItems(Block& dictBlock, std::vector<std::strin
     categoryTable.GetColumn(categories, CifString::AttributeId);
     std::sort(categories.begin(), categories.end());
 
+    // One pass over item, not one search per category: a dictionary has
+    // hundreds of categories.
+    std::map<std::string, NameList> namesByCategory;
+    if (!categories.empty()) {
+        const unsigned int categoryColumn =
+            itemTable.GetColumnIndex(CifString::AttributeCategoryId);
+        const unsigned int nameColumn = itemTable.GetColumnIndex(CifString::AttributeName);
+        for (unsigned int row = 0; row < itemTable.GetNumRows(); ++row) {
+            namesByCategory[itemTable(row, categoryColumn)].push_back(itemTable(row, nameColumn));
+        }
+    }
+    // The categories are sorted: a repeated one is copied, the last of a run
+    // takes its names.
     cifItemsByCategory.clear();
-    std::vector<unsigned int> rows;
-    for (const std::string& category : categories) {
-        itemTable.Search(rows, NameList{category}, NameList{CifString::AttributeCategoryId}, 0, 0,
-                         0, std::string());
-        cifItemsByCategory.emplace_back();
-        for (const unsigned int row : rows) {
-            cifItemsByCategory.back().push_back(itemTable(row, CifString::AttributeName));
+    for (std::size_t i = 0; i < categories.size(); ++i) {
+        const auto found = namesByCategory.find(categories[i]);
+        if (found == namesByCategory.end()) {
+            cifItemsByCategory.emplace_back();
+        } else if (i + 1 < categories.size() && categories[i + 1] == categories[i]) {
+            cifItemsByCategory.push_back(found->second);
+        } else {
+            cifItemsByCategory.push_back(std::move(found->second));
         }
     }
 }

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,19 @@ public:
     void GetParentCifItems(std::vector<std::string>& parCifItems,
                            const std::string& cifItemName) override;
 
+    // The parent/child value check of one table of a data block: every row
+    // with a non-null key value towards a parent category must match a row
+    // of that category's table in the block (CifParentChildCheck.cpp). Reports,
+    // to `out`: a missing ("++ERROR") or empty ("WARN") parent table, once
+    // per relation; an unmatched row ("ERROR PARCHILD") with one detail line
+    // per key value, after "BIG TROUBLE; linkGroupId not found!" when no link
+    // group with a group row holds the relation's pairs; and a parent key
+    // attribute that the parent table lacks, which ends the check with 0.
+    // Relations that hold the same pairs as an earlier one are checked once.
+    // Returns 0 when a row is unmatched or an attribute undefined, else 1.
+    // Parent tables keep the search indices of the lookups.
+    int CheckParentChild(Block& block, ISTable& table, std::ostream& out);
+
     // Writes copies of the two link-group tables, the group table without
     // its parent_category_id column, into the block, replacing tables of the
     // same names. A table without rows is not written.
@@ -70,6 +84,11 @@ private:
     std::unique_ptr<ISTable> _MakeKeyGroupTable(
         const std::vector<std::string>& childCifItems,
         std::map<std::string, unsigned int>& maxKeyGroupByParCategory);
+
+    // Removes, from both lists of each relation, the positions whose child
+    // item is none of cifItems; relations may end up empty.
+    static void _DropAbsentChildItems(NameLists& parKeyLists, NameLists& childKeyLists,
+                                      const std::vector<std::string>& cifItems);
 
     // One new link group per item_linked pair whose child item is in no
     // group, numbered per child category after its largest link_group_id.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iostream>
 #include <map>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "foundation/CifString.h"
 #include "foundation/String.h"
@@ -20,19 +22,29 @@ void CifParentChild::_AddItemLinkedGroups(const std::vector<std::string>& catego
     const NameList& listColumns = GroupListColumns();
     // Last group number given per child category; 0 until its first new group.
     std::map<std::string, int> groupCounters;
-    std::vector<unsigned int> rows;
+    // The child items of the groups, and the item_linked rows of each child
+    // item, gathered in one pass each: a dictionary has thousands of items.
+    std::unordered_set<std::string> grouped;
+    const unsigned int listChild =
+        _groupListTablePtr->GetColumnIndex(CifString::AttributeChildName);
+    for (unsigned int row = 0; row < _groupListTablePtr->GetNumRows(); ++row) {
+        grouped.insert((*_groupListTablePtr)(row, listChild));
+    }
+    std::unordered_map<std::string, std::vector<unsigned int> > linkedRows;
+    const unsigned int linkedChild = itemLinked.GetColumnIndex(CifString::AttributeChildName);
+    for (unsigned int row = 0; row < itemLinked.GetNumRows(); ++row) {
+        linkedRows[itemLinked(row, linkedChild)].push_back(row);
+    }
     for (std::vector<std::string>::size_type i = 0; i < categories.size(); ++i) {
         const std::string& childCategory = categories[i];
         for (const std::string& childItem : cifItemsByCategory[i]) {
             // A child item of any existing group keeps the groups it has.
-            if (_groupListTablePtr->FindFirst(NameList{childItem},
-                                              NameList{CifString::AttributeChildName},
-                                              std::string()) < _groupListTablePtr->GetNumRows()) {
+            const auto rows = linkedRows.find(childItem);
+            if (grouped.count(childItem) != 0 || rows == linkedRows.end()) {
                 continue;
             }
-            itemLinked.Search(rows, NameList{childItem}, NameList{CifString::AttributeChildName}, 0,
-                              0, 0, std::string());
-            for (const unsigned int row : rows) {
+            grouped.insert(childItem);
+            for (const unsigned int row : rows->second) {
                 const std::string parentItem = itemLinked(row, CifString::AttributeParentName);
                 std::string parCategory;
                 CifString::GetCategoryFromCifItem(parCategory, parentItem);

@@ -1,7 +1,7 @@
 // CifFile: the item value checks of one column against the dictionary's type
 // pattern, ranges and enumeration of the item.
 
-#include <optional>
+#include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -10,6 +10,7 @@
 #include "cif/CifFile.h"
 #include "foundation/CifString.h"
 #include "foundation/String.h"
+#include "validate/ItemDefinition.h"
 #include "validate/TypePattern.h"
 
 namespace {
@@ -161,81 +162,88 @@ int CifFile::_CheckItemValues(Block& block, ISTable& table, const std::string& c
                               ISTable* itemType, ISTable* itemTypeList, ISTable* itemRange,
                               ISTable* itemEnumeration, ISTable* /*itemLinked*/,
                               ISTable* itemAliases, std::ostream& out) const {
+    std::string itemName;
+    CifString::MakeCifItem(itemName, table.GetName(), colName);
+    ItemDefinition definition;
+    if (itemType != nullptr) {
+        _GetItemTypeCode(definition.typeCode, itemName, *itemType);
+    }
+    if (definition.typeCode.empty()) {
+        return 1;
+    }
+    // A type code that item_type_list lacks leaves the item without pattern
+    // and primitive code; the range and enumeration tests still run.
+    if (itemTypeList != nullptr) {
+        const unsigned int row =
+            itemTypeList->FindFirst(Names{definition.typeCode}, Names{"code"}, "");
+        if (row < itemTypeList->GetNumRows()) {
+            definition.primitiveCode = (*itemTypeList)(row, "primitive_code");
+            definition.pattern = std::make_shared<TypePattern>((*itemTypeList)(row, "construct"));
+        }
+    }
+    if (itemRange != nullptr) {
+        definition.hasRanges = CellsOfItem(definition.maximums, *itemRange, itemName, "maximum");
+        CellsOfItem(definition.minimums, *itemRange, itemName, "minimum");
+    }
+    if (itemEnumeration != nullptr) {
+        definition.hasEnumeration =
+            CellsOfItem(definition.enumValues, *itemEnumeration, itemName, "value");
+    }
+    if (itemAliases != nullptr && table.GetNumRows() > 0) {
+        const unsigned int row = itemAliases->FindFirst(Names{itemName}, Names{"name"}, "");
+        if (row < itemAliases->GetNumRows()) {
+            definition.hasAlias = true;
+            definition.aliasName = (*itemAliases)(row, "alias_name");
+        }
+    }
+    return _CheckValues(block, table, colName, definition, out);
+}
+
+int CifFile::_CheckValues(Block& block, ISTable& table, const std::string& colName,
+                          const ItemDefinition& definition, std::ostream& out) const {
     int result = 1;
+    const std::string& typeCode = definition.typeCode;
+    if (typeCode.empty() || table.GetNumRows() == 0) {
+        return result;
+    }
     std::string itemName;
     CifString::MakeCifItem(itemName, table.GetName(), colName);
 
-    std::string typeCode;
-    if (itemType != nullptr) {
-        _GetItemTypeCode(typeCode, itemName, *itemType);
-    }
-    if (typeCode.empty()) {
-        return result;
-    }
-
-    // The pattern is compiled once for this call and freed when it returns.
-    // Matching every value against that one compilation answers as a fresh
-    // compilation per value would, at a fraction of the cost. A type code
-    // that item_type_list lacks leaves the item without pattern and
-    // primitive code; the range and enumeration tests still run.
-    std::string primitiveCode;
-    std::optional<TypePattern> pattern;
-    if (itemTypeList != nullptr) {
-        const unsigned int row = itemTypeList->FindFirst(Names{typeCode}, Names{"code"}, "");
-        if (row < itemTypeList->GetNumRows()) {
-            primitiveCode = (*itemTypeList)(row, "primitive_code");
-            pattern.emplace((*itemTypeList)(row, "construct"));
-        }
-    }
-    const bool testPattern = pattern && pattern->IsCompiled();
-
-    Names minimums;
-    Names maximums;
-    bool hasRanges = false;
-    if (itemRange != nullptr) {
-        hasRanges = CellsOfItem(maximums, *itemRange, itemName, "maximum");
-        CellsOfItem(minimums, *itemRange, itemName, "minimum");
-    }
-    Names enumValues;
-    bool hasEnumeration = false;
+    // One compilation of the pattern serves every value: matching against it
+    // answers as a fresh compilation per value would, at a fraction of the
+    // cost.
+    const TypePattern* pattern =
+        definition.pattern && definition.pattern->IsCompiled() ? definition.pattern.get() : nullptr;
     std::string enumList;
-    if (itemEnumeration != nullptr) {
-        hasEnumeration = CellsOfItem(enumValues, *itemEnumeration, itemName, "value");
-        for (const std::string& value : enumValues) {
-            enumList += (enumList.empty() ? "\"" : ", \"") + value + "\"";
-        }
+    for (const std::string& value : definition.enumValues) {
+        enumList += (enumList.empty() ? "\"" : ", \"") + value + "\"";
     }
-    if (table.GetNumRows() == 0) {
-        return result;
-    }
+    const std::string alias =
+        definition.hasAlias ? " (its alias is: \"" + definition.aliasName + "\")" : "";
 
-    // Read at the first part match only.
-    bool aliasRead = false;
-    std::string alias;
     const std::string& blockName = block.GetName();
     const unsigned int column = table.GetColumnIndex(colName);
+    const std::string* previous = nullptr;
+    TypePattern::Match previousMatch = TypePattern::NO_MATCH;
     for (unsigned int r = 0; r < table.GetNumRows(); ++r) {
         const std::string& value = table(r, column);
         if (CifString::IsEmptyValue(value)) {
             continue;
         }
         const unsigned int rowNumber = r + 1;
-        if (testPattern) {
-            const TypePattern::Match match = pattern->Test(value);
-            if (match == TypePattern::NO_MATCH) {
+        if (pattern != nullptr) {
+            // Runs of equal values are common (a residue's atoms): one
+            // match serves the run.
+            if (previous == nullptr || value != *previous) {
+                previousMatch = pattern->Test(value);
+                previous = &value;
+            }
+            if (previousMatch == TypePattern::NO_MATCH) {
                 out << "ERROR - In block \"" << blockName << "\", data type pattern of value \""
                     << value << "\" for \"" << itemName << "\" does not match, in row #"
                     << rowNumber << std::endl;
                 result = 0;
-            } else if (match == TypePattern::PART_MATCH && typeCode != kText) {
-                if (!aliasRead && itemAliases != nullptr) {
-                    const unsigned int a =
-                        itemAliases->FindFirst(Names{itemName}, Names{"name"}, "");
-                    if (a < itemAliases->GetNumRows()) {
-                        alias = " (its alias is: \"" + (*itemAliases)(a, "alias_name") + "\")";
-                    }
-                }
-                aliasRead = true;
+            } else if (previousMatch == TypePattern::PART_MATCH && typeCode != kText) {
                 out << "ERROR - In block \"" << blockName << "\", in item \"" << itemName << "\""
                     << alias << ", in row #" << rowNumber << ", value \"" << value
                     << "\" does not correspond to item's type. The expected type is \"" << typeCode
@@ -243,21 +251,19 @@ int CifFile::_CheckItemValues(Block& block, ISTable& table, const std::string& c
                 result = 0;
             }
         }
-        if (hasRanges) {
-            result = _IsInRange(value, typeCode, minimums, maximums);
-            if (result == 0) {
-                out << "ERROR - In block \"" << blockName << "\", value \"" << value << "\" for \""
-                    << itemName << "\" is out of range, in row #" << rowNumber << std::endl;
-            }
+        if (definition.hasRanges &&
+            _IsInRange(value, typeCode, definition.minimums, definition.maximums) == 0) {
+            result = 0;
+            out << "ERROR - In block \"" << blockName << "\", value \"" << value << "\" for \""
+                << itemName << "\" is out of range, in row #" << rowNumber << std::endl;
         }
-        if (hasEnumeration) {
-            result = _IsInEnumeration(value, typeCode, primitiveCode, enumValues);
-            if (result == 0) {
-                out << "ERROR - In block \"" << blockName << "\", for \"" << itemName
-                    << "\", value \"" << value
-                    << "\" is not defined in the enumeration list. Acceptable values are: "
-                    << enumList << std::endl;
-            }
+        if (definition.hasEnumeration && _IsInEnumeration(value, typeCode, definition.primitiveCode,
+                                                          definition.enumValues) == 0) {
+            result = 0;
+            out << "ERROR - In block \"" << blockName << "\", for \"" << itemName << "\", value \""
+                << value
+                << "\" is not defined in the enumeration list. Acceptable values are: " << enumList
+                << std::endl;
         }
     }
     return result;

@@ -127,6 +127,11 @@ protected:
     std::map<NameList, std::vector<NameLists> > _childKeysByParentKeys;
 
 private:
+    struct GroupListRows;
+    // CollectChildKeys with the list table's rows gathered beforehand.
+    void _CollectChildKeys(ChildKeysByCategory& childKeysByCategory, const NameList& parKeys,
+                           ISTable& groupListTable, const GroupListRows& listRows);
+
     // The answers of GetCategoryRelations by child category, so that a query
     // costs its own relations only; made on the first query after the maps
     // changed. False, and no index, when a stored child name is no item name

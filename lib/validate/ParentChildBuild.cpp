@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <iostream>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <utility>
 
 #include "foundation/CifString.h"
 #include "validate/ParentChild.h"
@@ -40,28 +44,61 @@ void ParentChild::PrepareGroupTable(ISTable& groupTable, ISTable& groupListTable
     groupTable.AddColumn(CifString::AttributeParentCategoryId, parCategories);
 }
 
-void ParentChild::FillRelationMaps(ISTable& groupTable, ISTable& groupListTable) {
-    const NameList groupColumns{CifString::AttributeCategoryId, CifString::AttributeLinkGroupId,
-                                CifString::AttributeParentCategoryId};
-    const NameList listColumns{CifString::AttributeChildCategoryId, CifString::AttributeLinkGroupId,
-                               CifString::AttributeParentCategoryId};
-    std::vector<unsigned int> rows;
-    for (unsigned int row = 0; row < groupTable.GetNumRows(); ++row) {
-        NameList group;
-        for (const std::string& column : groupColumns) {
-            group.push_back(groupTable(row, column));
+// The rows of the group list table by parent name and by group (child
+// category, link group id, parent category), in ascending order, gathered in
+// one pass: relation building asks for them once per group and per partner,
+// hundreds of times over the real dictionary.
+struct ParentChild::GroupListRows {
+    explicit GroupListRows(ISTable& list) {
+        const unsigned int child = list.GetColumnIndex(CifString::AttributeChildCategoryId);
+        const unsigned int group = list.GetColumnIndex(CifString::AttributeLinkGroupId);
+        const unsigned int parentName = list.GetColumnIndex(CifString::AttributeParentName);
+        const unsigned int parent = list.GetColumnIndex(CifString::AttributeParentCategoryId);
+        for (unsigned int row = 0; row < list.GetNumRows(); ++row) {
+            byParentName[list(row, parentName)].push_back(row);
+            byGroup[Key(list(row, child), list(row, group), list(row, parent))].push_back(row);
         }
-        groupListTable.Search(rows, group, listColumns, 0, 0, 0, std::string());
+    }
+
+    static std::string Key(const std::string& childCategory, const std::string& groupId,
+                           const std::string& parCategory) {
+        return childCategory + '\0' + groupId + '\0' + parCategory;
+    }
+
+    const std::vector<unsigned int>& Rows(
+        const std::unordered_map<std::string, std::vector<unsigned int> >& rows,
+        const std::string& key) const {
+        static const std::vector<unsigned int> none;
+        const auto found = rows.find(key);
+        return found == rows.end() ? none : found->second;
+    }
+
+    std::unordered_map<std::string, std::vector<unsigned int> > byParentName;
+    std::unordered_map<std::string, std::vector<unsigned int> > byGroup;
+};
+
+void ParentChild::FillRelationMaps(ISTable& groupTable, ISTable& groupListTable) {
+    const GroupListRows listRows(groupListTable);
+    const unsigned int parentName = groupListTable.GetColumnIndex(CifString::AttributeParentName);
+    // A later group with an earlier group's parent category and parent key
+    // list would add nothing: the maps depend on those two alone.
+    std::set<std::pair<std::string, NameList> > done;
+    for (unsigned int row = 0; row < groupTable.GetNumRows(); ++row) {
+        const std::string& parCategory = groupTable(row, CifString::AttributeParentCategoryId);
+        const std::vector<unsigned int>& rows = listRows.Rows(
+            listRows.byGroup,
+            GroupListRows::Key(groupTable(row, CifString::AttributeCategoryId),
+                               groupTable(row, CifString::AttributeLinkGroupId), parCategory));
         NameList parKeys;
         for (const unsigned int listRow : rows) {
-            parKeys.push_back(groupListTable(listRow, CifString::AttributeParentName));
+            parKeys.push_back(groupListTable(listRow, parentName));
         }
-        if (parKeys.empty()) {
+        if (parKeys.empty() || !done.emplace(parCategory, parKeys).second) {
             continue;
         }
         ChildKeysByCategory childKeysByCategory;
-        CollectChildKeys(childKeysByCategory, parKeys, groupListTable);
-        AddParentKeys(group[2], parKeys);
+        _CollectChildKeys(childKeysByCategory, parKeys, groupListTable, listRows);
+        AddParentKeys(parCategory, parKeys);
         for (const auto& childKeys : childKeysByCategory) {
             AddRelation(parKeys, childKeys.second);
         }
@@ -81,27 +118,30 @@ void ParentChild::AddParentKeys(const std::string& parCategory, const NameList& 
 
 void ParentChild::CollectChildKeys(ChildKeysByCategory& childKeysByCategory,
                                    const NameList& parKeys, ISTable& groupListTable) {
+    _CollectChildKeys(childKeysByCategory, parKeys, groupListTable, GroupListRows(groupListTable));
+}
+
+void ParentChild::_CollectChildKeys(ChildKeysByCategory& childKeysByCategory,
+                                    const NameList& parKeys, ISTable& groupListTable,
+                                    const GroupListRows& listRows) {
     std::string parCategory;
     CifString::GetCategoryFromCifItem(parCategory, parKeys[0]);
+    const unsigned int childCategoryColumn =
+        groupListTable.GetColumnIndex(CifString::AttributeChildCategoryId);
+    const unsigned int groupColumn = groupListTable.GetColumnIndex(CifString::AttributeLinkGroupId);
+    const unsigned int childNameColumn =
+        groupListTable.GetColumnIndex(CifString::AttributeChildName);
+    const unsigned int parentNameColumn =
+        groupListTable.GetColumnIndex(CifString::AttributeParentName);
 
-    std::vector<unsigned int> candidates;
-    groupListTable.Search(candidates, NameList{parKeys[0]},
-                          NameList{CifString::AttributeParentName}, 0, 0, 0, std::string());
-    const NameList partnerColumns{CifString::AttributeParentCategoryId,
-                                  CifString::AttributeLinkGroupId,
-                                  CifString::AttributeChildCategoryId};
-    std::vector<unsigned int> partners;
-    for (const unsigned int candidate : candidates) {
-        const std::string childCategory =
-            groupListTable(candidate, CifString::AttributeChildCategoryId);
-        groupListTable.Search(
-            partners,
-            NameList{parCategory, groupListTable(candidate, CifString::AttributeLinkGroupId),
-                     childCategory},
-            partnerColumns, 0, 0, 0, std::string());
+    for (const unsigned int candidate : listRows.Rows(listRows.byParentName, parKeys[0])) {
+        const std::string& childCategory = groupListTable(candidate, childCategoryColumn);
+        const std::vector<unsigned int>& partners = listRows.Rows(
+            listRows.byGroup,
+            GroupListRows::Key(childCategory, groupListTable(candidate, groupColumn), parCategory));
         NameList partnerParents;
         for (const unsigned int row : partners) {
-            partnerParents.push_back(groupListTable(row, CifString::AttributeParentName));
+            partnerParents.push_back(groupListTable(row, parentNameColumn));
         }
         if (!IsSameKeySet(parKeys, partnerParents)) {
             continue;
@@ -114,7 +154,7 @@ void ParentChild::CollectChildKeys(ChildKeysByCategory& childKeysByCategory,
             auto seen = earlier;
             for (NameList::size_type b = 0; b < partners.size(); ++b) {
                 if (partnerParents[b] == parKeys[j] && seen-- == 0) {
-                    childKeys.push_back(groupListTable(partners[b], CifString::AttributeChildName));
+                    childKeys.push_back(groupListTable(partners[b], childNameColumn));
                     break;
                 }
             }

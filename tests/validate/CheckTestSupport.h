@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -12,6 +13,53 @@
 #include "cif/CifParser.h"
 
 typedef std::vector<std::string> Strings;
+
+inline Strings Split(const std::string& text) {
+    std::istringstream in(text);
+    return Strings(std::istream_iterator<std::string>(in), std::istream_iterator<std::string>());
+}
+
+inline std::string Join(const Strings& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : " ") + name;
+    }
+    return text;
+}
+
+// Each row's cells joined by blanks.
+inline Strings Rows(ISTable* table) {
+    Strings rows;
+    for (unsigned int row = 0; table != nullptr && row < table->GetNumRows(); ++row) {
+        rows.push_back(Join(table->GetRow(row)));
+    }
+    return rows;
+}
+
+// A table: its name, then its column names and its cells row by row, each
+// list separated by blanks.
+struct TableText {
+    std::string name, columns, cells;
+};
+
+// A block made of the given tables.
+struct Dictionary {
+    explicit Dictionary(const std::vector<TableText>& tables, const std::string& name = "d")
+        : block(name) {
+        for (const TableText& t : tables) {
+            auto table = std::make_unique<ISTable>(t.name, CaseSensitive);
+            const Strings columns = Split(t.columns), cells = Split(t.cells);
+            for (const std::string& column : columns) {
+                table->AddColumn(column, Strings());
+            }
+            for (size_t i = 0; i < cells.size(); i += columns.size()) {
+                table->AddRow(Strings(cells.begin() + i, cells.begin() + i + columns.size()));
+            }
+            block.WriteTable(table.release());
+        }
+    }
+    Block block;
+};
 
 // CIF text, or the file at a path, read into a new file; the test fails on
 // reader diagnostics.
@@ -39,15 +87,17 @@ public:
     }
     void CategoryKeys(Block& block) { file._CheckCategoryKeys(block, out); }
     void ItemCategories(Block& block) { file._CheckItemCategories(block, out); }
-    bool IsCategoryDefined(const std::string& name, Block& dict) {
-        return file._IsCategoryDefined(name, dict.GetTablePtr("category"));
-    }
 
     void KeysAndMandatoryItems(Block& block, ISTable& table, Block& dict) {
         Strings keys;
         file._GetKeyItems(keys, table.GetName(), *dict.GetTablePtr("category_key"));
         file._CheckKeyItems(block.GetName(), table, keys, out);
         file._CheckMandatoryItems(block.GetName(), table, *dict.GetTablePtr("item"), keys, out);
+    }
+
+    void ItemTypes(Block& block, bool skipUntypedItems) {
+        file._skipUntypedItems = skipUntypedItems;
+        file._CheckItemTypes(block, out);
     }
 
     // Every column of the table, with the dictionary's plain item tables

@@ -1,11 +1,12 @@
+// CifParentChild: relations of small dictionaries and of the real ones, and
+// the parent/child value check of data tables.
+
 #include "validate/ParentChild.h"
 
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -13,10 +14,9 @@
 #include <vector>
 
 #include "cif/Block.h"
-#include "cif/CifFile.h"
-#include "cif/CifParser.h"
 #include "foundation/Exceptions.h"
 #include "support/ExceptionText.h"
+#include "validate/CheckTestSupport.h"
 #include "validate/CifParentChild.h"
 
 namespace {
@@ -25,35 +25,6 @@ using Names = std::vector<std::string>;
 
 static_assert(!std::is_copy_constructible<ParentChild>::value, "it owns its tables");
 
-Names Split(const std::string& text) {
-    std::istringstream in(text);
-    return Names(std::istream_iterator<std::string>(in), std::istream_iterator<std::string>());
-}
-
-// A table: its name, then its column names and its cells row by row, each
-// list separated by blanks.
-struct TableText {
-    std::string name, columns, cells;
-};
-
-// A dictionary block made of the given tables.
-struct Dictionary {
-    explicit Dictionary(const std::vector<TableText>& tables) : block("d") {
-        for (const TableText& t : tables) {
-            auto table = std::make_unique<ISTable>(t.name, CaseSensitive);
-            const Names columns = Split(t.columns), cells = Split(t.cells);
-            for (const std::string& column : columns) {
-                table->AddColumn(column, Names());
-            }
-            for (size_t i = 0; i < cells.size(); i += columns.size()) {
-                table->AddRow(Names(cells.begin() + i, cells.begin() + i + columns.size()));
-            }
-            block.WriteTable(table.release());
-        }
-    }
-    Block block;
-};
-
 // Builds from the block; `out` receives what construction printed.
 template <typename... Args>
 std::unique_ptr<CifParentChild> Build(std::string& out, Block& block, Args... args) {
@@ -61,14 +32,6 @@ std::unique_ptr<CifParentChild> Build(std::string& out, Block& block, Args... ar
     auto pc = std::make_unique<CifParentChild>(block, args...);
     out = testing::internal::GetCapturedStdout();
     return pc;
-}
-
-std::string Join(const Names& names) {
-    std::string text;
-    for (const std::string& name : names) {
-        text += (text.empty() ? "" : " ") + name;
-    }
-    return text;
 }
 
 // "parent keys <- child keys" per relation of the category.
@@ -80,15 +43,6 @@ Names Relations(const ParentChild& pc, const std::string& childCategory) {
         lines.push_back(Join(parKeys[i]) + " <- " + Join(childKeys[i]));
     }
     return lines;
-}
-
-// Each row's cells joined by blanks.
-Names Rows(ISTable* table) {
-    Names rows;
-    for (unsigned int row = 0; table != nullptr && row < table->GetNumRows(); ++row) {
-        rows.push_back(Join(table->GetRow(row)));
-    }
-    return rows;
 }
 
 const char kList[] = "pdbx_item_linked_group_list";
@@ -236,6 +190,103 @@ TEST(ParentChildTest, KeyGroupsLineUpWithTheFirst) {
               (std::vector<Names>{{"_c.a", "_c.b"}, {"_c.a", "_c.c"}, {"_c.a", "_c.b"}}));
 }
 
+// ---- The rows of data tables against their parent rows ----
+
+// c: (x, y) -> p (a, b) in group 1, and again as (y, x) -> (b, a) through
+// group (d, 2); z -> q.k; v -> r.id through list group (c, 3), which has no
+// group row; w -> chem_comp_atom. atom_site: (entity_id, seq_id) ->
+// entity_poly_seq (entity_id, num).
+const std::vector<TableText> kRowsDictionary{
+    {"category", "id", "c d p q r"},
+    {"item", "name category_id", "_c.x c"},
+    {kGroups, "category_id link_group_id label",
+     "c 1 c:p:1 c 2 c:q:2 c 4 c:chem_comp_atom:4 d 1 d:r:1 d 2 d:p:2 atom_site 1 as:eps:1"},
+    {kList, kListColumns,
+     "c 1 _c.x _p.a p c 1 _c.y _p.b p c 2 _c.z _q.k q c 3 _c.v _r.id r "
+     "c 4 _c.w _chem_comp_atom.atom_id chem_comp_atom d 1 _d.v _r.id r "
+     "d 2 _d.y _p.b p d 2 _d.x _p.a p "
+     "atom_site 1 _atom_site.label_entity_id _entity_poly_seq.entity_id entity_poly_seq "
+     "atom_site 1 _atom_site.label_seq_id _entity_poly_seq.num entity_poly_seq"}};
+
+const TableText kParents[] = {{"p", "a b", "1 2 1 3"}, {"q", "k", "5"}, {"r", "id", "7"}};
+
+struct RowsCase {
+    std::vector<TableText> tables;  // the checked table first
+    std::string report;
+};
+
+class ParentRows : public testing::TestWithParam<RowsCase> {};
+
+// The result is 0 exactly when a row is unmatched or an attribute is
+// undefined.
+TEST_P(ParentRows, AreReported) {
+    testing::internal::CaptureStdout();
+    Dictionary dict(kRowsDictionary);
+    CifParentChild relations(dict.block);
+    testing::internal::GetCapturedStdout();
+    Dictionary data(GetParam().tables, "b");
+    std::ostringstream out;
+    const int result = relations.CheckParentChild(
+        data.block, *data.block.GetTablePtr(GetParam().tables[0].name), out);
+    EXPECT_EQ(GetParam().report, out.str());
+    const std::string& report = GetParam().report;
+    EXPECT_EQ(
+        report.find("PARCHILD") != std::string::npos || report.compare(0, 10, "ERROR - In") == 0,
+        result == 0);
+}
+
+std::vector<TableText> With(const TableText& checked, std::vector<TableText> parents = {
+                                                          kParents[0], kParents[1], kParents[2]}) {
+    parents.insert(parents.begin(), checked);
+    return parents;
+}
+
+std::string Unmatched(const std::string& label, int row, const std::string& parent,
+                      const std::string& details) {
+    return "ERROR PARCHILD \"" + label + "\" - In block \"b\", in category \"" +
+           (parent == "entity_poly_seq" ? "atom_site" : "c") + "\", in row# " +
+           std::to_string(row) + ", unmatched value in the parent \"" + parent + "\"\n" + details;
+}
+
+std::string Detail(const std::string& child, const std::string& parent, const std::string& value) {
+    return "  \"" + child + "\" -> \"" + parent + "\" value =\"" + value + "\"\n";
+}
+
+const std::string kBigTrouble = "BIG TROUBLE; linkGroupId not found!\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ParentRows,
+    testing::Values(
+        // Matched rows; all-null keys and a missing chem_comp_atom say nothing.
+        RowsCase{With({"c", "x y z v w", "1 2 5 7 N 1 3 . ? ."}), ""},
+        // Repeated relations report once; partly null keys are looked up on
+        // the others.
+        RowsCase{
+            With({"c", "x y z", "1 9 5 9 . 5"}),
+            Unmatched("c:p:1", 1, "p", Detail("_c.x", "_p.a", "1") + Detail("_c.y", "_p.b", "9")) +
+                Unmatched("c:p:1", 2, "p", Detail("_c.x", "_p.a", "9"))},
+        // A list group without group row: reported without label, and on.
+        RowsCase{With({"c", "v", "8 7 6"}),
+                 kBigTrouble + Unmatched("", 1, "r", Detail("_c.v", "_r.id", "8")) + kBigTrouble +
+                     Unmatched("", 3, "r", Detail("_c.v", "_r.id", "6"))},
+        // Missing and empty parent tables, once per relation.
+        RowsCase{With({"c", "z v", ". 7 5 7 6 7"}, {{"r", "id", "7"}, {"q", "", ""}}),
+                 "WARN - In block b category c parent table empty q\n"},
+        RowsCase{With({"c", "x y z", "1 2 5 1 2 5"}, {{"r", "id", "7"}}),
+                 "++ERROR - In block \"b\", parent category \"p\", of category \"c\", is "
+                 "missing.\n++ERROR - In block \"b\", parent category \"q\", of category \"c\", "
+                 "is missing.\n"},
+        // An undefined parent key attribute ends the check.
+        RowsCase{With({"c", "x y z", "1 . 6 1 2 6"}, {{"p", "a", "1"}}),
+                 "ERROR - In block \"b\", for child item \"_c.y\", parent key attribute \"b\" is "
+                 "not defined in parent category \"p\"\n"},
+        // atom_site rows with a null seq_id only are not looked up.
+        RowsCase{With({"atom_site", "label_entity_id label_seq_id", "1 . 9 . 1 5 . 2"},
+                      {{"entity_poly_seq", "entity_id num", "1 1 1 2"}}),
+                 Unmatched("as:eps:1", 3, "entity_poly_seq",
+                           Detail("_atom_site.label_entity_id", "_entity_poly_seq.entity_id", "1") +
+                               Detail("_atom_site.label_seq_id", "_entity_poly_seq.num", "5"))}));
+
 // The real dictionaries, against figures counted from the files by a
 // separate script.
 struct Figures {
@@ -251,11 +302,9 @@ class DictionaryRelations : public testing::TestWithParam<Figures> {};
 
 TEST_P(DictionaryRelations, MatchTheFile) {
     const Figures& f = GetParam();
-    CifFile file;
-    std::string diagnostics;
-    CifParser(file).Parse(std::string(TESRA_TEST_DATA_DIR) + "/dict/" + f.file, diagnostics, "");
-    ASSERT_EQ(diagnostics, "");
-    Block& block = file.GetBlock(file.GetFirstBlockName());
+    const std::unique_ptr<CifFile> file =
+        ReadCif(std::string(TESRA_TEST_DATA_DIR "/dict/") + f.file, true);
+    Block& block = FirstBlock(*file);
 
     testing::internal::CaptureStdout();
     CifParentChild pc(block);

@@ -1,0 +1,214 @@
+#include "validate/CheckDictionary.h"
+
+#include <map>
+#include <set>
+#include <string_view>
+#include <vector>
+
+#include "foundation/CifString.h"
+#include "foundation/Exceptions.h"
+#include "validate/CifParentChild.h"
+
+namespace {
+
+typedef std::vector<std::string> Names;
+
+ISTable& RequiredTable(Block& block, ISTable* table, const std::string& name) {
+    if (table == nullptr) {
+        throw NotFoundException(
+            "Table \"" + name + "\" not found in block \"" + block.GetName() + "\"",
+            "CifFile::_CheckCategories");
+    }
+    return *table;
+}
+
+// The plain table with each item's pdbx_ rows in place of its own rows.
+std::unique_ptr<ISTable> Overlay(ISTable& plain, ISTable& pdbx) {
+    const Names& columns = plain.GetColumnNames();
+    const unsigned int plainName = plain.GetColumnIndex(CifString::AttributeName);
+    const unsigned int pdbxName = pdbx.GetColumnIndex(CifString::AttributeName);
+    // The pdbx_ column of each plain column, or none.
+    std::vector<int> pdbxColumns;
+    for (const std::string& column : columns) {
+        pdbxColumns.push_back(
+            pdbx.IsColumnPresent(column) ? static_cast<int>(pdbx.GetColumnIndex(column)) : -1);
+    }
+    std::map<std::string, std::vector<unsigned int> > pdbxRows;
+    for (unsigned int row = 0; row < pdbx.GetNumRows(); ++row) {
+        pdbxRows[pdbx(row, pdbxName)].push_back(row);
+    }
+
+    auto overlay = std::make_unique<ISTable>(plain.GetName(), plain.GetColCompareType());
+    for (const std::string& column : columns) {
+        overlay->AddColumn(column, Names());
+    }
+    // Appends the item's pdbx_ rows, the other columns taken from `fallback`.
+    const auto addPdbxRows = [&](const std::vector<unsigned int>& rows, const Names& fallback) {
+        for (const unsigned int row : rows) {
+            Names cells(fallback);
+            for (std::size_t c = 0; c < columns.size(); ++c) {
+                if (pdbxColumns[c] >= 0) {
+                    cells[c] = pdbx(row, static_cast<unsigned int>(pdbxColumns[c]));
+                }
+            }
+            overlay->AddRow(std::move(cells));
+        }
+    };
+    std::set<std::string> placed;
+    for (unsigned int row = 0; row < plain.GetNumRows(); ++row) {
+        const std::string& name = plain(row, plainName);
+        const auto found = pdbxRows.find(name);
+        if (found == pdbxRows.end()) {
+            overlay->AddRow(plain.GetRow(row));
+        } else if (placed.insert(name).second) {
+            addPdbxRows(found->second, plain.GetRow(row));
+        }
+    }
+    for (unsigned int row = 0; row < pdbx.GetNumRows(); ++row) {
+        const std::string& name = pdbx(row, pdbxName);
+        if (placed.insert(name).second) {
+            addPdbxRows(pdbxRows[name], Names(columns.size()));
+        }
+    }
+    return overlay;
+}
+
+// The category part of an item name: the text between the leading "_" and
+// the first "."; the whole name when it has no such form (equal names still
+// fall under one key).
+std::string_view CategoryPart(const std::string& cifItemName) {
+    const std::string::size_type dot = cifItemName.find('.', 1);
+    if (cifItemName.empty() || cifItemName[0] != '_' || dot == std::string::npos) {
+        return cifItemName;
+    }
+    return std::string_view(cifItemName).substr(1, dot - 1);
+}
+
+}  // namespace
+
+CheckDictionary::CheckDictionary(Block& dictBlock) : _block(dictBlock) {}
+
+CheckDictionary::~CheckDictionary() = default;
+
+ISTable* CheckDictionary::_ItemTable(const std::string& name, bool usePdbxItemTables) {
+    ISTable* plain = _block.GetTablePtr(name);
+    ISTable* pdbx = usePdbxItemTables ? _block.GetTablePtr("pdbx_" + name) : nullptr;
+    if (pdbx == nullptr) {
+        return plain;
+    }
+    if (plain == nullptr) {
+        return pdbx;
+    }
+    _overlays.push_back(Overlay(*plain, *pdbx));
+    return _overlays.back().get();
+}
+
+void CheckDictionary::Prepare(bool usePdbxItemTables) {
+    if (_prepared) {
+        return;
+    }
+    _category = &RequiredTable(_block, _block.GetTablePtr(CifString::CategoryCategory),
+                               CifString::CategoryCategory);
+    _categoryKey = &RequiredTable(_block, _block.GetTablePtr(CifString::CategoryCategoryKey),
+                                  CifString::CategoryCategoryKey);
+    _item.Read(&RequiredTable(_block, _ItemTable(CifString::CategoryItem, usePdbxItemTables),
+                              CifString::CategoryItem));
+    _itemType.Read(_ItemTable(CifString::CategoryItemType, usePdbxItemTables));
+    _itemRange.Read(_ItemTable(CifString::CategoryItemRange, usePdbxItemTables));
+    _itemEnumeration.Read(_ItemTable(CifString::CategoryItemEnumeration, usePdbxItemTables));
+    _itemTypeList = _block.GetTablePtr(CifString::CategoryItemTypeList);
+    _itemAliases.Read(_block.GetTablePtr(CifString::CategoryItemAliases));
+    _parentChild = std::make_unique<CifParentChild>(_block);
+    _prepared = true;
+}
+
+void CheckDictionary::ItemRows::Read(ISTable* itemTable) {
+    table = itemTable;
+    if (table == nullptr) {
+        return;
+    }
+    const unsigned int name = table->GetColumnIndex(CifString::AttributeName);
+    for (unsigned int row = 0; row < table->GetNumRows(); ++row) {
+        const std::string_view category = CategoryPart((*table)(row, name));
+        auto found = byCategory.find(category);
+        if (found == byCategory.end()) {
+            found = byCategory.emplace(std::string(category), std::vector<unsigned int>()).first;
+        }
+        found->second.push_back(row);
+    }
+}
+
+void CheckDictionary::ItemRows::ForEach(const std::string& cifItemName,
+                                        const std::function<void(unsigned int)>& f) const {
+    const auto found = byCategory.find(CategoryPart(cifItemName));
+    if (found == byCategory.end()) {
+        return;
+    }
+    const unsigned int name = table->GetColumnIndex(CifString::AttributeName);
+    for (const unsigned int row : found->second) {
+        if ((*table)(row, name) == cifItemName) {
+            f(row);
+        }
+    }
+}
+
+bool CheckDictionary::IsItemDefined(const std::string& category,
+                                    const std::string& cifItemName) const {
+    bool defined = false;
+    _item.ForEach(cifItemName, [&](unsigned int row) {
+        defined = defined || (*_item.table)(row, CifString::AttributeCategoryId) == category;
+    });
+    return defined;
+}
+
+const ItemDefinition& CheckDictionary::GetItemDefinition(const std::string& cifItemName) {
+    const auto known = _definitions.find(cifItemName);
+    if (known != _definitions.end()) {
+        return known->second;
+    }
+    ItemDefinition& definition = _definitions[cifItemName];
+    // The first row of the item decides its type code and its alias.
+    bool typed = false;
+    _itemType.ForEach(cifItemName, [&](unsigned int row) {
+        if (!typed) {
+            typed = true;
+            definition.typeCode = (*_itemType.table)(row, CifString::AttributeCode);
+        }
+    });
+    if (definition.typeCode.empty()) {
+        return definition;
+    }
+    const auto type = _types.find(definition.typeCode);
+    if (type != _types.end()) {
+        definition.primitiveCode = type->second.primitiveCode;
+        definition.pattern = type->second.pattern;
+    } else if (_itemTypeList != nullptr) {
+        // A code that item_type_list lacks leaves the item without pattern
+        // and primitive code.
+        ItemType& shared = _types[definition.typeCode];
+        const unsigned int row = _itemTypeList->FindFirst(
+            Names{definition.typeCode}, Names{CifString::AttributeCode}, std::string());
+        if (row < _itemTypeList->GetNumRows()) {
+            shared.primitiveCode = (*_itemTypeList)(row, "primitive_code");
+            shared.pattern = std::make_shared<TypePattern>((*_itemTypeList)(row, "construct"));
+        }
+        definition.primitiveCode = shared.primitiveCode;
+        definition.pattern = shared.pattern;
+    }
+    _itemRange.ForEach(cifItemName, [&](unsigned int row) {
+        definition.hasRanges = true;
+        definition.minimums.push_back((*_itemRange.table)(row, "minimum"));
+        definition.maximums.push_back((*_itemRange.table)(row, "maximum"));
+    });
+    _itemEnumeration.ForEach(cifItemName, [&](unsigned int row) {
+        definition.hasEnumeration = true;
+        definition.enumValues.push_back((*_itemEnumeration.table)(row, "value"));
+    });
+    _itemAliases.ForEach(cifItemName, [&](unsigned int row) {
+        if (!definition.hasAlias) {
+            definition.hasAlias = true;
+            definition.aliasName = (*_itemAliases.table)(row, "alias_name");
+        }
+    });
+    return definition;
+}

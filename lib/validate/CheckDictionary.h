@@ -1,0 +1,107 @@
+#ifndef TESRA_VALIDATE_CHECKDICTIONARY_H
+#define TESRA_VALIDATE_CHECKDICTIONARY_H
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "cif/Block.h"
+#include "table/ISTable.h"
+#include "validate/ItemDefinition.h"
+
+class CifParentChild;
+
+// The dictionary block of one check run, prepared once for every data block
+// checked against it: the tables that the category checks read, what they
+// say about each item, and the parent/child relations of the dictionary.
+//
+// With the pdbx_ choice, each of item, item_type, item_range and
+// item_enumeration is overlaid item by item with its pdbx_ counterpart: an
+// item's pdbx_ rows stand where its plain rows stood, with the plain table's
+// columns (a column that the pdbx_ table lacks keeps the value of the item's
+// first plain row, or "" for an item that has none); items with no pdbx_ row
+// keep their plain rows; items with pdbx_ rows only come last. A pdbx_ table
+// alone is taken as it is. A whole-table swap would not do: the real
+// dictionary's pdbx_item has no category_id and its pdbx_item_type 9 rows.
+//
+// The item tables are read by the category of each item name: the items of
+// one data table are then found among a few rows, without a search index
+// over the whole table (which would cost more than the checks of a small
+// entry).
+//
+// Ownership: the block and its tables are borrowed and must outlive the
+// object, unchanged; the overlays, relations and definitions are owned.
+// Nothing in the block changes here except the search indices that
+// CifParentChild's construction leaves. Not thread-safe.
+class CheckDictionary {
+public:
+    explicit CheckDictionary(Block& dictBlock);
+    ~CheckDictionary();
+
+    CheckDictionary(const CheckDictionary&) = delete;
+    CheckDictionary& operator=(const CheckDictionary&) = delete;
+
+    Block& GetBlock() { return _block; }
+
+    // Chooses the tables and builds the relations on the first call; later
+    // calls change nothing. NotFoundException "Table "<name>" not found in
+    // block "<block>"" at "CifFile::_CheckCategories" when category,
+    // category_key or the item table is missing; the failures of
+    // CifParentChild's construction and of absent columns pass through.
+    void Prepare(bool usePdbxItemTables);
+
+    // After Prepare.
+    ISTable& GetCategory() { return *_category; }
+    ISTable& GetCategoryKey() { return *_categoryKey; }
+    // item, or its overlay.
+    ISTable& GetItem() { return *_item.table; }
+    CifParentChild& GetParentChild() { return *_parentChild; }
+
+    // True when the item table has a row with that category_id and name.
+    bool IsItemDefined(const std::string& category, const std::string& cifItemName) const;
+    // As the item value check reads the tables, for a full item name; made
+    // on first request, the pattern of a type compiled once.
+    const ItemDefinition& GetItemDefinition(const std::string& cifItemName);
+
+private:
+    // The rows of an item table (column "name") by the category part of the
+    // name, in row order.
+    struct ItemRows {
+        ISTable* table = nullptr;
+        std::map<std::string, std::vector<unsigned int>, std::less<> > byCategory;
+
+        void Read(ISTable* itemTable);
+        // Calls f(row) for each row whose name is cifItemName, in row order.
+        void ForEach(const std::string& cifItemName,
+                     const std::function<void(unsigned int)>& f) const;
+    };
+
+    // The plain table, or its overlay when the pdbx_ choice is on.
+    ISTable* _ItemTable(const std::string& name, bool usePdbxItemTables);
+
+    Block& _block;
+    bool _prepared = false;
+    ISTable* _category = nullptr;
+    ISTable* _categoryKey = nullptr;
+    ISTable* _itemTypeList = nullptr;
+    ItemRows _item;
+    ItemRows _itemType;
+    ItemRows _itemRange;
+    ItemRows _itemEnumeration;
+    ItemRows _itemAliases;
+    std::vector<std::unique_ptr<ISTable> > _overlays;
+    std::unique_ptr<CifParentChild> _parentChild;
+
+    std::unordered_map<std::string, ItemDefinition> _definitions;
+    // What the items of one type code share.
+    struct ItemType {
+        std::string primitiveCode;
+        std::shared_ptr<const TypePattern> pattern;
+    };
+    std::unordered_map<std::string, ItemType> _types;
+};
+
+#endif  // TESRA_VALIDATE_CHECKDICTIONARY_H

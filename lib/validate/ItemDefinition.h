@@ -1,0 +1,31 @@
+#ifndef TESRA_VALIDATE_ITEMDEFINITION_H
+#define TESRA_VALIDATE_ITEMDEFINITION_H
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "validate/TypePattern.h"
+
+// What a dictionary says about the values of one item, as the item value
+// check reads it: the first item_type code of the item, the first
+// item_type_list row of that code, the item's item_range rows, its
+// item_enumeration values and the first alias of item_aliases.
+struct ItemDefinition {
+    // "": the item has no type and its values are not checked.
+    std::string typeCode;
+    // Of the type's item_type_list row; "" when the code is not listed.
+    std::string primitiveCode;
+    // Null when the code is not listed or its construct does not compile.
+    // Shared: every item of one type can use one compilation.
+    std::shared_ptr<const TypePattern> pattern;
+    bool hasRanges = false;
+    std::vector<std::string> minimums;
+    std::vector<std::string> maximums;
+    bool hasEnumeration = false;
+    std::vector<std::string> enumValues;
+    bool hasAlias = false;
+    std::string aliasName;
+};
+
+#endif  // TESRA_VALIDATE_ITEMDEFINITION_H

@@ -1,0 +1,143 @@
+// The entry points of validation: the checks of each block, their report in
+// a stream or a log file, and the dictionary's pdbx_ item tables.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "foundation/Exceptions.h"
+#include "support/ExceptionText.h"
+#include "validate/CheckTestSupport.h"
+
+namespace {
+
+// t.n is an int; under the pdbx_ choice t.n is also mandatory and t.id an int.
+const std::string kDictionary =
+    "data_dict\nloop_\n_category.id\n_category.mandatory_code\nentry yes\nt no\n"
+    "loop_\n_category_key.id\n_category_key.name\nentry '_entry.id'\nt '_t.id'\n"
+    "loop_\n_item.name\n_item.category_id\n_item.mandatory_code\n'_entry.id' entry yes\n"
+    "'_t.id' t yes\n'_t.n' t no\n_item_type.name '_t.n'\n_item_type.code int\n"
+    "_item_type_list.code int\n_item_type_list.primitive_code numb\n"
+    "_item_type_list.construct '[0-9]+'\n_pdbx_item.name '_t.n'\n_pdbx_item.mandatory_code yes\n"
+    "_pdbx_item_type.name '_t.id'\n_pdbx_item_type.code int\n";
+
+const std::string kClean = "data_b\n_entry.id 1\nloop_\n_t.id\n_t.n\n1 2\n";
+
+// A block with findings of each check of a table, and its report.
+std::string Odd(const std::string& block) {
+    return "data_" + block + "\n_u.a 1\nloop_\n_t.id\n_t.n\n? ?\n2 .\n";
+}
+std::string OddReport(const std::string& block) {
+    const std::string error = "ERROR - In block \"" + block + "\", ";
+    return "ERROR - category \"entry\" is mandatory, but it is not present in datablock \"" +
+           block + "\"\n" + error + "category \"u\" is not defined in the reference file\n" +
+           error + "in category \"u\", item \"a\" is not defined in the reference file\n" +
+           "ERROR - Key item \"_t.id\" has invalid value \"?\"\n" + error +
+           "mandatory item \"_t.id\" has invalid value \"?\"\nWARNING - In block \"" + block +
+           "\", in category \"t\", row 1 contains all null values.\n";
+}
+
+// The status is 1 exactly when the report is empty. Under the pdbx_ choice
+// each item takes its pdbx_ rows where it has them, its plain rows else.
+TEST(BlockDataChecking, ReportsInOrder) {
+    const std::string overlaid = "data_b\n_entry.id 1\nloop_\n_t.id\n_t.n\nx ?\n2 z\n";
+    const std::string error = "ERROR - In block \"b\", ";
+    const std::string z = error +
+                          "data type pattern of value \"z\" for \"_t.n\" does not match, "
+                          "in row #2\n";
+    const struct {
+        std::string block;
+        bool usePdbxItemTables;
+        std::string report;
+    } cases[] = {
+        {kClean, true, ""},
+        {Odd("b"), false, OddReport("b")},
+        {overlaid, false, z},
+        {overlaid, true,
+         error + "mandatory item \"_t.n\" has invalid value \"?\" in row: \"_t.id\" == \"x\"\n" +
+             error + "data type pattern of value \"x\" for \"_t.id\" does not match, in row #1\n" +
+             z},
+    };
+    std::unique_ptr<CifFile> dict = ReadCif(kDictionary);
+    for (const auto& c : cases) {
+        std::unique_ptr<CifFile> data = ReadCif(c.block);
+        std::ostringstream out;
+        EXPECT_EQ(c.report.empty(), data->BlockDataChecking(FirstBlock(*data), FirstBlock(*dict),
+                                                            out, false, c.usePdbxItemTables));
+        EXPECT_EQ(c.report, out.str());
+    }
+}
+
+class DataChecking : public testing::Test {
+protected:
+    DataChecking() {
+        char name[] = "/tmp/tesra-validate-XXXXXX";
+        dir = ::mkdtemp(name) != nullptr ? name : "/nonexistent";
+        log = dir + "/check.log";
+    }
+    ~DataChecking() override { std::filesystem::remove_all(dir); }
+
+    std::string Log() const {
+        std::ifstream in(log);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    int Check(const std::string& data, const std::string& dictionary = kDictionary) {
+        return ReadCif(data)->DataChecking(*ReadCif(dictionary), log, false, false);
+    }
+
+    std::string dir, log;
+};
+
+TEST_F(DataChecking, AppendsEachBlockReportThenAnEmptyLine) {
+    std::ofstream(log) << "earlier\n";
+    EXPECT_EQ(0, Check(Odd("a") + "data_c\n_entry.id 1\n" + Odd("b"),
+                       kDictionary + "data_more\n_x.y 1\ndata_last\n_x.y 1\n"));
+    const std::string text = "earlier\nWARNING - dictionary has 3 datablocks\n" + OddReport("a") +
+                             "\n" + OddReport("b") + "\n";
+    EXPECT_EQ(text, Log());
+    // Clean blocks, or none, add nothing.
+    EXPECT_EQ(1, Check(kClean));
+    EXPECT_EQ(0, Check(""));
+    EXPECT_EQ(text, Log());
+}
+
+// Only an empty regular file is deleted, never through a link. (Devices
+// such as /dev/null are kept too; a test run as root must not risk them.)
+TEST_F(DataChecking, DeletesALogThatStaysEmpty) {
+    EXPECT_EQ(1, Check(kClean));
+    EXPECT_FALSE(std::filesystem::exists(log));
+    std::ofstream(dir + "/target").close();
+    std::filesystem::create_symlink(dir + "/target", log);
+    EXPECT_EQ(1, Check(kClean));
+    EXPECT_TRUE(std::filesystem::is_symlink(log));
+    EXPECT_TRUE(std::filesystem::exists(dir + "/target"));
+}
+
+TEST_F(DataChecking, FailuresAreReported) {
+    const std::string good = log;
+    log = dir + "/missing/check.log";
+    EXPECT_EQ(Line("Cannot open log file \"" + log + "\" for appending: No such file or directory",
+                   "CifFile::DataChecking"),
+              Thrown<FileException>([&] { Check(kClean); }));
+    // What a block reported before a check failed stays in the log.
+    log = good;
+    EXPECT_EQ(Line("Invalid CIF item \"bad\"", "CifString::GetCategoryFromCifItem"),
+              Thrown<EmptyValueException>(
+                  [&] { Check("data_b\n_category.id x\n_item.name bad\n_item.category_id x\n"); }));
+    EXPECT_EQ(OddReport("b").substr(0, OddReport("b").find('\n') + 1) + "\n", Log());
+    // A dictionary without category_key fails before the block is checked.
+    std::unique_ptr<CifFile> data = ReadCif(Odd("b"));
+    std::ostringstream out;
+    EXPECT_EQ(
+        Line("Table \"category_key\" not found in block \"dict\"", "CifFile::_CheckCategories"),
+        Thrown<NotFoundException>([&] {
+            data->BlockDataChecking(FirstBlock(*data),
+                                    FirstBlock(*ReadCif("data_dict\n_category.id t\n")), out, false,
+                                    false);
+        }));
+    EXPECT_EQ("", out.str());
+}
+
+}  // namespace

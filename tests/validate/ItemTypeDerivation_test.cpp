@@ -1,0 +1,111 @@
+// Type codes of a DDL block checked as data, derived from parent items.
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "validate/CheckTestSupport.h"
+
+namespace {
+
+// A DDL block: items "_c.x" or "_c.x:int" (their categories in order of first
+// appearance; no category table without items) and item_linked pairs
+// "child>parent".
+std::vector<TableText> Ddl(const std::string& items, const std::string& links) {
+    std::string categories, itemCells, typeCells, linkCells;
+    for (const std::string& item : Split(items)) {
+        const std::string name = item.substr(0, item.find(':'));
+        const std::string category = name.substr(1, name.find('.') - 1);
+        if ((" " + categories + " ").find(" " + category + " ") == std::string::npos) {
+            categories += " " + category;
+        }
+        itemCells += " " + name + " " + category;
+        if (item.find(':') != std::string::npos) {
+            typeCells += " " + name + " " + item.substr(item.find(':') + 1);
+        }
+    }
+    for (const std::string& link : Split(links)) {
+        linkCells += " " + link.substr(0, link.find('>')) + " " + link.substr(link.find('>') + 1);
+    }
+    std::vector<TableText> tables{{"item", "name category_id", itemCells},
+                                  {"item_type", "name code", typeCells},
+                                  {"item_linked", "child_name parent_name", linkCells}};
+    if (!categories.empty()) {
+        tables.push_back({"category", "id", categories});
+    }
+    return tables;
+}
+
+struct DerivationCase {
+    std::string items, links;
+    bool skipUntyped;
+    std::string report;
+    Strings appended = {};   // rows added to item_type
+    std::string error = {};  // what the run ends with, if anything
+};
+
+class ItemTypes : public testing::TestWithParam<DerivationCase> {};
+
+TEST_P(ItemTypes, AreDerivedFromParents) {
+    const DerivationCase& c = GetParam();
+    Dictionary ddl(Ddl(c.items, c.links));
+    ISTable& itemType = *ddl.block.GetTablePtr("item_type");
+    const unsigned int typed = itemType.GetNumRows();
+    CifFileChecks checks;
+    testing::internal::CaptureStdout();
+    try {
+        checks.ItemTypes(ddl.block, c.skipUntyped);
+        EXPECT_EQ("", c.error);
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(c.error, e.what());
+    }
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(c.report, checks.out.str());
+    const Strings rows = Rows(&itemType);
+    EXPECT_EQ(c.appended, Strings(rows.begin() + typed, rows.end()));
+}
+
+const std::string kError = "ERROR - In block \"d\", ";
+
+std::string NoParents(const std::string& item) {
+    return kError + "item \"" + item +
+           "\" does not have item type code defined and has no parents.\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ItemTypes,
+    testing::Values(
+        DerivationCase{"", "", false, "CRITICAL: CANNOT FIND DDL CATEGORY: category\n"},
+        // Depth first: the parent's row comes first; its own visit finds it.
+        DerivationCase{
+            "_c.x _b.x _a.x:int", "_c.x>_b.x _b.x>_a.x", false, "", {"_b.x int", "_c.x int"}},
+        DerivationCase{"_c.x _c.y:int", "", false, NoParents("_c.x")},
+        DerivationCase{"_c.x _c.y:int", "", true, ""},
+        DerivationCase{"_c.y:code _a.x:int", "_c.y>_a.x", false,
+                       kError + "child item \"_c.y\" has item type code \"code\", while its "
+                                "parent(s) have item type code \"int\"\n"},
+        DerivationCase{"_c.z _a.x:int _a.y:Int", "_c.z>_a.x _c.z>_a.y", false,
+                       "ERROR - Item \"_c.z\" has parents with different types:\n"
+                       "  Parent item \"_a.x\" has item type code \"int\"\n"
+                       "  Parent item \"_a.y\" has item type code \"Int\"\n" +
+                           kError +
+                           "item \"_c.z\" does not have item type code defined and its item type "
+                           "code  cannot be deducted from its parents.\n"},
+        // An empty code is no code: nothing is appended, on any visit.
+        DerivationCase{"_c.u _b.u _a.t:int", "_c.u>_b.u", false,
+                       NoParents("_b.u") + NoParents("_b.u")},
+        DerivationCase{"_c.s:int",
+                       "_c.s>_c.s",
+                       false,
+                       "",
+                       {},
+                       "ERROR - Parent and child key have the same value \"_c.s\""},
+        DerivationCase{"_c.p _b.p _a.p:int",
+                       "_c.p>_b.p _b.p>_a.p _a.p>_b.p",
+                       false,
+                       "",
+                       {},
+                       "ERROR - Parent and child keys form a cycle \"_b.p\" -> \"_a.p\" -> "
+                       "\"_b.p\""}));
+
+}  // namespace
