@@ -207,7 +207,7 @@ TEST_F(MogulDictWriterTest, VetoFileHoldsTheVetoedBonds) {
     EXPECT_EQ(read_file(veto_path()), "");
 }
 
-TEST_F(MogulDictWriterTest, MissingAngleTableStopsAfterTheBondsAreWritten) {
+TEST_F(MogulDictWriterTest, MissingAngleTableWritesNoGeometryFile) {
     Block three("comp_TRI");
     add_atoms(three, "TRI", {{"O1", "O", "O"}, {"C1", "C", "C"}, {"O2", "O", "O"}});
     add_bonds(three, "TRI", {{"O1", "C1", "double"}, {"C1", "O2", "double"}});
@@ -215,12 +215,7 @@ TEST_F(MogulDictWriterTest, MissingAngleTableStopsAfterTheBondsAreWritten) {
     EXPECT_RUN_END(write_mogdict(three, results_path(), true, true, false, geometry_path(), "TRI",
                                  {}, veto_path()),
                    1, " Data table chem_comp_angle not found!");
-    EXPECT_EQ(read_file(geometry_path()),
-              "NOTE FARNIX_RESIDUE_ATOM_DATA TRI O1 O O\n"
-              "NOTE FARNIX_RESIDUE_ATOM_DATA TRI C1 C C\n"
-              "NOTE FARNIX_RESIDUE_ATOM_DATA TRI O2 O O\n"
-              "GEOMETRY TRI BOND 3.0 1E6 O1 C1 TYPE=double\n"
-              "GEOMETRY TRI BOND 3.0 1E6 C1 O2 TYPE=double\n");
+    EXPECT_FALSE(std::ifstream(geometry_path()).is_open());
     EXPECT_TRUE(std::ifstream(veto_path()).is_open());
 }
 
