@@ -35,7 +35,7 @@ void print_angle_correction(const std::string& a, const std::string& b, const st
               << " sigmas out; " << observations << " observations in CSD)\n";
 }
 
-void update_bond_length(Block& block, const std::string& a, const std::string& b, float value) {
+bool update_bond_length(Block& block, const std::string& a, const std::string& b, float value) {
     bool found = false;
     // A block without the table is treated as a table without rows.
     if (ISTable* bonds = block.GetTablePtr("chem_comp_bond")) {
@@ -51,11 +51,10 @@ void update_bond_length(Block& block, const std::string& a, const std::string& b
             }
         }
     }
-    if (!found)
-        std::cerr << "Unable to update bond length " << a << " " << b << "\n";
+    return found;
 }
 
-void update_angle(Block& block, const std::string& a, const std::string& b, const std::string& c,
+bool update_angle(Block& block, const std::string& a, const std::string& b, const std::string& c,
                   float value) {
     bool found = false;
     if (ISTable* angles = block.GetTablePtr("chem_comp_angle")) {
@@ -73,6 +72,5 @@ void update_angle(Block& block, const std::string& a, const std::string& b, cons
             }
         }
     }
-    if (!found)
-        std::cerr << "Unable to update angle " << a << " " << b << " " << c << "\n";
+    return found;
 }

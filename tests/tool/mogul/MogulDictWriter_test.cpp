@@ -172,9 +172,11 @@ TEST_F(MogulDictWriterTest, ExceptionsDictionaryFillsWhatMogulLeftOpen) {
     testing::internal::CaptureStderr();
     const std::string out = run(false, exceptions);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Not overriding bond C1 - C2 since mogul knows about it in this context\n"
-              "Inserting override for bond C2(CR6) to C3(CR6)\n"
-              "Inserting override for bond C3(CR6) to Q9()\n");
+              " Mogul results file " + results_path() +
+                  ", line 26: the compound has no atom Q9; record skipped\n"
+                  "Not overriding bond C1 - C2 since mogul knows about it in this context\n"
+                  "Inserting override for bond C2(CR6) to C3(CR6)\n"
+                  "Inserting override for bond C3(CR6) to Q9()\n");
     EXPECT_NE(out.find(" Inserting override to 121.5+/-2 for angle C2(CR6)-C3(CR6)-N1(NH1)\n"),
               std::string::npos);
     EXPECT_NE(out.find(" Not overriding angle C1 - C2 - C3 since mogul knows about it in this "
