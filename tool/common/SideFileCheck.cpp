@@ -56,13 +56,17 @@ bool SideFileCheck::knows_atoms(const std::vector<std::string>& names) {
     if (!_atomsKnown)
         return true;
     std::string unknown;
+    std::size_t count = 0;
     for (const std::string& name : names) {
-        if (_atoms.count(name) == 0)
+        if (_atoms.count(name) == 0) {
             unknown += " " + shown_word(name);
+            ++count;
+        }
     }
-    if (unknown.empty())
+    if (count == 0)
         return true;
-    warn(place() + ": the compound has no atom" + unknown + "; record skipped");
+    warn(place() + (count == 1 ? ": atom" : ": atoms") + unknown + (count == 1 ? " is" : " are") +
+         " not in the compound; record skipped");
     return false;
 }
 

@@ -173,7 +173,7 @@ TEST_F(MogulDictWriterTest, ExceptionsDictionaryFillsWhatMogulLeftOpen) {
     const std::string out = run(false, exceptions);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               " Mogul results file " + results_path() +
-                  ", line 26: the compound has no atom Q9; record skipped\n"
+                  ", line 26: atom Q9 is not in the compound; record skipped\n"
                   "Not overriding bond C1 - C2 since mogul knows about it in this context\n"
                   "Inserting override for bond C2(CR6) to C3(CR6)\n"
                   "Inserting override for bond C3(CR6) to Q9()\n");

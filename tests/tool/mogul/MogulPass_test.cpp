@@ -128,7 +128,7 @@ TEST_F(MogulPassTest, CorrectionMessagesAndMatchedRows) {
         angle_record("C2", "C1", "C3", "100", "57", "120", "1"));
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               " Mogul results file " + dir +
-                  "mogul.txt, line 1: the compound has no atom c1; record skipped\n"
+                  "mogul.txt, line 1: atom c1 is not in the compound; record skipped\n"
                   "Unable to update angle C2 C1 C3\n");
 }
 
