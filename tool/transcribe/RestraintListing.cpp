@@ -35,7 +35,7 @@ std::string field(const std::string& line, size_t start, size_t width) {
 }
 
 float value_field(const std::string& line, const SideFileCheck& check) {
-    return check.number(field(line, kValueColumn, kValueWidth));
+    return check.number(trim_spaces(field(line, kValueColumn, kValueWidth)));
 }
 
 // Reads the atom fields at the given start columns; false when one is blank.
