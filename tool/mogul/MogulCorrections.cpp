@@ -46,6 +46,7 @@ bool update_bond_length(Block& block, const std::string& a, const std::string& b
         for (unsigned r = 0; r < rows; ++r) {
             const std::vector<std::string>& row = bonds->GetRow(r);
             if ((row[1] == a && row[2] == b) || (row[2] == a && row[1] == b)) {
+                require_column(*bonds, "chem_comp_bond", "value_dist", "correct bond lengths");
                 bonds->UpdateCell(r, "value_dist", text);
                 found = true;
             }
@@ -67,6 +68,7 @@ bool update_angle(Block& block, const std::string& a, const std::string& b, cons
             if (row[2] != b)
                 continue;
             if ((row[1] == a && row[3] == c) || (row[1] == c && row[3] == a)) {
+                require_column(*angles, "chem_comp_angle", "value_angle", "correct angles");
                 angles->UpdateCell(r, "value_angle", text);
                 found = true;
             }

@@ -49,8 +49,9 @@ TEST(SideFilesEndToEnd, RefusalsWriteNothing) {
     const std::string torsion =
         "TORSION 1 q - 1 - atoms S C N2 N3\nSTATS 64\nDISTRIBUTION 0 180 "
         "10 18 counts 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 4 inf\n";
-    std::string no_esd = read_text(monomer("TSZ"));
+    std::string no_esd = read_text(monomer("TSZ")), no_value = no_esd;
     no_esd.replace(no_esd.find("_chem_comp_bond.value_dist_esd"), 30, "_chem_comp_bond.value_sd");
+    no_value.replace(no_value.find("_chem_comp_bond.value_dist\n"), 26, "_chem_comp_bond.value");
     struct Case {
         Args args;
         Files files;
@@ -99,6 +100,10 @@ TEST(SideFilesEndToEnd, RefusalsWriteNothing) {
          {{"in.cif", no_esd}, {"e.dat", "BOND NH2 C 1.4 0.01\n"}},
          {{"TESRA_EXCEPTION_DICTIONARY", "e.dat"}},
          " Table chem_comp_bond has no column value_dist_esd; cannot override its values\n"},
+        {{"transcribe-mogul", "in.cif", "m.txt", "out.cif"},
+         {{"in.cif", no_value}, {"m.txt", kMogul}},
+         {},
+         " Table chem_comp_bond has no column value_dist; cannot correct bond lengths\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
