@@ -1,7 +1,7 @@
 #include "common/SideFileCheck.h"
 
 #include <iostream>
-#include <map>
+#include <utility>
 
 #include "cif/Block.h"
 #include "cif/ShownValue.h"

@@ -137,7 +137,7 @@ private:
     void _torsion(std::size_t i) {
         const MogulWords& record = _lines[i];
         const TorsionKey key{record[7], record[8], record[9], record[10]};
-        if (!_known(i, {key.begin(), key.end()}))
+        if (!_known(i, std::vector<std::string>(key.begin(), key.end())))
             return;
         const float samples = _number(i + 1, 1);
         // The counts of the histogram; its bounds are checked by the classifier.
