@@ -1,21 +1,22 @@
 #include "common/ExceptionDictionary.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <vector>
 
 #include "common/RunStatus.h"
+#include "common/SideFileCheck.h"
 #include "common/TextHelpers.h"
 
 namespace {
 
 // Numbers are read as strtod reads them (longest numeric prefix, none gives 0)
-// and kept in single precision.
-OverrideValue read_override(const std::string& value_word, const std::string& esd_word) {
+// and kept in single precision; one that is not finite there ends the run.
+OverrideValue read_override(const std::string& value_word, const std::string& esd_word,
+                            const SideFileCheck& check) {
     OverrideValue value;
-    value.value = static_cast<float>(std::strtod(value_word.c_str(), nullptr));
-    value.esd = static_cast<float>(std::strtod(esd_word.c_str(), nullptr));
+    value.value = check.number(value_word);
+    value.esd = check.number(esd_word);
     return value;
 }
 
@@ -33,19 +34,21 @@ ExceptionDictionary load_exception_dictionary(std::string path) {
         throw RunEnd{exit_status::failure};
     }
     ExceptionDictionary dictionary;
+    SideFileCheck check("exceptions dictionary", path);
     std::string line;
-    while (std::getline(in, line)) {
+    for (std::size_t number = 1; read_text_line(in, line); ++number) {
+        check.at_line(number);
         // Words are cut at every single blank, so doubled blanks give empty
         // words and keep their positions.
         const std::vector<std::string> words = split_string(line, " ");
         if (words.empty() || words[0] == "NOTE")
             continue;
         if (words[0] == "BOND" && words.size() >= 5) {
-            const OverrideValue value = read_override(words[3], words[4]);
+            const OverrideValue value = read_override(words[3], words[4], check);
             dictionary.bond_overrides[{words[1], words[2]}] = value;
             dictionary.bond_overrides[{words[2], words[1]}] = value;
         } else if (words[0] == "ANGLE" && words.size() >= 6) {
-            const OverrideValue value = read_override(words[4], words[5]);
+            const OverrideValue value = read_override(words[4], words[5], check);
             dictionary.angle_overrides[AngleKey{words[1], words[2], words[3]}] = value;
             dictionary.angle_overrides[AngleKey{words[3], words[2], words[1]}] = value;
         } else {

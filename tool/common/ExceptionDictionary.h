@@ -22,8 +22,10 @@ struct ExceptionDictionary {
     std::map<AngleKey, OverrideValue> angle_overrides;
 };
 
-// Reads the exceptions dictionary file. A file that cannot be opened or read
-// ends the run (status 1), a line it cannot hold ends it with status 93.
+// Reads the exceptions dictionary file; a carriage return before a line feed
+// belongs to the line end. A file that cannot be opened or read, or a number
+// that is not finite, ends the run (status 1); a line it cannot hold ends it
+// with status 93.
 ExceptionDictionary load_exception_dictionary(std::string path);
 
 #endif

@@ -15,7 +15,8 @@ struct RunEnd {
 namespace exit_status {
 constexpr int success = 0;
 // Usage, environment, unreadable input or data files, a missing table or
-// column, parser diagnostics [E001], write failures.
+// column, parser diagnostics [E001], a number in a side file that is not
+// finite, write failures.
 constexpr int failure = 1;
 constexpr int not_one_compound = 2;           // [E002]
 constexpr int first_block_not_list = 3;       // [E003]

@@ -1,6 +1,9 @@
 #include "common/TextHelpers.h"
 
+#include <cfloat>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 std::string float_to_string(float value, int decimals) {
     if (decimals < 0)
@@ -24,6 +27,31 @@ void double_to_string(std::string& result, const char* format, double value) {
 
 std::string int_to_string(int value) {
     return std::to_string(value);
+}
+
+bool is_finite_float(double value) {
+    return std::isfinite(value) && std::fabs(value) <= FLT_MAX;
+}
+
+bool read_finite_float(const std::string& word, float& value) {
+    const double number = std::strtod(word.c_str(), nullptr);
+    // Narrowing a number beyond the float range is undefined, so it is
+    // refused before the cast.
+    if (!is_finite_float(number))
+        return false;
+    value = static_cast<float>(number);
+    return true;
+}
+
+std::istream& read_text_line(std::istream& in, std::string& line) {
+    if (std::getline(in, line) && !line.empty() && line.back() == '\r')
+        line.pop_back();
+    return in;
+}
+
+std::string shown_word(const std::string& word) {
+    constexpr std::size_t kShown = 40;
+    return word.size() <= kShown ? word : word.substr(0, kShown) + "...";
 }
 
 std::vector<std::string> split_string(const std::string& text, const std::string& separator) {

@@ -1,6 +1,7 @@
 #ifndef TESRA_TOOL_COMMON_TEXTHELPERS_H
 #define TESRA_TOOL_COMMON_TEXTHELPERS_H
 
+#include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,6 +16,23 @@ void double_to_string(std::string& result, const char* format, double value);
 
 // Decimal text of the value ("%d").
 std::string int_to_string(int value);
+
+// Reads the number a word starts with as strtod reads it (no number gives 0)
+// into `value` in single precision. False, with `value` untouched, when the
+// number is not finite there: "nan", an infinity, or beyond the float range
+// ("1e39").
+bool read_finite_float(const std::string& word, float& value);
+
+// True when the number is finite in single precision as well.
+bool is_finite_float(double value);
+
+// As std::getline, except that a carriage return before the line feed (or
+// before the end of the text) belongs to the line end, not to the line.
+std::istream& read_text_line(std::istream& in, std::string& line);
+
+// A word as the tool's per-record warnings show it: cut after 40 characters
+// with "...", so that a huge word does not flood the messages.
+std::string shown_word(const std::string& word);
 
 // The pieces between successive separators: "a,,b" gives "a", "", "b"; an empty
 // text gives no pieces.

@@ -12,6 +12,12 @@ bool is_space(char c) {
     return is_blank(c) || is_line_end(c);
 }
 
+// Where the text starts: after a UTF-8 byte-order mark, as the library's
+// scanner reads it. The mark belongs to no line.
+std::size_t text_start(const std::string& text) {
+    return text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+}
+
 char lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -40,7 +46,7 @@ struct Token {
 class Tokenizer {
 public:
     Tokenizer(const std::string& text, OutlineListener& listener)
-        : _text(text), _listener(listener) {}
+        : _text(text), _listener(listener), _pos(text_start(text)) {}
 
     Token next() {
         const std::size_t size = _text.size();
@@ -82,7 +88,7 @@ public:
         }
         Token token;
         token.begin = token.end = size;
-        token.line = _line + ((size > 0 && !is_line_end(_text[size - 1])) ? 1 : 0);
+        token.line = _line + ((size > text_start(_text) && !is_line_end(_text[size - 1])) ? 1 : 0);
         return token;
     }
 
@@ -152,7 +158,7 @@ private:
 
     const std::string& _text;
     OutlineListener& _listener;
-    std::size_t _pos = 0;
+    std::size_t _pos;
     std::size_t _line = 0;
     bool _atLineStart = true;
     bool _lineHasToken = false;
@@ -313,9 +319,9 @@ void scan_cif_outline(const std::string& text, OutlineListener& listener) {
 
 std::vector<LineSpan> split_lines(const std::string& text) {
     std::vector<LineSpan> lines;
-    std::size_t begin = 0;
+    std::size_t begin = text_start(text);
     const std::size_t size = text.size();
-    for (std::size_t i = 0; i < size; ++i) {
+    for (std::size_t i = begin; i < size; ++i) {
         const char c = text[i];
         if (!is_line_end(c))
             continue;

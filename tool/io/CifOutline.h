@@ -9,7 +9,8 @@
 // rows start, which lines are comment lines and which lines lie inside text
 // fields, without building any table. The comment keeper runs it over the
 // input and over the written output so that both sides are described the same
-// way. Lines are numbered from 0; LF, CRLF and a lone CR each end a line.
+// way. Lines are numbered from 0; LF, CRLF and a lone CR each end a line. A
+// leading UTF-8 byte-order mark is skipped and belongs to no line.
 
 enum class OutlineKind { Block, Table, Row, End };
 

@@ -77,22 +77,6 @@ std::string final_target(std::string path) {
     fail(path, "too many symbolic links", ELOOP);
 }
 
-// A device or a pipe (/dev/null, a named pipe, a terminal) cannot be replaced
-// by rename; it takes the text as a stream.
-void write_in_place(const std::string& path, const std::string& content) {
-    const int fd = open(path.c_str(), O_WRONLY | O_TRUNC);
-    if (fd < 0)
-        fail(path, "cannot open", errno);
-    try {
-        write_all(fd, content, path);
-    } catch (...) {
-        close(fd);
-        throw;
-    }
-    if (close(fd) != 0)
-        fail(path, "close failed", errno);
-}
-
 }  // namespace
 
 bool read_file_text(const std::string& path, std::string& content) {
@@ -110,46 +94,65 @@ bool read_file_text(const std::string& path, std::string& content) {
     return true;
 }
 
-void replace_file_text(const std::string& named_path, const std::string& content) {
+FileReplacement::FileReplacement(const std::string& named_path) {
     if (named_path.empty())
         throw std::runtime_error("cannot write a file with an empty name");
+    // A device or a pipe (/dev/null, a named pipe, a terminal) cannot be
+    // replaced by rename; it takes the text as a stream.
     struct stat existing;
     if (stat(named_path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
         !S_ISDIR(existing.st_mode)) {
-        write_in_place(named_path, content);
+        _path = named_path;
+        _fd = open(_path.c_str(), O_WRONLY | O_TRUNC);
+        if (_fd < 0)
+            fail(_path, "cannot open", errno);
         return;
     }
-    const std::string path = final_target(named_path);
+    _path = final_target(named_path);
     // The name is cut so that the temporary name stays within the 255 bytes
     // a directory entry may have, however long the output's own name is.
     std::string base_name;
-    MirtFile::GetBaseName(base_name, path);
-    const std::string temp =
-        make_temp_file(directory_of(path), "." + base_name.substr(0, 200) + ".tmp-");
-    const int fd = open(temp.c_str(), O_WRONLY | O_TRUNC);
-    if (fd < 0) {
+    MirtFile::GetBaseName(base_name, _path);
+    _temp = make_temp_file(directory_of(_path), "." + base_name.substr(0, 200) + ".tmp-");
+    _fd = open(_temp.c_str(), O_WRONLY | O_TRUNC);
+    if (_fd < 0) {
         const int error = errno;
-        remove_temp_file(temp);
-        fail(path, "cannot open " + temp, error);
+        remove_temp_file(_temp);
+        fail(_path, "cannot open " + _temp, error);
     }
-    try {
-        write_all(fd, content, path);
-        if (fchmod(fd, mode_for(path)) != 0)
-            fail(path, "cannot set permissions", errno);
-    } catch (...) {
-        close(fd);
-        remove_temp_file(temp);
-        throw;
+}
+
+FileReplacement::~FileReplacement() {
+    if (_fd >= 0)
+        close(_fd);
+    if (!_temp.empty())
+        remove_temp_file(_temp);
+}
+
+void FileReplacement::commit(const std::string& content) {
+    if (_fd < 0)
+        throw std::logic_error("FileReplacement::commit called twice");
+    write_all(_fd, content, _path);
+    if (!_temp.empty()) {
+        if (fchmod(_fd, mode_for(_path)) != 0)
+            fail(_path, "cannot set permissions", errno);
+        // On the disk before the rename, so that a crash after it cannot
+        // leave an empty or partial file under the name.
+        if (fsync(_fd) != 0)
+            fail(_path, "cannot sync " + _temp, errno);
     }
-    if (close(fd) != 0) {
-        const int error = errno;
-        remove_temp_file(temp);
-        fail(path, "close failed", error);
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        remove_temp_file(temp);
-        fail(path, "cannot rename " + temp + " to it", error);
-    }
-    release_temp_file(temp);
+    const int fd = _fd;
+    _fd = -1;
+    if (close(fd) != 0)
+        fail(_path, "close failed", errno);
+    if (_temp.empty())
+        return;
+    if (std::rename(_temp.c_str(), _path.c_str()) != 0)
+        fail(_path, "cannot rename " + _temp + " to it", errno);
+    release_temp_file(_temp);
+    _temp.clear();
+}
+
+void replace_file_text(const std::string& path, const std::string& content) {
+    FileReplacement(path).commit(content);
 }

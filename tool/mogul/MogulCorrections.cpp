@@ -35,7 +35,7 @@ void print_angle_correction(const std::string& a, const std::string& b, const st
               << " sigmas out; " << observations << " observations in CSD)\n";
 }
 
-void update_bond_length(Block& block, const std::string& a, const std::string& b, float value) {
+bool update_bond_length(Block& block, const std::string& a, const std::string& b, float value) {
     bool found = false;
     // A block without the table is treated as a table without rows.
     if (ISTable* bonds = block.GetTablePtr("chem_comp_bond")) {
@@ -46,16 +46,16 @@ void update_bond_length(Block& block, const std::string& a, const std::string& b
         for (unsigned r = 0; r < rows; ++r) {
             const std::vector<std::string>& row = bonds->GetRow(r);
             if ((row[1] == a && row[2] == b) || (row[2] == a && row[1] == b)) {
+                require_column(*bonds, "chem_comp_bond", "value_dist", "correct bond lengths");
                 bonds->UpdateCell(r, "value_dist", text);
                 found = true;
             }
         }
     }
-    if (!found)
-        std::cerr << "Unable to update bond length " << a << " " << b << "\n";
+    return found;
 }
 
-void update_angle(Block& block, const std::string& a, const std::string& b, const std::string& c,
+bool update_angle(Block& block, const std::string& a, const std::string& b, const std::string& c,
                   float value) {
     bool found = false;
     if (ISTable* angles = block.GetTablePtr("chem_comp_angle")) {
@@ -68,11 +68,11 @@ void update_angle(Block& block, const std::string& a, const std::string& b, cons
             if (row[2] != b)
                 continue;
             if ((row[1] == a && row[3] == c) || (row[1] == c && row[3] == a)) {
+                require_column(*angles, "chem_comp_angle", "value_angle", "correct angles");
                 angles->UpdateCell(r, "value_angle", text);
                 found = true;
             }
         }
     }
-    if (!found)
-        std::cerr << "Unable to update angle " << a << " " << b << " " << c << "\n";
+    return found;
 }

@@ -10,14 +10,16 @@ class Block;
 bool mogul_result_used(float observations, float z, float atleast, float sigdev, bool correct_all);
 
 // Sets value_dist ("%.3f") of every chem_comp_bond row joining a and b (in
-// either order; cells 1 and 2). No matching row (or no table): a message on
-// standard error.
-void update_bond_length(Block& block, const std::string& a, const std::string& b, float value);
+// either order; cells 1 and 2). False when no row matched (or there is no
+// table); the caller reports it. A matching row in a table without value_dist
+// ends the run (status 1).
+bool update_bond_length(Block& block, const std::string& a, const std::string& b, float value);
 
 // Sets value_angle ("%.3f") of every chem_comp_angle row with centre b and
-// outer atoms a and c in either order (cells 1, 2, 3). No matching row (or no
-// table): a message on standard error.
-void update_angle(Block& block, const std::string& a, const std::string& b, const std::string& c,
+// outer atoms a and c in either order (cells 1, 2, 3). False when no row
+// matched (or there is no table); a matching row in a table without
+// value_angle ends the run.
+bool update_angle(Block& block, const std::string& a, const std::string& b, const std::string& c,
                   float value);
 
 // Correction messages of a used result (standard output).

@@ -1,9 +1,11 @@
 #include "mogul/MogulDictWriter.h"
 
-#include <fstream>
+#include <exception>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <set>
+#include <sstream>
 #include <utility>
 
 #include "common/AtomKeys.h"
@@ -11,22 +13,26 @@
 #include "common/TableHelpers.h"
 #include "common/TextHelpers.h"
 #include "common/TuningParameters.h"
+#include "io/FileText.h"
 #include "mogul/OverrideInsertion.h"
 
 namespace {
 
-std::ofstream open_output(const std::string& path) {
-    std::ofstream out(path, std::ios::out | std::ios::trunc);
-    if (!out.is_open()) {
+// The file appears only when complete (FileReplacement): a failure, a full
+// disk or a signal leaves the previous file whole.
+std::unique_ptr<FileReplacement> open_output(const std::string& path) {
+    try {
+        return std::make_unique<FileReplacement>(path);
+    } catch (const std::exception&) {
         std::cerr << " Can't open file " << path << " for writing\n";
         throw RunEnd{exit_status::failure};
     }
-    return out;
 }
 
-void close_output(std::ofstream& out, const std::string& path) {
-    out.close();
-    if (out.fail()) {
+void close_output(FileReplacement& file, const std::ostringstream& out, const std::string& path) {
+    try {
+        file.commit(out.str());
+    } catch (const std::exception&) {
         std::cerr << " Error writing file " << path << "\n";
         throw RunEnd{exit_status::failure};
     }
@@ -166,10 +172,11 @@ void write_trigonal_planes(std::ostream& out, const std::string& code, const Tab
 }  // namespace
 
 void write_veto_planebond(const VetoedPlaneBonds& vetoed, const std::string& path) {
-    std::ofstream out = open_output(path);
+    const std::unique_ptr<FileReplacement> file = open_output(path);
+    std::ostringstream out;
     for (const auto& pair : vetoed)
         out << "VETO-PLANEBOND " << pair.first << " " << pair.second << "\n";
-    close_output(out, path);
+    close_output(*file, out, path);
 }
 
 void write_geometry_file(Block& block, const std::string& compound_code, const std::string& path,
@@ -180,15 +187,15 @@ void write_geometry_file(Block& block, const std::string& compound_code, const s
         get_table_columns(block, "chem_comp_atom", {"atom_id", "type_symbol", "type_energy"});
     const TableRows bond_rows =
         get_table_columns(block, "chem_comp_bond", {"atom_id_1", "atom_id_2", "type"});
-    std::ofstream out = open_output(path);
+    const std::unique_ptr<FileReplacement> file = open_output(path);
+    std::ostringstream out;
 
     const AtomData atoms = write_atom_notes(out, compound_code, atom_rows);
     if (exceptions.enabled)
         insert_bond_overrides(bonds, bond_rows, atoms.types, exceptions);
     write_bonds(out, compound_code, bonds, bond_rows, atoms, ecloud, xh_tables);
 
-    // A missing table ends the run from here on; the stream's destructor then
-    // leaves what is written so far in the file.
+    // A missing table ends the run from here on, and leaves the file as it was.
     // A compound of one or two atoms has no angles, and its angle table is not read.
     if (atom_rows.size() > 2) {
         const TableRows angle_rows =
@@ -204,5 +211,5 @@ void write_geometry_file(Block& block, const std::string& compound_code, const s
     const TableRows plane_rows =
         get_table_columns(block, "chem_comp_plane_atom", {"plane_id", "atom_id"});
     write_trigonal_planes(out, compound_code, plane_rows, atoms.hydrogens);
-    close_output(out, path);
+    close_output(*file, out, path);
 }

@@ -4,6 +4,7 @@
 #include "Operations.h"
 #include "common/ExceptionDictionary.h"
 #include "common/HydrogenBonds.h"
+#include "common/SideFileCheck.h"
 #include "mogul/HybridisationTable.h"
 #include "mogul/MogulDictWriter.h"
 #include "mogul/MogulPass.h"
@@ -25,7 +26,12 @@ void write_mogdict(Block& block, std::string results_path, bool correct_all, boo
     const std::vector<MogulWords> lines = read_results_file(results_path);
     const XhTables xh_tables{ecloud_xh_lengths(), ecloud_xh_sigmas(), nucleus_xh_lengths()};
 
-    PassResults results = read_mogul_results(block, lines, correct_all, write_outputs);
+    PassResults results;
+    {
+        SideFileCheck check("Mogul results file", results_path);
+        check.know_atoms_of(block);
+        results = read_mogul_results(block, lines, correct_all, write_outputs, check);
+    }
 
     VetoedPlaneBonds vetoed;
     decide_planes_and_torsions(block, hybridisations, results.torsions.plane_flags,

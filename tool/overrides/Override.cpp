@@ -20,6 +20,14 @@ const std::string& type_of(const AtomTypeMap& types, const std::string& atom) {
     return found == types.end() ? no_type : found->second;
 }
 
+// The columns an override writes. A table that matches no override may lack
+// them; the run ends before anything is written.
+void require_value_columns(const ISTable& table, const std::string& table_name,
+                           std::initializer_list<const char*> columns) {
+    for (const char* column : columns)
+        require_column(table, table_name, column, "override its values");
+}
+
 void override_bonds(ISTable& bonds, const AtomTypeMap& types,
                     const ExceptionDictionary& exceptions) {
     const std::map<std::string, int> columns = get_column_indices(bonds);
@@ -35,6 +43,7 @@ void override_bonds(ISTable& bonds, const AtomTypeMap& types,
         const auto found = exceptions.bond_overrides.find({t1, t2});
         if (found == exceptions.bond_overrides.end())
             continue;
+        require_value_columns(bonds, "chem_comp_bond", {"value_dist", "value_dist_esd"});
         std::cerr << "Overriding bond from " << a1 << " (" << t1 << ") to " << a2 << "(" << t2
                   << ")" << std::endl;
         bonds.UpdateCell(row, "value_dist", float_to_string(found->second.value, 3));
@@ -60,6 +69,7 @@ void override_angles(ISTable& angles, const AtomTypeMap& types,
         const auto found = exceptions.angle_overrides.find(AngleKey{t1, t2, t3});
         if (found == exceptions.angle_overrides.end())
             continue;
+        require_value_columns(angles, "chem_comp_angle", {"value_angle", "value_angle_esd"});
         std::cerr << "Overriding angle " << a1 << "(" << t1 << ") - " << a2 << "(" << t2 << ") - "
                   << a3 << "(" << t3 << ")" << std::endl;
         angles.UpdateCell(row, "value_angle", float_to_string(found->second.value, 1));

@@ -1,9 +1,11 @@
 // write-qdict: a GEOMETRY restraint file of one bond line per chem_comp_bond row
 // and one angle line per chem_comp_angle row.
-#include <fstream>
+#include <exception>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "common/TableHelpers.h"
 #include "common/TextHelpers.h"
 #include "common/TuningParameters.h"
+#include "io/FileText.h"
 
 namespace {
 
@@ -52,11 +55,16 @@ void write_qdict(Block& block, std::string output_path, const ExceptionDictionar
             comp_id = atom_ids.front().front();
     }
 
-    // Opened only once every table is known to be there: a missing table ends
-    // the run, and must not leave an existing file emptied behind it.
-    std::ofstream out(output_path, std::ios::out | std::ios::trunc);
-    if (!out)
+    // Opened only once every table is known to be there. The file appears
+    // only when complete (FileReplacement): a failure, a full disk or a signal
+    // leaves an existing file whole.
+    std::unique_ptr<FileReplacement> file;
+    try {
+        file = std::make_unique<FileReplacement>(output_path);
+    } catch (const std::exception&) {
         output_failed("open", output_path);
+    }
+    std::ostringstream out;
 
     std::map<std::string, std::string> elements;
     std::map<std::string, std::string> types;
@@ -117,7 +125,9 @@ void write_qdict(Block& block, std::string output_path, const ExceptionDictionar
         out << "GEOMETRY " << comp_id << " ANGLE 105.0 1E6 " << atoms_text << "\n";
     }
 
-    out.close();
-    if (out.fail())
+    try {
+        file->commit(out.str());
+    } catch (const std::exception&) {
         output_failed("write", output_path);
+    }
 }

@@ -1,10 +1,10 @@
 #include "transcribe/GeometryReadback.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 
 #include "common/RunStatus.h"
+#include "common/SideFileCheck.h"
 #include "common/TextHelpers.h"
 
 namespace {
@@ -19,10 +19,10 @@ constexpr size_t kAtom3 = 7;
 
 const char* const kUnrestrained = "1E6";
 
-RestraintTarget target(const std::vector<std::string>& words) {
+RestraintTarget target(const std::vector<std::string>& words, const SideFileCheck& check) {
     RestraintTarget result;
-    result.value = static_cast<float>(std::strtod(words[kValue].c_str(), nullptr));
-    result.sigma = static_cast<float>(std::strtod(words[kSigma].c_str(), nullptr));
+    result.value = check.number(words[kValue]);
+    result.sigma = check.number(words[kSigma]);
     return result;
 }
 
@@ -44,32 +44,38 @@ void check_read(const std::ifstream& in, const std::string& path, const char* wh
 
 }  // namespace
 
-GeometryRestraints read_geometry_restraints(std::istream& in) {
+GeometryRestraints read_geometry_restraints(std::istream& in, SideFileCheck& check) {
     GeometryRestraints result;
     std::string line;
-    while (std::getline(in, line)) {
+    for (std::size_t number = 1; read_text_line(in, line); ++number) {
+        check.at_line(number);
         const std::vector<std::string> words = split_string(line, " ");
         if ((words.size() == 7 || words.size() == 8) && words[kKind] == "BOND") {
             const auto key = ordered_bond_key(words[kAtom1], words[kAtom2]);
             if (words[kSigma] == kUnrestrained)
                 result.unrestrained_bonds.insert(key);
             else
-                result.bond_restraints[key] = target(words);
+                result.bond_restraints[key] = target(words, check);
         } else if (words.size() == 8 && words[kKind] == "ANGLE") {
             auto key = ordered_angle_key(words[kAtom1], words[kAtom2], words[kAtom3]);
             if (words[kSigma] == kUnrestrained)
                 result.unrestrained_angles.insert(std::move(key));
             else
-                result.angle_restraints[std::move(key)] = target(words);
+                result.angle_restraints[std::move(key)] = target(words, check);
         }
     }
     return result;
 }
 
+GeometryRestraints read_geometry_restraints(std::istream& in) {
+    SideFileCheck check("GEOMETRY restraint file", "");
+    return read_geometry_restraints(in, check);
+}
+
 PlaneBondVetoes read_plane_bond_vetoes(std::istream& in) {
     PlaneBondVetoes result;
     std::string line;
-    while (std::getline(in, line)) {
+    while (read_text_line(in, line)) {
         const std::vector<std::string> words = split_string(line, " ");
         if (words.size() == 3 && words[0] == "VETO-PLANEBOND")
             result.emplace(words[1], words[2]);
@@ -80,7 +86,8 @@ PlaneBondVetoes read_plane_bond_vetoes(std::istream& in) {
 GeometryRestraints read_geometry_restraints_file(const std::string& path) {
     const char* const what = "GEOMETRY restraint file";
     std::ifstream in = open_required(path, what);
-    GeometryRestraints result = read_geometry_restraints(in);
+    SideFileCheck check(what, path);
+    GeometryRestraints result = read_geometry_restraints(in, check);
     check_read(in, path, what);
     return result;
 }

@@ -10,6 +10,8 @@
 
 #include "common/AtomKeys.h"
 
+class SideFileCheck;
+
 // What post-pqm reads back from the two files that write-mogdict wrote.
 
 // A restraint target and its sigma.
@@ -32,10 +34,14 @@ struct GeometryRestraints {
 using PlaneBondVetoes = std::set<BondKey>;
 
 // Reads GEOMETRY lines from a stream: BOND lines of 7 or 8 words, ANGLE lines of
-// exactly 8 (words cut at every single blank); other lines are skipped.
+// exactly 8 (words cut at every single blank); other lines are skipped. A
+// value or sigma that is not a finite number ends the run (through `check`;
+// without it, through one made for the stream).
+GeometryRestraints read_geometry_restraints(std::istream& in, SideFileCheck& check);
 GeometryRestraints read_geometry_restraints(std::istream& in);
 
 // Reads "VETO-PLANEBOND a b" lines (exactly three words); other lines are skipped.
+// In both readers a carriage return before a line feed belongs to the line end.
 PlaneBondVetoes read_plane_bond_vetoes(std::istream& in);
 
 // The same from files. Each file is required: one that cannot be opened or

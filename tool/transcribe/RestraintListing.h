@@ -9,6 +9,9 @@
 
 #include "common/AtomKeys.h"
 
+class Block;
+class SideFileCheck;
+
 // One torsion record of a restraint listing.
 struct ListedTorsion {
     std::string name;
@@ -31,14 +34,18 @@ struct RestraintListing {
     std::vector<ListedTorsion> torsions;
 };
 
-// Reads a restraint listing file. A file that cannot be opened ends the run
-// (status 1): going on without it would write zeros or drop every plane.
-// Records too short or too malformed for their fields are skipped with a
-// warning on standard error.
-RestraintListing read_restraint_listing(std::string path);
+// Reads a restraint listing file; a carriage return before a line feed belongs
+// to the line end. A file that cannot be opened or read ends the run (status
+// 1): going on without it would write zeros or drop every plane, and so does
+// a number that is not finite. Records too short or too malformed for their
+// fields are skipped with a warning on standard error, and so are records
+// naming an atom that the compound, when given, does not have.
+RestraintListing read_restraint_listing(std::string path, Block* compound = nullptr);
 
 // Adds what one line of a listing says to the listing; lines of other kinds
-// are ignored.
+// are ignored. Checks and warnings go through `check`; without it, through
+// one made for the line.
+void read_listing_line(const std::string& line, RestraintListing& listing, SideFileCheck& check);
 void read_listing_line(const std::string& line, RestraintListing& listing);
 
 #endif

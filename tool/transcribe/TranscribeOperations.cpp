@@ -33,7 +33,7 @@ PlaneAtomMap read_plane_atoms(Block& block) {
 
 void transcribe_listing(const RovidevParams& params, Block& block, bool is_transcribe) {
     const PlaneAtomMap planes = read_plane_atoms(block);
-    const RestraintListing listing = read_restraint_listing(params.extradata_filename);
+    const RestraintListing listing = read_restraint_listing(params.extradata_filename, &block);
     apply_transcribed_restraints(params, block, listing, planes, is_transcribe);
 }
 

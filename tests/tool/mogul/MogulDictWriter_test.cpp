@@ -172,9 +172,11 @@ TEST_F(MogulDictWriterTest, ExceptionsDictionaryFillsWhatMogulLeftOpen) {
     testing::internal::CaptureStderr();
     const std::string out = run(false, exceptions);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Not overriding bond C1 - C2 since mogul knows about it in this context\n"
-              "Inserting override for bond C2(CR6) to C3(CR6)\n"
-              "Inserting override for bond C3(CR6) to Q9()\n");
+              " Mogul results file " + results_path() +
+                  ", line 26: atom Q9 is not in the compound; record skipped\n"
+                  "Not overriding bond C1 - C2 since mogul knows about it in this context\n"
+                  "Inserting override for bond C2(CR6) to C3(CR6)\n"
+                  "Inserting override for bond C3(CR6) to Q9()\n");
     EXPECT_NE(out.find(" Inserting override to 121.5+/-2 for angle C2(CR6)-C3(CR6)-N1(NH1)\n"),
               std::string::npos);
     EXPECT_NE(out.find(" Not overriding angle C1 - C2 - C3 since mogul knows about it in this "
@@ -207,7 +209,7 @@ TEST_F(MogulDictWriterTest, VetoFileHoldsTheVetoedBonds) {
     EXPECT_EQ(read_file(veto_path()), "");
 }
 
-TEST_F(MogulDictWriterTest, MissingAngleTableStopsAfterTheBondsAreWritten) {
+TEST_F(MogulDictWriterTest, MissingAngleTableWritesNoGeometryFile) {
     Block three("comp_TRI");
     add_atoms(three, "TRI", {{"O1", "O", "O"}, {"C1", "C", "C"}, {"O2", "O", "O"}});
     add_bonds(three, "TRI", {{"O1", "C1", "double"}, {"C1", "O2", "double"}});
@@ -215,12 +217,7 @@ TEST_F(MogulDictWriterTest, MissingAngleTableStopsAfterTheBondsAreWritten) {
     EXPECT_RUN_END(write_mogdict(three, results_path(), true, true, false, geometry_path(), "TRI",
                                  {}, veto_path()),
                    1, " Data table chem_comp_angle not found!");
-    EXPECT_EQ(read_file(geometry_path()),
-              "NOTE FARNIX_RESIDUE_ATOM_DATA TRI O1 O O\n"
-              "NOTE FARNIX_RESIDUE_ATOM_DATA TRI C1 C C\n"
-              "NOTE FARNIX_RESIDUE_ATOM_DATA TRI O2 O O\n"
-              "GEOMETRY TRI BOND 3.0 1E6 O1 C1 TYPE=double\n"
-              "GEOMETRY TRI BOND 3.0 1E6 C1 O2 TYPE=double\n");
+    EXPECT_FALSE(std::ifstream(geometry_path()).is_open());
     EXPECT_TRUE(std::ifstream(veto_path()).is_open());
 }
 

@@ -50,7 +50,7 @@ TEST(GeometryReadback, VetoLinesMustBeExactlyThreeWords) {
         "VETO-PLANEBOND C1 C2\n"
         "VETO-PLANEBOND C9 C10");
     const PlaneBondVetoes vetoes = read_plane_bond_vetoes(in);
-    EXPECT_EQ(vetoes, (PlaneBondVetoes{{"C1", "C2"}, {"C7", "C8\r"}, {"C9", "C10"}}));
+    EXPECT_EQ(vetoes, (PlaneBondVetoes{{"C1", "C2"}, {"C7", "C8"}, {"C9", "C10"}}));
 }
 
 class ApplyTranscribedTest : public ::testing::Test {
