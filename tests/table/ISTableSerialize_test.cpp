@@ -325,12 +325,12 @@ TEST_F(TableStorage, TruncatedStoredTableNeverReadsAsGood) {
     table.CreateIndex("k", Texts{"b", "a"}, 1);
     unsigned int numItems = 0;
     const std::string whole = Store(table, numItems);
-    const blockfile_test::Bytes bytes = blockfile_test::ReadBytes(whole);
+    const std::string bytes = read_text(whole);
 
     for (UInt32 keep = 1; keep < numItems; ++keep) {
         SCOPED_TRACE("items kept: " + std::to_string(keep));
         const std::string path = Path("cut.bin");
-        blockfile_test::WriteBytes(path, bytes);
+        write_text(path, bytes);
         {
             Serializer ser(path, UPDATE_MODE);
             for (UInt32 n = keep; n < numItems; ++n) ser.Delete(n);

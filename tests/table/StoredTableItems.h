@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/BlockFileTestUtil.h"
 #include "foundation/Serializer.h"
+#include "support/Files.h"
 #include "table/ISTable.h"
 #include "table/TableTestSupport.h"
 
@@ -76,8 +76,11 @@ inline void WriteItem(Serializer& ser, const Item& item) {
 }
 
 // A scratch directory holding block files of stored tables.
-class StoredTableTest : public blockfile_test::ScratchDir {
+class StoredTableTest : public ::testing::Test {
 protected:
+    std::string Path(const std::string& name) const { return dir.file(name); }
+    ScratchDir dir;
+
     // Writes the items into a new file; the first is item 0.
     std::string WriteFile(const Items& items, const std::string& name = "t.bin") {
         const std::string path = Path(name);
