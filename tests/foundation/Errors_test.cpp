@@ -1,5 +1,4 @@
-// The library's exception family, and the exact error texts of the
-// foundation layer in one table.
+// The exact error texts of the foundation layer in one table.
 
 #include <gtest/gtest.h>
 
@@ -32,29 +31,6 @@ struct Named {
 };
 
 }  // namespace
-
-TEST(MirtException, FramesItsLinesAndTravelsAsTheRoot) {
-    try {
-        try {
-            throw NotFoundException("Column \"x\" not found", "ISTable::GetColumnIndex");
-        } catch (NotFoundException& e) {
-            e.BuildText("Column not found", "ISTable::operator()");
-            throw;
-        }
-    } catch (const MirtException& e) {
-        const std::string trace = Line("Column \"x\" not found", "ISTable::GetColumnIndex") +
-                                  Line("Column not found", "ISTable::operator()");
-        EXPECT_NE(dynamic_cast<const NotFoundException*>(&e), nullptr);
-        EXPECT_EQ(std::string(e.what()), trace);
-        MirtException copy(e);
-        copy.BuildText("b", "X::Z");
-        EXPECT_EQ(std::string(e.what()), trace);  // copies are independent
-        EXPECT_EQ(std::string(copy.what()), trace + Line("b", "X::Z"));
-    }
-    InvalidOptionsException options("usage: tool [options]");
-    options.BuildText("m", "L::L");
-    EXPECT_EQ(std::string(options.what()), "usage: tool [options]" + Line("m", "L::L"));
-}
 
 TEST(FoundationErrors, ExactTexts) {
     ScratchDir dir;

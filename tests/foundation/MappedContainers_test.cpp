@@ -1,50 +1,27 @@
-// The two name-keyed containers: random edits checked against a plain list,
-// then what each does on its own (copies; loading on first use).
+// The two name-keyed containers: random edits checked against a plain list.
+// (Loading on first use is tested with stored tables.)
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "foundation/Exceptions.h"
 #include "foundation/String.h"
 #include "foundation/mapped_ptr_vector.h"
 #include "foundation/mapped_vector.h"
-#include "support/Thrown.h"
 
 namespace {
 
 typedef std::vector<std::string> Names;
 
-// Counts its instances; reads succeed or fail as told.
-struct Fake {
-    static int live, reads, readResult;
-    static bool readThrowsRange;
-
-    Fake(const std::string& n, CompareType) : name(n) { ++live; }
-    ~Fake() { --live; }
+struct Named {
+    Named(const std::string& n) : name(n) {}
     const std::string& GetName() const { return name; }
     void SetName(const std::string& n) { name = n; }
-    void SetSerializer(Serializer* s) { serializer = s; }
-    std::uint32_t Write() { return 42; }
-    int Read(std::uint32_t item) {
-        ++reads;
-        readFrom = item;
-        if (readThrowsRange)
-            throw std::out_of_range("Invalid block number in BlockIO::ReadBlock");
-        return readResult;
-    }
-
     std::string name;
-    Serializer* serializer = nullptr;
-    std::uint32_t readFrom = 0;
 };
-
-int Fake::live, Fake::reads, Fake::readResult;
-bool Fake::readThrowsRange;
 
 // Both containers through one interface. The change each offers beyond
 // appends and erasures: mapped_vector inserts at a position,
@@ -62,10 +39,10 @@ struct NameList {
 };
 
 struct ObjectList {
-    mapped_ptr_vector<Fake> objects{CaseInsensitive};
-    std::vector<std::unique_ptr<Fake>> owned;
+    mapped_ptr_vector<Named> objects{CaseInsensitive};
+    std::vector<std::unique_ptr<Named>> owned;
     void Add(const std::string& name) {
-        owned.push_back(std::make_unique<Fake>(name, CaseSensitive));
+        owned.push_back(std::make_unique<Named>(name));
         objects.push_back(owned.back().get(), static_cast<std::uint32_t>(owned.size()));
     }
     void Erase(const std::string& name) { objects.erase(name); }
@@ -150,46 +127,4 @@ TEST(MappedVector, CopiesAndMovesAreIndependent) {
     EXPECT_EQ(numbers.find("007"), 0u);
     numbers.erase("12");
     EXPECT_EQ(numbers.find(" 7"), 0u);
-}
-
-// Objects still in the file are read on first use and handed to the owner;
-// a failed read leaves the slot empty for a later try.
-TEST(MappedPtrVector, LoadsOnFirstUseAndOwnsNothing) {
-    Serializer* const ser = reinterpret_cast<Serializer*>(0x1000);  // passed on, never used
-    Fake::live = Fake::reads = 0;
-    {
-        mapped_ptr_vector<Fake> objects(CaseSensitive);
-        objects.push_back("t", 12);
-        Fake present("p", CaseSensitive);
-        objects.push_back(&present, 3);
-        EXPECT_EQ(objects.load(0, ser, VIRTUAL_MODE), nullptr);
-        EXPECT_EQ(objects.load(0, ser, CREATE_MODE), nullptr);
-        EXPECT_EQ(objects.load(1, ser, READ_MODE), &present);
-        const std::string prefix = "Could not read object \"t\" from the file";
-        for (const int result : {-406, 1}) {  // 1: the read throws std::out_of_range
-            Fake::readResult = result < 0 ? result : 0;
-            Fake::readThrowsRange = result > 0;
-            EXPECT_EQ(Thrown([&] { objects.load(0, ser, READ_MODE); }),
-                      Throws("FileException",
-                             prefix + (result < 0 ? ", result code -406"
-                                                  : ": Invalid block number in BlockIO::ReadBlock"),
-                             "mapped_ptr_vector::read"));
-            EXPECT_EQ(objects[0], nullptr);
-            EXPECT_EQ(Fake::live, 1);
-        }
-        Fake::readResult = 0;
-        Fake::readThrowsRange = false;
-        const std::unique_ptr<Fake> loaded(objects.load(0, ser, UPDATE_MODE));
-        ASSERT_NE(loaded, nullptr);
-        EXPECT_EQ(loaded->name, "t");
-        EXPECT_EQ(loaded->serializer, ser);
-        EXPECT_EQ(loaded->readFrom, 12u);
-        EXPECT_EQ(objects.load(0, ser, READ_MODE), loaded.get());
-        EXPECT_EQ(Fake::reads, 3);
-        EXPECT_EQ(objects.write("t"), 42u);
-        EXPECT_EQ(objects.find("t"), (mapped_ptr_vector<Fake>::Entry(0, 42)));
-        objects.erase("t");  // erased, not deleted
-        EXPECT_EQ(Fake::live, 2);
-    }
-    EXPECT_EQ(Fake::live, 0);
 }

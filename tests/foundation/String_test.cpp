@@ -86,27 +86,6 @@ TEST(String, NumberReadersAgreeWithClassicStreamExtraction) {
     EXPECT_EQ(String::IntToString(-2147483647 - 1), "-2147483648");
 }
 
-TEST(String, TextEdits) {
-    std::string text = "stale";
-    String::LowerCase("AbC\xc8z[", text);  // the 26 ASCII letters only
-    EXPECT_EQ(text, "abc\xc8z[");
-    String::RemoveWhiteSpace(" a\tb\nc\v", text);
-    EXPECT_EQ(text, "abc");
-    text = " \ta \t\n b\f ";
-    String::StripAndCompressWhiteSpace(text);
-    EXPECT_EQ(text, "a b");
-    text = " \ta \t\n b\f ";
-    String::StripAndBlankWhiteSpace(text);
-    EXPECT_EQ(text, "a    b");
-    text = "aaa";
-    String::Replace(text, "a", "aa");  // inserted text is not searched again
-    EXPECT_EQ(text, "aaaaaa");
-    String::Replace(text, "", "x");
-    EXPECT_EQ(text, "aaaaaa");
-    String::UnEscape(text, "a\\tb\\r\\\\n");
-    EXPECT_EQ(text, "a\tb\r\\\n");
-}
-
 TEST(String, CompareTypes) {
     const std::string high(1, '\xc8');
     const struct {
@@ -132,7 +111,6 @@ TEST(String, CompareTypes) {
     EXPECT_TRUE(CharEqual(CaseInsensitive)('A', 'a'));
     EXPECT_TRUE(CharEqual(WhitespaceInsensitive)('\t', ' '));
     EXPECT_FALSE(CharEqual(WhitespaceInsensitive)('a', 'A'));
-    EXPECT_TRUE(CharLess(WhitespaceInsensitive)(' ', 'a'));
 
     // The numeric code names the first text that is no integer; unsupported
     // codes are taken at construction and refused by every comparison.

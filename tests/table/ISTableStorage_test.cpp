@@ -165,7 +165,11 @@ TEST_F(TableStorage, OwnSerializerColumnsWithoutRowsAndLoadingOnFirstUse) {
     mapped_ptr_vector<ISTable> tables(CaseSensitive);
     for (const char* name : {"first", "second", "broken"})
         tables.push_back(name, handles[tables.size()]);
+    tables.push_back("gone", 99999);
+    EXPECT_EQ(tables.load(1, &ser, VIRTUAL_MODE), nullptr);  // nothing to read from
+    EXPECT_EQ(tables.load(1, &ser, CREATE_MODE), nullptr);
     std::unique_ptr<ISTable> second(tables.load(1, &ser, READ_MODE));
+    EXPECT_EQ(tables.load(1, &ser, READ_MODE), second.get());  // read once
     EXPECT_EQ(second->GetSerializer(), &ser);
     EXPECT_EQ(second->GetNumSegments(), 2u);
     EXPECT_EQ((*second)(1199, "a"), "1199");
@@ -176,11 +180,19 @@ TEST_F(TableStorage, OwnSerializerColumnsWithoutRowsAndLoadingOnFirstUse) {
     first->AddRow(Texts{"x", "10"});
     first->AddRow(Texts{"y", "9"});
     EXPECT_EQ(first->FindFirst(Texts{"9"}, Texts{"b"}, "by_b"), 1u);
-    EXPECT_EQ(
-        Thrown([&] { tables.load(2, &ser, READ_MODE); }),
-        Throws("FileException", "Could not read object \"broken\" from the file, result code -406",
-               "mapped_ptr_vector::read"));
-    EXPECT_EQ(tables[2], nullptr);
+    // A failed read leaves the slot empty, and a standard exception is
+    // turned into the library's.
+    const std::string prefix = "Could not read object \"";
+    for (int twice = 0; twice < 2; ++twice) {
+        EXPECT_EQ(Thrown([&] { tables.load(2, &ser, READ_MODE); }),
+                  Throws("FileException", prefix + "broken\" from the file, result code -406",
+                         "mapped_ptr_vector::read"));
+        EXPECT_EQ(tables[2], nullptr);
+    }
+    EXPECT_EQ(Thrown([&] { tables.load(3, &ser, READ_MODE); }),
+              Throws("FileException",
+                     prefix + "gone\" from the file: Invalid index in Serializer::ReadString",
+                     "mapped_ptr_vector::read"));
     ISTable none = MakeTable("n", {"a"}, {{"1"}});
     EXPECT_EQ(none.Read(1), ISTable::NO_SERIALIZER);
     EXPECT_EQ(none.GetNumRows(), 1u);
