@@ -109,7 +109,8 @@ def failing_tests(build, jobs, timeout, log):
     if not os.path.exists(failed_log):
         return []
     with open(failed_log) as f:
-        return [line.strip().split(":", 1)[1] for line in f if ":" in line]
+        # "12:Suite.Test  # GetParam() = ..." -> "Suite.Test"
+        return [line.split(":", 1)[1].split("  #")[0].strip() for line in f if ":" in line]
 
 
 def main():
