@@ -179,9 +179,15 @@ unsigned int ISTable::_ChooseIndex(const std::vector<unsigned int>& colIndices,
     if (found != NO_INDEX) {
         return found;
     }
-    // The new index stays: later searches over these columns reuse it.
+    // The new index stays: later searches over these columns reuse it. It is
+    // named by the index count; after a deletion that name may still be
+    // taken, so the first free number from there on is used.
     const unsigned int indexNumber = GetNumIndices();
-    CreateIndex(MakeIndexName(indexNumber), colIndices, 0);
+    unsigned int n = indexNumber;
+    while (GetIndexNumber(MakeIndexName(n)) != NO_INDEX) {
+        ++n;
+    }
+    CreateIndex(MakeIndexName(n), colIndices, 0);
     return indexNumber;
 }
 

@@ -1,19 +1,16 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "cif/CifFile.h"
 #include "cif/CifParser.h"
+#include "support/Files.h"
 
 namespace {
 
-const std::string kData = TESRA_TEST_DATA_DIR;
 using Strings = std::vector<std::string>;
 
 std::vector<std::string> FilesIn(const std::string& dir) {
@@ -31,29 +28,6 @@ std::vector<std::string> FilesIn(const std::string& dir) {
     std::sort(files.begin(), files.end());
     return files;
 }
-
-// A temporary directory that is removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        char name[] = "/tmp/cif_roundtrip_XXXXXX";
-        _path = mkdtemp(name) != nullptr ? name : "";
-    }
-    ~TempDir() {
-        for (const std::string& f : _files) {
-            std::remove(f.c_str());
-        }
-        rmdir(_path.c_str());
-    }
-    std::string File(const std::string& name) {
-        _files.push_back(_path + "/" + name);
-        return _files.back();
-    }
-
-private:
-    std::string _path;
-    std::vector<std::string> _files;
-};
 
 std::string Read(CifFile& file, const std::string& path, const std::string& log) {
     CifParser parser(file);
@@ -97,9 +71,9 @@ void ExpectSameContent(CifFile& a, CifFile& b, const std::string& what) {
 }
 
 void RoundTripDirectory(const std::string& dir, unsigned int expectedFiles) {
-    TempDir temp;
-    const std::string out = temp.File("out.cif");
-    const std::string log = temp.File("parser.log");
+    ScratchDir temp;
+    const std::string out = temp.file("out.cif");
+    const std::string log = temp.file("parser.log");
     const std::vector<std::string> files = FilesIn(dir);
     EXPECT_GE(files.size(), expectedFiles);
     for (const std::string& path : files) {
@@ -126,21 +100,21 @@ void RoundTripDirectory(const std::string& dir, unsigned int expectedFiles) {
 }
 
 TEST(RoundTripTest, Monomers) {
-    RoundTripDirectory(kData + "/monomers", 150);
+    RoundTripDirectory(data_path("monomers"), 150);
 }
 
 TEST(RoundTripTest, MmcifEntries) {
-    RoundTripDirectory(kData + "/mmcif", 3);
+    RoundTripDirectory(data_path("mmcif"), 3);
 }
 
 TEST(RoundTripTest, Dictionaries) {
-    RoundTripDirectory(kData + "/dict", 2);
+    RoundTripDirectory(data_path("dict"), 2);
 }
 
 TEST(RoundTripTest, DictionaryIsOneSearchableBlock) {
     CifFile dictionary;
-    TempDir temp;
-    EXPECT_EQ(Read(dictionary, kData + "/dict/mmcif_pdbx.dic", temp.File("log")), "");
+    ScratchDir temp;
+    EXPECT_EQ(Read(dictionary, data_path("dict/mmcif_pdbx.dic"), temp.file("log")), "");
     ASSERT_EQ(dictionary.GetNumBlocks(), 1u);
     Block& block = dictionary.GetBlock(dictionary.GetFirstBlockName());
     ISTable* itemType = block.GetTablePtr("item_type");

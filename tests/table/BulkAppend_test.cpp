@@ -57,7 +57,7 @@ TEST_P(AppendRowsTest, SameRowsSegmentsAndSearchesAsAddRow) {
         EXPECT_TRUE(rows.empty());
         next += size;
     }
-    EXPECT_EQ(Rows(single), Rows(bulk));
+    EXPECT_EQ(AllRows(single), AllRows(bulk));
     EXPECT_EQ(SegmentSizes(single), SegmentSizes(bulk));
     unsigned int walked = 0;
     for (unsigned int s = 0; s < bulk.GetNumSegments(); ++s) {
@@ -101,7 +101,7 @@ TEST(AddColumns, SameAsAddColumnAndARefusedListChangesNothing) {
     withRows.AddColumn("a", {"1", "2"});
     withRows.AddColumns({"b", "c"});
     EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}), withRows.GetColumnNames());
-    EXPECT_EQ((std::vector<Row>{{"1", "", ""}, {"2", "", ""}}), Rows(withRows));
+    EXPECT_EQ((std::vector<Row>{{"1", "", ""}, {"2", "", ""}}), AllRows(withRows));
 
     for (const std::vector<std::string>& bad :
          {std::vector<std::string>{"d", "B"}, {"d", "e", "D"}, {"d", ""}}) {

@@ -1,3 +1,5 @@
+// Column flags and the key texts built from cells under them.
+
 #include "table/ColumnFlags.h"
 
 #include <gtest/gtest.h>
@@ -9,12 +11,6 @@
 #include "table/ITTable.h"
 
 namespace {
-
-std::string Component(const std::string& value, ColumnFlags flags) {
-    std::string key;
-    ColumnKey::AppendComponent(key, value, flags);
-    return key;
-}
 
 // The encoded index key of a list of components under a compare type.
 std::string Encoded(const std::vector<std::string>& components, CompareType compareType) {
@@ -30,38 +26,21 @@ std::string Encoded(const std::vector<std::string>& components, CompareType comp
 }  // namespace
 
 TEST(ColumnFlags, ValidateAndMerge) {
-    struct Case {
-        ColumnFlags in;
-        ColumnFlags validated;
-    };
-    const Case cases[] = {{0x01, 0x10}, {0x45, 0x10}, {0x2F, 0x23}, {0x13, 0x13},
-                          {0x00, 0x10}, {0x3C, 0x30}, {0x4F, 0x10}, {0x2D, 0x21}};
-    for (const Case& c : cases) EXPECT_EQ(ColumnKey::Validate(c.in), c.validated) << int(c.in);
-
-    struct MergeCase {
-        ColumnFlags stored;
-        ColumnFlags given;
-        ColumnFlags result;
-    };
-    const MergeCase merges[] = {
-        {0x20, 0x01, 0x21},  // a 0 type nibble keeps the stored type
-        {0x10, 0x45, 0x10},  // invalid type: the whole byte is reset
-        {0x11, 0x3E, 0x32},  // option bits follow, reserved bits cleared
-    };
-    for (const MergeCase& m : merges)
-        EXPECT_EQ(ColumnKey::Merge(m.stored, m.given), m.result)
-            << int(m.stored) << " " << int(m.given);
-
-    EXPECT_FALSE(ColumnKey::IsCaseInsensitive(0x21));  // integer with bit 0
+    const std::pair<ColumnFlags, ColumnFlags> valid[] = {{0x01, 0x10}, {0x45, 0x10}, {0x2F, 0x23},
+                                                         {0x13, 0x13}, {0x00, 0x10}, {0x3C, 0x30}};
+    for (const auto& v : valid) EXPECT_EQ(ColumnKey::Validate(v.first), v.second) << int(v.first);
+    EXPECT_EQ(ColumnKey::Merge(0x20, 0x01), 0x21);  // a 0 type nibble keeps the stored type
+    EXPECT_EQ(ColumnKey::Merge(0x10, 0x45), 0x10);  // an invalid type resets the byte
+    EXPECT_EQ(ColumnKey::Merge(0x11, 0x3E), 0x32);  // option bits follow, reserved bits go
+    EXPECT_FALSE(ColumnKey::IsCaseInsensitive(0x21));
 }
 
 TEST(ColumnFlags, KeyComponents) {
-    struct Case {
+    const struct {
         const char* value;
         ColumnFlags flags;
         const char* component;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"7", 0x20, "00000000007"},   {"+7", 0x20, "000000000+7"},  {" 7", 0x20, "000000000 7"},
         {"", 0x20, "00000000000"},    {"-1", 0x20, "-9999999998"},  {"-5", 0x20, "-9999999994"},
         {"-10", 0x20, "-9999999989"}, {"-91", 0x20, "-9999999908"}, {"-901", 0x20, "-9999999098"},
@@ -69,36 +48,41 @@ TEST(ColumnFlags, KeyComponents) {
         {"A b", 0x13, "ab"},          {"A b", 0x11, "a b"},         {"A b", 0x12, "Ab"},
         {"A b", 0x33, "A b"},  // options ignored outside text
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Component(c.value, c.flags), c.component) << c.value << " " << int(c.flags);
-
-    EXPECT_THROW(Component("?", 0x20), std::runtime_error);
-    EXPECT_THROW(Component("-1234567890", 0x20), std::runtime_error);
-}
-
-TEST(ColumnFlags, StandaloneBuilders) {
-    std::string out = "junk";
-    ITTable::NormalizeText(" A\tB\nc ", out);
-    EXPECT_EQ(out, "abc");
-
-    struct DoubleCase {
-        const char* in;
-        const char* key;
-    };
-    const DoubleCase doubles[] = {
-        {"1.5", "000001.500000000000000"},   {"0.05", "0-9975.000000000000000"},
-        {"-2.5", "-00007.499999999999999"},  {"1e-100", "0-8991.000000000000000"},
-        {"2e100", "001002.000000000000000"},
-    };
-    for (const DoubleCase& d : doubles) {
+    for (const auto& c : cases) {
         std::string key;
-        ITTable::MakeDoubleKey(d.in, key);
-        EXPECT_EQ(key, d.key) << d.in;
+        ColumnKey::AppendComponent(key, c.value, c.flags);
+        EXPECT_EQ(key, c.component) << c.value << " " << int(c.flags);
     }
-    std::string kept = "x";
-    ITTable::MakeDoubleKey("2", kept);  // appends, never clears
-    EXPECT_EQ(kept, "x000002.000000000000000");
-    EXPECT_THROW(ITTable::MakeDoubleKey("abc", kept), std::runtime_error);
+    std::string key;
+    EXPECT_THROW(ColumnKey::AppendComponent(key, "?", 0x20), std::runtime_error);
+    EXPECT_THROW(ColumnKey::AppendComponent(key, "-1234567890", 0x20), std::runtime_error);
+    ITTable::NormalizeText(" A\tB\nc ", key);
+    EXPECT_EQ(key, "abc");
+
+    const std::pair<const char*, const char*> doubles[] = {{"1.5", "000001.500000000000000"},
+                                                           {"0.05", "0-9975.000000000000000"},
+                                                           {"-2.5", "-00007.499999999999999"},
+                                                           {"1e-100", "0-8991.000000000000000"},
+                                                           {"2e100", "001002.000000000000000"}};
+    for (const auto& d : doubles) {
+        key = "x";  // appended to, never cleared
+        ITTable::MakeDoubleKey(d.first, key);
+        EXPECT_EQ(key, "x" + std::string(d.second)) << d.first;
+    }
+    EXPECT_THROW(ITTable::MakeDoubleKey("abc", key), std::runtime_error);
+
+    // The public key texts join components with one blank after each.
+    ITTable t;
+    t.CreateColumn(0, {"A b"});
+    t.CreateColumn(1, {"7"});
+    t.SetFlags(0x13, 0);
+    t.SetFlags(0x20, 1);
+    t.MakeRowKey(key, {0, 1}, 0);
+    EXPECT_EQ(key, "ab 00000000007 ");
+    t.MakeSearchKey(key, {"AB"}, {0, 1});
+    EXPECT_EQ(key, "ab ");
+    t.MakeRawRowKey(key, {0, 1}, 0);
+    EXPECT_EQ(key, "A b 7 ");
 }
 
 TEST(ColumnFlags, IndexEncodingOrdersComponentByComponent) {
@@ -109,8 +93,8 @@ TEST(ColumnFlags, IndexEncodingOrdersComponentByComponent) {
         const StringLess less(type);
         EXPECT_TRUE(less(Encoded({"a", "b c"}, type), Encoded({"a b", "c"}, type)));
         EXPECT_FALSE(less(Encoded({"a b", "c"}, type), Encoded({"a", "b c"}, type)));
-        // A component orders before its extensions by any byte, and a
-        // prefix key before the keys it starts.
+        // A component orders before its extensions by any byte, and a prefix
+        // key before the keys it starts.
         for (const std::string& tail : tails)
             EXPECT_TRUE(less(Encoded({"a", "zzz"}, type), Encoded({"a" + tail, ""}, type)))
                 << type << " " << int(static_cast<unsigned char>(tail[0]));
@@ -118,4 +102,14 @@ TEST(ColumnFlags, IndexEncodingOrdersComponentByComponent) {
     }
     EXPECT_TRUE(StringEqual(CaseInsensitive)(Encoded({"ABC", "D"}, CaseInsensitive),
                                              Encoded({"abc", "d"}, CaseInsensitive)));
+    // An index keeps the key order it was made with: after a flags change a
+    // search over the column wants a new one.
+    ITTable t;
+    t.CreateColumn(0, {"b", "A"});
+    t.CreateIndex({0});
+    t.SetFlags(0x11, 0);
+    EXPECT_EQ(t.FindIndex({0}), ITTable::NO_INDEX);
+    t.CreateIndex({0});
+    EXPECT_EQ(t.FindIndex({0}), 1u);
+    EXPECT_EQ(t.FindFirst({"a"}, {0}, 1), 1u);
 }

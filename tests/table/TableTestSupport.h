@@ -7,14 +7,20 @@
 
 #include "table/ISTable.h"
 
+// A table of the given columns and rows.
+inline ISTable MakeTable(const std::string& name, const std::vector<std::string>& columns,
+                         const std::vector<std::vector<std::string>>& rows,
+                         CompareType compareType = CaseSensitive) {
+    ISTable table(name, compareType);
+    for (const std::string& column : columns) table.AddColumn(column, {});
+    for (const auto& row : rows) table.AddRow(row);
+    return table;
+}
+
 // Every cell of a table, row by row, in column order.
-inline std::vector<std::vector<std::string>> Rows(const ISTable& table) {
-    std::vector<std::vector<std::string>> rows;
-    for (unsigned int r = 0; r < table.GetNumRows(); ++r) {
-        std::vector<std::string> row;
-        for (const std::string& name : table.GetColumnNames()) row.push_back(table(r, name));
-        rows.push_back(row);
-    }
+inline std::vector<std::vector<std::string>> AllRows(const ISTable& table) {
+    std::vector<std::vector<std::string>> rows(table.GetNumRows());
+    for (unsigned int r = 0; r < table.GetNumRows(); ++r) table.GetRow(rows[r], r, "", "");
     return rows;
 }
 
