@@ -76,15 +76,28 @@ inline Block& FirstBlock(CifFile& file) {
     return file.GetBlock(file.GetFirstBlockName());
 }
 
+// An unmatched row of a parent/child check, with its details
+// "childAttribute>parentAttribute=value".
+inline std::string Unmatched(const std::string& block, const std::string& label,
+                             const std::string& category, int row, const std::string& parent,
+                             const std::string& details) {
+    std::string text = "ERROR PARCHILD \"" + label + "\" - In block \"" + block +
+                       "\", in category \"" + category + "\", in row# " + std::to_string(row) +
+                       ", unmatched value in the parent \"" + parent + "\"\n";
+    for (const std::string& d : Split(details)) {
+        const size_t to = d.find('>'), is = d.find('=');
+        text += "  \"_" + category + "." + d.substr(0, to) + "\" -> \"_" + parent + "." +
+                d.substr(to + 1, is - to - 1) + "\" value =\"" + d.substr(is + 1) + "\"\n";
+    }
+    return text;
+}
+
 // The checks, one by one, each writing to the one report.
 class CifFileChecks {
 public:
     CifFile file;
     std::ostringstream out;
 
-    int MandatoryCategories(Block& block, Block& dict) {
-        return file._CheckMandatoryCategories(block, dict, out);
-    }
     void CategoryKeys(Block& block) { file._CheckCategoryKeys(block, out); }
     void ItemCategories(Block& block) { file._CheckItemCategories(block, out); }
 
