@@ -26,38 +26,6 @@ const char* const kDictionary =
     "'_s.c' abc\n'_s.e' 7\n'_s.g' 1\n'_s.nolist' x\n"
     "_item_aliases.name '_s.i'\n_item_aliases.alias_name '_s_i_old'\n";
 
-// The result is 1 exactly when nothing is reported.
-struct ValueCase {
-    std::string column;  // of table s
-    std::string values;  // one per row, split at "|"
-    std::string report;
-    bool enumCaseSense = false;
-};
-
-class ItemValues : public testing::TestWithParam<ValueCase> {};
-
-int CheckColumn(CifFileChecks& checks, Block& dict, const std::string& column,
-                const std::string& values) {
-    ISTable table("s", CaseSensitive);
-    table.AddColumn(column, Strings());
-    std::string::size_type from = 0;
-    for (std::string::size_type bar = 0; bar != std::string::npos; from = bar + 1) {
-        bar = values.find('|', from);
-        table.AddRow(Strings{values.substr(from, bar - from)});
-    }
-    Block block("b");
-    return checks.ItemValues(block, table, dict);
-}
-
-TEST_P(ItemValues, AreCheckedAgainstTheDictionary) {
-    const ValueCase& c = GetParam();
-    std::unique_ptr<CifFile> dict = ReadCif(kDictionary);
-    CifFileChecks checks;
-    checks.file.SetEnumCaseSense(c.enumCaseSense);
-    EXPECT_EQ(c.report.empty(), CheckColumn(checks, FirstBlock(*dict), c.column, c.values) == 1);
-    EXPECT_EQ(c.report, checks.out.str());
-}
-
 const std::string kError = "ERROR - In block \"b\", ";
 
 std::string Range(const std::string& value, const std::string& item, char row) {
@@ -75,49 +43,69 @@ std::string NoMatch(const std::string& value, const std::string& item, char row)
            "\" does not match, in row #" + row + "\n";
 }
 
-// Null cells are not tested; a failed conversion in a range test counts as
-// in range.
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ItemValues,
-    testing::Values(
-        ValueCase{"i", "4|6|5|12a|?|.|",
-                  Range("5", "_s.i", '3') + kError +
-                      "in item \"_s.i\" (its alias is: \"_s_i_old\"), in row #4, value \"12a\" "
-                      "does not correspond to item's type. The expected type is \"int\".\n"},
-        ValueCase{"t", "12a", ""},
-        ValueCase{"f", "0|0.5|1|1.5|-0.1|abc",
-                  Range("0", "_s.f", '1') + Range("1.5", "_s.f", '4') + Range("-0.1", "_s.f", '5') +
-                      NoMatch("abc", "_s.f", '6')},
-        ValueCase{"n", "3", Range("3", "_s.n", '1')},
-        ValueCase{"u", "Yes|maybe", Outside("_s.u", "maybe", "\"yes\", \"no\"")},
-        ValueCase{"u", "Yes", Outside("_s.u", "Yes", "\"yes\", \"no\""), true},
-        ValueCase{"c", "ABC", Outside("_s.c", "ABC", "\"abc\"")},
-        // An int that does not convert is outside the enumeration.
-        ValueCase{"e", "007|abc", NoMatch("abc", "_s.e", '2') + Outside("_s.e", "abc", "\"7\"")},
-        ValueCase{"g", "1.0", ""},
-        // Constructs that do not compile turn the pattern test off.
-        ValueCase{"bad", "x", ""}, ValueCase{"empty", "x", ""}, ValueCase{"trail", "x", ""},
-        // Only \\\\, \\t and \\n are translated.
-        ValueCase{"esc", "a\tb|a\na|x\\y|a.b|axb",
-                  kError + "in item \"_s.esc\", in row #5, value \"axb\" does not correspond to "
-                           "item's type. The expected type is \"esc\".\n"},
-        // A type code that item_type_list lacks: no pattern, exact enumeration.
-        ValueCase{"nolist", "x|X", Outside("_s.nolist", "X", "\"x\"")},
-        ValueCase{"dot", "a|ab",
-                  kError + "in item \"_s.dot\", in row #2, value \"ab\" does not correspond to "
-                           "item's type. The expected type is \"dot\".\n"},
-        ValueCase{"untyped", "anything", ""}));
+std::string NoType(const std::string& item, char row, const std::string& value) {
+    return kError + "in item \"_s." + item + "\", in row #" + row + ", value \"" + value +
+           "\" does not correspond to item's type. The expected type is \"" + item + "\".\n";
+}
 
-TEST(ItemValueChecks, AbsentTypeTablesReadAsEmpty) {
-    const std::string enumeration = "_item_enumeration.name '_s.c'\n_item_enumeration.value abc\n";
-    std::unique_ptr<CifFile> untyped = ReadCif("data_d\n" + enumeration);
-    std::unique_ptr<CifFile> unlisted =
-        ReadCif("data_d\n_item_type.name '_s.c'\n_item_type.code code\n" + enumeration);
-    CifFileChecks checks;
-    EXPECT_EQ(1, CheckColumn(checks, FirstBlock(*untyped), "c", "1"));
-    // A passing value after a finding leaves the result at 0.
-    EXPECT_EQ(0, CheckColumn(checks, FirstBlock(*unlisted), "c", "1|abc"));
-    EXPECT_EQ(Outside("_s.c", "1", "\"abc\""), checks.out.str());
+const std::string kEnumeration = "_item_enumeration.name '_s.c'\n_item_enumeration.value abc\n";
+
+// The result is 1 exactly when nothing is reported. Null cells are not
+// tested; a failed conversion in a range test counts as in range.
+TEST(ItemValues, AreCheckedAgainstTheDictionary) {
+    const struct {
+        std::string column;  // of table s
+        std::string values;  // one per row, split at "|"
+        std::string report;
+        bool enumCaseSense = false;
+        std::string dictionary = kDictionary;
+    } cases[] = {
+        {"i", "4|6|5|12a|?|.|",
+         Range("5", "_s.i", '3') + kError +
+             "in item \"_s.i\" (its alias is: \"_s_i_old\"), in row #4, value \"12a\" does not "
+             "correspond to item's type. The expected type is \"int\".\n"},
+        {"t", "12a", ""},
+        {"f", "0|0.5|1|1.5|-0.1|abc",
+         Range("0", "_s.f", '1') + Range("1.5", "_s.f", '4') + Range("-0.1", "_s.f", '5') +
+             NoMatch("abc", "_s.f", '6')},
+        {"n", "3", Range("3", "_s.n", '1')},
+        {"u", "Yes|maybe", Outside("_s.u", "maybe", "\"yes\", \"no\"")},
+        {"u", "Yes", Outside("_s.u", "Yes", "\"yes\", \"no\""), true},
+        {"c", "ABC", Outside("_s.c", "ABC", "\"abc\"")},
+        // An int that does not convert is outside the enumeration.
+        {"e", "007|abc", NoMatch("abc", "_s.e", '2') + Outside("_s.e", "abc", "\"7\"")},
+        {"g", "1.0", ""},
+        // Constructs that do not compile turn the pattern test off.
+        {"bad", "x", ""},
+        {"empty", "x", ""},
+        {"trail", "x", ""},
+        // Only \\\\, \\t and \\n are translated.
+        {"esc", "a\tb|a\na|x\\y|a.b|axb", NoType("esc", '5', "axb")},
+        // A type code that item_type_list lacks: no pattern, exact enumeration.
+        {"nolist", "x|X", Outside("_s.nolist", "X", "\"x\"")},
+        {"dot", "a|ab", NoType("dot", '2', "ab")},
+        {"untyped", "anything", ""},
+        // Absent type tables read as empty; a passing value after a finding
+        // leaves the result at 0.
+        {"c", "1", "", false, "data_d\n" + kEnumeration},
+        {"c", "1|abc", Outside("_s.c", "1", "\"abc\""), false,
+         "data_d\n_item_type.name '_s.c'\n_item_type.code code\n" + kEnumeration},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<CifFile> dict = ReadCif(c.dictionary);
+        CifFileChecks checks;
+        checks.file.SetEnumCaseSense(c.enumCaseSense);
+        ISTable table("s", CaseSensitive);
+        table.AddColumn(c.column, Strings());
+        std::string::size_type from = 0;
+        for (std::string::size_type bar = 0; bar != std::string::npos; from = bar + 1) {
+            bar = c.values.find('|', from);
+            table.AddRow(Strings{c.values.substr(from, bar - from)});
+        }
+        Block block("b");
+        EXPECT_EQ(c.report.empty(), checks.ItemValues(block, table, FirstBlock(*dict)) == 1);
+        EXPECT_EQ(c.report, checks.out.str()) << c.column;
+    }
 }
 
 // Bracket expressions mean bytes even when the caller works in UTF-8, and

@@ -18,64 +18,53 @@ const char* const kDictionary =
     "'_u.x' u implicit-ordinal\n'_atom_sites_alt.id' atom_sites_alt yes\n'_v.a' v no\n"
     "nodot w yes\n";
 
-struct KeyCase {
-    std::string data;  // loops of one table
-    std::string report;
-};
-
-class KeyAndMandatoryItems : public testing::TestWithParam<KeyCase> {};
-
-TEST_P(KeyAndMandatoryItems, ReportEachFindingOnce) {
-    std::unique_ptr<CifFile> dict = ReadCif(kDictionary);
-    std::unique_ptr<CifFile> data = ReadCif("data_b\n" + GetParam().data);
-    CifFileChecks checks;
-    Block& block = FirstBlock(*data);
-    Strings tables;
-    block.GetTableNames(tables);
-    checks.KeysAndMandatoryItems(block, *block.GetTablePtr(tables.at(0)), FirstBlock(*dict));
-    EXPECT_EQ(GetParam().report, checks.out.str());
-}
-
 const std::string kRepeated =
     "ERROR - In block \"b\", in cateogory \"t\", values for key item(s):\n  \"k1\",\n  \"k2\",\n";
+const std::string kNullK1 =
+    "ERROR - Key item \"_t.k1\" has invalid value \".\" in row having:\n  item \"_t.k2\" with "
+    "value = \"b\"\n";
+const std::string kError = "ERROR - In block \"b\", ";
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, KeyAndMandatoryItems,
-    testing::Values(
-        KeyCase{"loop_\n_t.k1\n_t.k2\n_t.m\na b ?\n? b x\n",
-                "ERROR - Key item \"_t.k1\" has invalid value \"?\" in row having:\n"
-                "  item \"_t.k2\" with value = \"b\"\n"
-                "ERROR - In block \"b\", mandatory item \"_t.k1\" has invalid value \"?\" in row: "
-                "\"_t.k2\" == \"b\"\n"
-                "ERROR - In block \"b\", mandatory item \"_t.m\" has invalid value \"?\" in row: "
-                "\"_t.k1\" == \"a\", \"_t.k2\" == \"b\"\n"},
+// Each case: loops of one table, and the report.
+TEST(KeyAndMandatoryItems, ReportEachFindingOnce) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"loop_\n_t.k1\n_t.k2\n_t.m\na b ?\n? b x\n",
+         "ERROR - Key item \"_t.k1\" has invalid value \"?\" in row having:\n"
+         "  item \"_t.k2\" with value = \"b\"\n" +
+             kError +
+             "mandatory item \"_t.k1\" has invalid value \"?\" in row: \"_t.k2\" == \"b\"\n" +
+             kError +
+             "mandatory item \"_t.m\" has invalid value \"?\" in row: \"_t.k1\" == \"a\", "
+             "\"_t.k2\" == \"b\"\n"},
         // Row 2 is not reported against row 3; differing case is no repeat.
-        KeyCase{"loop_\n_t.k1\n_t.k2\n_t.m\na b 1\na b 2\na b 3\nA b 4\n",
-                kRepeated + "  in row #1 are repeated in row #2\n" + kRepeated +
-                    "  in row #1 are repeated in row #3\n"},
+        {"loop_\n_t.k1\n_t.k2\n_t.m\na b 1\na b 2\na b 3\nA b 4\n",
+         kRepeated + "  in row #1 are repeated in row #2\n" + kRepeated +
+             "  in row #1 are repeated in row #3\n"},
         // Null keys are no repeats.
-        KeyCase{"loop_\n_t.k1\n_t.k2\n_t.m\n. b 1\n. b 2\n",
-                "ERROR - Key item \"_t.k1\" has invalid value \".\" in row having:\n"
-                "  item \"_t.k2\" with value = \"b\"\n"
-                "ERROR - Key item \"_t.k1\" has invalid value \".\" in row having:\n"
-                "  item \"_t.k2\" with value = \"b\"\n"},
-        KeyCase{"_t.k1 a\n",
-                "ERROR - In block \"b\", key item \"k2\" not found in category \"t\"\n"
-                "ERROR - In block \"b\", mandatory item \"k2\" is not in category \"t\"\n"
-                "ERROR - In block \"b\", mandatory item \"m\" is not in category \"t\"\n"},
+        {"loop_\n_t.k1\n_t.k2\n_t.m\n. b 1\n. b 2\n", kNullK1 + kNullK1},
+        {"_t.k1 a\n", kError + "key item \"k2\" not found in category \"t\"\n" + kError +
+                          "mandatory item \"k2\" is not in category \"t\"\n" + kError +
+                          "mandatory item \"m\" is not in category \"t\"\n"},
         // "implicit" is looked at only without "yes" items.
-        KeyCase{"loop_\n_u.id\n_u.x\n. ?\n",
-                "ERROR - Key item \"_u.id\" has invalid value \".\"\n"},
-        KeyCase{"loop_\n_atom_sites_alt.id\n.\n?\n",
-                "ERROR - Key item \"_atom_sites_alt.id\" has invalid value \"?\"\n"
-                "ERROR - In block \"b\", mandatory item \"_atom_sites_alt.id\" has invalid value "
-                "\"?\"\n"},
-        KeyCase{"_v.a 1\n",
-                "ERROR - In block \"b\", no key items found in category \"v\"\n"
-                "ERROR - In block \"b\", no mandatory items found in category \"v\"\n"},
-        KeyCase{"_w.a 1\n",
-                "ERROR - In block \"b\", key item \"\" not found in category \"w\"\n"
-                "ERROR - In block \"b\", mandatory item \"\" is not in category "
-                "\"w\"\n"}));
+        {"loop_\n_u.id\n_u.x\n. ?\n", "ERROR - Key item \"_u.id\" has invalid value \".\"\n"},
+        {"loop_\n_atom_sites_alt.id\n.\n?\n",
+         "ERROR - Key item \"_atom_sites_alt.id\" has invalid value \"?\"\n" + kError +
+             "mandatory item \"_atom_sites_alt.id\" has invalid value \"?\"\n"},
+        {"_v.a 1\n", kError + "no key items found in category \"v\"\n" + kError +
+                         "no mandatory items found in category \"v\"\n"},
+        {"_w.a 1\n", kError + "key item \"\" not found in category \"w\"\n" + kError +
+                         "mandatory item \"\" is not in category \"w\"\n"},
+    };
+    std::unique_ptr<CifFile> dict = ReadCif(kDictionary);
+    for (const auto& c : cases) {
+        std::unique_ptr<CifFile> data = ReadCif("data_b\n" + c.first);
+        CifFileChecks checks;
+        Block& block = FirstBlock(*data);
+        Strings tables;
+        block.GetTableNames(tables);
+        checks.KeysAndMandatoryItems(block, *block.GetTablePtr(tables.at(0)), FirstBlock(*dict));
+        EXPECT_EQ(c.second, checks.out.str()) << c.first;
+    }
+}
 
 }  // namespace

@@ -21,16 +21,12 @@ CifFile& RealDictionary(const std::string& name) {
 
 // The notices of relation building go to standard output: kept out of the
 // test log.
-struct QuietStdout {
-    QuietStdout() { testing::internal::CaptureStdout(); }
-    ~QuietStdout() { testing::internal::GetCapturedStdout(); }
-};
-
 std::string Check(CifFile& file, const std::string& dictionary, bool usePdbxItemTables = false) {
     std::ostringstream out;
-    const QuietStdout quiet;
-    file.BlockDataChecking(FirstBlock(file), FirstBlock(RealDictionary(dictionary)), out, false,
-                           usePdbxItemTables);
+    CifFile& dict = RealDictionary(dictionary);
+    testing::internal::CaptureStdout();
+    file.BlockDataChecking(FirstBlock(file), FirstBlock(dict), out, false, usePdbxItemTables);
+    testing::internal::GetCapturedStdout();
     return out.str();
 }
 
@@ -85,11 +81,11 @@ TEST(PdbxDictionaryChecks, RealEntries) {
 std::string NewLines(const std::string& report, const std::string& baseline) {
     std::map<std::string, int> old;
     std::istringstream in(baseline), lines(report);
-    std::string added;
-    for (std::string line; std::getline(in, line);) {
+    std::string added, line;
+    while (std::getline(in, line)) {
         ++old[line];
     }
-    for (std::string line; std::getline(lines, line);) {
+    while (std::getline(lines, line)) {
         added += old[line]-- > 0 ? "" : line + "\n";
     }
     return added;
@@ -111,13 +107,13 @@ std::string NewLines(const std::string& report, const std::string& baseline) {
 TEST(PdbxDictionaryChecks, SeededEntryGivesTheCountedFindings) {
     std::unique_ptr<CifFile> file = ReadCif(kData + "/mmcif/1l2y.cif", true);
     const std::string baseline = Check(*file, "mmcif_pdbx.dic");
-    Block& block = FirstBlock(*file);
-    block.GetTablePtr("struct_conf")->UpdateCell(0, "beg_auth_seq_id", "99");
-    block.GetTablePtr("chem_comp_bond")->UpdateCell(1, "comp_id", "XXX");
-    block.GetTablePtr("chem_comp_bond")->UpdateCell(1, "value_order", "single");
-    block.GetTablePtr("chem_comp_atom")->UpdateCell(0, "pdbx_aromatic_flag", "y");
-    block.GetTablePtr("atom_site")->UpdateCell(0, "Cartn_x", "-8.9O1");
-    block.GetTablePtr("atom_site")->UpdateCell(1, "pdbx_PDB_model_num", "0");
+    for (const char* seed :
+         {"struct_conf 0 beg_auth_seq_id 99", "chem_comp_bond 1 comp_id XXX",
+          "chem_comp_bond 1 value_order single", "atom_site 0 Cartn_x -8.9O1",
+          "chem_comp_atom 0 pdbx_aromatic_flag y", "atom_site 1 pdbx_PDB_model_num 0"}) {
+        const Strings s = Split(seed);
+        FirstBlock(*file).GetTablePtr(s[0])->UpdateCell(std::stoul(s[1]), s[2], s[3]);
+    }
 
     const std::string head = "ERROR - In block \"1L2Y\", ";
     EXPECT_EQ(
