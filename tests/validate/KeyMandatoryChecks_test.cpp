@@ -20,9 +20,6 @@ const char* const kDictionary =
 
 const std::string kRepeated =
     "ERROR - In block \"b\", in cateogory \"t\", values for key item(s):\n  \"k1\",\n  \"k2\",\n";
-const std::string kNullK1 =
-    "ERROR - Key item \"_t.k1\" has invalid value \".\" in row having:\n  item \"_t.k2\" with "
-    "value = \"b\"\n";
 const std::string kError = "ERROR - In block \"b\", ";
 
 // Each case: loops of one table, and the report.
@@ -40,8 +37,6 @@ TEST(KeyAndMandatoryItems, ReportEachFindingOnce) {
         {"loop_\n_t.k1\n_t.k2\n_t.m\na b 1\na b 2\na b 3\nA b 4\n",
          kRepeated + "  in row #1 are repeated in row #2\n" + kRepeated +
              "  in row #1 are repeated in row #3\n"},
-        // Null keys are no repeats.
-        {"loop_\n_t.k1\n_t.k2\n_t.m\n. b 1\n. b 2\n", kNullK1 + kNullK1},
         {"_t.k1 a\n", kError + "key item \"k2\" not found in category \"t\"\n" + kError +
                           "mandatory item \"k2\" is not in category \"t\"\n" + kError +
                           "mandatory item \"m\" is not in category \"t\"\n"},

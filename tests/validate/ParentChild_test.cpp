@@ -73,23 +73,16 @@ TEST(ParentChildTest, GroupsFromItemLinkedAndLabels) {
         Relations(*pc, "e s t"),
         (Strings{"_p.a <- _e.x", "_p.a <- _e.z", "_p.a _p.b <- _e.x _e.y", "_p.b _p.a <- _e.y _e.x",
                  "_q.k _q.k <- _s.n _s.m", "_p.a <- _t.a", "_p.a <- _t.b", "_q.k <- _t.b"}));
-    // "parent keys|child keys|label"
-    for (const char* c :
-         {"_p.a|_t.b|t:p:4", "_q.k|_t.b|t:q:5", "_p.a|_e.x|e:p:1", "_p.a _p.b|_e.x _e.y|e:p:2",
-          "_p.a _p.b|_e.x _t.a|", "_q.k _q.k|_r.y _r.x|r:q:1"}) {
-        const std::string text(c);
-        const size_t bar = text.find('|'), last = text.rfind('|');
-        std::string label = "stale";
-        pc->GetLinkGroupIdLabel(label, Split(text.substr(0, bar)),
-                                Split(text.substr(bar + 1, last - bar - 1)));
-        EXPECT_EQ(label, text.substr(last + 1)) << c;
-    }
     EXPECT_TRUE(pc->IsParentKeyOf({"_p.b", "_p.a"}, "d"));
     EXPECT_FALSE(pc->IsParentKeyOf({"_p.b", "_p.a"}, "p"));
     EXPECT_TRUE(pc->IsParentCifItem("_p.b"));
     EXPECT_FALSE(pc->IsParentCifItem("_e.x"));
-    std::string label;
-    EXPECT_THROW(pc->GetLinkGroupIdLabel(label, {"_p.a"}, {"_e.z"}), std::runtime_error);
+    // Labels of created groups; the stale label is cleared.
+    std::string label = "stale";
+    pc->GetLinkGroupIdLabel(label, {"_q.k"}, {"_t.b"});
+    EXPECT_EQ(label, "t:q:5");
+    pc->GetLinkGroupIdLabel(label, {"_p.a", "_p.b"}, {"_e.x", "_t.a"});
+    EXPECT_EQ(label, "");
 }
 
 TEST(ParentChildTest, RefusedDictionaries) {
@@ -125,21 +118,16 @@ TEST(ParentChildTest, KeyGroupsLineUpWithTheFirst) {
 
 // c: (x, y) -> p (a, b) in group 1, and again as (y, x) -> (b, a) through
 // group (d, 2); z -> q.k; v -> r.id through list group (c, 3), which has no
-// group row; w -> chem_comp_atom. atom_site: (entity_id, seq_id) ->
-// entity_poly_seq (entity_id, num).
+// group row; w -> chem_comp_atom.
 const std::vector<TableText> kRowsDictionary{
     {"category", "id", "c d p q r"},
     {"item", "name category_id", "_c.x c"},
     {kGroups, "category_id link_group_id label",
-     "c 1 c:p:1 c 2 c:q:2 c 4 c:chem_comp_atom:4 d 1 d:r:1 d 2 d:p:2 atom_site 1 as:eps:1"},
+     "c 1 c:p:1 c 2 c:q:2 c 4 c:chem_comp_atom:4 d 1 d:r:1 d 2 d:p:2"},
     {kList, kListColumns,
      "c 1 _c.x _p.a p c 1 _c.y _p.b p c 2 _c.z _q.k q c 3 _c.v _r.id r "
      "c 4 _c.w _chem_comp_atom.atom_id chem_comp_atom d 1 _d.v _r.id r "
-     "d 2 _d.y _p.b p d 2 _d.x _p.a p "
-     "atom_site 1 _atom_site.label_entity_id _entity_poly_seq.entity_id entity_poly_seq "
-     "atom_site 1 _atom_site.label_seq_id _entity_poly_seq.num entity_poly_seq"}};
-
-const std::string kBigTrouble = "BIG TROUBLE; linkGroupId not found!\n";
+     "d 2 _d.y _p.b p d 2 _d.x _p.a p"}};
 
 // The result is 0 exactly when a row is unmatched or an attribute is
 // undefined.
@@ -159,11 +147,6 @@ TEST(ParentRows, AreReported) {
          parents,
          Unmatched("b", "c:p:1", "c", 1, "p", "x>a=1 y>b=9") +
              Unmatched("b", "c:p:1", "c", 2, "p", "x>a=9")},
-        // A list group without group row: reported without label, and on.
-        {{"c", "v", "8 7 6"},
-         parents,
-         kBigTrouble + Unmatched("b", "", "c", 1, "r", "v>id=8") + kBigTrouble +
-             Unmatched("b", "", "c", 3, "r", "v>id=6")},
         // Missing and empty parent tables, once per relation.
         {{"c", "z v", ". 7 5 7 6 7"},
          {{"r", "id", "7"}, {"q", "", ""}},
@@ -177,11 +160,6 @@ TEST(ParentRows, AreReported) {
          {{"p", "a", "1"}},
          "ERROR - In block \"b\", for child item \"_c.y\", parent key attribute \"b\" is not "
          "defined in parent category \"p\"\n"},
-        // atom_site rows with a null seq_id only are not looked up.
-        {{"atom_site", "label_entity_id label_seq_id", "1 . 9 . 1 5 . 2"},
-         {{"entity_poly_seq", "entity_id num", "1 1 1 2"}},
-         Unmatched("b", "as:eps:1", "atom_site", 3, "entity_poly_seq",
-                   "label_entity_id>entity_id=1 label_seq_id>num=5")},
     };
     Dictionary dict(kRowsDictionary);
     std::string notices;
