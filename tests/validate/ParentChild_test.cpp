@@ -43,11 +43,10 @@ const char kListColumns[] =
     "child_category_id link_group_id child_name parent_name parent_category_id";
 const char kGroups[] = "pdbx_item_linked_group";
 
-// Group (t, 3) exists; item_linked adds two parents to _t.b and one to _t.a,
-// which a group already holds. Groups on the parent _q.k repeat the name.
-// Group (w, 9) has no pairs; list group (e, 3) has no group row; group (d, 1)
-// names _p.b first, which gives e's relation in that order too. The group
-// table orders its columns otherwise and lacks context and condition_id.
+// item_linked adds two parents to _t.b and one to _t.a, which group (t, 3)
+// holds. Groups on _q.k repeat the name; (w, 9) has no pairs; list group
+// (e, 3) has no group row; (d, 1) names _p.b first, which gives e's relation
+// in that order too. The group table's columns are in another order.
 TEST(ParentChildTest, GroupsFromItemLinkedAndLabels) {
     Dictionary dict({{"category", "id", "w t e"},
                      {"item", "name category_id", "_t.a t _t.b t _t.b t"},
@@ -116,9 +115,8 @@ TEST(ParentChildTest, KeyGroupsLineUpWithTheFirst) {
 
 // ---- The rows of data tables against their parent rows ----
 
-// c: (x, y) -> p (a, b) in group 1, and again as (y, x) -> (b, a) through
-// group (d, 2); z -> q.k; v -> r.id through list group (c, 3), which has no
-// group row; w -> chem_comp_atom.
+// c: (x, y) -> p (a, b), and as (y, x) -> (b, a) through group (d, 2);
+// z -> q.k; v -> r.id through list group (c, 3); w -> chem_comp_atom.
 const std::vector<TableText> kRowsDictionary{
     {"category", "id", "c d p q r"},
     {"item", "name category_id", "_c.x c"},
@@ -178,15 +176,13 @@ TEST(ParentRows, AreReported) {
     }
 }
 
-// The real dictionaries, against figures counted from the files by a
-// separate script: notices (each a new group), relations over all child
-// categories, relations whose pairs another one has in another order,
-// item_linked pairs in no relation, and rows of the group list written out
-// (the file's own rows, or one per item_linked pair).
+// Figures counted from the files by a separate script: notices (each a new
+// group), relations, relations whose pairs another has in another order,
+// item_linked pairs in no relation, and group list rows written out.
 // mmcif_ddl.dic has no group tables: each item_linked pair becomes a group.
 // In mmcif_pdbx.dic 11 item_linked pairs are in no group list row, and two
-// with a row lie in no relation: one is in a group whose first pair names
-// another parent category, the other in a list group without a group row.
+// with a row lie in no relation: one in a group whose first pair names
+// another parent category, one in a list group without a group row.
 TEST(DictionaryRelations, MatchTheFile) {
     for (const std::string figures :
          {"mmcif_ddl.dic 47 47 0 0 47", "mmcif_pdbx.dic 0 736 71 13 1441"}) {

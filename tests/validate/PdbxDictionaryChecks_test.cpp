@@ -1,6 +1,5 @@
-// Whole check runs with the real dictionaries: the PDBx/mmCIF dictionary
-// over real entries and over one entry with faults seeded in memory, and
-// the PDBx/mmCIF dictionary itself checked as data against the DDL.
+// Whole check runs with the real dictionaries: over real entries, one entry
+// with faults seeded in memory, and the PDBx/mmCIF dictionary against the DDL.
 
 #include <gtest/gtest.h>
 
@@ -19,8 +18,7 @@ CifFile& RealDictionary(const std::string& name) {
     return *(read[name] ? read[name] : read[name] = ReadCif(kData + "/dict/" + name, true));
 }
 
-// The notices of relation building go to standard output: kept out of the
-// test log.
+// Relation building's notices on standard output are kept out of the log.
 std::string Check(CifFile& file, const std::string& dictionary, bool usePdbxItemTables = false) {
     std::ostringstream out;
     CifFile& dict = RealDictionary(dictionary);
@@ -91,19 +89,12 @@ std::string NewLines(const std::string& report, const std::string& baseline) {
     return added;
 }
 
-// Each seeded fault gives the lines counted here by hand from the
-// dictionary's definitions (the key and mandatory-item reports have their
-// own tests over a small dictionary):
-//  - struct_conf beg_auth_seq_id "99": no such atom_site row. The relation
-//    is stated twice, parent keys in another order, and reported once;
-//  - chem_comp_bond comp_id "XXX": no chem_comp and no chem_comp_atom rows.
-//    The chem_comp relation comes from list group (chem_comp_bond, 3), which
-//    has no group row: no label, and the run goes on;
-//  - value_order "single" (ucode): outside the enumeration; the uchar
-//    pdbx_aromatic_flag "y" passes against "Y";
-//  - Cartn_x "-8.9O1" (float; the pattern covers "-8.9"): one part match,
-//    naming the item's cif_core alias;
-//  - pdbx_PDB_model_num "0" (int, one range row (0, .)): out of range.
+// The lines of each seeded fault, counted by hand from the dictionary: the
+// struct_conf relation is stated twice (parent keys reordered) and reported
+// once; chem_comp_bond's chem_comp relation comes from a list group without
+// group row: no label, and the run goes on; "single" is no ucode value; the
+// uchar flag "y" passes against "Y"; "-8.9O1" part-matches the float pattern
+// and names the item's alias; model number 0 is outside the range (0, .).
 TEST(PdbxDictionaryChecks, SeededEntryGivesTheCountedFindings) {
     std::unique_ptr<CifFile> file = ReadCif(kData + "/mmcif/1l2y.cif", true);
     const std::string baseline = Check(*file, "mmcif_pdbx.dic");
