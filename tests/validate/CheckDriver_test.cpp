@@ -1,5 +1,6 @@
-// The entry points of validation: the checks of each block, their report in
-// a stream or a log file, and the dictionary's pdbx_ item tables.
+// The entry points of validation: the checks of each block (the key and
+// mandatory-item findings in full), their report in a stream or a log file,
+// and the dictionary's pdbx_ item tables.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -14,27 +15,43 @@
 namespace {
 
 // t.n is an int; under the pdbx_ choice t.n is also mandatory and t.id an
-// int. "Yes" is no mandatory code.
+// int. "Yes" is no mandatory code. k: two keys and a mandatory item listed
+// twice, as merged frames list it; u: an implicit key beside an
+// implicit-ordinal item; v: neither keys nor mandatory items; w: a key and a
+// mandatory item named without ".".
 const std::string kDictionary =
     "data_dict\nloop_\n_category.id\n_category.mandatory_code\nentry yes\nt no\nexptl Yes\n"
-    "loop_\n_category_key.id\n_category_key.name\nentry '_entry.id'\nt '_t.id'\n"
+    "k no\nu no\natom_sites_alt no\nv no\nw no\n"
+    "loop_\n_category_key.id\n_category_key.name\nentry '_entry.id'\nt '_t.id'\nk '_k.k1'\n"
+    "k '_k.k2'\nu '_u.id'\natom_sites_alt '_atom_sites_alt.id'\nw nodot\n"
     "loop_\n_item.name\n_item.category_id\n_item.mandatory_code\n'_entry.id' entry yes\n"
-    "'_t.id' t yes\n'_t.n' t no\n_item_type.name '_t.n'\n_item_type.code int\n"
+    "'_t.id' t yes\n'_t.n' t no\n'_k.k1' k yes\n'_k.k2' k yes\n'_k.m' k yes\n'_k.m' k yes\n"
+    "'_u.id' u implicit\n'_u.x' u implicit-ordinal\n'_atom_sites_alt.id' atom_sites_alt yes\n"
+    "'_v.a' v no\nnodot w yes\n_item_type.name '_t.n'\n_item_type.code int\n"
     "_item_type_list.code int\n_item_type_list.primitive_code numb\n"
     "_item_type_list.construct '[0-9]+'\n_pdbx_item.name '_t.n'\n_pdbx_item.mandatory_code yes\n"
     "_pdbx_item_type.name '_t.id'\n_pdbx_item_type.code int\n";
+
+const std::string kError = "ERROR - In block \"b\", ";
+const std::string kRepeated =
+    kError + "in cateogory \"k\", values for key item(s):\n  \"k1\",\n  \"k2\",\n";
+
+// A block b with an entry and the given tables.
+std::string Keyed(const std::string& tables) {
+    return "data_b\n_entry.id 1\n" + tables;
+}
 
 const std::string kClean = "data_b\n_entry.id 1\nloop_\n_t.id\n_t.n\n1 2\n";
 
 // A block with findings of each check of a table, and its report.
 std::string Odd(const std::string& block) {
-    return "data_" + block + "\n_u.a 1\nloop_\n_t.id\n_t.n\n? ?\n2 .\n";
+    return "data_" + block + "\n_z.a 1\nloop_\n_t.id\n_t.n\n? ?\n2 .\n";
 }
 std::string OddReport(const std::string& block) {
     const std::string error = "ERROR - In block \"" + block + "\", ";
     return "ERROR - category \"entry\" is mandatory, but it is not present in datablock \"" +
-           block + "\"\n" + error + "category \"u\" is not defined in the reference file\n" +
-           error + "in category \"u\", item \"a\" is not defined in the reference file\n" +
+           block + "\"\n" + error + "category \"z\" is not defined in the reference file\n" +
+           error + "in category \"z\", item \"a\" is not defined in the reference file\n" +
            "ERROR - Key item \"_t.id\" has invalid value \"?\"\n" + error +
            "mandatory item \"_t.id\" has invalid value \"?\"\nWARNING - In block \"" + block +
            "\", in category \"t\", row 1 contains all null values.\n";
@@ -45,7 +62,7 @@ std::string OddReport(const std::string& block) {
 // dictionary without category_key fails before the block is checked.
 TEST(BlockDataChecking, ReportsInOrder) {
     const std::string overlaid = "data_b\n_entry.id 1\nloop_\n_t.id\n_t.n\nx ?\n2 z\n";
-    const std::string error = "ERROR - In block \"b\", ";
+    const std::string& error = kError;
     const std::string z =
         error + "data type pattern of value \"z\" for \"_t.n\" does not match, in row #2\n";
     const struct {
@@ -64,6 +81,37 @@ TEST(BlockDataChecking, ReportsInOrder) {
         {Odd("b"), false,
          Line("Table \"category_key\" not found in block \"dict\"", "CifFile::_CheckCategories"),
          "data_dict\n_category.id t\n"},
+        {Keyed("loop_\n_k.k1\n_k.k2\n_k.m\na b ?\n? b x\n"), false,
+         "ERROR - Key item \"_k.k1\" has invalid value \"?\" in row having:\n"
+         "  item \"_k.k2\" with value = \"b\"\n" +
+             kError +
+             "mandatory item \"_k.k1\" has invalid value \"?\" in row: \"_k.k2\" == \"b\"\n" +
+             kError +
+             "mandatory item \"_k.m\" has invalid value \"?\" in row: \"_k.k1\" == \"a\", "
+             "\"_k.k2\" == \"b\"\n"},
+        // Row 2 is not reported against row 3; differing case is no repeat.
+        {Keyed("loop_\n_k.k1\n_k.k2\n_k.m\na b 1\na b 2\na b 3\nA b 4\n"), false,
+         kRepeated + "  in row #1 are repeated in row #2\n" + kRepeated +
+             "  in row #1 are repeated in row #3\n"},
+        {Keyed("_k.k1 a\n"), false,
+         kError + "key item \"k2\" not found in category \"k\"\n" + kError +
+             "mandatory item \"k2\" is not in category \"k\"\n" + kError +
+             "mandatory item \"m\" is not in category \"k\"\n"},
+        // "implicit" is looked at only without "yes" items.
+        {Keyed("loop_\n_u.id\n_u.x\n. ?\n"), false,
+         "ERROR - Key item \"_u.id\" has invalid value \".\"\n"},
+        {Keyed("loop_\n_atom_sites_alt.id\n.\n?\n"), false,
+         "ERROR - Key item \"_atom_sites_alt.id\" has invalid value \"?\"\n" + kError +
+             "mandatory item \"_atom_sites_alt.id\" has invalid value \"?\"\nWARNING - In block "
+             "\"b\", in category \"atom_sites_alt\", row 2 contains all null values.\n"},
+        {Keyed("_v.a 1\n"), false,
+         kError + "no key items found in category \"v\"\n" + kError +
+             "no mandatory items found in category \"v\"\n"},
+        {Keyed("_w.a 1\n"), false,
+         kError + "in category \"w\", item \"a\" is not defined in the reference file\n" + kError +
+             "key item \"\" not found in category \"w\"\n" + kError +
+             "mandatory item \"\" is not in category \"w\"\n"},
+
     };
     for (const auto& c : cases) {
         std::unique_ptr<CifFile> data = ReadCif(c.block), dict = ReadCif(c.dictionary);

@@ -101,13 +101,6 @@ public:
     void CategoryKeys(Block& block) { file._CheckCategoryKeys(block, out); }
     void ItemCategories(Block& block) { file._CheckItemCategories(block, out); }
 
-    void KeysAndMandatoryItems(Block& block, ISTable& table, Block& dict) {
-        Strings keys;
-        file._GetKeyItems(keys, table.GetName(), *dict.GetTablePtr("category_key"));
-        file._CheckKeyItems(block.GetName(), table, keys, out);
-        file._CheckMandatoryItems(block.GetName(), table, *dict.GetTablePtr("item"), keys, out);
-    }
-
     void ItemTypes(Block& block, bool skipUntypedItems) {
         file._skipUntypedItems = skipUntypedItems;
         file._CheckItemTypes(block, out);
