@@ -127,60 +127,50 @@ TEST(BlockDataChecking, ReportsInOrder) {
     }
 }
 
-class DataChecking : public testing::Test {
-protected:
-    DataChecking() {
-        char name[] = "/tmp/tesra-validate-XXXXXX";
-        dir = ::mkdtemp(name) != nullptr ? name : "/nonexistent";
-        log = dir + "/check.log";
-    }
-    ~DataChecking() override { std::filesystem::remove_all(dir); }
-
-    std::string Log() const {
+// The log gathers each block's report and an empty line after what it held;
+// clean blocks, or none, add nothing. A log that stays empty is deleted only
+// when it is an empty regular file, never through a link (nor a device such
+// as /dev/null: a test run as root must not risk one). What a block reported
+// before a check failed stays in the log.
+TEST(DataChecking, WritesTheLog) {
+    char name[] = "/tmp/tesra-validate-XXXXXX";
+    ASSERT_NE(nullptr, ::mkdtemp(name));
+    const std::string dir = name;
+    std::string log = dir + "/check.log";
+    const auto check = [&](const std::string& data, const std::string& dictionary) {
+        return ReadCif(data)->DataChecking(*ReadCif(dictionary), log, false, false);
+    };
+    const auto text = [&] {
         std::ifstream in(log);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    int Check(const std::string& data, const std::string& dictionary = kDictionary) {
-        return ReadCif(data)->DataChecking(*ReadCif(dictionary), log, false, false);
-    }
-
-    std::string dir, log;
-};
-
-// Clean blocks, or none, add nothing, and an earlier log stays.
-TEST_F(DataChecking, AppendsEachBlockReportThenAnEmptyLine) {
-    std::ofstream(log) << "earlier\n";
-    EXPECT_EQ(0, Check(Odd("a") + "data_c\n_entry.id 1\n" + Odd("b"),
-                       kDictionary + "data_more\n_x.y 1\ndata_last\n_x.y 1\n"));
-    EXPECT_EQ(1, Check(kClean));
-    EXPECT_EQ(0, Check(""));
-    EXPECT_EQ("earlier\nWARNING - dictionary has 3 datablocks\n" + OddReport("a") + "\n" +
-                  OddReport("b") + "\n",
-              Log());
-}
-
-// Only an empty regular file is deleted, never through a link. (Devices
-// such as /dev/null are kept too; a test run as root must not risk them.)
-TEST_F(DataChecking, DeletesALogThatStaysEmpty) {
-    EXPECT_EQ(1, Check(kClean));
+    };
+    EXPECT_EQ(1, check(kClean, kDictionary));
     EXPECT_FALSE(std::filesystem::exists(log));
+    std::ofstream(log) << "earlier\n";
+    EXPECT_EQ(0, check(Odd("a") + "data_c\n_entry.id 1\n" + Odd("b"),
+                       kDictionary + "data_more\n_x.y 1\ndata_last\n_x.y 1\n"));
+    EXPECT_EQ(1, check(kClean, kDictionary));
+    EXPECT_EQ(0, check("", kDictionary));
+    const std::string logged = "earlier\nWARNING - dictionary has 3 datablocks\n" + OddReport("a") +
+                               "\n" + OddReport("b") + "\n";
+    EXPECT_EQ(logged, text());
+    EXPECT_EQ(Line("Invalid CIF item \"bad\"", "CifString::GetCategoryFromCifItem"),
+              Thrown<EmptyValueException>([&] {
+                  check("data_b\n_category.id x\n_item.name bad\n_item.category_id x\n",
+                        kDictionary);
+              }));
+    EXPECT_EQ(logged + OddReport("b").substr(0, OddReport("b").find('\n') + 1) + "\n", text());
+    std::filesystem::remove(log);
     std::ofstream(dir + "/target").close();
     std::filesystem::create_symlink(dir + "/target", log);
-    EXPECT_EQ(1, Check(kClean));
+    EXPECT_EQ(1, check(kClean, kDictionary));
     EXPECT_TRUE(std::filesystem::is_symlink(log));
     EXPECT_TRUE(std::filesystem::exists(dir + "/target"));
-}
-
-// What a block reported before a check failed stays in the log.
-TEST_F(DataChecking, FailuresAreReported) {
-    EXPECT_EQ(Line("Invalid CIF item \"bad\"", "CifString::GetCategoryFromCifItem"),
-              Thrown<EmptyValueException>(
-                  [&] { Check("data_b\n_category.id x\n_item.name bad\n_item.category_id x\n"); }));
-    EXPECT_EQ(OddReport("b").substr(0, OddReport("b").find('\n') + 1) + "\n", Log());
     log = dir + "/missing/check.log";
     EXPECT_EQ(Line("Cannot open log file \"" + log + "\" for appending: No such file or directory",
                    "CifFile::DataChecking"),
-              Thrown<FileException>([&] { Check(kClean); }));
+              Thrown<FileException>([&] { check(kClean, kDictionary); }));
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

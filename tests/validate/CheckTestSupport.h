@@ -27,15 +27,6 @@ inline std::string Join(const Strings& names) {
     return text;
 }
 
-// Each row's cells joined by blanks.
-inline Strings Rows(ISTable* table) {
-    Strings rows;
-    for (unsigned int row = 0; table != nullptr && row < table->GetNumRows(); ++row) {
-        rows.push_back(Join(table->GetRow(row)));
-    }
-    return rows;
-}
-
 // A table: its name, then its column names and its cells row by row, each
 // list separated by blanks.
 struct TableText {

@@ -82,9 +82,8 @@ TEST(ItemTypes, AreDerivedFromParents) {
             thrown = e.what();
         }
         testing::internal::GetCapturedStdout();
-        const Strings rows = Rows(&itemType);
-        for (auto row = rows.begin() + typed; row != rows.end(); ++row) {
-            checks.out << "+ " << *row << "\n";
+        for (unsigned int row = typed; row < itemType.GetNumRows(); ++row) {
+            checks.out << "+ " << Join(itemType.GetRow(row)) << "\n";
         }
         EXPECT_EQ(std::get<3>(c), checks.out.str() + thrown) << std::get<0>(c);
     }

@@ -46,17 +46,21 @@ const char kGroups[] = "pdbx_item_linked_group";
 // item_linked adds two parents to _t.b and one to _t.a, which group (t, 3)
 // holds. Groups on _q.k repeat the name; (w, 9) has no pairs; list group
 // (e, 3) has no group row; (d, 1) names _p.b first, which gives e's relation
-// in that order too. The group table's columns are in another order.
+// in that order too; (s, 2) names chem_comp_atom. The group table's columns
+// are in another order.
+const std::vector<TableText> kDictionary{
+    {"category", "id", "w t e"},
+    {"item", "name category_id", "_t.a t _t.b t _t.b t"},
+    {"item_linked", "child_name parent_name", "_t.b _p.a _t.a _p.b _t.b _q.k"},
+    {kGroups, "link_group_id label category_id",
+     "1 e:p:1 e 2 e:p:2 e 3 t:p:3 t 9 w:p:9 w 1 r:q:1 r 1 s:q:1 s 1 d:p:1 d 2 s:cca:2 s"},
+    {kList, kListColumns,
+     "e 1 _e.x _p.a p e 2 _e.x _p.a p e 2 _e.y _p.b p e 3 _e.z _p.a p t 3 _t.a _p.a p "
+     "r 1 _r.x _q.k q r 1 _r.y _q.k q s 1 _s.n _q.k q s 1 _s.m _q.k q d 1 _d.y _p.b p "
+     "d 1 _d.x _p.a p s 2 _s.c _chem_comp_atom.atom_id chem_comp_atom"}};
+
 TEST(ParentChildTest, GroupsFromItemLinkedAndLabels) {
-    Dictionary dict({{"category", "id", "w t e"},
-                     {"item", "name category_id", "_t.a t _t.b t _t.b t"},
-                     {"item_linked", "child_name parent_name", "_t.b _p.a _t.a _p.b _t.b _q.k"},
-                     {kGroups, "link_group_id label category_id",
-                      "1 e:p:1 e 2 e:p:2 e 3 t:p:3 t 9 w:p:9 w 1 r:q:1 r 1 s:q:1 s 1 d:p:1 d"},
-                     {kList, kListColumns,
-                      "e 1 _e.x _p.a p e 2 _e.x _p.a p e 2 _e.y _p.b p e 3 _e.z _p.a p "
-                      "t 3 _t.a _p.a p r 1 _r.x _q.k q r 1 _r.y _q.k q s 1 _s.n _q.k q "
-                      "s 1 _s.m _q.k q d 1 _d.y _p.b p d 1 _d.x _p.a p"}});
+    Dictionary dict(kDictionary);
     std::string out;
     const auto pc = Build(out, dict.block);
     const auto info = [](const std::string& group, const std::string& parent) {
@@ -68,14 +72,10 @@ TEST(ParentChildTest, GroupsFromItemLinkedAndLabels) {
               "Warning: Link group \"9\" of category \"w\" not found in table "
               "\"pdbx_item_linked_group_list\" and this entry will be ignored.\n" +
                   info("4", "_p.a") + info("5", "_q.k"));
-    EXPECT_EQ(
-        Relations(*pc, "e s t"),
-        (Strings{"_p.a <- _e.x", "_p.a <- _e.z", "_p.a _p.b <- _e.x _e.y", "_p.b _p.a <- _e.y _e.x",
-                 "_q.k _q.k <- _s.n _s.m", "_p.a <- _t.a", "_p.a <- _t.b", "_q.k <- _t.b"}));
-    EXPECT_TRUE(pc->IsParentKeyOf({"_p.b", "_p.a"}, "d"));
-    EXPECT_FALSE(pc->IsParentKeyOf({"_p.b", "_p.a"}, "p"));
-    EXPECT_TRUE(pc->IsParentCifItem("_p.b"));
-    EXPECT_FALSE(pc->IsParentCifItem("_e.x"));
+    EXPECT_EQ(Relations(*pc, "e s t"),
+              (Strings{"_p.a <- _e.x", "_p.a <- _e.z", "_p.a _p.b <- _e.x _e.y",
+                       "_p.b _p.a <- _e.y _e.x", "_chem_comp_atom.atom_id <- _s.c",
+                       "_q.k _q.k <- _s.n _s.m", "_p.a <- _t.a", "_p.a <- _t.b", "_q.k <- _t.b"}));
     // Labels of created groups; the stale label is cleared.
     std::string label = "stale";
     pc->GetLinkGroupIdLabel(label, {"_q.k"}, {"_t.b"});
@@ -84,21 +84,16 @@ TEST(ParentChildTest, GroupsFromItemLinkedAndLabels) {
     EXPECT_EQ(label, "");
 }
 
+// Group tables come in pairs.
 TEST(ParentChildTest, RefusedDictionaries) {
     const TableText category{"category", "id", "c"}, item{"item", "name category_id", "_c.x c"};
-    const TableText groups{kGroups, "category_id link_group_id", "c 1"};
-    const TableText pairs{kList, kListColumns, "c 1 _c.x _p.a p"};
-    const std::pair<std::vector<TableText>, std::string> cases[] = {
-        {{category, item, groups}, "Empty item linked group list table|CifParentChild"},
-        {{category, item, pairs}, "Empty item linked group table|CifParentChild"},
-        {{item}, "Table \"category\" not found in block \"d\"|_ReadCategoryItems"},
-        {{category}, "Table \"item\" not found in block \"d\"|_ReadCategoryItems"},
-    };
-    for (const auto& c : cases) {
-        Dictionary dict(c.first);
-        const size_t bar = c.second.find('|');
+    for (const TableText& groups : {TableText{kGroups, "category_id link_group_id", "c 1"},
+                                    TableText{kList, kListColumns, "c 1 _c.x _p.a p"}}) {
+        Dictionary dict({category, item, groups});
         EXPECT_EQ(Thrown<MirtException>([&] { CifParentChild pc(dict.block); }),
-                  Line(c.second.substr(0, bar), "CifParentChild::" + c.second.substr(bar + 1)));
+                  Line(groups.name == kGroups ? "Empty item linked group list table"
+                                              : "Empty item linked group table",
+                       "CifParentChild::CifParentChild"));
     }
 }
 
@@ -115,51 +110,45 @@ TEST(ParentChildTest, KeyGroupsLineUpWithTheFirst) {
 
 // ---- The rows of data tables against their parent rows ----
 
-// c: (x, y) -> p (a, b), and as (y, x) -> (b, a) through group (d, 2);
-// z -> q.k; v -> r.id through list group (c, 3); w -> chem_comp_atom.
-const std::vector<TableText> kRowsDictionary{
-    {"category", "id", "c d p q r"},
-    {"item", "name category_id", "_c.x c"},
-    {kGroups, "category_id link_group_id label",
-     "c 1 c:p:1 c 2 c:q:2 c 4 c:chem_comp_atom:4 d 1 d:r:1 d 2 d:p:2"},
-    {kList, kListColumns,
-     "c 1 _c.x _p.a p c 1 _c.y _p.b p c 2 _c.z _q.k q c 3 _c.v _r.id r "
-     "c 4 _c.w _chem_comp_atom.atom_id chem_comp_atom d 1 _d.v _r.id r "
-     "d 2 _d.y _p.b p d 2 _d.x _p.a p"}};
+const std::string kBigTrouble = "BIG TROUBLE; linkGroupId not found!\n";
+const std::string kMissingP =
+    "++ERROR - In block \"b\", parent category \"p\", of category \"t\", is missing.\n";
 
 // The result is 0 exactly when a row is unmatched or an attribute is
 // undefined.
 TEST(ParentRows, AreReported) {
-    const std::vector<TableText> parents{
-        {"p", "a b", "1 2 1 3"}, {"q", "k", "5"}, {"r", "id", "7"}};
+    const std::vector<TableText> parents{{"p", "a b", "1 2 1 3"}, {"q", "k", "5"}};
     const struct {
         TableText checked;
         std::vector<TableText> parents;
         std::string report;
     } cases[] = {
         // Matched rows; all-null keys and a missing chem_comp_atom say nothing.
-        {{"c", "x y z v w", "1 2 5 7 N 1 3 . ? ."}, parents, ""},
-        // Repeated relations report once; partly null keys are looked up on
-        // the others.
-        {{"c", "x y z", "1 9 5 9 . 5"},
+        {{"e", "x y z", "1 2 1 . . ."}, parents, ""},
+        {{"s", "c", "A"}, parents, ""},
+        // A relation stated in two orders reports once; partly null keys are
+        // looked up on the others.
+        {{"e", "x y", "1 9 9 ."},
          parents,
-         Unmatched("b", "c:p:1", "c", 1, "p", "x>a=1 y>b=9") +
-             Unmatched("b", "c:p:1", "c", 2, "p", "x>a=9")},
+         Unmatched("b", "e:p:1", "e", 2, "p", "x>a=9") +
+             Unmatched("b", "e:p:2", "e", 1, "p", "x>a=1 y>b=9") +
+             Unmatched("b", "e:p:2", "e", 2, "p", "x>a=9")},
+        // A list group without group row: reported without label, and on.
+        {{"e", "z", "8 1 6"},
+         parents,
+         kBigTrouble + Unmatched("b", "", "e", 1, "p", "z>a=8") + kBigTrouble +
+             Unmatched("b", "", "e", 3, "p", "z>a=6")},
         // Missing and empty parent tables, once per relation.
-        {{"c", "z v", ". 7 5 7 6 7"},
-         {{"r", "id", "7"}, {"q", "", ""}},
-         "WARN - In block b category c parent table empty q\n"},
-        {{"c", "x y z", "1 2 5 1 2 5"},
-         {{"r", "id", "7"}},
-         "++ERROR - In block \"b\", parent category \"p\", of category \"c\", is missing.\n"
-         "++ERROR - In block \"b\", parent category \"q\", of category \"c\", is missing.\n"},
+        {{"t", "a b", "1 1 2 2"},
+         {{"q", "", ""}},
+         kMissingP + kMissingP + "WARN - In block b category t parent table empty q\n"},
         // An undefined parent key attribute ends the check.
-        {{"c", "x y z", "1 . 6 1 2 6"},
+        {{"e", "x y", "1 2"},
          {{"p", "a", "1"}},
-         "ERROR - In block \"b\", for child item \"_c.y\", parent key attribute \"b\" is not "
+         "ERROR - In block \"b\", for child item \"_e.y\", parent key attribute \"b\" is not "
          "defined in parent category \"p\"\n"},
     };
-    Dictionary dict(kRowsDictionary);
+    Dictionary dict(kDictionary);
     std::string notices;
     const auto relations = Build(notices, dict.block);
     for (const auto& c : cases) {
