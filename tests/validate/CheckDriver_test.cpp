@@ -1,6 +1,5 @@
-// The entry points of validation: the checks of each block (the key and
-// mandatory-item findings in full), their report in a stream or a log file,
-// and the dictionary's pdbx_ item tables.
+// The entry points of validation: each block's checks and their report in a
+// stream or a log file.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -36,14 +35,13 @@ const std::string kError = "ERROR - In block \"b\", ";
 const std::string kRepeated =
     kError + "in cateogory \"k\", values for key item(s):\n  \"k1\",\n  \"k2\",\n";
 
-// A block b with an entry and the given tables.
 std::string Keyed(const std::string& tables) {
     return "data_b\n_entry.id 1\n" + tables;
 }
 
 const std::string kClean = "data_b\n_entry.id 1\nloop_\n_t.id\n_t.n\n1 2\n";
 
-// A block with findings of each check of a table, and its report.
+// A block with findings of most checks, and its report.
 std::string Odd(const std::string& block) {
     return "data_" + block + "\n_z.a 1\nloop_\n_t.id\n_t.n\n? ?\n2 .\n";
 }
@@ -127,11 +125,9 @@ TEST(BlockDataChecking, ReportsInOrder) {
     }
 }
 
-// The log gathers each block's report and an empty line after what it held;
-// clean blocks, or none, add nothing. A log that stays empty is deleted only
-// when it is an empty regular file, never through a link (nor a device such
-// as /dev/null: a test run as root must not risk one). What a block reported
-// before a check failed stays in the log.
+// Each block's report and an empty line are appended; a log left empty is
+// deleted only as an empty regular file (no link, no device); what a block
+// reported before a check failed stays.
 TEST(DataChecking, WritesTheLog) {
     char name[] = "/tmp/tesra-validate-XXXXXX";
     ASSERT_NE(nullptr, ::mkdtemp(name));

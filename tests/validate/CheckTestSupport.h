@@ -27,8 +27,7 @@ inline std::string Join(const Strings& names) {
     return text;
 }
 
-// A table: its name, then its column names and its cells row by row, each
-// list separated by blanks.
+// A table: name, column names and cells row by row, blank-separated.
 struct TableText {
     std::string name, columns, cells;
 };
@@ -52,8 +51,7 @@ struct Dictionary {
     Block block;
 };
 
-// CIF text, or the file at a path, read into a new file; the test fails on
-// reader diagnostics.
+// CIF text, or the file at a path; reader diagnostics fail the test.
 inline std::unique_ptr<CifFile> ReadCif(const std::string& text, bool isPath = false) {
     std::unique_ptr<CifFile> file(new CifFile);
     CifParser parser(*file);
@@ -97,8 +95,7 @@ public:
         file._CheckItemTypes(block, out);
     }
 
-    // Every column of the table, with the dictionary's plain item tables
-    // (null where it lacks them); the result of the last column.
+    // Every column, with the dictionary's plain item tables; the last result.
     int ItemValues(Block& block, ISTable& table, Block& dict) {
         int result = 1;
         for (const std::string& column : table.GetColumnNames()) {

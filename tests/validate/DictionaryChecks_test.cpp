@@ -13,9 +13,8 @@
 
 namespace {
 
-// A DDL block: items "_c.x" or "_c.x:int" (their categories in order of first
-// appearance; no category table without items) and item_linked pairs
-// "child>parent".
+// A DDL block: items "_c.x" or "_c.x:int", item_linked pairs "child>parent";
+// no category table without items.
 std::vector<TableText> Ddl(const std::string& items, std::string links) {
     std::string categories, itemCells, typeCells;
     for (const std::string& item : Split(items)) {
@@ -43,8 +42,7 @@ std::string NoParents(const std::string& item) {
            "\" does not have item type code defined and has no parents.\n";
 }
 
-// Each case: items, links, whether untyped items are skipped, and the
-// report, "+ " and each row added to item_type, and what is thrown.
+// {items, links, skip untyped, report + "+ " added item_type rows + thrown}
 TEST(ItemTypes, AreDerivedFromParents) {
     const std::tuple<std::string, std::string, bool, std::string> cases[] = {
         {"", "", false, "CRITICAL: CANNOT FIND DDL CATEGORY: category\n"},

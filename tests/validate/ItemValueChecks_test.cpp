@@ -1,24 +1,22 @@
-// Item values against the type patterns, ranges and enumerations of a small
-// dictionary, and the compiled type patterns themselves.
+// Item values against type patterns, ranges and enumerations.
 
 #include <gtest/gtest.h>
 
 #include <clocale>
 
 #include "validate/CheckTestSupport.h"
-#include "validate/TypePattern.h"
 
 namespace {
 
 const char* const kDictionary =
     "data_dict\n"
     "loop_\n_item_type_list.code\n_item_type_list.primitive_code\n_item_type_list.construct\n"
-    "int numb '[+-]?[0-9]+'\n"
+    "int numb '[+-]?[0-9]+'\nbyte char '[^a]'\n"
     "float numb '-?(([0-9]+)[.]?|([0-9]*[.][0-9]+))([(][0-9]+[)])?([eE][+-]?[0-9]+)?'\n"
     "text char '[+-]?[0-9]+'\nucode uchar '[A-Za-z]+'\ncode char '[A-Za-z]+'\nbad char '?'\n"
     "dot char .\nempty char ''\ntrail char 'a\\'\nesc char 'a\\tb|[a\\n]+|x\\\\\\\\y|a\\.b'\n"
-    "loop_\n_item_type.name\n_item_type.code\n'_s.i' int\n'_s.t' text\n'_s.f' float\n"
-    "'_s.n' int\n'_s.u' ucode\n'_s.c' code\n'_s.e' int\n'_s.g' float\n'_s.bad' bad\n"
+    "loop_\n_item_type.name\n_item_type.code\n'_s.i' int\n'_s.t' text\n'_s.f' float\n'_s.n' int\n"
+    "'_s.u' ucode\n'_s.c' code\n'_s.e' int\n'_s.g' float\n'_s.bad' bad\n'_s.byte' byte\n"
     "'_s.nolist' nosuch\n'_s.dot' dot\n'_s.empty' empty\n'_s.trail' trail\n'_s.esc' esc\n"
     "loop_\n_item_range.name\n_item_range.minimum\n_item_range.maximum\n'_s.i' . 5\n"
     "'_s.i' 5 ?\n'_s.f' 0.0 1.0\n'_s.f' 1.0 1.0\n'_s.n' . .\n'_s.c' a b\n"
@@ -51,7 +49,8 @@ std::string NoType(const std::string& item, char row, const std::string& value) 
 const std::string kEnumeration = "_item_enumeration.name '_s.c'\n_item_enumeration.value abc\n";
 
 // The result is 1 exactly when nothing is reported. Null cells are not
-// tested; a failed conversion in a range test counts as in range.
+// tested; a failed conversion in a range test counts as in range. Bracket
+// expressions mean bytes whatever the caller's locale, which stays as it was.
 TEST(ItemValues, AreCheckedAgainstTheDictionary) {
     const struct {
         std::string columns;  // of table s, each with the same values
@@ -73,20 +72,21 @@ TEST(ItemValues, AreCheckedAgainstTheDictionary) {
         {"c", "ABC", Outside("_s.c", "ABC", "\"abc\"")},
         // An int that does not convert is outside the enumeration.
         {"e", "007|abc", NoMatch("abc", "_s.e", '2') + Outside("_s.e", "abc", "\"7\"")},
-        // Text takes part matches; constructs that do not compile turn the
-        // pattern test off.
+        // Text takes part matches; uncompilable constructs test nothing.
         {"t bad empty trail g untyped", "1.0", ""},
         // Only \\\\, \\t and \\n are translated.
         {"esc", "a\tb|a\na|x\\y|a.b|axb", NoType("esc", '5', "axb")},
         // A type code that item_type_list lacks: no pattern, exact enumeration.
         {"nolist", "x|X", Outside("_s.nolist", "X", "\"x\"")},
         {"dot", "a|ab", NoType("dot", '2', "ab")},
-        // Absent type tables read as empty; a passing value after a finding
-        // leaves the result at 0.
+        {"byte", "\xc3\xa9", NoType("byte", '1', "\xc3\xa9")},
+        // Absent type tables read as empty; a later pass keeps the result 0.
         {"c", "1", "", false, "data_d\n" + kEnumeration},
         {"c", "1|abc", Outside("_s.c", "1", "\"abc\""), false,
          "data_d\n_item_type.name '_s.c'\n_item_type.code code\n" + kEnumeration},
     };
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    const bool utf8 = std::setlocale(LC_ALL, "C.UTF-8") != nullptr;
     for (const auto& c : cases) {
         std::unique_ptr<CifFile> dict = ReadCif(c.dictionary);
         CifFileChecks checks;
@@ -105,17 +105,7 @@ TEST(ItemValues, AreCheckedAgainstTheDictionary) {
         EXPECT_EQ(c.report.empty(), checks.ItemValues(block, table, FirstBlock(*dict)) == 1);
         EXPECT_EQ(c.report, checks.out.str()) << c.columns;
     }
-}
-
-// Bracket expressions mean bytes even when the caller works in UTF-8, and
-// the caller's locale is left as it was.
-TEST(TypePattern, MatchesBytesWhateverTheCallersLocale) {
-    const std::string before = std::setlocale(LC_ALL, nullptr);
-    if (std::setlocale(LC_ALL, "C.UTF-8") == nullptr) {
-        GTEST_SKIP() << "no C.UTF-8 locale";
-    }
-    EXPECT_EQ(TypePattern::PART_MATCH, TypePattern("[^a]").Test("\xc3\xa9"));
-    EXPECT_STREQ("C.UTF-8", std::setlocale(LC_ALL, nullptr));
+    EXPECT_STREQ(utf8 ? "C.UTF-8" : before.c_str(), std::setlocale(LC_ALL, nullptr));
     std::setlocale(LC_ALL, before.c_str());
 }
 

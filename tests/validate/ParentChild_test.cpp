@@ -1,5 +1,5 @@
-// CifParentChild: relations of small dictionaries and of the real ones, and
-// the parent/child value check of data tables.
+// CifParentChild: relations of small and real dictionaries, and the check of
+// data rows against their parent rows.
 
 #include <gtest/gtest.h>
 
@@ -108,8 +108,6 @@ TEST(ParentChildTest, KeyGroupsLineUpWithTheFirst) {
               (std::vector<Strings>{{"_c.a", "_c.b"}, {"_c.a", "_c.c"}, {"_c.a", "_c.b"}}));
 }
 
-// ---- The rows of data tables against their parent rows ----
-
 const std::string kBigTrouble = "BIG TROUBLE; linkGroupId not found!\n";
 const std::string kMissingP =
     "++ERROR - In block \"b\", parent category \"p\", of category \"t\", is missing.\n";
@@ -165,13 +163,10 @@ TEST(ParentRows, AreReported) {
     }
 }
 
-// Figures counted from the files by a separate script: notices (each a new
-// group), relations, relations whose pairs another has in another order,
-// item_linked pairs in no relation, and group list rows written out.
-// mmcif_ddl.dic has no group tables: each item_linked pair becomes a group.
-// In mmcif_pdbx.dic 11 item_linked pairs are in no group list row, and two
-// with a row lie in no relation: one in a group whose first pair names
-// another parent category, one in a list group without a group row.
+// Figures counted by a separate script: notices (new groups), relations,
+// relations repeating another's pairs in another order, item_linked pairs in
+// no relation (pdbx: one in a group whose first pair names another parent
+// category, one in a list group without group row), group list rows written.
 TEST(DictionaryRelations, MatchTheFile) {
     for (const std::string figures :
          {"mmcif_ddl.dic 47 47 0 0 47", "mmcif_pdbx.dic 0 736 71 13 1441"}) {
