@@ -89,11 +89,6 @@ TEST(ItemTypes, AreDerivedFromParents) {
 
 TEST(DictionaryChecks, OwnDefinitionsAreReportedRowByRow) {
     const std::pair<std::string, std::string> cases[] = {
-        // The first of two item rows decides.
-        {"_category.id a\nloop_\n_category_key.id\n_category_key.name\na '_a.id'\na '_a.y'\n"
-         "loop_\n_item.name\n_item.category_id\n_item.mandatory_code\n"
-         "'_a.id' a yes\n'_a.id' a no\n'_a.y' a implicit-ordinal\n",
-         ""},
         {"_category.id a\nloop_\n_category_key.id\n_category_key.name\na ?\na '_a.gone'\n"
          "a '_a.x'\n_item.name '_a.x'\n_item.category_id a\n_item.mandatory_code YES\n",
          kError +

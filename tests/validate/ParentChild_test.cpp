@@ -185,13 +185,12 @@ TEST(DictionaryRelations, MatchTheFile) {
              std::set<std::string>(categories.begin(), categories.end())) {
             std::vector<Strings> parKeys, childKeys;
             pc->GetCategoryRelations(parKeys, childKeys, category);
-            relations += parKeys.size();
-            for (size_t i = 0; i < parKeys.size(); ++i) {
+            for (size_t i = 0; i < parKeys.size(); ++i, ++relations) {
                 std::set<Strings> pairs;
                 for (size_t k = 0; k < parKeys[i].size(); ++k) {
                     pairs.insert({childKeys[i][k], parKeys[i][k]});
+                    relationPairs.insert({childKeys[i][k], parKeys[i][k]});
                 }
-                relationPairs.insert(pairs.begin(), pairs.end());
                 pairSets.insert(pairs);
             }
         }
