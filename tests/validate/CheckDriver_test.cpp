@@ -1,7 +1,5 @@
-// The entry points of validation: each block's checks and their report in a
-// stream or a log file, over small dictionaries and then whole runs with the
-// real ones: real entries, one entry with faults seeded in memory, and the
-// PDBx/mmCIF dictionary against the DDL.
+// The entry points of validation over small dictionaries, then whole runs
+// with the real ones.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -239,12 +237,10 @@ std::string NewLines(const std::string& report, const std::string& baseline) {
     return added;
 }
 
-// The lines of each seeded fault, counted by hand from the dictionary: the
-// struct_conf relation is stated twice (parent keys reordered) and reported
-// once; chem_comp_bond's chem_comp relation comes from a list group without
-// group row: no label, and the run goes on; "single" is no ucode value; the
-// uchar flag "y" passes against "Y"; "-8.9O1" part-matches the float pattern
-// and names the item's alias; model number 0 is outside the range (0, .).
+// Counted by hand: struct_conf's relation, stated twice, reports once;
+// chem_comp_bond's chem_comp relation has no group row; "single" is no
+// ucode; uchar "y" passes as "Y"; "-8.9O1" part-matches, naming the alias;
+// model number 0 is outside the range (0, .).
 TEST(PdbxDictionaryChecks, SeededEntryGivesTheCountedFindings) {
     std::unique_ptr<CifFile> file = ReadCif(kData + "/mmcif/1l2y.cif", true);
     const std::string baseline = Check(*file, "mmcif_pdbx.dic");

@@ -26,24 +26,21 @@ const char* const kDictionary =
 
 const std::string kError = "ERROR - In block \"b\", ";
 
-std::string Range(const std::string& value, const std::string& item, char row) {
-    return kError + "value \"" + value + "\" for \"" + item + "\" is out of range, in row #" + row +
-           "\n";
+// Findings about the value v of item _s.c in row r.
+std::string Range(char r, const std::string& c, const std::string& v) {
+    return kError + "value \"" + v + "\" for \"_s." + c + "\" is out of range, in row #" + r + "\n";
 }
-
-std::string Outside(const std::string& item, const std::string& value, const std::string& list) {
-    return kError + "for \"" + item + "\", value \"" + value +
+std::string NoMatch(char r, const std::string& c, const std::string& v) {
+    return kError + "data type pattern of value \"" + v + "\" for \"_s." + c +
+           "\" does not match, in row #" + r + "\n";
+}
+std::string NoType(char r, const std::string& c, const std::string& v) {
+    return kError + "in item \"_s." + c + "\", in row #" + r + ", value \"" + v +
+           "\" does not correspond to item's type. The expected type is \"" + c + "\".\n";
+}
+std::string Outside(const std::string& c, const std::string& v, const std::string& list) {
+    return kError + "for \"_s." + c + "\", value \"" + v +
            "\" is not defined in the enumeration list. Acceptable values are: " + list + "\n";
-}
-
-std::string NoMatch(const std::string& value, const std::string& item, char row) {
-    return kError + "data type pattern of value \"" + value + "\" for \"" + item +
-           "\" does not match, in row #" + row + "\n";
-}
-
-std::string NoType(const std::string& item, char row, const std::string& value) {
-    return kError + "in item \"_s." + item + "\", in row #" + row + ", value \"" + value +
-           "\" does not correspond to item's type. The expected type is \"" + item + "\".\n";
 }
 
 const std::string kEnumeration = "_item_enumeration.name '_s.c'\n_item_enumeration.value abc\n";
@@ -60,29 +57,29 @@ TEST(ItemValues, AreCheckedAgainstTheDictionary) {
         std::string dictionary = kDictionary;
     } cases[] = {
         {"i", "4|6|5|12a|?|.|",
-         Range("5", "_s.i", '3') + kError +
+         Range('3', "i", "5") + kError +
              "in item \"_s.i\" (its alias is: \"_s_i_old\"), in row #4, value \"12a\" does not "
              "correspond to item's type. The expected type is \"int\".\n"},
         {"f", "0|0.5|1|1.5|-0.1|abc",
-         Range("0", "_s.f", '1') + Range("1.5", "_s.f", '4') + Range("-0.1", "_s.f", '5') +
-             NoMatch("abc", "_s.f", '6')},
-        {"n", "3", Range("3", "_s.n", '1')},
-        {"u", "Yes|maybe", Outside("_s.u", "maybe", "\"yes\", \"no\"")},
-        {"u", "Yes", Outside("_s.u", "Yes", "\"yes\", \"no\""), true},
-        {"c", "ABC", Outside("_s.c", "ABC", "\"abc\"")},
+         Range('1', "f", "0") + Range('4', "f", "1.5") + Range('5', "f", "-0.1") +
+             NoMatch('6', "f", "abc")},
+        {"n", "3", Range('1', "n", "3")},
+        {"u", "Yes|maybe", Outside("u", "maybe", "\"yes\", \"no\"")},
+        {"u", "Yes", Outside("u", "Yes", "\"yes\", \"no\""), true},
+        {"c", "ABC", Outside("c", "ABC", "\"abc\"")},
         // An int that does not convert is outside the enumeration.
-        {"e", "007|abc", NoMatch("abc", "_s.e", '2') + Outside("_s.e", "abc", "\"7\"")},
+        {"e", "007|abc", NoMatch('2', "e", "abc") + Outside("e", "abc", "\"7\"")},
         // Text takes part matches; uncompilable constructs test nothing.
         {"t bad empty trail g untyped", "1.0", ""},
         // Only \\\\, \\t and \\n are translated.
-        {"esc", "a\tb|a\na|x\\y|a.b|axb", NoType("esc", '5', "axb")},
+        {"esc", "a\tb|a\na|x\\y|a.b|axb", NoType('5', "esc", "axb")},
         // A type code that item_type_list lacks: no pattern, exact enumeration.
-        {"nolist", "x|X", Outside("_s.nolist", "X", "\"x\"")},
-        {"dot", "a|ab", NoType("dot", '2', "ab")},
-        {"byte", "\xc3\xa9", NoType("byte", '1', "\xc3\xa9")},
+        {"nolist", "x|X", Outside("nolist", "X", "\"x\"")},
+        {"dot", "a|ab", NoType('2', "dot", "ab")},
+        {"byte", "\xc3\xa9", NoType('1', "byte", "\xc3\xa9")},
         // Absent type tables read as empty; a later pass keeps the result 0.
         {"c", "1", "", false, "data_d\n" + kEnumeration},
-        {"c", "1|abc", Outside("_s.c", "1", "\"abc\""), false,
+        {"c", "1|abc", Outside("c", "1", "\"abc\""), false,
          "data_d\n_item_type.name '_s.c'\n_item_type.code code\n" + kEnumeration},
     };
     const std::string before = std::setlocale(LC_ALL, nullptr);
