@@ -15,10 +15,9 @@
 
 namespace {
 
-// t.n is an int; under the pdbx_ choice t.n is also mandatory and t.id an
-// int. "Yes" is no mandatory code. k: two keys and a mandatory item listed
-// twice, as merged frames list it; u: an implicit key beside an
-// implicit-ordinal item; w: a key and a mandatory item named without ".".
+// t.n is an int; pdbx_ rows make t.n mandatory and t.id an int. k: two keys,
+// a mandatory item listed twice; u: an implicit key beside an implicit-ordinal
+// item; w: a key and a mandatory item named without ".".
 const std::string kDictionary =
     "data_dict\nloop_\n_category.id\n_category.mandatory_code\nentry yes\nt no\nexptl Yes\n"
     "k no\nu no\natom_sites_alt no\nw no\n"
@@ -56,9 +55,8 @@ std::string OddReport(const std::string& block) {
            "\", in category \"t\", row 1 contains all null values.\n";
 }
 
-// The status is 1 exactly when the report is empty. Under the pdbx_ choice
-// each item takes its pdbx_ rows where it has them, its plain rows else. A
-// dictionary without category_key fails before the block is checked.
+// The status is 1 exactly when the report is empty. An item's pdbx_ rows
+// replace its plain rows. A dictionary without category_key fails first.
 TEST(BlockDataChecking, ReportsInOrder) {
     const std::string overlaid = "data_b\n_entry.id 1\nloop_\n_t.id\n_t.n\nx ?\n2 z\n";
     const std::string& error = kError;
@@ -123,9 +121,8 @@ TEST(BlockDataChecking, ReportsInOrder) {
     }
 }
 
-// Each block's report and an empty line are appended; a log left empty is
-// deleted only as an empty regular file (no link, no device); what a block
-// reported before a check failed stays.
+// Reports and an empty line are appended; a log left empty is deleted only as
+// an empty regular file; what a block reported before a failure stays.
 TEST(DataChecking, WritesTheLog) {
     char name[] = "/tmp/tesra-validate-XXXXXX";
     ASSERT_NE(nullptr, ::mkdtemp(name));
@@ -171,7 +168,6 @@ TEST(DataChecking, WritesTheLog) {
 
 const std::string kData = TESRA_TEST_DATA_DIR;
 
-// Read once for all the tests.
 CifFile& RealDictionary(const std::string& name) {
     static std::map<std::string, std::unique_ptr<CifFile> > read;
     return *(read[name] ? read[name] : read[name] = ReadCif(kData + "/dict/" + name, true));
@@ -276,9 +272,8 @@ TEST(PdbxDictionaryChecks, SeededEntryGivesTheCountedFindings) {
         NewLines(Check(*file, "mmcif_pdbx.dic"), baseline));
 }
 
-// Null keys from item_range's "." bounds, repeated keys mostly in item (an
-// item defined in several frames), and the pdbx_ categories and items that
-// the DDL does not define; every untyped item gets its parents' code.
+// Null keys from item_range's "." bounds, items defined in several frames,
+// pdbx_ names the DDL lacks; every untyped item gets its parents' code.
 TEST(PdbxDictionaryChecks, TheDictionaryAsData) {
     std::unique_ptr<CifFile> file = ReadCif(kData + "/dict/mmcif_pdbx.dic", true);
     EXPECT_EQ("18 " + kUndefined + "57 " + kUndefinedItem +

@@ -32,7 +32,6 @@ struct TableText {
     std::string name, columns, cells;
 };
 
-// A block made of the given tables.
 struct Dictionary {
     explicit Dictionary(const std::vector<TableText>& tables, const std::string& name = "d")
         : block(name) {
@@ -65,8 +64,7 @@ inline Block& FirstBlock(CifFile& file) {
     return file.GetBlock(file.GetFirstBlockName());
 }
 
-// An unmatched row of a parent/child check, with its details
-// "childAttribute>parentAttribute=value".
+// An unmatched parent/child row; details "childAttribute>parentAttribute=value".
 inline std::string Unmatched(const std::string& block, const std::string& label,
                              const std::string& category, int row, const std::string& parent,
                              const std::string& details) {
@@ -81,7 +79,6 @@ inline std::string Unmatched(const std::string& block, const std::string& label,
     return text;
 }
 
-// The checks, one by one, each writing to the one report.
 class CifFileChecks {
 public:
     CifFile file;

@@ -50,6 +50,9 @@ TEST(ItemTypes, AreDerivedFromParents) {
         {"_c.x _b.x _a.x:int", "_c.x>_b.x _b.x>_a.x", false, "+ _b.x int\n+ _c.x int\n"},
         {"_c.x _c.y:int", "", false, NoParents("_c.x")},
         {"_c.x _c.y:int", "", true, ""},
+        {"_c.y:code _a.x:int", "_c.y>_a.x", false,
+         kError + "child item \"_c.y\" has item type code \"code\", while its parent(s) have "
+                  "item type code \"int\"\n"},
         {"_c.z _a.x:int _a.y:Int", "_c.z>_a.x _c.z>_a.y", false,
          "ERROR - Item \"_c.z\" has parents with different types:\n"
          "  Parent item \"_a.x\" has item type code \"int\"\n"
