@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD ?= build
 FUZZ_SECONDS ?= 30
 
-.PHONY: all build test test-sanitize fuzz bench demo clean
+.PHONY: all build test test-sanitize fuzz bench demo mutants clean
 
 all: build
 
@@ -40,6 +40,12 @@ fuzz: build-fuzz/CMakeCache.txt
 	  $$f -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -rss_limit_mb=2048 -print_final_stats=1 $$work; \
 	  rm -rf $$work; \
 	done
+
+# Injects each fault of tests/mutants/faults.txt into a scratch copy and reports the tests
+# that catch it (not part of `make test`). MUTANTS=id1,id2 runs a subset.
+MUTANTS ?=
+mutants:
+	python3 tests/mutants/run_mutants.py --jobs $(JOBS) $(if $(MUTANTS),--only $(MUTANTS))
 
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do [ -x $$b ] && echo "== $$b" && $$b; done
