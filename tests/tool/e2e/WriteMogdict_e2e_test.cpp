@@ -12,12 +12,11 @@
 #include "cif/CifParser.h"
 #include "common/TableHelpers.h"
 #include "common/TextHelpers.h"
-#include "tool/MogulTestSupport.h"
+#include "tool/ToolTestSupport.h"
 
 namespace {
 
-using namespace mogul_test;
-using Words = std::vector<std::string>;
+using namespace tooltest;
 
 struct Compound {
     std::string code;
@@ -64,30 +63,28 @@ std::string unordered(const std::string& a, const std::string& b) {
     return a < b ? a + " " + b : b + " " + a;
 }
 
-class WriteMogdictE2eTest : public MogulTest, public ::testing::WithParamInterface<std::string> {};
+class WriteMogdictE2eTest : public ToolTest, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(WriteMogdictE2eTest, OneLinePerBondAndAngleRowAndTheDictionaryUntouched) {
     const std::string name = GetParam();
     const std::string input = dir + name;
-    write_file(input, read_file(TESRA_TEST_DATA_DIR "/monomers/" + name));
-    const std::string original = read_file(input);
+    const std::string original = read_text(data_path("monomers/" + name));
+    write_text(input, original);
     const Compound compound = read_compound(input, dir);
     ASSERT_GT(compound.atoms, 2u);
-    write_file(dir + "mogul.txt", results_for(compound));
+    write_text(dir + "mogul.txt", results_for(compound));
 
-    for (const Words& variant : {Words{"write-mogdict"}, Words{"write-mogdict", "-ecloud"},
-                                 Words{"write-mogdict-override"}}) {
-        SCOPED_TRACE(variant.back());
-        Words args = variant;
-        for (const char* file : {"", "mogul.txt", "out.geometry", "out.veto"})
-            args.push_back(*file ? file : name);
-        const ToolRun run = run_tool(dir, args);
+    for (const std::string variant :
+         {"write-mogdict", "write-mogdict -ecloud", "write-mogdict-override"}) {
+        SCOPED_TRACE(variant);
+        const RunResult run =
+            run_tool(dir, variant + " " + name + " mogul.txt out.geometry out.veto");
         ASSERT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(read_file(input), original);
+        EXPECT_EQ(read_text(input), original);
 
         std::map<std::string, int> bond_lines, angle_lines;
         std::size_t atom_notes = 0;
-        std::istringstream geometry(read_file(dir + "out.geometry"));
+        std::istringstream geometry(read_text(dir + "out.geometry"));
         std::string line;
         while (std::getline(geometry, line)) {
             const Words w = split_at_blanks(line);
