@@ -45,36 +45,56 @@ inline ISTable& add_table(Block& block, const std::string& name, const Words& co
     return hand_to_block(block, std::move(table));
 }
 
-// Atoms as (atom_id, type_symbol, type_energy).
-inline void add_atoms(Block& block, const std::string& comp, const Rows& atoms) {
-    Rows rows;
-    for (const auto& a : atoms) rows.push_back({comp, a[0], a[1], a[2]});
-    add_table(block, "chem_comp_atom", {"comp_id", "atom_id", "type_symbol", "type_energy"}, rows);
+inline Words split_words(const std::string& text) {
+    Words words;
+    std::istringstream in(text);
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
 }
 
-// Bonds as (atom_id_1, atom_id_2[, type]), 1.500 and 0.020.
-inline void add_bonds(Block& block, const std::string& comp, const Rows& bonds) {
+// Rows of a compound's table, each given as one blank-separated line whose
+// words are completed with `tail`.
+inline void add_rows(Block& block, const std::string& table, const Words& columns,
+                     const std::string& comp, const Words& lines, const Words& tail) {
     Rows rows;
-    for (const auto& b : bonds)
-        rows.push_back({comp, b[0], b[1], b.size() > 2 ? b[2] : "single", "1.500", "0.020"});
-    add_table(block, "chem_comp_bond",
-              {"comp_id", "atom_id_1", "atom_id_2", "type", "value_dist", "value_dist_esd"}, rows);
+    for (const std::string& line : lines) {
+        rows.push_back({comp});
+        for (const std::string& word : split_words(line)) rows.back().push_back(word);
+        rows.back().insert(rows.back().end(), tail.end() - (columns.size() - rows.back().size()),
+                           tail.end());
+    }
+    add_table(block, table, columns, rows);
 }
 
-// Angles as (atom_id_1, atom_id_2, atom_id_3), 109.500 and 3.000.
-inline void add_angles(Block& block, const std::string& comp, const Rows& angles) {
-    Rows rows;
-    for (const auto& a : angles) rows.push_back({comp, a[0], a[1], a[2], "109.500", "3.000"});
-    add_table(block, "chem_comp_angle",
-              {"comp_id", "atom_id_1", "atom_id_2", "atom_id_3", "value_angle", "value_angle_esd"},
-              rows);
+// Atoms as "atom_id type_symbol type_energy".
+inline void add_atoms(Block& block, const std::string& comp, const Words& atoms) {
+    add_rows(block, "chem_comp_atom", {"comp_id", "atom_id", "type_symbol", "type_energy"}, comp,
+             atoms, {});
 }
 
-// Plane rows as (plane_id, atom_id).
-inline void add_planes(Block& block, const std::string& comp, const Rows& planes) {
-    Rows rows;
-    for (const auto& p : planes) rows.push_back({comp, p[0], p[1], "0.020"});
-    add_table(block, "chem_comp_plane_atom", {"comp_id", "plane_id", "atom_id", "dist_esd"}, rows);
+// Bonds as "atom_id_1 atom_id_2 [type]": 1.500 and 0.020.
+inline void add_bonds(Block& block, const std::string& comp, const Words& bonds) {
+    add_rows(block, "chem_comp_bond",
+             {"comp_id", "atom_id_1", "atom_id_2", "type", "value_dist", "value_dist_esd"}, comp,
+             bonds, {"single", "1.500", "0.020"});
+}
+
+// Angles as "atom_id_1 atom_id_2 atom_id_3": 109.500 and 3.000.
+inline void add_angles(Block& block, const std::string& comp, const Words& angles) {
+    add_rows(block, "chem_comp_angle",
+             {"comp_id", "atom_id_1", "atom_id_2", "atom_id_3", "value_angle", "value_angle_esd"},
+             comp, angles, {"109.500", "3.000"});
+}
+
+// Planes as "plane_id atom_id atom_id ...", each atom with 0.020.
+inline void add_planes(Block& block, const std::string& comp, const Words& planes) {
+    Words lines;
+    for (const std::string& plane : planes) {
+        const Words words = split_words(plane);
+        for (size_t i = 1; i < words.size(); ++i) lines.push_back(words[0] + " " + words[i]);
+    }
+    add_rows(block, "chem_comp_plane_atom", {"comp_id", "plane_id", "atom_id", "dist_esd"}, comp,
+             lines, {"0.020"});
 }
 
 inline Words column(Block& block, const std::string& table, const std::string& name) {

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "tool/OpsTestSupport.h"
+#include "tool/ToolTestSupport.h"
 
 namespace {
 
-const auto fixed = opstest::listing_record;
+const auto fixed = tooltest::listing_record;
 
 RestraintListing read_lines(const std::vector<std::string>& lines) {
     RestraintListing listing;
@@ -103,26 +103,13 @@ TEST(RestraintListingRecords, UnreadableRecordsAreSkippedWithAWarning) {
 }
 
 TEST(RestraintListingFile, ReadsEveryLineIncludingALastOneWithoutNewline) {
-    opstest::TempDir dir;
+    ScratchDir dir;
     const std::string path =
         dir.write("listing.txt", fixed("TESRA-BOND", "1.5", {"C1", "C2"}) + "\nnoise\n" +
                                      fixed("TESRA-ANGL", "120", {"C1", "C2", "C3"}));
     const RestraintListing listing = read_restraint_listing(path);
     EXPECT_EQ(listing.bonds.size(), 2u);
     EXPECT_EQ(listing.angles.size(), 2u);
-}
-
-TEST(RestraintListingFile, MissingFileEndsWithStatus1) {
-    EXPECT_RUN_END(read_restraint_listing("/nonexistent/listing"), 1,
-                   "Problem opening restraint listing /nonexistent/listing");
-}
-
-TEST(RestraintKeys, OrderOuterNamesByteWise) {
-    EXPECT_EQ(ordered_bond_key("O1", "C1"), std::make_pair(std::string("C1"), std::string("O1")));
-    EXPECT_EQ(ordered_bond_key("C2", "C10"), std::make_pair(std::string("C10"), std::string("C2")));
-    const AngleKey expected{"N1", "C1", "O1"};
-    EXPECT_EQ(ordered_angle_key("O1", "C1", "N1"), expected);
-    EXPECT_EQ(ordered_angle_key("N1", "C1", "O1"), expected);
 }
 
 }  // namespace

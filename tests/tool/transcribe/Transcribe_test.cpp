@@ -6,14 +6,13 @@
 #include "Operations.h"
 #include "common/ExceptionDictionary.h"
 #include "common/TuningParameters.h"
-#include "tool/OpsTestSupport.h"
+#include "tool/ToolTestSupport.h"
 #include "transcribe/GeometryReadback.h"
 #include "transcribe/TranscribedRestraints.h"
 
 namespace {
 
-using opstest::cell;
-using opstest::TempDir;
+using namespace tooltest;
 
 TEST(GeometryReadback, KeepsOnlyWellFormedBondAndAngleLines) {
     std::istringstream in(
@@ -53,24 +52,22 @@ TEST(GeometryReadback, VetoLinesMustBeExactlyThreeWords) {
     EXPECT_EQ(vetoes, (PlaneBondVetoes{{"C1", "C2"}, {"C7", "C8\r"}, {"C9", "C10"}}));
 }
 
-class ApplyTranscribedTest : public ::testing::Test {
+class ApplyTranscribedTest : public ToolTest {
 protected:
-    ApplyTranscribedTest() : block("comp_LIG") {
-        tuning = TuningParameters();
+    ApplyTranscribedTest() {
         params.do_bonds = params.do_angles = true;
-        opstest::add_bonds(block, {{"C1", "C2"}, {"C2", "C3"}, {"C3", "N1"}});
-        opstest::add_angles(block, {{"C1", "C2", "C3"}, {"C2", "C3", "N1"}});
+        add_bonds(block, "LIG", {"C1 C2", "C2 C3", "C3 N1"});
+        add_angles(block, "LIG", {"C1 C2 C3", "C2 C3 N1"});
         listing.bonds = {{{"C1", "C2"}, 1.4123f},
                          {{"C2", "C1"}, 1.4123f},
                          {{"C2", "C3"}, 1.39f},
                          {{"C3", "C2"}, 1.39f}};
         listing.angles = {{{"C1", "C2", "C3"}, 119.96f}, {{"C3", "C2", "C1"}, 119.96f}};
     }
-    ~ApplyTranscribedTest() override { tuning = TuningParameters(); }
 
     void use_write_mogdict_files(const std::string& geometry, const std::string& vetoes) {
-        params.extra2 = dir.write("GEOMETRY", geometry);
-        params.extra3 = dir.write("VETO", vetoes);
+        params.extra2 = scratch.write("GEOMETRY", geometry);
+        params.extra3 = scratch.write("VETO", vetoes);
     }
 
     std::string run(bool is_transcribe) {
@@ -81,8 +78,7 @@ protected:
         return ::testing::internal::GetCapturedStderr();
     }
 
-    Block block;
-    TempDir dir;
+    Block block{"comp_LIG"};
     RovidevParams params;
     RestraintListing listing;
     PlaneAtomMap planes;
@@ -91,9 +87,8 @@ protected:
 
 TEST_F(ApplyTranscribedTest, PostPqmRebuildsPlanesWithoutVetoedQmPlanes) {
     tuning.tesra_planesplit_sigma = 0.05f;
-    opstest::add_table(block, "chem_comp_plane_atom",
-                       {"comp_id", "plane_id", "atom_id", "dist_esd"},
-                       {{"LIG", "old", "C1", "0.020"}});
+    add_table(block, "chem_comp_plane_atom", {"comp_id", "plane_id", "atom_id", "dist_esd"},
+              {{"LIG", "old", "C1", "0.020"}});
     use_write_mogdict_files("", "VETO-PLANEBOND C1 C2\n");
     listing.named_planes = {{"qmf2", {"X", "C2", "C1", "Y"}},       // vetoed
                             {"qmf10", {"X", "C1", "C2", "Y"}},      // vetoed
@@ -114,18 +109,6 @@ TEST_F(ApplyTranscribedTest, PostPqmRebuildsPlanesWithoutVetoedQmPlanes) {
               "LIG P2 X 0.050 LIG P2 C1 0.050 LIG P2 C2 0.050 LIG P2 Y 0.050 "
               "LIG qmf3 X 0.050 LIG qmf3 C1 0.050 LIG qmf3 C2 0.050 LIG qmf3 Y 0.050 "
               "LIG qmf3 Z 0.050 ");
-}
-
-TEST_F(ApplyTranscribedTest, MissingTablesEndWithStatus255) {
-    Block bare("comp_LIG");
-    EXPECT_RUN_END(apply_transcribed_restraints(params, bare, listing, planes, true), 255,
-                   " No bond table in input CIF!\n");
-    opstest::add_bonds(bare, {{"C1", "C2"}});
-    EXPECT_RUN_END(apply_transcribed_restraints(params, bare, listing, planes, true), 255,
-                   " No angle table in input CIF!\n");
-    listing.angles.clear();  // no listed angles: the angle table is not needed
-    apply_transcribed_restraints(params, bare, listing, planes, true);
-    EXPECT_EQ(cell(bare, "chem_comp_bond", 0, "value_dist"), "1.412");
 }
 
 }  // namespace
