@@ -11,12 +11,11 @@
 #include "Operations.h"
 #include "common/ExceptionDictionary.h"
 #include "mogul/HybridisationTable.h"
-#include "tool/MogulTestSupport.h"
+#include "tool/ToolTestSupport.h"
 
 namespace {
 
-using namespace mogul_test;
-using Words = std::vector<std::string>;
+using namespace tooltest;
 
 // transcribe-mogul has no hybridisation table, so every heavy atom is reported;
 // those lines are left out of the comparisons.
@@ -29,9 +28,9 @@ std::string without_hybridisation_lines(const std::string& text) {
     return kept;
 }
 
-TEST_F(MogulTest, HybridisationTableLaterLinesWinAndShortLinesAreIgnored) {
+TEST_F(ToolTest, HybridisationTableLaterLinesWinAndShortLinesAreIgnored) {
     const std::string path = dir + "hyb.dat";
-    write_file(path, "sp3 A\nsp2 A B\nlonely\n\n  sp1   C\tD  E\nsp3 F \nsp3 LOST");
+    write_text(path, "sp3 A\nsp2 A B\nlonely\n\n  sp1   C\tD  E\nsp3 F \nsp3 LOST");
     testing::internal::CaptureStdout();
     const HybridisationTable table = load_hybridisation_table(path);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
@@ -41,27 +40,17 @@ TEST_F(MogulTest, HybridisationTableLaterLinesWinAndShortLinesAreIgnored) {
     EXPECT_EQ(table, expected);
 }
 
-class MogulPassTest : public MogulTest {
+class MogulPassTest : public ToolTest {
 protected:
     void SetUp() override {
-        MogulTest::SetUp();
-        add_atoms(block, "X",
-                  {{"C1", "C", "CH2"},
-                   {"C2", "C", "CH2"},
-                   {"C3", "C", "CH2"},
-                   {"O1", "O", "OH1"},
-                   {"H1", "H", "HOH1"}});
-        add_bonds(block, "X",
-                  {{"C1", "C2", "single"},
-                   {"C3", "C2", "single"},
-                   {"C3", "O1", "single"},
-                   {"O1", "H1", "single"}});
-        add_angles(block, "X", {{"C1", "C2", "C3"}, {"C2", "C3", "O1"}, {"C3", "O1", "H1"}});
+        add_atoms(block, "X", {"C1 C CH2", "C2 C CH2", "C3 C CH2", "O1 O OH1", "H1 H HOH1"});
+        add_bonds(block, "X", {"C1 C2", "C3 C2", "C3 O1", "O1 H1"});
+        add_angles(block, "X", {"C1 C2 C3", "C2 C3 O1", "C3 O1 H1"});
     }
 
     // Runs transcribe-mogul on the results text; returns standard output.
     std::string run(const std::string& results, bool thorough = false) {
-        write_file(dir + "mogul.txt", results);
+        write_text(dir + "mogul.txt", results);
         testing::internal::CaptureStdout();
         transcribe_mogul(block, dir + "mogul.txt", thorough);
         return without_hybridisation_lines(testing::internal::GetCapturedStdout());
@@ -105,7 +94,7 @@ TEST_F(MogulPassTest, BondThresholds) {
 }
 
 TEST_F(MogulPassTest, CorrectionMessagesAndMatchedRows) {
-    add_bonds(block, "X", {{"C1", "C2", "single"}, {"C3", "C2", "single"}, {"C2", "C1", "double"}});
+    add_bonds(block, "X", {"C1 C2", "C3 C2", "C2 C1 double"});
     // Every row of the pair, in either order, is rewritten; the esd stays.
     EXPECT_EQ(run(bond_record("C2", "C1", "1.7578125", "57", "1", "0.25")),
               "C2-C1 bond length corrected to 1.000 from 1.758 (was 3.03 sigmas too long; 57 "
@@ -192,8 +181,7 @@ TEST_F(MogulPassTest, FollowUpLinesAreNotConsumed) {
 }
 
 TEST_F(MogulPassTest, TorsionsAndAngleMeansReachThePlaneDecisions) {
-    add_planes(block, "X",
-               {{"plan-1", "C1"}, {"plan-1", "C2"}, {"plan-1", "C3"}, {"plan-1", "O1"}});
+    add_planes(block, "X", {"plan-1 C1 C2 C3 O1"});
     // Angle means count whatever their observations; torsions are classified
     // although nothing is written.
     const std::string out = run(angle_record("C1", "C3", "C2", "120", "1", "120", "1") +

@@ -9,26 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "tool/MogulTestSupport.h"
+#include "tool/ToolTestSupport.h"
 
 namespace {
 
-using namespace mogul_test;
-using Words = std::vector<std::string>;
+using namespace tooltest;
 using Flags = std::map<TorsionKey, int>;
 
-class PlaneDecisionsTest : public MogulTest {
+class PlaneDecisionsTest : public ToolTest {
 protected:
     void SetUp() override {
-        MogulTest::SetUp();
-        add_atoms(block, "X",
-                  {{"A1", "C", "CT"},
-                   {"B1", "C", "CT"},
-                   {"C1", "C", "CT"},
-                   {"D1", "C", "CT"},
-                   {"H1", "H", "HX"}});
-        add_bonds(block, "X",
-                  {{"A1", "B1", "single"}, {"B1", "C1", "single"}, {"C1", "D1", "single"}});
+        add_atoms(block, "X", {"A1 C CT", "B1 C CT", "C1 C CT", "D1 C CT", "H1 H HX"});
+        add_bonds(block, "X", {"A1 B1", "B1 C1", "C1 D1"});
     }
 
     struct Outcome {
@@ -77,8 +69,7 @@ TEST_F(PlaneDecisionsTest, MogulOpinionsOnExistingPlanes) {
     verbosity = 1;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        add_planes(block, "X",
-                   {{"plan-1", "A1"}, {"plan-1", "B1"}, {"plan-1", "C1"}, {"plan-1", "D1"}});
+        add_planes(block, "X", {"plan-1 A1 B1 C1 D1"});
         const Outcome o = decide(c.flags);
         EXPECT_EQ(plane_ids(), c.removed ? Words{} : plane4);
         EXPECT_EQ(o.vetoed, (c.removed ? VetoedPlaneBonds{{"B1", "C1"}} : VetoedPlaneBonds{}));
@@ -117,8 +108,7 @@ TEST_F(PlaneDecisionsTest, TrigonalCentres) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        add_planes(block, "X",
-                   {{"plan-1", "A1"}, {"plan-1", "B1"}, {"plan-1", "C1"}, {"plan-1", "D1"}});
+        add_planes(block, "X", {"plan-1 A1 B1 C1 D1"});
         MogulAngleMeans means;
         // Around B1 the other three are A1, C1, D1, in plane order.
         means[ordered_angle_key("A1", "B1", "C1")] = c.a;
@@ -133,25 +123,8 @@ TEST_F(PlaneDecisionsTest, TrigonalCentres) {
 }
 
 TEST_F(PlaneDecisionsTest, NewPlanesFromPlanarTorsions) {
-    add_bonds(block, "X",
-              {{"A1", "B1", "single"},
-               {"B1", "C1", "single"},
-               {"C1", "D1", "single"},
-               {"B3", "A3", "single"},
-               {"B3", "C3", "single"},
-               {"B3", "X3", "single"},
-               {"B3", "Y3", "single"}});
-    add_planes(block, "X",
-               {{"plan-1", "A1"},
-                {"plan-1", "B1"},
-                {"plan-1", "C1"},
-                {"plan-1", "D1"},
-                {"csd_3", "P1"},
-                {"csd_3", "Q1"},
-                {"csd_3", "R1"},
-                {"csd_3", "S1"},
-                {"csdx", "P1"},
-                {"csd_-7", "P1"}});
+    add_bonds(block, "X", {"A1 B1", "B1 C1", "C1 D1", "B3 A3", "B3 C3", "B3 X3", "B3 Y3"});
+    add_planes(block, "X", {"plan-1 A1 B1 C1 D1", "csd_3 P1 Q1 R1 S1", "csdx P1", "csd_-7 P1"});
     const Flags flags{
         {{"D1", "C1", "B1", "A1"}, 1},  // the atoms of an existing plane
         {{"E1", "B1", "C1", "F1"}, 1},  // central bond of a non-trigonal plane
@@ -178,15 +151,9 @@ TEST_F(PlaneDecisionsTest, NewPlanesFromPlanarTorsions) {
 
 TEST_F(PlaneDecisionsTest, FilterOf3060Torsions) {
     verbosity = 2;
-    add_atoms(block, "X",
-              {{"A1", "C", "CT"},
-               {"B1", "C", "CT"},
-               {"C1", "C", "CT"},
-               {"D1", "C", "CT"},
-               {"B2", "C", "CT"},
-               {"C2", "C", "CR"},
-               {"Q1", "C", "ODD"},
-               {"H1", "H", "HX"}});
+    add_atoms(
+        block, "X",
+        {"A1 C CT", "B1 C CT", "C1 C CT", "D1 C CT", "B2 C CT", "C2 C CR", "Q1 C ODD", "H1 H HX"});
     const std::set<TorsionKey> staggered{
         {"D1", "C1", "B1", "A1"}, {"E1", "B1", "C1", "F1"}, {"A2", "B2", "C2", "D2"}};
     const Outcome o = decide({}, {}, staggered, {{"CT", "sp3"}, {"CR", "sp2"}});
@@ -218,15 +185,7 @@ TEST_F(PlaneDecisionsTest, PlaneTableIsCreatedWhenMissing) {
 TEST_F(PlaneDecisionsTest, ShortAndLongPlanes) {
     // A plane of three atoms has no four-atom key; it is left alone. A longer
     // plane is judged by its first four atoms, reversed.
-    add_planes(block, "X",
-               {{"plan-1", "A1"},
-                {"plan-1", "B1"},
-                {"plan-1", "C1"},
-                {"plan-2", "A1"},
-                {"plan-2", "B1"},
-                {"plan-2", "C1"},
-                {"plan-2", "D1"},
-                {"plan-2", "H1"}});
+    add_planes(block, "X", {"plan-1 A1 B1 C1", "plan-2 A1 B1 C1 D1 H1"});
     const Outcome o = decide({{{"D1", "C1", "B1", "A1"}, 0}, {{"A1", "B1", "C1", "D1"}, 1}});
     EXPECT_EQ(plane_ids(), (Words{"plan-1", "plan-1", "plan-1"}));
     EXPECT_EQ(o.vetoed, (VetoedPlaneBonds{{"B1", "C1"}}));

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "tool/MogulTestSupport.h"
+#include "tool/ToolTestSupport.h"
 
 namespace {
 
-using mogul_test::MogulTest;
+using namespace tooltest;
 
 // A DISTRIBUTION line of 18 bins of 10 degrees with the given counts by bin.
 std::vector<std::string> distribution(const std::map<int, int>& counts) {
@@ -32,7 +32,7 @@ struct ClassCase {
     bool is_3060;
 };
 
-class TorsionClassifierTest : public MogulTest {};
+class TorsionClassifierTest : public ToolTest {};
 
 // With 128 samples every fraction is exact, so the settings can be hit on the nose.
 TEST_F(TorsionClassifierTest, ClassifiesAtTheExactBoundaries) {
