@@ -5,11 +5,11 @@
 // listing records, the run's end as a status, and the built tool run in a
 // scratch directory.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -219,44 +219,21 @@ struct RunResult {
     std::string err;
 };
 
-// Variables to set for one run; nullptr unsets one.
-using Environment = std::map<std::string, const char*>;
-
 // Runs the built tool in `dir`, which is also its TMPDIR, with KTW_home at the
-// project's data/ directory unless `env` says otherwise; `args` are
-// blank-separated words.
+// project's data/ directory and no TESRA_EXCEPTION_DICTIONARY; `env` holds
+// further options of env(1): "-u NAME" or "NAME=value".
 inline RunResult run_tool(const std::string& dir, const std::string& args,
-                          const Environment& env = {}) {
-    Words words{TESRA_ROVIDEV_BIN};
-    std::istringstream in(args);
-    for (std::string word; in >> word;) words.push_back(word);
-    const std::string out_path = dir + "/.stdout", err_path = dir + "/.stderr";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-        dup2(open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-        if (chdir(dir.c_str()) != 0)
-            _exit(126);
-        setenv("KTW_home", TESRA_SOURCE_DIR "/data", 1);
-        setenv("TMPDIR", dir.c_str(), 1);
-        unsetenv("TESRA_EXCEPTION_DICTIONARY");
-        for (const auto& entry : env)
-            entry.second ? setenv(entry.first.c_str(), entry.second, 1)
-                         : unsetenv(entry.first.c_str());
-        std::vector<char*> argv;
-        for (std::string& word : words) argv.push_back(&word[0]);
-        argv.push_back(nullptr);
-        execv(TESRA_ROVIDEV_BIN, argv.data());
-        _exit(127);
-    }
-    RunResult result;
-    int wait_status = 0;
-    if (pid > 0 && waitpid(pid, &wait_status, 0) == pid && WIFEXITED(wait_status))
-        result.status = WEXITSTATUS(wait_status);
-    result.out = read_text(out_path);
-    result.err = read_text(err_path);
-    std::remove(out_path.c_str());
-    std::remove(err_path.c_str());
+                          const std::string& env = "") {
+    const std::string command = "cd " + dir + " && TMPDIR=" + dir +
+                                " KTW_home=" TESRA_SOURCE_DIR
+                                "/data env -u "
+                                "TESRA_EXCEPTION_DICTIONARY " +
+                                env + " " TESRA_ROVIDEV_BIN " " + args + " >.stdout 2>.stderr";
+    const int status = std::system(command.c_str());
+    RunResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_text(dir + "/.stdout"),
+                     read_text(dir + "/.stderr")};
+    std::remove((dir + "/.stdout").c_str());
+    std::remove((dir + "/.stderr").c_str());
     return result;
 }
 #endif

@@ -62,7 +62,7 @@ TEST(OverrideEndToEnd, AnglesFromADictionaryNamedInTheEnvironment) {
     ScratchDir dir;
     const std::string exceptions = dir.write("angles.dat", "ANGLE CR16 CR6 CR16 118.47 1.5\n");
     const RunResult run = run_tool(dir.path(), "override " + monomer("001") + " out.cif",
-                                   {{"TESRA_EXCEPTION_DICTIONARY", exceptions.c_str()}});
+                                   "TESRA_EXCEPTION_DICTIONARY=" + exceptions);
     ASSERT_EQ(run.status, 0) << run.err;
     auto after = load_dictionary(dir.file("out.cif"));
     Block& block = compound_block(*after);
