@@ -121,17 +121,6 @@ TEST_F(MogulPassTest, CorrectionMessagesAndMatchedRows) {
               "Unable to update bond length C1 C2\r\n");
 }
 
-TEST_F(MogulPassTest, AngleTracesAtVerbosityTwo) {
-    verbosity = 2;
-    const std::string out = run(angle_record("C1", "C2", "C3", "108", "5", "110", "1") +
-                                angle_record("C1", "C2", "C3", "108", "50", "110", "1"));
-    EXPECT_NE(out.find("\n Analysing ANGLE C1 C2 C3 :\n"
-                       "   Skipping - not enough samples (5 < 10)\n"),
-              std::string::npos);
-    EXPECT_NE(out.find("   Skipping - Z too smal (|-2| <= 3)\n"), std::string::npos);
-    EXPECT_EQ(angle_value(0), "109.500");
-}
-
 // Only a record line directly followed by its STATS line (and for a torsion its
 // DISTRIBUTION line) counts; nothing outside the lines and words present is read.
 TEST_F(MogulPassTest, RecordsNeedTheirFollowUpLinesAndWords) {
