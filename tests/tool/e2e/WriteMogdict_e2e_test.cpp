@@ -1,5 +1,6 @@
-// write-mogdict end to end on real dictionaries, with Mogul results built from
-// each dictionary's own bonds and angles.
+// write-mogdict end to end: the files written for TSZ with the hand-made Mogul
+// results of tests/data/mogul, and real dictionaries with Mogul results built
+// from their own bonds and angles.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,11 +17,42 @@ std::string unordered(const std::string& a, const std::string& b) {
     return a < b ? a + " " + b : b + " " + a;
 }
 
-class WriteMogdictEndToEnd : public ToolTest, public ::testing::WithParamInterface<const char*> {};
+TEST(WriteMogdictEndToEnd, GeometryAndVetoFilesOfEachModel) {
+    ScratchDir dir;
+    const std::string exceptions =
+        dir.write("x.dat",
+                  "BOND NH1 C 1.35 0.015\nBOND S1 C 1.7 0.02\n"
+                  "ANGLE NH1 C NH2 118.0 1.5\nANGLE C NH2 H 119.5 2.5\n");
+    const std::string files = monomer("TSZ") + " " + data_path("mogul/TSZ-mogul.txt") + " g v";
+    const struct {
+        std::string args, expected, printed, err;
+    } cases[] = {
+        {"write-mogdict " + files, "TSZ.geometry", " Adding new plane S C N2 N3 suggested by mogul",
+         ""},
+        {"write-mogdict -ecloud " + files, "TSZ-ecloud.geometry", "", ""},
+        {"write-mogdict-override " + files, "TSZ-override.geometry",
+         " Not overriding angle N1 - C - N2 since mogul knows about it in this context\n"
+         " Inserting override to 119.5+/-2.5 for angle C(C)-N1(NH2)-HN12(H)\n",
+         "Inserting override for bond N2(NH1) to C(C)\n"
+         "Not overriding bond C - S since mogul knows about it in this context\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const RunResult run =
+            run_tool(dir.path(), c.args, "TESRA_EXCEPTION_DICTIONARY=" + exceptions);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(read_text(dir.file("g")), read_text(data_path("mogul/" + c.expected)));
+        EXPECT_EQ(read_text(dir.file("v")), "VETO-PLANEBOND N2 HN31\n");
+        EXPECT_NE(run.out.find(c.printed), std::string::npos) << run.out;
+        EXPECT_EQ(run.err.find(c.err), 0u) << run.err;
+    }
+}
+
+class WriteMogdictMonomer : public ToolTest, public ::testing::WithParamInterface<const char*> {};
 
 // One GEOMETRY line per bond and angle row and one note per atom, whatever
 // Mogul knew; the dictionary is left as it was.
-TEST_P(WriteMogdictEndToEnd, OneLinePerBondAndAngleRow) {
+TEST_P(WriteMogdictMonomer, OneLinePerBondAndAngleRow) {
     const std::string input = scratch.write("in.cif", read_text(monomer(GetParam())));
     auto dictionary = load_dictionary(input);
     Block& block = compound_block(*dictionary);
@@ -67,7 +99,7 @@ TEST_P(WriteMogdictEndToEnd, OneLinePerBondAndAngleRow) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Monomers, WriteMogdictEndToEnd,
+INSTANTIATE_TEST_SUITE_P(Monomers, WriteMogdictMonomer,
                          ::testing::Values("ALA", "ATP", "TSZ", "LAC", "CPI", "TY5", "7JZ", "000"));
 
 }  // namespace
