@@ -105,15 +105,8 @@ TEST_P(TranscribeCoordsMonomer, OnlyCoordinatesChange) {
     std::string diagnostics;
     const std::unique_ptr<CifFile> input = parse_text(read_text(file), diagnostics);
     const std::string run_line = "-silent transcribe-coords " + file + " atoms.pdb out.cif";
-    if (!diagnostics.empty()) {
-        // A broken dictionary (HIS.cif) is refused, and nothing is written.
-        dir.write("atoms.pdb", "");
-        const RunResult r = run_tool(dir.path(), run_line);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_NE(r.err.find("[E001]"), std::string::npos);
-        EXPECT_FALSE(std::filesystem::exists(dir.file("out.cif")));
-        return;
-    }
+    if (!diagnostics.empty())
+        GTEST_SKIP() << "a broken dictionary, refused (a row of the driver's status matrix)";
     Words blocks;
     input->GetBlockNames(blocks);
     ASSERT_EQ(blocks.size(), 2u);

@@ -21,25 +21,6 @@ Parsed parse(const std::vector<std::string>& args) {
     return parsed;
 }
 
-TEST(OperationCodes, FixedCodesAndOneNameEach) {
-    const std::pair<const char*, int> fixed[] = {
-        {"transcribe", 3}, {"transcribe-mogul", 4},        {"write-mogdict", 11},
-        {"post-pqm", 12},  {"transcribe-coords", 14},      {"write-qdict", 15},
-        {"override", 22},  {"write-mogdict-override", 23}, {"write-qdict-override", 24},
-    };
-    for (const auto& f : fixed) {
-        ASSERT_NE(find_operation(f.first), nullptr) << f.first;
-        EXPECT_EQ(static_cast<int>(find_operation(f.first)->code), f.second) << f.first;
-    }
-    for (std::size_t c = 0; c < operation_count; ++c) {
-        const OperationRow& row = operation_table()[c];
-        EXPECT_EQ(static_cast<std::size_t>(row.code), c) << row.name;
-        EXPECT_EQ(find_operation(row.name), &row);
-    }
-    EXPECT_EQ(find_operation("Transcribe"), nullptr);
-    EXPECT_FALSE(find_operation("refmacdict2tnt")->provided());
-}
-
 TEST(CommandLine, FilesOptionsAndSettings) {
     Parsed p = parse({"-silent", "-verbose", "transcribe", "-planekill", "0.25", "-thorough", "in",
                       "list", "out", "tesra_bondCH=1.1", "-verbose", "-allparams"});
@@ -84,21 +65,6 @@ TEST(CommandLine, EveryTuningKeySetsItsOwnField) {
     }
     TuningParameters settings;
     EXPECT_FALSE(set_tuning_value(settings, "ecloud_bondCH", 2.0f));  // no key
-}
-
-TEST(CommandLine, TuningDefaultsAsListedByAllparams) {
-    const TuningParameters defaults;
-    std::ostringstream listed;
-    print_tuning_settings(listed, defaults);
-    EXPECT_EQ(
-        listed.str(),
-        "tesra_planesplit_sigma=0.02\ntesra_bondCH=1.089\ntesra_bondNH=1.015\ntesra_bondOH=0.993\n"
-        "tesra_bondSH=1.338\ntesra_bondPH=1.42\ntesra_hbond_sigma=0.02\ntesra_hbond_default=1.05\n"
-        "tesra_trigonal_threshold=350\ntesra_tors_atleast=20\ntesra_tors_planeprob=0.9\n"
-        "tesra_tors_3060prob=0.9\ntesra_tors_unimodprob=0.95\ntesra_bond_atleast=10\n"
-        "tesra_bond_sigdev=3\ntesra_angle_atleast=10\ntesra_angle_sigdev=3\n"
-        "tesra_tors_cistrans_sigma=10\ntesra_quantum_bond_sigma=0.03\ntesra_quantum_angle_sigma="
-        "3\n");
 }
 
 TEST(CommandLine, UsageErrors) {
