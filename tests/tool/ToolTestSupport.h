@@ -192,26 +192,6 @@ protected:
     const std::string dir = scratch.path() + "/";
 };
 
-// The status a step ended the run with (-1 when it returned) and what it
-// printed on standard error.
-struct RunEnding {
-    int status = -1;
-    std::string err;
-};
-
-template <typename Step>
-RunEnding run_ending(const Step& step) {
-    RunEnding ending;
-    ::testing::internal::CaptureStderr();
-    try {
-        step();
-    } catch (const RunEnd& end) {
-        ending.status = end.status;
-    }
-    ending.err = ::testing::internal::GetCapturedStderr();
-    return ending;
-}
-
 #ifdef TESRA_ROVIDEV_BIN
 struct RunResult {
     int status = -1;
@@ -242,11 +222,18 @@ inline RunResult run_tool(const std::string& dir, const std::string& args,
 
 // Expects `statement` to end the run with `status` after printing a text on
 // standard error that contains `text`.
-#define EXPECT_RUN_END(statement, expected_status, text)                                           \
-    do {                                                                                           \
-        const tooltest::RunEnding ending_ = tooltest::run_ending([&] { statement; });              \
-        EXPECT_EQ(ending_.status, expected_status);                                                \
-        EXPECT_NE(ending_.err.find(text), std::string::npos) << "standard error: " << ending_.err; \
+#define EXPECT_RUN_END(statement, expected_status, text)                             \
+    do {                                                                             \
+        int status_ = -1;                                                            \
+        ::testing::internal::CaptureStderr();                                        \
+        try {                                                                        \
+            statement;                                                               \
+        } catch (const RunEnd& end) {                                                \
+            status_ = end.status;                                                    \
+        }                                                                            \
+        const std::string err_ = ::testing::internal::GetCapturedStderr();           \
+        EXPECT_EQ(status_, expected_status);                                         \
+        EXPECT_NE(err_.find(text), std::string::npos) << "standard error: " << err_; \
     } while (false)
 
 #endif
