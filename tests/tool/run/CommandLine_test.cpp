@@ -6,6 +6,7 @@
 
 #include "run/OperationCode.h"
 #include "run/TuningKeys.h"
+#include "tool/ToolTestSupport.h"
 
 namespace {
 
@@ -15,15 +16,17 @@ struct Parsed {
     int verbosity = 0;
 };
 
-Parsed parse(const std::vector<std::string>& args) {
+Parsed parse(const std::string& args) {
     Parsed parsed;
-    parsed.params = parse_command_line(args, parsed.settings, parsed.verbosity);
+    parsed.params =
+        parse_command_line(tooltest::split_words(args), parsed.settings, parsed.verbosity);
     return parsed;
 }
 
 TEST(CommandLine, FilesOptionsAndSettings) {
-    Parsed p = parse({"-silent", "-verbose", "transcribe", "-planekill", "0.25", "-thorough", "in",
-                      "list", "out", "tesra_bondCH=1.1", "-verbose", "-allparams"});
+    Parsed p = parse(
+        "-silent -verbose transcribe -planekill 0.25 -thorough in list out tesra_bondCH=1.1 "
+        "-verbose -allparams");
     EXPECT_TRUE(p.params.silent && p.params.allparams && p.params.thorough &&
                 p.params.planekill_given);
     EXPECT_FLOAT_EQ(p.params.planekill, 0.25f);
@@ -34,33 +37,32 @@ TEST(CommandLine, FilesOptionsAndSettings) {
 
     // General options and settings are taken out first: -planekill still
     // counts as directly after the operation name.
-    p = parse(
-        {"transcribe", "-verbose", "tesra_bond_atleast=3", "-planekill", "0.1", "a", "b", "c"});
+    p = parse("transcribe -verbose tesra_bond_atleast=3 -planekill 0.1 a b c");
     EXPECT_TRUE(p.params.planekill_given);
     EXPECT_FLOAT_EQ(p.params.planekill, 0.1f);
 
-    p = parse({"transcribe-coords", "a=b.cif", "c.pdb", "d.cif"});  // '=' in a file name
+    p = parse("transcribe-coords a=b.cif c.pdb d.cif");  // '=' in a file name
     EXPECT_EQ(p.params.input_filename, "a=b.cif");
     EXPECT_EQ(p.params.extradata_filename, "c.pdb");
     EXPECT_EQ(p.params.output_filename, "d.cif");
     EXPECT_TRUE(p.params.do_bonds && p.params.do_angles);
 
-    p = parse({"post-pqm", "in", "list", "out", "geom", "veto"});
+    p = parse("post-pqm in list out geom veto");
     EXPECT_EQ(p.params.extra2 + p.params.extra3, "geomveto");
-    p = parse({"write-mogdict-override", "-ecloud", "in", "mogul", "geom"});
+    p = parse("write-mogdict-override -ecloud in mogul geom");
     EXPECT_EQ(p.params.operation, OperationCode::WriteMogdict);
     EXPECT_TRUE(p.params.override_mode && p.params.ecloud);
     EXPECT_EQ(p.params.extra2, "");
-    p = parse({"write-qdict-override", "in", "geom"});
+    p = parse("write-qdict-override in geom");
     EXPECT_EQ(p.params.operation, OperationCode::WriteQdict);
     EXPECT_TRUE(p.params.override_mode);
-    EXPECT_FALSE(parse({"write-qdict", "in", "geom"}).params.override_mode);
+    EXPECT_FALSE(parse("write-qdict in geom").params.override_mode);
 }
 
 TEST(CommandLine, EveryTuningKeySetsItsOwnField) {
     EXPECT_EQ(tuning_keys().size(), 20u);
     for (const TuningKey& key : tuning_keys()) {
-        const Parsed p = parse({"override", "a", "b", std::string(key.key) + "=42.5"});
+        const Parsed p = parse("override a b " + std::string(key.key) + "=42.5");
         EXPECT_FLOAT_EQ(p.settings.*key.field, 42.5f) << key.key;
     }
     TuningParameters settings;
@@ -68,33 +70,30 @@ TEST(CommandLine, EveryTuningKeySetsItsOwnField) {
 }
 
 TEST(CommandLine, UsageErrors) {
-    const std::vector<std::vector<std::string>> bad = {
-        {},
-        {"-silent"},
-        {"no-such-operation", "a", "b"},
-        {"transcribe-coords", "in.cif", "atoms.pdb"},
-        {"transcribe-coords", "in.cif", "atoms.pdb", "out.cif", "extra"},
-        {"post-pqm", "a", "b", "c", "d"},
-        {"write-mogdict", "a", "b", "c", "d", "e"},
-        {"override", "a"},
-        {"transcribe", "a", "b", "c", "-fast"},
-        {"transcribe", "a", "b", "c", "tesra_no_such_key=1"},
-        {"transcribe", "a", "b", "c", "tesra_bondCH=1.1x"},
-        {"transcribe", "a", "b", "c", "tesra_bondCH="},
-        {"transcribe", "a", "b", "c", "tesra_bondCH=nan"},
-        {"transcribe", "a", "b", "c", "tesra_bondCH=1e99"},
-        {"transcribe", "-planekill"},
-        {"transcribe", "-planekill", "x", "a", "b", "c"},
-        {"transcribe", "-thorough", "-planekill", "0.1", "a", "b", "c"},
-        {"post-pqm", "-planekill", "0.1", "a", "b", "c", "d", "e"},
-        {"transcribe-coords", "-thorough", "a", "b", "c"},
-        {"transcribe-mogul", "-ecloud", "a", "b", "c"},
-    };
-    for (const auto& args : bad) {
+    for (const char* args : {"",
+                             "-silent",
+                             "no-such-operation a b",
+                             "transcribe-coords in.cif atoms.pdb",
+                             "transcribe-coords in.cif atoms.pdb out.cif extra",
+                             "post-pqm a b c d",
+                             "write-mogdict a b c d e",
+                             "override a",
+                             "transcribe a b c -fast",
+                             "transcribe a b c tesra_no_such_key=1",
+                             "transcribe a b c tesra_bondCH=1.1x",
+                             "transcribe a b c tesra_bondCH=",
+                             "transcribe a b c tesra_bondCH=nan",
+                             "transcribe a b c tesra_bondCH=1e99",
+                             "transcribe -planekill",
+                             "transcribe -planekill x a b c",
+                             "transcribe -thorough -planekill 0.1 a b c",
+                             "post-pqm -planekill 0.1 a b c d e",
+                             "transcribe-coords -thorough a b c",
+                             "transcribe-mogul -ecloud a b c"}) {
         TuningParameters settings;
         int level = 0;
-        EXPECT_THROW(parse_command_line(args, settings, level), UsageError)
-            << (args.empty() ? "" : args[0]) << " ... (" << args.size() << " arguments)";
+        EXPECT_THROW(parse_command_line(tooltest::split_words(args), settings, level), UsageError)
+            << args;
     }
 }
 
