@@ -56,6 +56,16 @@ Words list(const std::string& text) {
     return text.empty() ? Words{} : items;
 }
 
+// Torsions "A B C D flag", separated by ','.
+Flags torsion_flags(const std::string& text) {
+    Flags flags;
+    for (const std::string& flag : list(text)) {
+        const Words w = split_words(flag);
+        flags[{w[0], w[1], w[2], w[3]}] = std::stoi(w[4]);
+    }
+    return flags;
+}
+
 // Mogul's opinion on an existing plane (the torsion over its first four atoms,
 // either way round), then the trigonal test on the angle means around B1.
 TEST_F(PlaneDecisionsTest, ExistingPlanesKeptOrRemoved) {
@@ -81,11 +91,7 @@ TEST_F(PlaneDecisionsTest, ExistingPlanesKeptOrRemoved) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.printed);
         add_planes(block, "X", list(c.planes));
-        Flags flags;
-        for (const std::string& flag : list(c.flags)) {
-            const Words w = split_words(flag);
-            flags[{w[0], w[1], w[2], w[3]}] = std::stoi(w[4]);
-        }
+        const Flags flags = torsion_flags(c.flags);
         MogulAngleMeans means;
         const char* around[][2] = {{"A1", "C1"}, {"C1", "D1"}, {"D1", "A1"}};
         for (std::size_t i = 0; i < c.means.size(); ++i)
@@ -103,16 +109,12 @@ TEST_F(PlaneDecisionsTest, ExistingPlanesKeptOrRemoved) {
 TEST_F(PlaneDecisionsTest, NewPlanesFromPlanarTorsions) {
     add_bonds(block, "X", {"A1 B1", "B1 C1", "C1 D1", "B3 A3", "B3 C3", "B3 X3", "B3 Y3"});
     add_planes(block, "X", {"plan-1 A1 B1 C1 D1", "csd_3 P1 Q1 R1 S1", "csdx P1", "csd_-7 P1"});
-    const Flags flags{
-        {{"D1", "C1", "B1", "A1"}, 1},  // the atoms of an existing plane
-        {{"E1", "B1", "C1", "F1"}, 1},  // central bond of a non-trigonal plane
-        {{"A2", "B2", "C2", "D2"}, 1},  // new
-        {{"E2", "B2", "C2", "F2"}, 1},  // same central bond, later in order
-        {{"F2", "C2", "B2", "E2"}, 1},  // same bond, other direction
-        {{"A3", "B3", "C3", "D3"}, 1},  // B3 has four bonds
-        {{"A4", "B4", "C4", "D4"}, 0},  // not planar
-        {{"A5", "B5", "C5", "D5"}, 1},  // new
-    };
+    // In order: the atoms of an existing plane, the central bond of a
+    // non-trigonal plane, new, the same central bond later in order and the
+    // other way round, B3 with four bonds, not planar, new.
+    const Flags flags = torsion_flags(
+        "D1 C1 B1 A1 1,E1 B1 C1 F1 1,A2 B2 C2 D2 1,E2 B2 C2 F2 1,F2 C2 B2 E2 1,A3 B3 C3 D3 1,"
+        "A4 B4 C4 D4 0,A5 B5 C5 D5 1");
     const Outcome o = decide(flags);
     EXPECT_TRUE(printed(o,
                         " Adding new plane A2 B2 C2 D2 suggested by mogul\n"
