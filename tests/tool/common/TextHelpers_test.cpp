@@ -6,7 +6,7 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-TEST(TextHelpers, SplitJoinAndTrim) {
+TEST(TextHelpers, SplitJoinTrimAndNumbers) {
     const std::pair<std::string, Words> split[] = {
         {"", {}},          {"abc", {"abc"}},  {"a  b", {"a", "", "b"}},
         {" a", {"", "a"}}, {"a ", {"a", ""}}, {" ", {"", ""}},
@@ -29,9 +29,7 @@ TEST(TextHelpers, SplitJoinAndTrim) {
     const std::pair<std::string, std::string> trims[] = {
         {"    ", ""}, {" C1' ", "C1'"}, {"\tC2 ", "\tC2"}, {" a b ", "a b"}, {"C3\r", "C3\r"}};
     for (const auto& c : trims) EXPECT_EQ(trim(c.first), c.second) << '"' << c.first << '"';
-}
 
-TEST(TextHelpers, NumberTexts) {
     EXPECT_EQ(float_to_string(109.47f, 1), "109.5");
     EXPECT_EQ(float_to_string(-0.0005f, 3), "-0.001");   // the float lies just below -0.0005
     EXPECT_EQ(float_to_string(3.4e38f, 1).size(), 41u);  // no fixed buffer to overflow
