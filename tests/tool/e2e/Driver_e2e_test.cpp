@@ -64,8 +64,10 @@ TEST(DriverEndToEnd, NormalRuns) {
     EXPECT_FALSE(contains(text, "chem_comp_tor"));
     EXPECT_EQ(std::filesystem::status(dir.file("d.cif")).permissions(),
               std::filesystem::perms(0640));
+    r = run_tool(dir.path(), "override d.cif o.cif");  // no bond or angle table: nothing to do
+    EXPECT_EQ(r.status, 0) << r.err;
     // Nothing but the inputs and the outputs is left behind.
-    EXPECT_EQ(listing(dir), (Words{"a.pdb", "d.cif", "out.cif"}));
+    EXPECT_EQ(listing(dir), (Words{"a.pdb", "d.cif", "o.cif", "out.cif"}));
 }
 
 // Every failure of a run: its status, its message on standard error, and no
