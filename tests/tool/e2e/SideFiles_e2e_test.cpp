@@ -7,13 +7,23 @@
 #include <csignal>
 #include <filesystem>
 
-#include "tool/RovidevRun.h"
+#include "tool/ToolTestSupport.h"
 
 namespace {
 
-using namespace rovidevtest;
+using namespace tooltest;
 using Files = std::map<std::string, std::string>;
 using Args = std::vector<std::string>;
+// Variables to set, or to unset where the value is null.
+using Environment = std::map<std::string, const char*>;
+
+RunResult run_rovidev(const ScratchDir& dir, const Args& args, const Environment& env = {}) {
+    std::string line, options;
+    for (const std::string& arg : args) line += " '" + arg + "'";
+    for (const auto& var : env)
+        options += var.second ? " " + var.first + "=" + var.second : " -u " + var.first;
+    return run_tool(dir.path(), line, options);
+}
 
 const std::string kMogul = read_text(TESRA_TEST_DATA_DIR "/mogul/TSZ-mogul.txt");
 

@@ -2,22 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "io/CifOutline.h"
 
 namespace {
-
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines;
-    for (const LineSpan& span : split_lines(text))
-        lines.push_back(text.substr(span.begin, span.length));
-    return lines;
-}
-
-bool all_blank(const std::string& line) {
-    return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t'; });
-}
 
 const std::string dictionary =
     "global_\n_lib_name         ?\n_lib_version      ?\n"
@@ -33,108 +20,61 @@ const std::string dictionary =
     "loop_\n_chem_comp_bond.atom_id_1\n_chem_comp_bond.note\nC1\n;\n# inside a text field\n;\n"
     "# end of file\n";
 
-TEST(CommentKeeper, StripBlanksCommentsGlobalAndEmptyLoopsKeepingLines) {
-    CommentKeeper keeper;
-    const std::string stripped = keeper.strip(dictionary);
-    const std::vector<std::string> in = lines_of(dictionary);
-    const std::vector<std::string> out = lines_of(stripped);
-    ASSERT_EQ(out.size(), in.size());
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        const bool removed = (in[i][0] == '#' && i != 24) || i < 3 || i == 17 || i == 18;
-        if (removed) {
-            EXPECT_TRUE(all_blank(out[i])) << "line " << i << ": " << out[i];
-        } else {
-            EXPECT_EQ(out[i], in[i]) << "line " << i;
-        }
-    }
-    EXPECT_TRUE(keeper.removed_empty_loops());
-    EXPECT_EQ(keeper.run_count(), 5u);
-}
-
 // The writer's layout differs from the input's; each run goes back before the
 // element that followed it.
-const std::string written =
-    "data_comp_list\nloop_\n_chem_comp.id\n_chem_comp.name\nABC 'A #1 compound'\n"
-    "data_comp_ABC\nloop_\n_chem_comp_atom.comp_id\n_chem_comp_atom.atom_id\n_chem_comp_atom.x\n"
-    "ABC C1 1.000\nABC C2 2.000\n"
-    "loop_\n_chem_comp_bond.atom_id_1\n_chem_comp_bond.note\nC1\n;\n# inside a text field\n;\n";
-
-const std::string restored =
-    "# --- LIST OF MONOMERS ---\n"
-    "data_comp_list\nloop_\n_chem_comp.id\n_chem_comp.name\nABC 'A #1 compound'\n"
-    "# --- DESCRIPTION ---\n#\n"
-    "data_comp_ABC\n"
-    "#\n"
-    "loop_\n_chem_comp_atom.comp_id\n_chem_comp_atom.atom_id\n_chem_comp_atom.x\n"
-    "ABC C1 1.000\n"
-    "# between rows\n"
-    "ABC C2 2.000\n"
-    "loop_\n_chem_comp_bond.atom_id_1\n_chem_comp_bond.note\nC1\n;\n# inside a text field\n;\n"
-    "# end of file\n";
-
 TEST(CommentKeeper, RestoreBesideTheSameElements) {
-    CommentKeeper keeper;
-    keeper.strip(dictionary);
-    EXPECT_EQ(keeper.restore(written), restored);
-}
-
-TEST(CommentKeeper, MissingElementFallsBackToTheNextTableOrBlock) {
-    const std::string input =
-        "data_a\n"
-        "loop_\n_t.x\n1\n2\n# before row 3 of t\n3\n"
-        "# before table u\n"
-        "loop_\n_u.x\n7\n"
-        "loop_\n_w.x\n8\n";
-    CommentKeeper keeper;
-    keeper.strip(input);
-    // Row 2 of t and the whole of u are gone from the output.
-    EXPECT_EQ(keeper.restore("data_a\nloop_\n_t.x\n1\n2\nloop_\n_w.x\n8\n"),
-              "data_a\nloop_\n_t.x\n1\n2\n# before row 3 of t\n# before table u\nloop_\n_w.x\n8\n");
-    // Nothing of the block is left: both go to the end.
-    EXPECT_EQ(keeper.restore("data_b\n_z.y 1"),
-              "data_b\n_z.y 1\n# before row 3 of t\n# before table u\n");
-}
-
-TEST(CommentKeeper, CommentBetweenLoopNamesAndValuesStaysAfterTheNames) {
-    const std::string input = "data_a\n# before loop\nloop_\n_t.x\n# after names\n_t.y\n1 2\n";
-    CommentKeeper keeper;
-    keeper.strip(input);
-    EXPECT_EQ(keeper.restore("data_a\nloop_\n_t.x\n_t.y\n1 2\n"),
-              "data_a\n# before loop\nloop_\n_t.x\n_t.y\n# after names\n1 2\n");
-}
-
-TEST(CommentKeeper, NeverInsertsInsideATextField) {
-    // Row 1 of t starts on the line that closes the text field of row 0.
-    const std::string input = "data_a\nloop_\n_t.x\n_t.y\n1 2\n# c\n3 4\n";
-    CommentKeeper keeper;
-    keeper.strip(input);
-    EXPECT_EQ(keeper.restore("data_a\nloop_\n_t.x\n_t.y\n1\n;\ntext\n; 3 4\n"),
-              "data_a\nloop_\n_t.x\n_t.y\n1\n;\ntext\n; 3 4\n# c\n");
-}
-
-TEST(CommentKeeper, LineEndsAndBlankLinesInsideARun) {
-    CommentKeeper keeper;
-    EXPECT_EQ(keeper.strip("# one\r\n\r\n   # two\r\ndata_a\r\n_t.x 1\r\n"),
-              "     \r\n\r\n        \r\ndata_a\r\n_t.x 1\r\n");
-    EXPECT_EQ(keeper.run_count(), 1u);
-    EXPECT_EQ(keeper.restore("data_a\nloop_\n_t.x\n1\n"),
-              "# one\n\n   # two\ndata_a\nloop_\n_t.x\n1\n");
-
-    EXPECT_EQ(keeper.strip("data_a\r# c\r_t.x '# no'\r"), "data_a\r   \r_t.x '# no'\r");
-    EXPECT_EQ(keeper.restore("data_a\n_t.x '# no'\n"), "data_a\n# c\n_t.x '# no'\n");
+    const struct {
+        const char* what;
+        std::string input, written, restored;
+    } cases[] = {
+        {"a dictionary", dictionary,
+         "data_comp_list\nloop_\n_chem_comp.id\n_chem_comp.name\nABC 'A #1 compound'\n"
+         "data_comp_ABC\nloop_\n_chem_comp_atom.comp_id\n_chem_comp_atom.atom_id\n"
+         "_chem_comp_atom.x\nABC C1 1.000\nABC C2 2.000\n"
+         "loop_\n_chem_comp_bond.atom_id_1\n_chem_comp_bond.note\nC1\n;\n# inside a text "
+         "field\n;\n",
+         "# --- LIST OF MONOMERS ---\n"
+         "data_comp_list\nloop_\n_chem_comp.id\n_chem_comp.name\nABC 'A #1 compound'\n"
+         "# --- DESCRIPTION ---\n#\ndata_comp_ABC\n#\n"
+         "loop_\n_chem_comp_atom.comp_id\n_chem_comp_atom.atom_id\n_chem_comp_atom.x\n"
+         "ABC C1 1.000\n# between rows\nABC C2 2.000\n"
+         "loop_\n_chem_comp_bond.atom_id_1\n_chem_comp_bond.note\nC1\n;\n# inside a text field\n;\n"
+         "# end of file\n"},
+        {"row 2 of t and the whole of u gone: the next table takes them",
+         "data_a\nloop_\n_t.x\n1\n2\n# before row 3 of t\n3\n# before table u\n"
+         "loop_\n_u.x\n7\nloop_\n_w.x\n8\n",
+         "data_a\nloop_\n_t.x\n1\n2\nloop_\n_w.x\n8\n",
+         "data_a\nloop_\n_t.x\n1\n2\n# before row 3 of t\n# before table u\nloop_\n_w.x\n8\n"},
+        {"nothing of the block left: the end takes them",
+         "data_a\nloop_\n_t.x\n1\n# before row 2 of t\n2\n", "data_b\n_z.y 1",
+         "data_b\n_z.y 1\n# before row 2 of t\n"},
+        {"between loop names and values: after the names",
+         "data_a\n# before loop\nloop_\n_t.x\n# after names\n_t.y\n1 2\n",
+         "data_a\nloop_\n_t.x\n_t.y\n1 2\n",
+         "data_a\n# before loop\nloop_\n_t.x\n_t.y\n# after names\n1 2\n"},
+        {"never inside a text field: row 1 starts on the line closing it",
+         "data_a\nloop_\n_t.x\n_t.y\n1 2\n# c\n3 4\n",
+         "data_a\nloop_\n_t.x\n_t.y\n1\n;\ntext\n; 3 4\n",
+         "data_a\nloop_\n_t.x\n_t.y\n1\n;\ntext\n; 3 4\n# c\n"},
+        {"line ends and blank lines inside a run", "# one\r\n\r\n   # two\r\ndata_a\r\n_t.x 1\r\n",
+         "data_a\nloop_\n_t.x\n1\n", "# one\n\n   # two\ndata_a\nloop_\n_t.x\n1\n"},
+        {"carriage returns", "data_a\r# c\r_t.x '# no'\r", "data_a\n_t.x '# no'\n",
+         "data_a\n# c\n_t.x '# no'\n"},
+    };
+    for (const auto& c : cases) {
+        CommentKeeper keeper;
+        const std::string stripped = keeper.strip(c.input);
+        // Comments, a leading global_ section and empty loops are blanked, keeping lines.
+        EXPECT_EQ(split_lines(stripped).size(), split_lines(c.input).size()) << c.what;
+        EXPECT_EQ(keeper.restore(c.written), c.restored) << c.what;
+    }
 }
 
 TEST(CommentKeeper, UnterminatedQuotesAndTextFieldsDoNotDerail) {
     // Broken input still gives one stripped line per input line.
-    const std::string inputs[] = {
-        "data_a\n_t.x 'open\n# c\n",
-        "data_a\n_t.x\n;\nnever closed\n# inside\n",
-        "loop_\n",
-        "",
-        "#",
-        "data_\n_\n",
-    };
-    for (const std::string& input : inputs) {
+    for (const std::string input :
+         {"data_a\n_t.x 'open\n# c\n", "data_a\n_t.x\n;\nnever closed\n# inside\n", "loop_\n", "",
+          "#", "data_\n_\n"}) {
         CommentKeeper keeper;
         EXPECT_EQ(split_lines(keeper.strip(input)).size(), split_lines(input).size()) << input;
         keeper.restore(input);

@@ -6,27 +6,20 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "io/FileText.h"
+#include "support/Files.h"
 
 namespace {
 
 class TempFilesTest : public testing::Test {
 protected:
-    void SetUp() override {
-        char name[] = "/tmp/tesra-tempfiles-test-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        dir = name;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
     std::size_t files() const {
         return std::distance(std::filesystem::directory_iterator(dir), {});
     }
-
-    std::string dir;
+    const ScratchDir scratch;
+    const std::string dir = scratch.path();
 };
 
 TEST_F(TempFilesTest, RemovedOnEveryWayOut) {
@@ -42,7 +35,7 @@ TEST_F(TempFilesTest, RemovedOnEveryWayOut) {
 
 TEST_F(TempFilesTest, ReplaceFileTextIsAllOrNothing) {
     const std::string path = dir + "/dict.cif";
-    std::ofstream(path) << "old";
+    write_text(path, "old");
     ASSERT_EQ(chmod(path.c_str(), 0604), 0);
     replace_file_text(path, "new text\n");
     std::string text;
@@ -62,7 +55,7 @@ TEST_F(TempFilesTest, ReplaceFileTextKeepsLinksPipesAndLongNames) {
     // A symbolic link stays a link; its target (even one not there yet) gets the text.
     const std::string target = dir + "/target.cif", link = dir + "/link.cif",
                       dangling = dir + "/dangling.cif";
-    std::ofstream(target) << "old";
+    write_text(target, "old");
     std::filesystem::create_symlink("target.cif", link);
     std::filesystem::create_symlink("later.cif", dangling);
     replace_file_text(link, "through the link\n");

@@ -9,26 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "tool/MogulTestSupport.h"
+#include "tool/ToolTestSupport.h"
 
 namespace {
 
-using namespace mogul_test;
-using Words = std::vector<std::string>;
+using namespace tooltest;
 using Flags = std::map<TorsionKey, int>;
 
-class PlaneDecisionsTest : public MogulTest {
+class PlaneDecisionsTest : public ToolTest {
 protected:
     void SetUp() override {
-        MogulTest::SetUp();
-        add_atoms(block, "X",
-                  {{"A1", "C", "CT"},
-                   {"B1", "C", "CT"},
-                   {"C1", "C", "CT"},
-                   {"D1", "C", "CT"},
-                   {"H1", "H", "HX"}});
-        add_bonds(block, "X",
-                  {{"A1", "B1", "single"}, {"B1", "C1", "single"}, {"C1", "D1", "single"}});
+        add_atoms(block, "X", {"A1 C CT", "B1 C CT", "C1 C CT", "D1 C CT", "H1 H HX"});
+        add_bonds(block, "X", {"A1 B1", "B1 C1", "C1 D1"});
     }
 
     struct Outcome {
@@ -57,111 +49,72 @@ protected:
     Block block{"comp_X"};
 };
 
-TEST_F(PlaneDecisionsTest, MogulOpinionsOnExistingPlanes) {
-    const Words plane4{"plan-1", "plan-1", "plan-1", "plan-1"};
-    struct Case {
-        const char* what;
-        Flags flags;
-        bool removed;
-        const char* opinion;  // null: no opinion line at verbosity 1
-    };
-    const Case cases[] = {
-        {"not planar, same direction",
-         {{{"A1", "B1", "C1", "D1"}, 0}},
-         true,
-         "not worth restraining"},
-        {"not planar, reversed", {{{"D1", "C1", "B1", "A1"}, 0}}, true, "not worth restraining"},
-        {"planar", {{{"A1", "B1", "C1", "D1"}, 1}}, false, "worth restraining"},
-        {"no Mogul torsion over the plane", {{{"A1", "B1", "C1", "H1"}, 0}}, false, nullptr},
-    };
-    verbosity = 1;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        add_planes(block, "X",
-                   {{"plan-1", "A1"}, {"plan-1", "B1"}, {"plan-1", "C1"}, {"plan-1", "D1"}});
-        const Outcome o = decide(c.flags);
-        EXPECT_EQ(plane_ids(), c.removed ? Words{} : plane4);
-        EXPECT_EQ(o.vetoed, (c.removed ? VetoedPlaneBonds{{"B1", "C1"}} : VetoedPlaneBonds{}));
-        if (c.opinion != nullptr) {
-            EXPECT_TRUE(printed(o,
-                                "   Mogul data has an opinion on the plane with atoms A1 B1 C1 D1\n"
-                                "   That opinion is '" +
-                                    std::string(c.opinion) + "'\n"));
-        } else {
-            EXPECT_FALSE(printed(o, "opinion"));
-        }
-        EXPECT_TRUE(printed(o, "   Inserting as planar bonds\n"));
-    }
+// Words separated by ',' as a list of texts.
+Words list(const std::string& text) {
+    Words items(1);
+    for (const char c : text) c == ',' ? items.push_back("") : items.back().push_back(c);
+    return text.empty() ? Words{} : items;
 }
 
-TEST_F(PlaneDecisionsTest, TrigonalCentres) {
-    struct Case {
-        const char* what;
-        float a, b, c;  // the three angles around B1
-        const char* verdict;
-        bool removed;
+// Torsions "A B C D flag", separated by ','.
+Flags torsion_flags(const std::string& text) {
+    Flags flags;
+    for (const std::string& flag : list(text)) {
+        const Words w = split_words(flag);
+        flags[{w[0], w[1], w[2], w[3]}] = std::stoi(w[4]);
+    }
+    return flags;
+}
+
+// Mogul's opinion on an existing plane (the torsion over its first four atoms,
+// either way round), then the trigonal test on the angle means around B1.
+TEST_F(PlaneDecisionsTest, ExistingPlanesKeptOrRemoved) {
+    const struct {
+        const char* planes;
+        const char* flags;         // torsions with their plane flag
+        std::vector<float> means;  // A1-B1-C1, C1-B1-D1, D1-B1-A1; 0 when Mogul has none
+        std::size_t kept;          // plane rows
+        const char* printed;
+    } cases[] = {
+        {"plan-1 A1 B1 C1 D1", "A1 B1 C1 D1 0", {}, 0, "That opinion is 'not worth restraining'"},
+        {"plan-1 A1 B1 C1 D1", "D1 C1 B1 A1 0", {}, 0, "atoms A1 B1 C1 D1\n   That opinion is"},
+        {"plan-1 A1 B1 C1 D1", "A1 B1 C1 D1 1", {}, 4, "That opinion is 'worth restraining'"},
+        {"plan-1 A1 B1 C1 D1", "A1 B1 C1 H1 0", {}, 4, "   Inserting as planar bonds\n"},
+        {"plan-1 A1 B1 C1 D1", "", {120, 120, 119.5f}, 4, "mogul is 359.5\n   Adding plane plan-1"},
+        {"plan-1 A1 B1 C1 D1", "", {110, 110, 110}, 0, "is too small (330.0)\n"},
+        {"plan-1 A1 B1 C1 D1", "", {116, 117, 117}, 4, "big enough (350.0)\n"},
+        {"plan-1 A1 B1 C1 D1", "", {120, 120, 0}, 4, "   Inserting as planar bonds\n"},
+        // Three atoms: no four-atom key, left alone. Longer: judged by its first four.
+        {"plan-1 A1 B1 C1,plan-2 A1 B1 C1 D1 H1", "D1 C1 B1 A1 0,A1 B1 C1 D1 1", {}, 3, ""},
     };
-    const Case cases[] = {
-        {"flat", 120.0f, 120.0f, 119.5f,
-         " Looks trigonal, centre B1; total angle from mogul is 359.5\n"
-         "   Adding plane plan-1 since sum of angles around it big enough (359.5)\n",
-         false},
-        {"pyramidal", 110.0f, 110.0f, 110.0f,
-         " Looks trigonal, centre B1; total angle from mogul is 330\n"
-         "   Removing plane plan-1 since sum of angles around it is too small (330.0)\n",
-         true},
-        {"exactly at the threshold", 116.0f, 117.0f, 117.0f,
-         "   Adding plane plan-1 since sum of angles around it big enough (350.0)\n", false},
-        {"one angle unknown to Mogul", 120.0f, 120.0f, 0.0f, "   Inserting as planar bonds\n",
-         false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        add_planes(block, "X",
-                   {{"plan-1", "A1"}, {"plan-1", "B1"}, {"plan-1", "C1"}, {"plan-1", "D1"}});
+    verbosity = 1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.printed);
+        add_planes(block, "X", list(c.planes));
+        const Flags flags = torsion_flags(c.flags);
         MogulAngleMeans means;
-        // Around B1 the other three are A1, C1, D1, in plane order.
-        means[ordered_angle_key("A1", "B1", "C1")] = c.a;
-        means[ordered_angle_key("C1", "B1", "D1")] = c.b;
-        if (c.c != 0.0f)
-            means[ordered_angle_key("D1", "B1", "A1")] = c.c;
-        const Outcome o = decide({}, means);
-        EXPECT_TRUE(printed(o, c.verdict)) << o.out;
-        EXPECT_EQ(plane_ids().empty(), c.removed);
-        EXPECT_TRUE(o.vetoed.empty());
+        const char* around[][2] = {{"A1", "C1"}, {"C1", "D1"}, {"D1", "A1"}};
+        for (std::size_t i = 0; i < c.means.size(); ++i)
+            if (c.means[i] != 0.0f)
+                means[ordered_angle_key(around[i][0], "B1", around[i][1])] = c.means[i];
+        const Outcome o = decide(flags, means);
+        EXPECT_EQ(plane_ids().size(), c.kept);
+        // A plane Mogul finds not planar vetoes its central bond.
+        const bool vetoed = std::string(c.flags).find(" 0") != std::string::npos && c.kept != 4;
+        EXPECT_EQ(o.vetoed, (vetoed ? VetoedPlaneBonds{{"B1", "C1"}} : VetoedPlaneBonds{}));
+        EXPECT_TRUE(printed(o, c.printed)) << o.out;
     }
 }
 
 TEST_F(PlaneDecisionsTest, NewPlanesFromPlanarTorsions) {
-    add_bonds(block, "X",
-              {{"A1", "B1", "single"},
-               {"B1", "C1", "single"},
-               {"C1", "D1", "single"},
-               {"B3", "A3", "single"},
-               {"B3", "C3", "single"},
-               {"B3", "X3", "single"},
-               {"B3", "Y3", "single"}});
-    add_planes(block, "X",
-               {{"plan-1", "A1"},
-                {"plan-1", "B1"},
-                {"plan-1", "C1"},
-                {"plan-1", "D1"},
-                {"csd_3", "P1"},
-                {"csd_3", "Q1"},
-                {"csd_3", "R1"},
-                {"csd_3", "S1"},
-                {"csdx", "P1"},
-                {"csd_-7", "P1"}});
-    const Flags flags{
-        {{"D1", "C1", "B1", "A1"}, 1},  // the atoms of an existing plane
-        {{"E1", "B1", "C1", "F1"}, 1},  // central bond of a non-trigonal plane
-        {{"A2", "B2", "C2", "D2"}, 1},  // new
-        {{"E2", "B2", "C2", "F2"}, 1},  // same central bond, later in order
-        {{"F2", "C2", "B2", "E2"}, 1},  // same bond, other direction
-        {{"A3", "B3", "C3", "D3"}, 1},  // B3 has four bonds
-        {{"A4", "B4", "C4", "D4"}, 0},  // not planar
-        {{"A5", "B5", "C5", "D5"}, 1},  // new
-    };
+    add_bonds(block, "X", {"A1 B1", "B1 C1", "C1 D1", "B3 A3", "B3 C3", "B3 X3", "B3 Y3"});
+    add_planes(block, "X", {"plan-1 A1 B1 C1 D1", "csd_3 P1 Q1 R1 S1", "csdx P1", "csd_-7 P1"});
+    // In order: the atoms of an existing plane, the central bond of a
+    // non-trigonal plane, new, the same central bond later in order and the
+    // other way round, B3 with four bonds, not planar, new.
+    const Flags flags = torsion_flags(
+        "D1 C1 B1 A1 1,E1 B1 C1 F1 1,A2 B2 C2 D2 1,E2 B2 C2 F2 1,F2 C2 B2 E2 1,A3 B3 C3 D3 1,"
+        "A4 B4 C4 D4 0,A5 B5 C5 D5 1");
     const Outcome o = decide(flags);
     EXPECT_TRUE(printed(o,
                         " Adding new plane A2 B2 C2 D2 suggested by mogul\n"
@@ -178,15 +131,9 @@ TEST_F(PlaneDecisionsTest, NewPlanesFromPlanarTorsions) {
 
 TEST_F(PlaneDecisionsTest, FilterOf3060Torsions) {
     verbosity = 2;
-    add_atoms(block, "X",
-              {{"A1", "C", "CT"},
-               {"B1", "C", "CT"},
-               {"C1", "C", "CT"},
-               {"D1", "C", "CT"},
-               {"B2", "C", "CT"},
-               {"C2", "C", "CR"},
-               {"Q1", "C", "ODD"},
-               {"H1", "H", "HX"}});
+    add_atoms(
+        block, "X",
+        {"A1 C CT", "B1 C CT", "C1 C CT", "D1 C CT", "B2 C CT", "C2 C CR", "Q1 C ODD", "H1 H HX"});
     const std::set<TorsionKey> staggered{
         {"D1", "C1", "B1", "A1"}, {"E1", "B1", "C1", "F1"}, {"A2", "B2", "C2", "D2"}};
     const Outcome o = decide({}, {}, staggered, {{"CT", "sp3"}, {"CR", "sp2"}});
@@ -213,23 +160,6 @@ TEST_F(PlaneDecisionsTest, PlaneTableIsCreatedWhenMissing) {
     tuning.tesra_planesplit_sigma = 0.05f;
     decide({{{"A1", "B1", "C1", "D1"}, 1}});
     EXPECT_EQ(table->GetRow(0), (Words{"X", "csd_1", "A1", "0.050"}));
-}
-
-TEST_F(PlaneDecisionsTest, ShortAndLongPlanes) {
-    // A plane of three atoms has no four-atom key; it is left alone. A longer
-    // plane is judged by its first four atoms, reversed.
-    add_planes(block, "X",
-               {{"plan-1", "A1"},
-                {"plan-1", "B1"},
-                {"plan-1", "C1"},
-                {"plan-2", "A1"},
-                {"plan-2", "B1"},
-                {"plan-2", "C1"},
-                {"plan-2", "D1"},
-                {"plan-2", "H1"}});
-    const Outcome o = decide({{{"D1", "C1", "B1", "A1"}, 0}, {{"A1", "B1", "C1", "D1"}, 1}});
-    EXPECT_EQ(plane_ids(), (Words{"plan-1", "plan-1", "plan-1"}));
-    EXPECT_EQ(o.vetoed, (VetoedPlaneBonds{{"B1", "C1"}}));
 }
 
 }  // namespace

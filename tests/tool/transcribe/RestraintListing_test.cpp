@@ -2,127 +2,98 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
-#include "tool/OpsTestSupport.h"
+#include "tool/ToolTestSupport.h"
 
 namespace {
 
-const auto fixed = opstest::listing_record;
+using tooltest::Words;
+const auto fixed = tooltest::listing_record;
 
-RestraintListing read_lines(const std::vector<std::string>& lines) {
-    RestraintListing listing;
-    for (const std::string& line : lines) read_listing_line(line, listing);
-    return listing;
+// Everything a listing holds, as one text.
+std::string contents(const RestraintListing& l) {
+    std::ostringstream t;
+    for (const auto& b : l.bonds)
+        t << "B " << b.first.first << "|" << b.first.second << "=" << b.second << " ";
+    for (const auto& a : l.angles)
+        t << "A " << a.first.first << "|" << a.first.second << "|" << a.first.third << "="
+          << a.second << " ";
+    for (const auto& p : l.plane_sigmas) {
+        t << "P";
+        for (const std::string& atom : p.first) t << " " << atom;
+        t << "=" << p.second << " ";
+    }
+    for (const auto& p : l.named_planes) {
+        t << "N " << p.first << ":";
+        for (const std::string& atom : p.second) t << atom << "|";
+        t << " ";
+    }
+    for (const auto& r : l.torsions)
+        t << "T " << r.name << ":" << r.atom1 << r.atom2 << r.atom3 << r.atom4 << "=" << r.value
+          << "/" << r.esd << "/" << r.period << " ";
+    return t.str();
 }
 
-TEST(RestraintListingRecords, BondsAndAnglesAreStoredBothWaysAndTheLastWins) {
-    ::testing::internal::CaptureStderr();
-    const RestraintListing listing = read_lines({
-        fixed("TESRA-BOND", "1.54", {"C1", "O1"}),
-        fixed("TESRA-BONDS", "1.43abc", {"  O1", "C1  "}),  // trimmed, suffix ignored
-        fixed("TESRA-BOND", "1.1", {"C 2", "\tC3"}),        // inner blank and tab kept
-        fixed("TESRA-ANGL", "120.5", {"C1", "C2", "C3"}),
-        fixed("TESRA-ANGL", "118.0", {"C3", "C2", "C1"}),
-        fixed("TESRA-BOND", "1234567890123", {"N1", "N2"}),  // cut at column 22
-        fixed("TESRA-BOND", "   ", {"N3", "N4"}),
-    });
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(listing.bonds.at({"C1", "O1"}), 1.43f);
-    EXPECT_EQ(listing.bonds.at({"O1", "C1"}), 1.43f);
-    EXPECT_EQ(listing.bonds.at({"\tC3", "C 2"}), 1.1f);
-    EXPECT_EQ(listing.bonds.at({"N1", "N2"}), 1234567890.0f);
-    EXPECT_EQ(listing.bonds.at({"N4", "N3"}), 0.0f);
-    EXPECT_EQ(listing.bonds.size(), 8u);
-    EXPECT_EQ(listing.angles.size(), 2u);
-    EXPECT_EQ(listing.angles.at({"C1", "C2", "C3"}), 118.0f);
-}
-
-TEST(RestraintListingRecords, PlaneSigmasAreKeyedByTheSetOfAtoms) {
-    const RestraintListing listing = read_lines({
-        fixed("TESRA-PLAN", "0.1", {"C1", "C2", "C1"}),
-        fixed("TESRA-PLAN", "0.3", {"C2", "C1"}),
-        fixed("TESRA-PLAN", "0.2", {"N1"}).substr(0, 29),
-        fixed("TESRA-PLAN", "0.4", {}),
-    });
-    ASSERT_EQ(listing.plane_sigmas.size(), 3u);
-    EXPECT_EQ(listing.plane_sigmas.at({"C1", "C2"}), 0.3f);
-    EXPECT_EQ(listing.plane_sigmas.at({"N1"}), 0.2f);
-    EXPECT_EQ(listing.plane_sigmas.at({}), 0.4f);
-}
-
-TEST(RestraintListingRecords, NamedPlanesAndTorsions) {
-    const RestraintListing listing = read_lines({
-        "TESRA-PLNR  P1|x| N1 |x| C2 |",
-        "TESRA-PLNR  P1|x|C3|trailing text",
-        "TESRA-PLNR   P1|x|C4|",
-        "TESRA-TOAD  T1 |a|C1|b|C2|c|C3|d|C4| 179.96 10 3 | more",
-        "TESRA-TOAD  T1 |a|C1|b|C2|c|C3|d|C4| 179.96 10 3",
-    });
-    ASSERT_EQ(listing.named_planes.size(), 2u);
-    EXPECT_EQ(listing.named_planes.at("P1"), (std::vector<std::string>{"N1", "C2", "C3"}));
-    EXPECT_EQ(listing.named_planes.at(" P1"), (std::vector<std::string>{"C4"}));
-    ASSERT_EQ(listing.torsions.size(), 2u);
-    const ListedTorsion& torsion = listing.torsions[0];
-    EXPECT_EQ(torsion.name, "T1");
-    EXPECT_EQ(torsion.atom1 + torsion.atom2 + torsion.atom3 + torsion.atom4, "C1C2C3C4");
-    EXPECT_EQ(torsion.value, 179.96f);
-    EXPECT_EQ(torsion.esd, 10.0f);
-    EXPECT_EQ(torsion.period, 3);
-}
-
-TEST(RestraintListingRecords, UnreadableRecordsAreSkippedWithAWarning) {
-    const std::vector<std::string> bad = {
-        fixed("TESRA-BOND", "1.5", {"C1", "C2"}).substr(0, 34),
-        fixed("TESRA-ANGL", "120", {"C1", "C2", "C3"}).substr(0, 42),
-        fixed("TESRA-BOND", "1.5", {"    ", "C2"}),
-        fixed("TESRA-PLAN", "0.1", {"C1", "    ", "C2"}),
-        "TESRA-PLAN1",
-        "TESRA-PLNR  P1|x|C1|x|",
-        "TESRA-PLNR  P1|x|",
-        "TESRA-PLNR  P1|x|   |",
-        "TESRA-TOAD  T1|a|C1|b|C2|c|C3|d|C4",
-        "TESRA-TOAD    |a|C1|b|C2|c|C3|d|C4| 1 2 3",
-        "TESRA-TOAD  T1|a|C1|b|C2|c|C3|d|C4| 1 2",
-        "TESRA-TOAD  T1|a|C1|b|C2|c|C3|d|C4| 1 x 3",
+TEST(RestraintListing, RecordsBothWaysTheLastWinning) {
+    const std::pair<Words, std::string> cases[] = {
+        {{fixed("TESRA-BOND", "1.54", {"C1", "O1"}),
+          fixed("TESRA-BONDS", "1.43abc", {"  O1", "C1  "})},  // trimmed, suffix ignored
+         "B C1|O1=1.43 B O1|C1=1.43 "},
+        {{fixed("TESRA-BOND", "1.1", {"C 2", "\tC3"})}, "B \tC3|C 2=1.1 B C 2|\tC3=1.1 "},  // kept
+        {{fixed("TESRA-BOND", "1234567890123", {"N1", "N2"})},
+         "B N1|N2=1.23457e+09 B N2|N1=1.23457e+09 "},
+        {{fixed("TESRA-BOND", "   ", {"N3", "N4"})}, "B N3|N4=0 B N4|N3=0 "},
+        {{fixed("TESRA-ANGL", "120.5", {"C1", "C2", "C3"}),
+          fixed("TESRA-ANGL", "118.0", {"C3", "C2", "C1"})},
+         "A C1|C2|C3=118 A C3|C2|C1=118 "},
+        // Plane sigmas are keyed by the set of atoms.
+        {{fixed("TESRA-PLAN", "0.1", {"C1", "C2", "C1"}), fixed("TESRA-PLAN", "0.3", {"C2", "C1"}),
+          fixed("TESRA-PLAN", "0.2", {"N1"}).substr(0, 29), fixed("TESRA-PLAN", "0.4", {})},
+         "P=0.4 P C1 C2=0.3 P N1=0.2 "},
+        {{"TESRA-PLNR  P1|x| N1 |x| C2 |", "TESRA-PLNR  P1|x|C3|trailing text",
+          "TESRA-PLNR   P1|x|C4|"},
+         "N  P1:C4| N P1:N1|C2|C3| "},
+        {{"TESRA-TOAD  T1 |a|C1|b|C2|c|C3|d|C4| 179.96 10 3 | more"}, "T T1:C1C2C3C4=179.96/10/3 "},
+        // Other kinds and short lines are no records.
+        {{"", "TESRA", "tesra-bond   1.5          C1      C2", "REMARK whatever"}, ""},
     };
-    for (const std::string& line : bad) {
+    for (const auto& c : cases) {
+        RestraintListing listing;
         ::testing::internal::CaptureStderr();
-        const RestraintListing listing = read_lines({line});
+        for (const std::string& line : c.first) read_listing_line(line, listing);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << c.first[0];
+        EXPECT_EQ(contents(listing), c.second) << c.first[0];
+    }
+}
+
+TEST(RestraintListing, UnreadableRecordsAreSkippedWithAWarning) {
+    for (const std::string& line :
+         {fixed("TESRA-BOND", "1.5", {"C1", "C2"}).substr(0, 34),
+          fixed("TESRA-ANGL", "120", {"C1", "C2", "C3"}).substr(0, 42),
+          fixed("TESRA-BOND", "1.5", {"    ", "C2"}),
+          fixed("TESRA-PLAN", "0.1", {"C1", "    ", "C2"}), std::string("TESRA-PLAN1"),
+          std::string("TESRA-PLNR  P1|x|C1|x|"), std::string("TESRA-PLNR  P1|x|"),
+          std::string("TESRA-PLNR  P1|x|   |"), std::string("TESRA-TOAD  T1|a|C1|b|C2|c|C3|d|C4"),
+          std::string("TESRA-TOAD    |a|C1|b|C2|c|C3|d|C4| 1 2 3"),
+          std::string("TESRA-TOAD  T1|a|C1|b|C2|c|C3|d|C4| 1 2"),
+          std::string("TESRA-TOAD  T1|a|C1|b|C2|c|C3|d|C4| 1 x 3")}) {
+        RestraintListing listing;
+        ::testing::internal::CaptureStderr();
+        read_listing_line(line, listing);
         EXPECT_NE(::testing::internal::GetCapturedStderr().find("Skipping"), std::string::npos)
             << line;
-        EXPECT_TRUE(listing.bonds.empty() && listing.angles.empty() &&
-                    listing.plane_sigmas.empty() && listing.named_planes.empty() &&
-                    listing.torsions.empty())
-            << line;
+        EXPECT_EQ(contents(listing), "") << line;
     }
-    // Lines of other kinds, and short ones, are not records at all.
-    ::testing::internal::CaptureStderr();
-    read_lines({"", "TESRA", "tesra-bond   1.5          C1      C2", "REMARK whatever"});
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
-TEST(RestraintListingFile, ReadsEveryLineIncludingALastOneWithoutNewline) {
-    opstest::TempDir dir;
-    const std::string path =
+TEST(RestraintListing, ReadsEveryLineOfAFileIncludingALastOneWithoutNewline) {
+    ScratchDir dir;
+    const RestraintListing listing = read_restraint_listing(
         dir.write("listing.txt", fixed("TESRA-BOND", "1.5", {"C1", "C2"}) + "\nnoise\n" +
-                                     fixed("TESRA-ANGL", "120", {"C1", "C2", "C3"}));
-    const RestraintListing listing = read_restraint_listing(path);
-    EXPECT_EQ(listing.bonds.size(), 2u);
-    EXPECT_EQ(listing.angles.size(), 2u);
-}
-
-TEST(RestraintListingFile, MissingFileEndsWithStatus1) {
-    EXPECT_RUN_END(read_restraint_listing("/nonexistent/listing"), 1,
-                   "Problem opening restraint listing /nonexistent/listing");
-}
-
-TEST(RestraintKeys, OrderOuterNamesByteWise) {
-    EXPECT_EQ(ordered_bond_key("O1", "C1"), std::make_pair(std::string("C1"), std::string("O1")));
-    EXPECT_EQ(ordered_bond_key("C2", "C10"), std::make_pair(std::string("C10"), std::string("C2")));
-    const AngleKey expected{"N1", "C1", "O1"};
-    EXPECT_EQ(ordered_angle_key("O1", "C1", "N1"), expected);
-    EXPECT_EQ(ordered_angle_key("N1", "C1", "O1"), expected);
+                                     fixed("TESRA-ANGL", "120", {"C1", "C2", "C3"})));
+    EXPECT_EQ(listing.bonds.size() + listing.angles.size(), 4u);
 }
 
 }  // namespace

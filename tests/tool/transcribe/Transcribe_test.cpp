@@ -3,17 +3,12 @@
 #include <sstream>
 #include <string>
 
-#include "Operations.h"
-#include "common/ExceptionDictionary.h"
-#include "common/TuningParameters.h"
-#include "tool/OpsTestSupport.h"
+#include "tool/ToolTestSupport.h"
 #include "transcribe/GeometryReadback.h"
-#include "transcribe/TranscribedRestraints.h"
 
 namespace {
 
-using opstest::cell;
-using opstest::TempDir;
+using namespace tooltest;
 
 TEST(GeometryReadback, KeepsOnlyWellFormedBondAndAngleLines) {
     std::istringstream in(
@@ -51,81 +46,6 @@ TEST(GeometryReadback, VetoLinesMustBeExactlyThreeWords) {
         "VETO-PLANEBOND C9 C10");
     const PlaneBondVetoes vetoes = read_plane_bond_vetoes(in);
     EXPECT_EQ(vetoes, (PlaneBondVetoes{{"C1", "C2"}, {"C7", "C8"}, {"C9", "C10"}}));
-}
-
-class ApplyTranscribedTest : public ::testing::Test {
-protected:
-    ApplyTranscribedTest() : block("comp_LIG") {
-        tuning = TuningParameters();
-        params.do_bonds = params.do_angles = true;
-        opstest::add_bonds(block, {{"C1", "C2"}, {"C2", "C3"}, {"C3", "N1"}});
-        opstest::add_angles(block, {{"C1", "C2", "C3"}, {"C2", "C3", "N1"}});
-        listing.bonds = {{{"C1", "C2"}, 1.4123f},
-                         {{"C2", "C1"}, 1.4123f},
-                         {{"C2", "C3"}, 1.39f},
-                         {{"C3", "C2"}, 1.39f}};
-        listing.angles = {{{"C1", "C2", "C3"}, 119.96f}, {{"C3", "C2", "C1"}, 119.96f}};
-    }
-    ~ApplyTranscribedTest() override { tuning = TuningParameters(); }
-
-    void use_write_mogdict_files(const std::string& geometry, const std::string& vetoes) {
-        params.extra2 = dir.write("GEOMETRY", geometry);
-        params.extra3 = dir.write("VETO", vetoes);
-    }
-
-    std::string run(bool is_transcribe) {
-        ::testing::internal::CaptureStderr();
-        ::testing::internal::CaptureStdout();
-        apply_transcribed_restraints(params, block, listing, planes, is_transcribe);
-        stdout_text = ::testing::internal::GetCapturedStdout();
-        return ::testing::internal::GetCapturedStderr();
-    }
-
-    Block block;
-    TempDir dir;
-    RovidevParams params;
-    RestraintListing listing;
-    PlaneAtomMap planes;
-    std::string stdout_text;
-};
-
-TEST_F(ApplyTranscribedTest, PostPqmRebuildsPlanesWithoutVetoedQmPlanes) {
-    tuning.tesra_planesplit_sigma = 0.05f;
-    opstest::add_table(block, "chem_comp_plane_atom",
-                       {"comp_id", "plane_id", "atom_id", "dist_esd"},
-                       {{"LIG", "old", "C1", "0.020"}});
-    use_write_mogdict_files("", "VETO-PLANEBOND C1 C2\n");
-    listing.named_planes = {{"qmf2", {"X", "C2", "C1", "Y"}},       // vetoed
-                            {"qmf10", {"X", "C1", "C2", "Y"}},      // vetoed
-                            {"P2", {"X", "C1", "C2", "Y"}},         // not a QM plane
-                            {"qmf3", {"X", "C1", "C2", "Y", "Z"}},  // not four atoms
-                            {"P10", {"N1", "C3"}}};
-    run(false);
-    EXPECT_EQ(stdout_text,
-              "  While QM suggests the plane X C1 C2 Y , mogul has vetoed it\n"
-              "  While QM suggests the plane X C2 C1 Y , mogul has vetoed it\n");
-    const ISTable* planes_table = block.GetTablePtr("chem_comp_plane_atom");
-    ASSERT_NE(planes_table, nullptr);
-    std::string rows;
-    for (unsigned row = 0; row < planes_table->GetNumRows(); ++row)
-        for (const std::string& text : planes_table->GetRow(row)) rows += text + " ";
-    EXPECT_EQ(rows,
-              "LIG P10 N1 0.050 LIG P10 C3 0.050 "
-              "LIG P2 X 0.050 LIG P2 C1 0.050 LIG P2 C2 0.050 LIG P2 Y 0.050 "
-              "LIG qmf3 X 0.050 LIG qmf3 C1 0.050 LIG qmf3 C2 0.050 LIG qmf3 Y 0.050 "
-              "LIG qmf3 Z 0.050 ");
-}
-
-TEST_F(ApplyTranscribedTest, MissingTablesEndWithStatus255) {
-    Block bare("comp_LIG");
-    EXPECT_RUN_END(apply_transcribed_restraints(params, bare, listing, planes, true), 255,
-                   " No bond table in input CIF!\n");
-    opstest::add_bonds(bare, {{"C1", "C2"}});
-    EXPECT_RUN_END(apply_transcribed_restraints(params, bare, listing, planes, true), 255,
-                   " No angle table in input CIF!\n");
-    listing.angles.clear();  // no listed angles: the angle table is not needed
-    apply_transcribed_restraints(params, bare, listing, planes, true);
-    EXPECT_EQ(cell(bare, "chem_comp_bond", 0, "value_dist"), "1.412");
 }
 
 }  // namespace
