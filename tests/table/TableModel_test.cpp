@@ -167,7 +167,18 @@ void TableModel::Edit(bool growing) {
     const unsigned int numRows = static_cast<unsigned int>(model.rows.size());
     const unsigned int action = random() % 100;
     if (action < (growing ? 40u : 10u)) {
-        for (unsigned int k = 1 + random() % 12; k > 0; --k) {
+        // Row by row, or as one list (long ones at times, split over segments).
+        const unsigned int count = random() % 64 == 0 ? 200 + random() % 1000 : 1 + random() % 12;
+        if (random() % 2) {
+            std::vector<Row> rows;
+            for (unsigned int k = 0; k < count; ++k) rows.push_back(NewRow());
+            for (Row& row : rows)
+                std::replace(row.begin(), row.end(), std::string("?"), std::string("1"));
+            for (const Row& row : rows) model.Insert(model.rows.size(), row);
+            ASSERT_EQ(table->AppendRows(std::move(rows)), model.rows.size());
+            return;
+        }
+        for (unsigned int k = 0; k < count && k < 12; ++k) {
             Row row = NewRow();
             Try(
                 row, [&] { table->AddRow(row); }, [&] { model.Insert(model.rows.size(), row); });
@@ -271,13 +282,14 @@ void TableModel::KeyPhase() {
     const unsigned int r = Position(numRows);
     const std::function<void()> refused[] = {
         [&] { table->AddRow(Row{"k"}); },
+        [&] { table->AppendRows(std::vector<Row>{Row{"k"}}); },
         [&] { table->InsertRow(r, Row{"k"}); },
         [&] { table->UpdateCell(r, "t", "k"); },
         [&] { table->FillRow(r, Row{"k"}); },
         [&] { table->ClearRow(r); },
         [&] { table->AddColumn("k", Row()); },
     };
-    for (std::size_t k = 0; k < (numRows == 0 ? 1u : 6u); ++k) {
+    for (std::size_t k = 0; k < (numRows == 0 ? 2u : 7u); ++k) {
         const std::string text = Thrown(refused[k]);
         ASSERT_EQ(text.rfind("AlreadyExistsException: ", 0), 0u) << k << ": " << text;
         ASSERT_NE(text.find(kRefusal), std::string::npos) << text;
@@ -296,6 +308,10 @@ void TableModel::Check(bool full) {
     ASSERT_EQ(SegmentSizes(*table), model.segments);
     ASSERT_EQ(table->GetColumnNames(), model.columns);
     Row cells;
+    for (unsigned int s = 0, r = 0; full && GetParam().orientation && s < table->GetNumSegments();
+         ++s)
+        for (unsigned int k = 0; k < table->GetSegment(s).GetNumRows() && r < numRows; ++k, ++r)
+            ASSERT_EQ(table->GetSegment(s).GetRow(k), table->GetRow(r)) << "segment " << s;
     for (unsigned int c = 0; full && c < model.columns.size(); ++c) {
         table->GetColumn(cells, model.columns[c]);
         for (unsigned int r = 0; r < numRows; ++r)
