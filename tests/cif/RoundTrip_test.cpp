@@ -66,18 +66,4 @@ TEST(RoundTripTest, Dictionaries) {
     RoundTripDirectory(data_path("dict"), 2);
 }
 
-TEST(RoundTripTest, DictionaryIsOneSearchableBlock) {
-    CifFile dictionary;
-    ScratchDir temp;
-    EXPECT_EQ(Read(dictionary, data_path("dict/mmcif_pdbx.dic"), temp.file("log")), "");
-    ASSERT_EQ(dictionary.GetNumBlocks(), 1u);
-    Block& block = dictionary.GetBlock(dictionary.GetFirstBlockName());
-    ISTable& itemType = *block.GetTablePtr("item_type");
-    EXPECT_EQ(itemType(itemType.FindFirst(Strings{"_atom_site.id"}, Strings{"name"}, ""), "code"),
-              "code");
-    ISTable& key = *block.GetTablePtr("category_key");
-    EXPECT_LT(key.FindFirst(Strings{"atom_site", "_atom_site.id"}, Strings{"id", "name"}, ""),
-              key.GetNumRows());
-}
-
 }  // namespace
