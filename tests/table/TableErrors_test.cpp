@@ -26,6 +26,11 @@ TEST(TableErrors, ExactTexts) {
     tuples.AddTuple({"a0", "b0"});
     tuples.AddTuple({"a1", "b1"});
     Row col;
+    const Row wide{"1", "2", "3"}, ab{"a", "b"}, none, ca{"c", "a"}, cdc{"c", "d", "c"},
+        cBlank{"c", ""};
+    const std::vector<Row> mixed{{"1", "2"}, wide};
+    const std::vector<unsigned int> far{0, 5000};
+    std::vector<unsigned int> found;
     std::vector<std::pair<unsigned int, unsigned int>> pairs;
 
     const auto range = [](const std::string& text) { return Throws("std::out_of_range", text); };
@@ -51,10 +56,7 @@ TEST(TableErrors, ExactTexts) {
     } cases[] = {
         {[&] { empty.AddRow(Row{"x"}); },
          Throws("EmptyContainerException", "No columns in table", "ISTable::InsertRow")},
-        {[&] {
-             table.AddRow(Row{"1", "2", "3"});
-         },
-         range("Invalid row size in ISTable::InsertRow")},
+        {[&] { table.AddRow(wide); }, range("Invalid row size in ISTable::InsertRow")},
         {[&] { table.AddColumn("", Row()); },
          Throws("EmptyValueException", "Empty column name", "ISTable::AddColumn")},
         {[&] { table.AddColumn("c", Row(4)); },
@@ -77,10 +79,7 @@ TEST(TableErrors, ExactTexts) {
         {[&] { table.GetRow(3); }, range("Invalid row index in ISTable::GetRow")},
         {[&] { table.GetRow(col, 0, "nope", ""); }, missing("ISTable::GetSubRow")},
         {[&] { table.DeleteRow(3); }, range("Invalid row index in ITTable::DeleteRow")},
-        {[&] {
-             table.DeleteRows({0, 5000});
-         },
-         range("Invalid row index in ISTable::CacheRowLocation")},
+        {[&] { table.DeleteRows(far); }, range("Invalid row index in ISTable::CacheRowLocation")},
         {[&] { table.FillRow(3, Row{"x"}); }, range("Invalid row index in ITTable::FillRow")},
         {[&] { table.GetColumn(col, "a", "noindex"); },
          Throws("NotFoundException", "Search index not found", "ISTable::GetColumn")},
@@ -95,28 +94,16 @@ TEST(TableErrors, ExactTexts) {
         {[&] { columnWise.GetRow(0); },
          Throws("InvalidStateException", "Cannot get row reference on column-wise oriented table",
                 "ISTable::GetRow")},
-        {[&] {
-             std::vector<unsigned int> found;
-             table.Search(found, Row{"x"}, Row{"a"}, 4, 0, 0, "");
-         },
+        {[&] { table.Search(found, Row{"x"}, Row{"a"}, 4, 0, 0, ""); },
          range("Invalid row index in ISTable::CacheRowLocation")},
-        {[&] {
-             table.FindFirst(Row{"a", "b"}, Row{"a"}, "");
-         },
+        {[&] { table.FindFirst(ab, Row{"a"}, ""); },
          range("colNames and targets have different size in ISTable::FindFirst")},
         // A table without rows still knows its columns.
-        {[&] {
-             std::vector<unsigned int> found;
-             rowless.Search(found, Row{"x"}, Row{"nope"}, 0, 0, 0, "");
-         },
-         missingOnly},
+        {[&] { rowless.Search(found, Row{"x"}, Row{"nope"}, 0, 0, 0, ""); }, missingOnly},
         {[&] { rowless.FindFirst(Row{"x"}, Row{"nope"}, ""); }, missingOnly},
         {[&] { table.FindFirst(Row{"a"}, Row{"a"}, "other"); },
          Throws("NotFoundException", "Search index not found", "ISTable::FindFirst")},
-        {[&] {
-             std::vector<unsigned int> found;
-             table.Search(found, Row(), Row(), 0, 0, 0, "");
-         },
+        {[&] { table.Search(found, none, none, 0, 0, 0, ""); },
          Throws("EmptyValueException", "Empty column indices", "ISTable::CreateIndex")},
         {[&] { table.CreateIndex("index_0", Row{"a"}, 0); },
          Throws("AlreadyExistsException", "Duplicate search index name", "ISTable::CreateIndex")},
@@ -138,33 +125,20 @@ TEST(TableErrors, ExactTexts) {
          range("Invalid index number in ITTable::FindFirst")},
         {[&] { tuples.InsertTuple(3, Row{}); },
          range("Invalid tuple index in TTable::InsertTuple")},
-        {[&] {
-             tuples.InsertTuple(0, Row{"1", "2", "3"});
-         },
-         range("Invalid tuple size in TTable::InsertTuple")},
+        {[&] { tuples.InsertTuple(0, wide); }, range("Invalid tuple size in TTable::InsertTuple")},
         {[&] { tuples.FillTuple(0, {"v"}, 2); }, range("Invalid tuple size in TTable::FillTuple")},
         {[&] { tuples.DeleteTuple(2); }, range("Invalid tuple index in TTable::DeleteTuple")},
         {[&] { tuples.InsertColumn(Row{}); },
          Throws("EmptyValueException", "Empty column", "TTable::InsertColumn")},
-        {[&] {
-             table.AppendRows({Row{"1", "2"}, Row{"1", "2", "3"}});
-         },
+        {[&] { table.AppendRows(std::vector<Row>(mixed)); },
          range("Invalid row size in ISTable::InsertRow")},
         {[&] { empty.AppendRows({Row{"x"}}); },
          Throws("EmptyContainerException", "No columns in table", "ISTable::InsertRow")},
         {[&] { keyed.AppendRows({Row{"3"}}); },
          Throws("AlreadyExistsException", refusal, "ITTable::InsertEntry")},
-        {[&] {
-             table.AddColumns({"c", "a"});
-         },
-         dup("a")},
-        {[&] {
-             table.AddColumns({"c", "d", "c"});
-         },
-         dup("c")},
-        {[&] {
-             table.AddColumns({"c", ""});
-         },
+        {[&] { table.AddColumns(Row(ca)); }, dup("a")},
+        {[&] { table.AddColumns(Row(cdc)); }, dup("c")},
+        {[&] { table.AddColumns(Row(cBlank)); },
          Throws("EmptyValueException", "Empty column name", "ISTable::AddColumn")},
     };
     for (const auto& c : cases) EXPECT_EQ(Thrown(c.action), c.thrown);
