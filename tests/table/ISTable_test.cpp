@@ -1,6 +1,5 @@
-// ISTable beyond the model test: copies and clearing, column reads and
-// renames, the indices that searches make, duplicate rows and row-list set
-// operations.
+// ISTable beyond the model test: column reads and renames, the indices that searches make,
+// duplicate rows and row-list set operations.
 
 #include "table/ISTable.h"
 
@@ -27,32 +26,6 @@ ISTable Numbered(unsigned int n) {
 }
 
 }  // namespace
-
-TEST(ISTable, AssignmentMovesAndClearing) {
-    ISTable table = Numbered(1500);
-    table.CreateIndex("ia", Row{"a"}, 0);
-    ISTable other("other", CaseInsensitive);
-    other = table;  // replaces everything, name and compare type included
-    EXPECT_EQ(other.Compare(table), 0);
-    EXPECT_EQ(other.GetName(), "t");
-    const ISTable& same = other;
-    other = same;
-    EXPECT_EQ(other.FindFirst(Row{"a1200"}, Row{"a"}, "ia"), 1200u);
-    ISTable moved(std::move(other));
-    EXPECT_EQ(moved.GetNumRows(), 1500u);
-    EXPECT_EQ(other.GetNumRows() + other.GetNumColumns(), 0u);
-    EXPECT_EQ(other.GetNumSegments(), 1u);
-    // Rows after a clear land in order and are counted right.
-    table.SetModified(true);
-    table.Clear();
-    EXPECT_EQ(table.GetNumColumns() + table.GetNumIndices(), 0u);
-    EXPECT_EQ(table.GetName(), "t");
-    EXPECT_FALSE(table.IsModified());
-    table.AddColumn("x", Row());
-    for (int i = 0; i < 1200; ++i) table.AddRow(Row{std::to_string(i)});
-    EXPECT_EQ(SegmentSizes(table), (RowList{1000, 200}));
-    EXPECT_EQ(table(1100, "x"), "1100");
-}
 
 TEST(ISTable, ColumnReadsRenamesAndRowsWithoutCells) {
     ISTable table = Numbered(2100);
