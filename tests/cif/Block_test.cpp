@@ -62,7 +62,7 @@ TEST(CifErrors, ExactTexts) {
     badName.AddBlock("b").WriteTable(MakeTable("t", "1"));
     badName.GetBlock("b").GetTablePtr("t")->RenameColumn("c", "a b");
     badTable.AddBlock("b").WriteTable(MakeTable("ta.b", "1"));
-    std::ostringstream failed;
+    std::ostringstream out, failed;
     failed.setstate(std::ios::badbit);
     std::string diagnostics;
     const auto refused = [](const std::string& text) {
@@ -92,21 +92,9 @@ TEST(CifErrors, ExactTexts) {
                 "CifParser::Parse")},
         {[&] { CifParser(file).Parse("/tmp", diagnostics); },
          Throws("NotFoundException", "File \"/tmp\" cannot be opened", "CifParser::Parse")},
-        {[&] {
-             std::ostringstream out;
-             badValue.Write(out);
-         },
-         refused("Value in table \"tab\" column \"c\"")},
-        {[&] {
-             std::ostringstream out;
-             badName.Write(out);
-         },
-         refused("Column name \"a b\"")},
-        {[&] {
-             std::ostringstream out;
-             badTable.Write(out);
-         },
-         refused("Table name \"ta.b\"")},
+        {[&] { badValue.Write(out); }, refused("Value in table \"tab\" column \"c\"")},
+        {[&] { badName.Write(out); }, refused("Column name \"a b\"")},
+        {[&] { badTable.Write(out); }, refused("Table name \"ta.b\"")},
         {[&] { file.Write(failed); }, "FileException: "},
         {[&] { file.Write("/nonexistent/dir/out.cif"); }, "FileException: "},
     };

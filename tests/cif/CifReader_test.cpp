@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cif/CifDump.h"
 #include "cif/CifFile.h"
 #include "cif/CifParser.h"
 #include "cif/CifScanner.h"
@@ -17,30 +18,6 @@
 namespace {
 
 typedef std::vector<std::string> Texts;
-
-// Every block, table, column and row: "data_b", "table: col col", "  a|b".
-std::string Dump(CifFile& file) {
-    std::string out;
-    Texts blocks, tables;
-    file.GetBlockNames(blocks);
-    for (const std::string& b : blocks) {
-        out += "data_" + b + "\n";
-        file.GetBlock(b).GetTableNames(tables);
-        for (const std::string& t : tables) {
-            const ISTable& table = *file.GetBlock(b).GetTablePtr(t);
-            out += t + ":";
-            for (const std::string& c : table.GetColumnNames()) out += " " + c;
-            out += "\n";
-            Texts row;
-            for (unsigned int r = 0; r < table.GetNumRows(); ++r) {
-                table.GetRow(row, r, "", "");
-                for (std::size_t c = 0; c < row.size(); ++c) out += (c == 0 ? "  " : "|") + row[c];
-                out += "\n";
-            }
-        }
-    }
-    return out;
-}
 
 // The dump and the diagnostics of a text.
 std::string Read(const std::string& text, std::string* log = nullptr) {

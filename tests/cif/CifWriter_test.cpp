@@ -41,27 +41,23 @@ TEST(CifWriter, ClassifiesValues) {
     const Form B = Form::Bare, S = Form::SingleQuoted, D = Form::DoubleQuoted, T = Form::TextField,
                U = Form::Unwritable;
     const std::string longBare(81, 'x');
-    const std::pair<std::string, Form> cases[] = {
-        {"abc", B},        {"?", B},
-        {"1.5", B},        {"O5'", B},
-        {"a#b", B},        {"database", B},
-        {"d;", B},         {"x_y", B},
-        {"Save", B},       {"loopy", B},
-        {"stop", B},       {"G1", B},
-        {"a b", S},        {"ADENOSINE-5'-TRIPHOSPHATE ", S},
-        {"'lead", S},      {"\"lead", S},
-        {"_under", S},     {"#hash", S},
-        {"$ref", S},       {";semi", S},
-        {"[x", S},         {"a[1]", S},
-        {"data_x", S},     {"LOOP_", S},
-        {"Save_frame", S}, {"global_", S},
-        {"stop_1", S},     {"a\tb", S},
-        {"", S},           {"O5' x", D},
-        {"x' \"y\"z", D},  {"x' y\" z", T},
-        {"two\nlines", T}, {"two\n;lines", U},
-        {"cr\rinside", U}, {std::string(80, 'x'), B},
-        {longBare, T},     {";" + longBare, S}};  // too long, but a text field cannot hold it
-    for (const auto& c : cases) EXPECT_EQ(CifWriter::Classify(c.first, 80), c.second) << c.first;
+    const struct {
+        Form form;
+        std::vector<std::string> values;
+    } cases[] = {
+        {B,
+         {"abc", "?", "1.5", "O5'", "a#b", "database", "d;", "x_y", "Save", "loopy", "stop", "G1",
+          std::string(80, 'x')}},
+        {S,
+         {"a b", "ADENOSINE-5'-TRIPHOSPHATE ", "'lead", "\"lead", "_under", "#hash", "$ref",
+          ";semi", "[x", "a[1]", "data_x", "LOOP_", "Save_frame", "global_", "stop_1", "a\tb", "",
+          ";" + longBare}},  // too long, but a text field cannot hold it
+        {D, {"O5' x", "x' \"y\"z"}},
+        {T, {"x' y\" z", "two\nlines", longBare}},
+        {U, {"two\n;lines", "cr\rinside"}}};
+    for (const auto& c : cases)
+        for (const std::string& value : c.values)
+            EXPECT_EQ(CifWriter::Classify(value, 80), c.form) << value;
 }
 
 TEST(CifWriter, LayoutsAndLineLengths) {
@@ -117,36 +113,13 @@ TEST(CifWriter, LayoutsAndLineLengths) {
 
 // Whatever the values, what is written reads back the same.
 TEST(CifWriter, ValuesSurviveWriteAndRead) {
-    const Cells values = {"plain",
-                          "a b",
-                          "O5'",
-                          "O5' x",
-                          "x' \"y\"z",
-                          "x' y\" z",
-                          "two\nlines",
-                          "\nlead break",
-                          "trail break\n",
-                          "_under",
-                          "#hash",
-                          "data_x",
-                          "loop_",
-                          "'q'",
-                          "\"q\"",
-                          "a[1]",
-                          "?",
-                          ".",
-                          std::string(200, 'z'),
-                          "tab\there",
-                          "end'",
-                          "semi;colon",
-                          " lead space",
-                          "trail space ",
-                          "ünïcødé",
-                          "Glob",
-                          "D2'",
-                          "global",
-                          "sto",
-                          "l'"};
+    Cells values;
+    std::istringstream list(
+        "plain|a b|O5'|O5' x|x' \"y\"z|x' y\" z|two\nlines|\nlead break|trail break\n|_under|#hash|"
+        "data_x|loop_|'q'|\"q\"|a[1]|?|.|tab\there|end'|semi;colon| lead space|trail space |"
+        "\u00fcn\u00efc\u00f8d\u00e9|Glob|D2'|global|sto|l'");
+    for (std::string value; std::getline(list, value, '|');) values.push_back(value);
+    values.push_back(std::string(200, 'z'));
     for (const unsigned int lineLength : {80u, 20u}) {
         CifFile file(lineLength);
         Cells columns;

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -14,6 +13,7 @@
 
 #include "cif/CifFile.h"
 #include "cif/CifParser.h"
+#include "support/Files.h"
 
 namespace {
 
@@ -28,9 +28,8 @@ std::string Parse(CifFile& file, const std::string& text) {
 
 std::vector<std::string> Column(Block& block, const std::string& table, const std::string& column) {
     std::vector<std::string> cells;
-    if (ISTable* t = block.GetTablePtr(table)) {
+    if (ISTable* t = block.GetTablePtr(table))
         t->GetColumn(cells, column);
-    }
     return cells;
 }
 
@@ -95,9 +94,7 @@ TEST(ParserSafetyTest, ControlCharactersAreWrittenInTextFieldsOrRefused) {
 
 TEST(ParserSafetyTest, KeepsTheFirstThousandErrorsAndWarningsAndCountsTheRest) {
     std::string text = "data_a\n";
-    for (int i = 0; i < 1500; ++i) {
-        text += "1 _._x 1\n";  // a stray value, then an item of no category
-    }
+    for (int i = 0; i < 1500; ++i) text += "1 _._x 1\n";  // a stray value, an item of no category
     CifFile file;
     CifParser parser(file);
     std::string diagnostics;
@@ -117,23 +114,18 @@ TEST(ParserSafetyTest, KeepsTheFirstThousandErrorsAndWarningsAndCountsTheRest) {
 // What is at the log's name stays as it was; a log that cannot be written
 // safely is a message, and the parse goes on.
 TEST(ParserSafetyTest, LogNeverFollowsALinkNorRemovesWhatIsNotARegularFile) {
-    char dirTemplate[] = "/tmp/parser_safety_XXXXXX";
-    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-    const std::string dir = dirTemplate;
-    const std::string target = dir + "/target";
-    const std::string absent = dir + "/absent";
-    struct Case {
+    ScratchDir dir;
+    const std::string target = dir.file("target"), absent = dir.file("absent");
+    const struct {
         const char* kind;  // of the file at the log's name
-        bool warnings;
-        bool message;
-    };
-    const Case cases[] = {
+        bool warnings, message;
+    } cases[] = {
         {"link", false, false},        {"link", true, true},   {"dangling link", false, false},
         {"dangling link", true, true}, {"fifo", false, false}, {"/dev/null", true, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const std::string kind = c.kind;
-        std::string log = dir + "/in.cif-parser.log";
+        std::string log = dir.file("in.cif-parser.log");
         std::ofstream(target) << "keep\n";
         if (kind == "fifo") {
             ASSERT_EQ(mkfifo(log.c_str(), 0600), 0);
@@ -161,15 +153,11 @@ TEST(ParserSafetyTest, LogNeverFollowsALinkNorRemovesWhatIsNotARegularFile) {
         EXPECT_TRUE(lstat(log.c_str(), &after) == 0 &&
                     (after.st_mode & S_IFMT) == (before.st_mode & S_IFMT))
             << kind << " removed or replaced";
-        std::ifstream kept(target);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep\n") << kind;
+        EXPECT_EQ(read_text(target), "keep\n") << kind;
         EXPECT_NE(access(absent.c_str(), F_OK), 0) << kind;
-        if (log != "/dev/null") {
+        if (log != "/dev/null")
             unlink(log.c_str());
-        }
     }
-    unlink(target.c_str());
-    rmdir(dir.c_str());
 }
 
 }  // namespace

@@ -23,12 +23,11 @@ TEST(MirtFile, DeleteRemovesOnlyTheNamedFile) {
 }
 
 TEST(MirtFile, GetBaseName) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"a/b/c", "c"}, {"c", "c"}, {"a/b/", ""},
-        {"/", ""},      {"", ""},   {"dir/file.cif ", "file.cif "}};
+    const char* const cases[][2] = {{"a/b/c", "c"}, {"c", "c"}, {"a/b/", ""},
+                                    {"/", ""},      {"", ""},   {"dir/file.cif ", "file.cif "}};
     for (const auto& c : cases) {
         std::string base = "stale";
-        MirtFile::GetBaseName(base, c.first);
-        EXPECT_EQ(base, c.second) << '"' << c.first << '"';
+        MirtFile::GetBaseName(base, c[0]);
+        EXPECT_EQ(base, c[1]) << '"' << c[0] << '"';
     }
 }

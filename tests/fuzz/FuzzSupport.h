@@ -1,8 +1,7 @@
 #ifndef TESRA_TESTS_FUZZ_FUZZSUPPORT_H
 #define TESRA_TESTS_FUZZ_FUZZSUPPORT_H
 
-// What the fuzz targets share: scratch files of the fuzzing process, and the
-// tolerance of the library's refusals.
+// Scratch files of the fuzzing process, and the library's refusals tolerated.
 
 #include <unistd.h>
 
@@ -18,7 +17,7 @@
 struct ScratchFiles {
     explicit ScratchFiles(const std::string& target)
         : first("/tmp/tesra-" + target + "-fuzz-" + std::to_string(::getpid()) + "-1.bin"),
-          second("/tmp/tesra-" + target + "-fuzz-" + std::to_string(::getpid()) + "-2.bin") {}
+          second(first.substr(0, first.size() - 5) + "2.bin") {}
     ~ScratchFiles() {
         std::remove(first.c_str());
         std::remove(second.c_str());
@@ -31,9 +30,8 @@ inline void Store(const std::string& path, const std::uint8_t* data, std::size_t
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
-// Runs the action; true when it returned. The library's refusals (its own
-// exceptions, std::out_of_range, and with `numbers` the std::runtime_error of
-// a number conversion) are tolerated; anything else stops the fuzzer.
+// Runs the action; true when it returned. Its own exceptions, out_of_range and
+// (with `numbers`) a conversion's runtime_error are refusals; others stop it.
 template <typename Action>
 bool Tolerate(Action action, bool numbers = false) {
     try {

@@ -1,6 +1,5 @@
-// Arbitrary bytes into the CIF reader: diagnostics or tables come out, never a
-// crash, a hang or a sanitizer report. What was read is written back and read
-// again; a text without diagnostics must read back to the same tables.
+// Arbitrary bytes into the CIF reader: diagnostics or tables, never a crash or
+// a hang; what was read is written and must read back the same, without errors.
 
 #include <cstdint>
 #include <cstdlib>

@@ -137,10 +137,6 @@ TEST_F(TableStorage, OwnSerializerColumnsWithoutRowsAndLoadingOnFirstUse) {
     ISTable table = MakeTable("first", {"a", "b"}, {});
     table.SetFlags("b", COLUMN_TYPE_INTEGER);
     table.CreateIndex("by_b", Texts{"b"}, 0);
-    unsigned int numItems = 77;
-    EXPECT_EQ(table.Write(), static_cast<unsigned int>(ISTable::NO_SERIALIZER));
-    EXPECT_EQ(table.Write(nullptr, numItems), static_cast<unsigned int>(ISTable::NO_SERIALIZER));
-    EXPECT_EQ(numItems, 77u);
     const std::string path = dir.file("block.bin");
     UInt32 handles[3];
     {
@@ -193,9 +189,6 @@ TEST_F(TableStorage, OwnSerializerColumnsWithoutRowsAndLoadingOnFirstUse) {
               Throws("FileException",
                      prefix + "gone\" from the file: Invalid index in Serializer::ReadString",
                      "mapped_ptr_vector::read"));
-    ISTable none = MakeTable("n", {"a"}, {{"1"}});
-    EXPECT_EQ(none.Read(1), ISTable::NO_SERIALIZER);
-    EXPECT_EQ(none.GetNumRows(), 1u);
 }
 
 TEST_F(TableStorage, OlderLayouts) {
@@ -203,21 +196,9 @@ TEST_F(TableStorage, OlderLayouts) {
         Items{U(5), U(2), U(0)} + ColumnWise({}, "\x10\x10") + Items{U(0), Ss({}), Us({})};
     const Items oldest = Items{U(2), U(0), U(0), U(0), U(0), Us({})} + ColumnWise({}, "\x10\x10");
     // " $$$2": row 1 marked as deleted; the flags list covers one of two indices.
-    const Items marked{U(2),
-                       U(3),
-                       U(0),
-                       U(0),
-                       Ss({"a", "b"}),
-                       Us({}),
-                       S("\x10\x10"),
-                       Ss({"a", "b", "c"}),
-                       Ss({"x", "y", "z"}),
-                       Us({0, 1, 0}),
-                       U(2),
-                       Ss({"i", "j"}),
-                       Us({1}),
-                       Us({0}),
-                       Us({1})};
+    const Items marked = Items{U(2), U(3), U(0), U(0), Ss({"a", "b"}), Us({}), S("\x10\x10")} +
+                         Items{Ss({"a", "b", "c"}), Ss({"x", "y", "z"}), Us({0, 1, 0}), U(2)} +
+                         Items{Ss({"i", "j"}), Us({1}), Us({0}), Us({1})};
     const Cells kept{{"a", "x"}, {"c", "z"}};
     // "V8": the "V9" items with one group and no segment count; "V7": the
     // column lists before the flags; "V6": column by column into one segment.

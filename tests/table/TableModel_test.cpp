@@ -99,6 +99,9 @@ class TableModel : public ::testing::TestWithParam<Variant> {
 protected:
     void SetUp() override {
         table.reset(new ISTable("model", GetParam().orientation, CaseSensitive));
+        AddColumnsAndIndices();
+    }
+    void AddColumnsAndIndices() {
         for (unsigned int c = 0; c < 4; ++c) {
             table->AddColumn(kNames[c], Row());
             table->SetFlags(kNames[c], kFlags[c]);
@@ -167,7 +170,18 @@ void TableModel::Edit(bool growing) {
     const unsigned int numRows = static_cast<unsigned int>(model.rows.size());
     const unsigned int action = random() % 100;
     if (action < (growing ? 40u : 10u)) {
-        for (unsigned int k = 1 + random() % 12; k > 0; --k) {
+        // Row by row, or as one list (long ones at times, split over segments).
+        const unsigned int count = random() % 64 == 0 ? 200 + random() % 1000 : 1 + random() % 12;
+        if (random() % 2) {
+            std::vector<Row> rows;
+            for (unsigned int k = 0; k < count; ++k) rows.push_back(NewRow());
+            for (Row& row : rows)
+                std::replace(row.begin(), row.end(), std::string("?"), std::string("1"));
+            for (const Row& row : rows) model.Insert(model.rows.size(), row);
+            ASSERT_EQ(table->AppendRows(std::move(rows)), model.rows.size());
+            return;
+        }
+        for (unsigned int k = 0; k < count && k < 12; ++k) {
             Row row = NewRow();
             Try(
                 row, [&] { table->AddRow(row); }, [&] { model.Insert(model.rows.size(), row); });
@@ -271,13 +285,14 @@ void TableModel::KeyPhase() {
     const unsigned int r = Position(numRows);
     const std::function<void()> refused[] = {
         [&] { table->AddRow(Row{"k"}); },
+        [&] { table->AppendRows(std::vector<Row>{Row{"k"}}); },
         [&] { table->InsertRow(r, Row{"k"}); },
         [&] { table->UpdateCell(r, "t", "k"); },
         [&] { table->FillRow(r, Row{"k"}); },
         [&] { table->ClearRow(r); },
         [&] { table->AddColumn("k", Row()); },
     };
-    for (std::size_t k = 0; k < (numRows == 0 ? 1u : 6u); ++k) {
+    for (std::size_t k = 0; k < (numRows == 0 ? 2u : 7u); ++k) {
         const std::string text = Thrown(refused[k]);
         ASSERT_EQ(text.rfind("AlreadyExistsException: ", 0), 0u) << k << ": " << text;
         ASSERT_NE(text.find(kRefusal), std::string::npos) << text;
@@ -296,6 +311,10 @@ void TableModel::Check(bool full) {
     ASSERT_EQ(SegmentSizes(*table), model.segments);
     ASSERT_EQ(table->GetColumnNames(), model.columns);
     Row cells;
+    for (unsigned int s = 0, r = 0; full && GetParam().orientation && s < table->GetNumSegments();
+         ++s)
+        for (unsigned int k = 0; k < table->GetSegment(s).GetNumRows() && r < numRows; ++k, ++r)
+            ASSERT_EQ(table->GetSegment(s).GetRow(k), table->GetRow(r)) << "segment " << s;
     for (unsigned int c = 0; full && c < model.columns.size(); ++c) {
         table->GetColumn(cells, model.columns[c]);
         for (unsigned int r = 0; r < numRows; ++r)
@@ -358,9 +377,16 @@ TEST_P(TableModel, RandomEditsAgreeWithBruteForce) {
     }
     Check(true);
 
-    // A deep copy, and a round trip through a block file, give the same table.
+    // Assigned over another table (name and compare type too), assigned to
+    // itself and moved on, it is the same table; a copy is a deep one.
+    auto other = std::make_unique<ISTable>("other", CaseInsensitive);
+    *other = *table;
+    EXPECT_EQ(other->Compare(*table), 0);
+    *other = static_cast<const ISTable&>(*other);
+    table = std::make_unique<ISTable>(std::move(*other));
+    EXPECT_EQ(other->GetNumRows() + other->GetNumColumns(), 0u);
+    Check(true);
     ISTable copy(*table);
-    ASSERT_EQ(copy.Compare(*table), 0);
     if (!model.rows.empty()) {
         copy.UpdateCell(0, "t", "copy only");
         EXPECT_EQ((*table)(0, "t"), model.rows[0][model.Col("t")]);
@@ -376,6 +402,14 @@ TEST_P(TableModel, RandomEditsAgreeWithBruteForce) {
     ASSERT_EQ(table->Read(0, &ser), ISTable::READ_DONE);
     EXPECT_EQ(table->GetName(), "model");
     for (unsigned int c = 0; c < 4; ++c) EXPECT_EQ(table->GetFlags(kNames[c]), kFlags[c]);
+    Check(true);
+
+    // Cleared, it takes columns, indices and rows from scratch.
+    table->Clear();
+    ASSERT_EQ(table->GetNumColumns() + table->GetNumIndices(), 0u);
+    model = Model();
+    AddColumnsAndIndices();
+    for (int step = 0; step < 300; ++step) Edit(true);
     Check(true);
 }
 
