@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <iostream>
 #include <memory>
 #include <unordered_map>
@@ -147,6 +148,24 @@ private:
     std::size_t _loopValues = 0;
 
     std::string _category;  // scratch: the category of the name being placed
+
+    // Appends a copy of a value to a row. A short value that lies in the
+    // text with 16 bytes readable from its start is copied with one
+    // fixed-size move, not the general copy of a length only known at run
+    // time: most values of a CIF text are short.
+    void _AppendValue(std::vector<std::string>& row, std::string_view value) const {
+        const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(value.data());
+        if (value.size() < kShortValue && at >= reinterpret_cast<std::uintptr_t>(_textBegin) &&
+            at + kShortValue <= reinterpret_cast<std::uintptr_t>(_textEnd)) {
+            row.emplace_back(value.data(), kShortValue - 1).erase(value.size());
+        } else {
+            row.emplace_back(value);
+        }
+    }
+    // One more than the longest value std::string holds in itself.
+    static constexpr std::size_t kShortValue = 16;
+    const char* _textBegin = nullptr;
+    const char* _textEnd = nullptr;
 };
 
 void ParseRun::_Error(unsigned int line, const std::string& message) {
@@ -180,18 +199,23 @@ void ParseRun::_CountTheRest() {
 
 void ParseRun::Run(const char* begin, const char* end, bool releaseBehind) {
     CifScanner scanner(begin, end);
+    _textBegin = begin;
+    _textEnd = end;
     const std::size_t kReleaseStep = std::size_t(16) << 20;
     const std::size_t pageSize = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     const char* released = begin;
+    // One comparison per token: past this point the text behind is released.
+    const std::size_t textSize = static_cast<std::size_t>(end - begin);
+    std::size_t nextRelease = releaseBehind ? kReleaseStep : textSize + 1;
     for (;;) {
         // Every value read so far has been copied out of the text.
-        if (releaseBehind &&
-            static_cast<std::size_t>(scanner.Position() - released) > kReleaseStep) {
+        if (static_cast<std::size_t>(scanner.Position() - begin) > nextRelease) {
             const std::size_t upTo =
                 static_cast<std::size_t>(scanner.Position() - begin) / pageSize * pageSize;
             ::madvise(const_cast<char*>(released),
                       static_cast<std::size_t>(begin + upTo - released), MADV_DONTNEED);
             released = begin + upTo;
+            nextRelease = upTo + kReleaseStep;
         }
         const CifToken& token = scanner.Next();
         switch (token.type) {
@@ -309,7 +333,7 @@ void ParseRun::_OnValue(const CifToken& token) {
         if (_loopTarget == nullptr) {
             return;
         }
-        _loopRow.emplace_back(token.text);
+        _AppendValue(_loopRow, token.text);
         if (_loopRow.size() == _loopColumns.size()) {
             CategoryBuffer& buffer = *_loopTarget->buffer;
             if (_loopIdentity) {
@@ -429,6 +453,10 @@ void ParseRun::_StartLoopValues() {
     entry.looped = true;
     entry.firstRow = buffer.NumRows();
     _loopIdentity = true;
+    if (buffer.columns.empty()) {
+        // The usual category comes in one loop: its columns in one allocation.
+        buffer.columns.reserve(attributes.size());
+    }
     for (std::size_t i = 0; i < attributes.size(); ++i) {
         const unsigned int col = buffer.ColumnFor(attributes[i]);
         if (entry.IsGiven(col)) {
