@@ -140,7 +140,11 @@ private:
 
     LoopState _loopState = LoopState::None;
     unsigned int _loopLine = 0;
+    // The data names of the loop being read: the first _numLoopTags strings.
+    // The strings are kept from loop to loop and overwritten, so that a
+    // data name costs no allocation once the longest ones have been seen.
     std::vector<std::string> _loopTags;
+    std::size_t _numLoopTags = 0;
     ScopeCategory* _loopTarget = nullptr;  // null: the loop's values are dropped
     std::vector<unsigned int> _loopColumns;
     bool _loopIdentity = false;  // the loop's columns are exactly 0..n-1
@@ -302,7 +306,7 @@ void ParseRun::_OnLoop(const CifToken& token) {
     _FinishPending();
     _loopState = LoopState::Names;
     _loopLine = token.line;
-    _loopTags.clear();
+    _numLoopTags = 0;
 }
 
 void ParseRun::_OnTag(const CifToken& token) {
@@ -311,7 +315,10 @@ void ParseRun::_OnTag(const CifToken& token) {
         return;
     }
     if (_loopState == LoopState::Names) {
-        _loopTags.emplace_back(token.text);
+        if (_numLoopTags == _loopTags.size()) {
+            _loopTags.emplace_back();
+        }
+        _loopTags[_numLoopTags++].assign(token.text.data(), token.text.size());
         return;
     }
     _FinishPending();
@@ -400,16 +407,17 @@ void ParseRun::_StartLoopValues() {
     _loopTarget = nullptr;
     _loopColumns.clear();
     _loopRow.clear();
-    if (_loopTags.empty()) {
+    if (_numLoopTags == 0) {
         _Error(_loopLine, "loop_ without data names");
         return;
     }
     // Views into _loopTags, which stay put until the loop ends.
     std::string_view loopCategory;
     std::vector<std::string_view> attributes;
-    attributes.reserve(_loopTags.size());
+    attributes.reserve(_numLoopTags);
     bool emptyCategory = false;
-    for (const std::string& tag : _loopTags) {
+    for (std::size_t t = 0; t < _numLoopTags; ++t) {
+        const std::string& tag = _loopTags[t];
         std::string_view category;
         std::string_view attribute;
         switch (SplitItemName(tag, category, attribute)) {
@@ -427,7 +435,7 @@ void ParseRun::_StartLoopValues() {
             case NameCheck::Ok:
                 break;
         }
-        if (&tag == &_loopTags.front()) {
+        if (t == 0) {
             loopCategory = category;
         } else if (category != loopCategory) {
             _Error(_loopLine, "loop_ mixes categories " + ShownValue(loopCategory) + " and " +
@@ -479,7 +487,7 @@ void ParseRun::_FinishLoop() {
         // A loop without values: its category exists, with no rows.
         _StartLoopValues();
     }
-    const std::size_t names = _loopTags.size();
+    const std::size_t names = _numLoopTags;
     if (names != 0 && _loopValues % names != 0) {
         _Error(_loopLine, "loop_ of " + std::to_string(names) + " data names holds " +
                               std::to_string(_loopValues) + " values, not a multiple of " +
@@ -497,7 +505,7 @@ void ParseRun::_FinishLoop() {
     _loopState = LoopState::None;
     _loopTarget = nullptr;
     _loopRow.clear();
-    _loopTags.clear();
+    _numLoopTags = 0;
 }
 
 void ParseRun::_FinishPending() {
