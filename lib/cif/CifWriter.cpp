@@ -404,9 +404,7 @@ void CifWriter::_WriteLoop(ISTable& table) {
     std::vector<const std::string*> rows;
     rows.reserve(table.GetNumRows());
     for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
-        const ITTable& segment = table.GetSegment(s);
-        for (unsigned int r = 0; r < segment.GetNumRows(); ++r) {
-            const std::vector<std::string>& row = segment.GetRow(r);
+        for (const std::vector<std::string>& row : table.GetSegment(s).GetRows()) {
             if (row.size() != numColumns) {
                 throw std::logic_error("Row without a cell per column in CifWriter::Write");
             }
