@@ -284,14 +284,12 @@ void CifWriter::_WriteBlock(Block& block) {
     _Put("data_", 5);
     _Put(block.GetName());
     _Put('\n');
-    std::vector<std::string> tableNames;
-    block.GetTableNames(tableNames);
-    for (const std::string& tableName : tableNames) {
-        ISTable* table = block.GetTablePtr(tableName);
+    for (unsigned int slot = 0; slot < block.GetNumTables(); ++slot) {
+        ISTable* table = block.GetTableAt(slot);
         if (table == nullptr || table->GetNumRows() == 0 || table->GetColumnNames().empty()) {
             continue;
         }
-        _WriteTable(*table, _file.IsLooping(tableName) || table->GetNumRows() > 1);
+        _WriteTable(*table, table->GetNumRows() > 1 || _file.IsLooping(table->GetName()));
     }
 }
 
