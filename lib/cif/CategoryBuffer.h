@@ -64,6 +64,9 @@ struct CategoryBuffer {
     void SetCell(std::size_t row, unsigned int col, std::string value) {
         Row& cells = RowAt(row);
         if (cells.size() <= col) {
+            // To the width the category has now, in one step: its later
+            // cells are likely to come too.
+            cells.reserve(columns.size());
             cells.resize(col + 1, std::string(1, '?'));
         }
         cells[col] = std::move(value);
