@@ -32,6 +32,7 @@ struct ScopeCategory {
     std::size_t firstRow = 0;    // the scope's rows are [firstRow, end) of the buffer
     std::size_t nvRow = kNoRow;  // the row of the name/value pairs
     std::vector<bool> given;     // columns the scope gave
+    std::size_t frame = 0;       // the save frame that made the entry (frame scope only)
 
     bool IsGiven(unsigned int col) const { return col < given.size() && given[col]; }
     void SetGiven(unsigned int col) {
@@ -132,7 +133,13 @@ private:
     bool _inFrame = false;
     std::string _frameName;
     unsigned int _frameLine = 0;
+    // The entries of a save frame outlive it: the next frame that names the
+    // category takes the entry afresh (its frame number tells) and keeps its
+    // allocations. A dictionary has thousands of frames over the same few
+    // categories. _frameEntries lists the entries of the open frame.
     Scope _frameScope;
+    std::size_t _frameNumber = 1;
+    std::vector<ScopeCategory*> _frameEntries;
 
     bool _hasPendingTag = false;
     std::string _pendingTag;
@@ -551,7 +558,8 @@ void ParseRun::_CloseFrame() {
     std::string frameKey = _frameName;
     if (!IsItemFrame(_frameName)) {
         const auto category = _frameScope.find("category");
-        if (category != _frameScope.end() && category->second.nvRow != kNoRow) {
+        if (category != _frameScope.end() && category->second.frame == _frameNumber &&
+            category->second.nvRow != kNoRow) {
             const CategoryBuffer& buffer = *category->second.buffer;
             const unsigned int idCol = buffer.Find("id");
             if (idCol != CategoryBuffer::kNoColumn && category->second.IsGiven(idCol)) {
@@ -559,11 +567,11 @@ void ParseRun::_CloseFrame() {
             }
         }
     }
-    for (auto& entry : _frameScope) {
-        FillImplicitFrameKeys(*entry.second.buffer, entry.second.firstRow, entry.second.given,
-                              _frameName, frameKey);
+    for (const ScopeCategory* entry : _frameEntries) {
+        FillImplicitFrameKeys(*entry->buffer, entry->firstRow, entry->given, _frameName, frameKey);
     }
-    _frameScope.clear();
+    _frameEntries.clear();
+    ++_frameNumber;
     _inFrame = false;
 }
 
@@ -579,15 +587,31 @@ CategoryBuffer& ParseRun::_BufferFor(const std::string& category) {
 }
 
 ScopeCategory& ParseRun::_ScopeEntry(Scope& scope, const std::string& category, bool& created) {
+    const bool frame = &scope == &_frameScope;
     const auto found = scope.find(category);
-    if (found != scope.end()) {
+    if (found != scope.end() && (!frame || found->second.frame == _frameNumber)) {
         created = false;
         return found->second;
     }
     created = true;
+    if (found != scope.end()) {
+        // The entry of an earlier frame, made new for this one.
+        ScopeCategory& entry = found->second;
+        entry.looped = false;
+        entry.firstRow = entry.buffer->NumRows();
+        entry.nvRow = kNoRow;
+        std::fill(entry.given.begin(), entry.given.end(), false);
+        entry.frame = _frameNumber;
+        _frameEntries.push_back(&entry);
+        return entry;
+    }
     ScopeCategory& entry = scope[category];
     entry.buffer = &_BufferFor(category);
     entry.firstRow = entry.buffer->NumRows();
+    if (frame) {
+        entry.frame = _frameNumber;
+        _frameEntries.push_back(&entry);
+    }
     return entry;
 }
 
@@ -614,6 +638,8 @@ void ParseRun::_FinishBlock() {
     _buffers.clear();
     _bufferIndex.clear();
     _blockScope.clear();
+    _frameScope.clear();
+    _frameEntries.clear();
 }
 
 // Read-only view of a whole file: mapped when possible, else read into memory.
