@@ -40,6 +40,10 @@ public:
     // The table of that name, or nullptr. The block keeps ownership.
     ISTable* GetTablePtr(const std::string& name);
 
+    // The table at that position in insertion order (below GetNumTables()):
+    // a walk over every table without a lookup by name for each.
+    ISTable* GetTableAt(unsigned int slot) const { return _tables[slot]; }
+
     // Stores the table under its own name and takes ownership of it. A table of
     // the same name is replaced in place (same position in the order) and
     // deleted; the same object again changes nothing; otherwise the table is

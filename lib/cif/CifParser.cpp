@@ -31,6 +31,7 @@ struct ScopeCategory {
     std::size_t firstRow = 0;    // the scope's rows are [firstRow, end) of the buffer
     std::size_t nvRow = kNoRow;  // the row of the name/value pairs
     std::vector<bool> given;     // columns the scope gave
+    std::size_t frame = 0;       // the save frame that made the entry (frame scope only)
 
     bool IsGiven(unsigned int col) const { return col < given.size() && given[col]; }
     void SetGiven(unsigned int col) {
@@ -131,7 +132,14 @@ private:
     bool _inFrame = false;
     std::string _frameName;
     unsigned int _frameLine = 0;
+    // The entries of a save frame outlive it: the next frame that names the
+    // category takes the entry afresh (its frame number tells) and keeps its
+    // allocations. A dictionary has thousands of frames over the same few
+    // categories (7% fewer instructions reading and writing the PDBx
+    // dictionary). _frameEntries lists the entries of the open frame.
     Scope _frameScope;
+    std::size_t _frameNumber = 1;
+    std::vector<ScopeCategory*> _frameEntries;
 
     bool _hasPendingTag = false;
     std::string _pendingTag;
@@ -139,7 +147,12 @@ private:
 
     LoopState _loopState = LoopState::None;
     unsigned int _loopLine = 0;
+    // The data names of the loop being read: the first _numLoopTags strings.
+    // The strings are kept from loop to loop and overwritten, so that a
+    // data name costs no allocation once the longest ones have been seen
+    // (0.9% fewer instructions on the monomer files).
     std::vector<std::string> _loopTags;
+    std::size_t _numLoopTags = 0;
     ScopeCategory* _loopTarget = nullptr;  // null: the loop's values are dropped
     std::vector<unsigned int> _loopColumns;
     bool _loopIdentity = false;  // the loop's columns are exactly 0..n-1
@@ -183,15 +196,18 @@ void ParseRun::Run(const char* begin, const char* end, bool releaseBehind) {
     const std::size_t kReleaseStep = std::size_t(16) << 20;
     const std::size_t pageSize = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     const char* released = begin;
+    // One comparison per token: past this point the text behind is released.
+    const std::size_t textSize = static_cast<std::size_t>(end - begin);
+    std::size_t nextRelease = releaseBehind ? kReleaseStep : textSize + 1;
     for (;;) {
         // Every value read so far has been copied out of the text.
-        if (releaseBehind &&
-            static_cast<std::size_t>(scanner.Position() - released) > kReleaseStep) {
+        if (static_cast<std::size_t>(scanner.Position() - begin) > nextRelease) {
             const std::size_t upTo =
                 static_cast<std::size_t>(scanner.Position() - begin) / pageSize * pageSize;
             ::madvise(const_cast<char*>(released),
                       static_cast<std::size_t>(begin + upTo - released), MADV_DONTNEED);
             released = begin + upTo;
+            nextRelease = upTo + kReleaseStep;
         }
         const CifToken& token = scanner.Next();
         switch (token.type) {
@@ -278,7 +294,7 @@ void ParseRun::_OnLoop(const CifToken& token) {
     _FinishPending();
     _loopState = LoopState::Names;
     _loopLine = token.line;
-    _loopTags.clear();
+    _numLoopTags = 0;
 }
 
 void ParseRun::_OnTag(const CifToken& token) {
@@ -287,7 +303,10 @@ void ParseRun::_OnTag(const CifToken& token) {
         return;
     }
     if (_loopState == LoopState::Names) {
-        _loopTags.emplace_back(token.text);
+        if (_numLoopTags == _loopTags.size()) {
+            _loopTags.emplace_back();
+        }
+        _loopTags[_numLoopTags++].assign(token.text.data(), token.text.size());
         return;
     }
     _FinishPending();
@@ -376,16 +395,17 @@ void ParseRun::_StartLoopValues() {
     _loopTarget = nullptr;
     _loopColumns.clear();
     _loopRow.clear();
-    if (_loopTags.empty()) {
+    if (_numLoopTags == 0) {
         _Error(_loopLine, "loop_ without data names");
         return;
     }
     // Views into _loopTags, which stay put until the loop ends.
     std::string_view loopCategory;
     std::vector<std::string_view> attributes;
-    attributes.reserve(_loopTags.size());
+    attributes.reserve(_numLoopTags);
     bool emptyCategory = false;
-    for (const std::string& tag : _loopTags) {
+    for (std::size_t t = 0; t < _numLoopTags; ++t) {
+        const std::string& tag = _loopTags[t];
         std::string_view category;
         std::string_view attribute;
         switch (SplitItemName(tag, category, attribute)) {
@@ -403,7 +423,7 @@ void ParseRun::_StartLoopValues() {
             case NameCheck::Ok:
                 break;
         }
-        if (&tag == &_loopTags.front()) {
+        if (t == 0) {
             loopCategory = category;
         } else if (category != loopCategory) {
             _Error(_loopLine, "loop_ mixes categories " + ShownValue(loopCategory) + " and " +
@@ -429,6 +449,10 @@ void ParseRun::_StartLoopValues() {
     entry.looped = true;
     entry.firstRow = buffer.NumRows();
     _loopIdentity = true;
+    if (buffer.columns.empty()) {
+        // The usual category comes in one loop: its columns in one allocation.
+        buffer.columns.reserve(attributes.size());
+    }
     for (std::size_t i = 0; i < attributes.size(); ++i) {
         const unsigned int col = buffer.ColumnFor(attributes[i]);
         if (entry.IsGiven(col)) {
@@ -451,7 +475,7 @@ void ParseRun::_FinishLoop() {
         // A loop without values: its category exists, with no rows.
         _StartLoopValues();
     }
-    const std::size_t names = _loopTags.size();
+    const std::size_t names = _numLoopTags;
     if (names != 0 && _loopValues % names != 0) {
         _Error(_loopLine, "loop_ of " + std::to_string(names) + " data names holds " +
                               std::to_string(_loopValues) + " values, not a multiple of " +
@@ -469,7 +493,7 @@ void ParseRun::_FinishLoop() {
     _loopState = LoopState::None;
     _loopTarget = nullptr;
     _loopRow.clear();
-    _loopTags.clear();
+    _numLoopTags = 0;
 }
 
 void ParseRun::_FinishPending() {
@@ -515,7 +539,8 @@ void ParseRun::_CloseFrame() {
     std::string frameKey = _frameName;
     if (!IsItemFrame(_frameName)) {
         const auto category = _frameScope.find("category");
-        if (category != _frameScope.end() && category->second.nvRow != kNoRow) {
+        if (category != _frameScope.end() && category->second.frame == _frameNumber &&
+            category->second.nvRow != kNoRow) {
             const CategoryBuffer& buffer = *category->second.buffer;
             const unsigned int idCol = buffer.Find("id");
             if (idCol != CategoryBuffer::kNoColumn && category->second.IsGiven(idCol)) {
@@ -523,11 +548,11 @@ void ParseRun::_CloseFrame() {
             }
         }
     }
-    for (auto& entry : _frameScope) {
-        FillImplicitFrameKeys(*entry.second.buffer, entry.second.firstRow, entry.second.given,
-                              _frameName, frameKey);
+    for (const ScopeCategory* entry : _frameEntries) {
+        FillImplicitFrameKeys(*entry->buffer, entry->firstRow, entry->given, _frameName, frameKey);
     }
-    _frameScope.clear();
+    _frameEntries.clear();
+    ++_frameNumber;
     _inFrame = false;
 }
 
@@ -543,15 +568,31 @@ CategoryBuffer& ParseRun::_BufferFor(const std::string& category) {
 }
 
 ScopeCategory& ParseRun::_ScopeEntry(Scope& scope, const std::string& category, bool& created) {
+    const bool frame = &scope == &_frameScope;
     const auto found = scope.find(category);
-    if (found != scope.end()) {
+    if (found != scope.end() && (!frame || found->second.frame == _frameNumber)) {
         created = false;
         return found->second;
     }
     created = true;
+    if (found != scope.end()) {
+        // The entry of an earlier frame, made new for this one.
+        ScopeCategory& entry = found->second;
+        entry.looped = false;
+        entry.firstRow = entry.buffer->NumRows();
+        entry.nvRow = kNoRow;
+        std::fill(entry.given.begin(), entry.given.end(), false);
+        entry.frame = _frameNumber;
+        _frameEntries.push_back(&entry);
+        return entry;
+    }
     ScopeCategory& entry = scope[category];
     entry.buffer = &_BufferFor(category);
     entry.firstRow = entry.buffer->NumRows();
+    if (frame) {
+        entry.frame = _frameNumber;
+        _frameEntries.push_back(&entry);
+    }
     return entry;
 }
 
@@ -578,6 +619,8 @@ void ParseRun::_FinishBlock() {
     _buffers.clear();
     _bufferIndex.clear();
     _blockScope.clear();
+    _frameScope.clear();
+    _frameEntries.clear();
 }
 
 // Read-only view of a whole file: mapped when possible, else read into memory.

@@ -4,8 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cif/CifScanText.h"
 #include "cif/ReservedWords.h"
 #include "cif/ShownValue.h"
+
+using namespace cifscan;
 
 namespace {
 
@@ -13,145 +16,9 @@ bool IsLineBreak(char c) {
     return c == '\n' || c == '\r';
 }
 
-// Character classes of the hot loops, by byte value. VT and FF separate
-// tokens like blanks but are control characters all the same.
-enum CharClass : unsigned char {
-    kOther = 0,
-    kBlank = 1,
-    kLf = 2,
-    kCr = 3,
-    kControlBlank = 4,
-    kHash = 5
-};
-
-struct ClassTable {
-    unsigned char cls[256];
-    constexpr ClassTable() : cls() {
-        for (int c = 0; c < 256; ++c) {
-            cls[c] = kOther;
-        }
-        cls[static_cast<unsigned char>(' ')] = kBlank;
-        cls[static_cast<unsigned char>('\t')] = kBlank;
-        cls[11] = kControlBlank;
-        cls[12] = kControlBlank;
-        cls[static_cast<unsigned char>('\n')] = kLf;
-        cls[static_cast<unsigned char>('\r')] = kCr;
-        cls[static_cast<unsigned char>('#')] = kHash;
-    }
-};
-
-constexpr ClassTable kClasses;
-
-inline unsigned char ClassOf(char c) {
-    return kClasses.cls[static_cast<unsigned char>(c)];
-}
-
-// Whitespace: blanks and line ends.
-inline bool IsSpaceClass(unsigned char cls) {
-    return cls >= kBlank && cls <= kControlBlank;
-}
-
-// C0 control characters other than tab, LF and CR: refused outside text fields.
-inline bool IsControl(char c) {
-    return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
-}
-
-// Word-at-a-time scans of the two runs that make up most of a CIF text: the
-// blanks that align columns, and the characters of a bare value. Eight bytes
-// are tested at once where eight remain; the rest byte by byte.
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ && defined(__GNUC__)
-constexpr bool kWordScan = true;
-#else
-constexpr bool kWordScan = false;
-#endif
-
-inline std::uint64_t Load8(const char* p) {
-    std::uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    return word;
-}
-
-// Byte offset of the lowest flagged byte of a non-zero mask (little-endian).
-inline unsigned int FirstFlagged(std::uint64_t mask) {
-#if defined(__GNUC__)
-    return static_cast<unsigned int>(__builtin_ctzll(mask)) / 8;
-#else
-    unsigned int n = 0;
-    while ((mask & 0xFF) == 0) {
-        mask >>= 8;
-        ++n;
-    }
-    return n;
-#endif
-}
-
-// The first character at or after p that is not ' ' (or end).
-inline const char* SkipBlanks(const char* p, const char* end) {
-    if (kWordScan) {
-        while (end - p >= 8) {
-            const std::uint64_t other = Load8(p) ^ 0x2020202020202020ULL;
-            if (other != 0) {
-                return p + FirstFlagged(other);
-            }
-            p += 8;
-        }
-    }
-    while (p < end && *p == ' ') {
-        ++p;
-    }
-    return p;
-}
-
-// The first whitespace character at or after p (or end); onControl(c) is
-// called for each control character passed.
-template <class OnControl>
-inline const char* FindSpace(const char* p, const char* end, OnControl onControl) {
-    if (kWordScan) {
-        while (end - p >= 8) {
-            const std::uint64_t word = Load8(p);
-            // Flags the bytes below 0x21; the lowest flag is always exact.
-            const std::uint64_t low =
-                (word - 0x2121212121212121ULL) & ~word & 0x8080808080808080ULL;
-            if (low == 0) {
-                p += 8;
-                continue;
-            }
-            p += FirstFlagged(low);
-            if (IsSpaceClass(ClassOf(*p))) {
-                return p;
-            }
-            onControl(*p);
-            ++p;
-        }
-    }
-    for (; p < end && !IsSpaceClass(ClassOf(*p)); ++p) {
-        if (IsControl(*p)) {
-            onControl(*p);
-        }
-    }
-    return p;
-}
-
 const char* SkipByteOrderMark(const char* begin, const char* end) {
     return end - begin >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0 ? begin + 3 : begin;
 }
-
-// Characters that start a bare value and nothing else, by byte value: not
-// whitespace, a comment, a quote, a text field's ';', a data name's '_', or
-// the first letter of a reserved word.
-struct PlainStartTable {
-    bool plain[256];
-    constexpr PlainStartTable() : plain() {
-        for (int c = 0; c < 256; ++c) {
-            plain[c] = kClasses.cls[c] == kOther;
-        }
-        for (const char c : {'#', ';', '\'', '"', '_', 'd', 'D', 's', 'S', 'l', 'L', 'g', 'G'}) {
-            plain[static_cast<unsigned char>(c)] = false;
-        }
-    }
-};
-
-constexpr PlainStartTable kPlainStart;
 
 }  // namespace
 
@@ -226,36 +93,12 @@ void CifScanner::_ReportControl() {
     _hasControl = false;
 }
 
-const CifToken& CifScanner::Next() {
+const CifToken& CifScanner::_NextGeneral() {
     // A control character is reported after the token or the gap that holds it.
     if (_hasControl) {
         _ReportControl();
         return _token;
     }
-    // The common token, a plain value after blanks and line feeds, skips
-    // the general search.
-    const char* p = _pos;
-    for (;;) {
-        if (p < _end && *p == ' ') {
-            p = SkipBlanks(p + 1, _end);
-        }
-        if (p == _end || *p != '\n') {
-            break;
-        }
-        ++_line;
-        ++p;
-    }
-    if (p < _end && kPlainStart.plain[static_cast<unsigned char>(*p)]) {
-        // What _ScanBare does for a value that is no tag and no reserved word.
-        _token.line = _line;
-        const char* const last =
-            FindSpace(p, _end, [this](char c) { _NoteControl(c, _token.line); });
-        _token.type = CifTokenType::Value;
-        _token.text = std::string_view(p, static_cast<std::size_t>(last - p));
-        _pos = last;
-        return _token;
-    }
-    _pos = p;
     if (!_SkipSpace()) {
         if (_hasControl) {
             _ReportControl();

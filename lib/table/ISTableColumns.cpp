@@ -52,6 +52,10 @@ void ISTable::AddColumns(std::vector<std::string>&& colNames) {
         }
     } else {
         // Names only: appended columns move no index column.
+        if (_colNames.size() == 0) {
+            // A reader names all of a table's columns in one call.
+            _colNames.reserve(colNames.size());
+        }
         _colFlags.reserve(_colFlags.size() + colNames.size());
         _colNumbers.reserve(_colNumbers.size() + colNames.size());
         for (std::string& name : colNames) {

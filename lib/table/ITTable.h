@@ -117,6 +117,9 @@ public:
                 unsigned int toColIndex) const;
     // The row's tuple itself; row-wise segments only.
     const Row& GetRow(unsigned int rowIndex) const;
+    // Every row in order, for a walk that would otherwise locate and check
+    // each row; row-wise segments only. Valid until the rows change.
+    const std::vector<Row>& GetRows() const;
 
     // ---- Columns ----
 

@@ -170,6 +170,13 @@ const ITTable::Row& ITTable::GetRow(unsigned int rowIndex) const {
     return _store.GetTuple(rowIndex);
 }
 
+const std::vector<ITTable::Row>& ITTable::GetRows() const {
+    if (_orientation != 1)
+        throw InvalidStateException("Cannot get row reference on column-wise oriented table",
+                                    "ITTable::GetRows");
+    return _store.GetTuples();
+}
+
 // ---------------------------------------------------------------- entries
 
 std::vector<std::vector<std::string>> ITTable::_SingleColumnKeys(unsigned int colIndex,

@@ -64,6 +64,8 @@ public:
                   unsigned int toColIndex) const;
     // The tuple itself; it stays owned by the table.
     const Tuple& GetTuple(unsigned int tupleIndex) const;
+    // Every tuple in order; valid until the tuples change.
+    const std::vector<Tuple>& GetTuples() const { return _tuples; }
 
     void ClearTuple(unsigned int tupleIndex);
     void DeleteTuple(unsigned int tupleIndex);
