@@ -4,6 +4,15 @@
 #include <sys/resource.h>
 
 #include <chrono>
+#include <string>
+
+// tests/data of the source tree this program was built from.
+inline std::string TestDataDir() {
+    const std::string source = __FILE__;
+    const std::size_t slash = source.rfind("/bench/");
+    return slash == std::string::npos ? std::string("tests/data")
+                                      : source.substr(0, slash) + "/tests/data";
+}
 
 // Wall time since construction.
 class Stopwatch {

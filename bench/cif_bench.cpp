@@ -41,14 +41,6 @@
 
 namespace {
 
-// tests/data of the source tree this program was built from.
-std::string TestDataDir() {
-    std::string source = __FILE__;
-    const std::size_t slash = source.rfind("/bench/");
-    return slash == std::string::npos ? std::string("tests/data")
-                                      : source.substr(0, slash) + "/tests/data";
-}
-
 // The directory of this program (for gemmi_cif_peer beside it).
 std::string ProgramDir() {
     char path[4096];

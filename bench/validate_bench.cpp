@@ -25,13 +25,6 @@
 
 namespace {
 
-std::string TestDataDir() {
-    std::string source = __FILE__;
-    const std::size_t slash = source.rfind("/bench/");
-    return slash == std::string::npos ? std::string("tests/data")
-                                      : source.substr(0, slash) + "/tests/data";
-}
-
 bool Read(CifFile& file, const std::string& path) {
     std::string diagnostics;
     try {

@@ -75,34 +75,54 @@ std::vector<ParentChild::NameLists>& ParentChild::GetChildKeyGroups(const NameLi
     return _childKeysByParentKeys[parKeys];
 }
 
-bool ParentChild::_IndexRelations() const {
-    _relationsByChildCategory.clear();
-    for (const auto& category : _parentKeysByCategory) {
+namespace {
+
+// Calls visit(parKeys, group) for every stored child key group that names at
+// least one child item, in map order; stops early when visit returns false.
+template <typename Visit>
+bool ForEachRelationGroup(
+    const std::map<std::string, ParentChild::NameLists>& parentKeysByCategory,
+    const std::map<NameList, std::vector<ParentChild::NameLists> >& childKeysByParentKeys,
+    Visit visit) {
+    for (const auto& category : parentKeysByCategory) {
         for (const NameList& parKeys : category.second) {
-            const auto found = _childKeysByParentKeys.find(parKeys);
-            if (found == _childKeysByParentKeys.end()) {
+            const auto found = childKeysByParentKeys.find(parKeys);
+            if (found == childKeysByParentKeys.end()) {
                 continue;
             }
-            for (const NameLists& group : found->second) {
-                if (group.empty() || group.front().empty()) {
-                    continue;
-                }
-                const std::string& first = group.front().front();
-                const std::string::size_type dot = first.find('.', 1);
-                if (first.empty() || first[0] != '_' || dot == std::string::npos) {
-                    _relationsByChildCategory.clear();
+            for (const ParentChild::NameLists& group : found->second) {
+                if (!group.empty() && !group.front().empty() && !visit(parKeys, group)) {
                     return false;
-                }
-                auto& relations = _relationsByChildCategory[first.substr(1, dot - 1)];
-                for (const NameList& childKeys : group) {
-                    relations.first.push_back(parKeys);
-                    relations.second.push_back(childKeys);
                 }
             }
         }
     }
-    _relationsIndexed = true;
     return true;
+}
+
+}  // namespace
+
+bool ParentChild::_IndexRelations() const {
+    _relationsByChildCategory.clear();
+    _relationsIndexed = ForEachRelationGroup(
+        _parentKeysByCategory, _childKeysByParentKeys,
+        [this](const NameList& parKeys, const NameLists& group) {
+            const std::string& first = group.front().front();
+            const std::string::size_type dot = first.find('.', 1);
+            if (first.empty() || first[0] != '_' || dot == std::string::npos) {
+                return false;
+            }
+            auto& relations = _relationsByChildCategory[first.substr(1, dot - 1)];
+            for (const NameList& childKeys : group) {
+                relations.first.push_back(parKeys);
+                relations.second.push_back(childKeys);
+            }
+            return true;
+        });
+    if (!_relationsIndexed) {
+        _relationsByChildCategory.clear();
+    }
+    return _relationsIndexed;
 }
 
 void ParentChild::GetCategoryRelations(NameLists& parKeyLists, NameLists& childKeyLists,
@@ -117,24 +137,16 @@ void ParentChild::GetCategoryRelations(NameLists& parKeyLists, NameLists& childK
         }
         return;
     }
-    for (const auto& category : _parentKeysByCategory) {
-        for (const NameList& parKeys : category.second) {
-            const auto found = _childKeysByParentKeys.find(parKeys);
-            if (found == _childKeysByParentKeys.end()) {
-                continue;
-            }
-            for (const NameLists& group : found->second) {
-                if (group.empty() || group.front().empty() ||
-                    !IsInCategory(group.front().front(), childCategory)) {
-                    continue;
-                }
-                for (const NameList& childKeys : group) {
-                    parKeyLists.push_back(parKeys);
-                    childKeyLists.push_back(childKeys);
-                }
-            }
-        }
-    }
+    ForEachRelationGroup(_parentKeysByCategory, _childKeysByParentKeys,
+                         [&](const NameList& parKeys, const NameLists& group) {
+                             if (IsInCategory(group.front().front(), childCategory)) {
+                                 for (const NameList& childKeys : group) {
+                                     parKeyLists.push_back(parKeys);
+                                     childKeyLists.push_back(childKeys);
+                                 }
+                             }
+                             return true;
+                         });
 }
 
 void ParentChild::GetLinkGroupIdLabel(std::string& label, const NameList& parKeys,

@@ -178,52 +178,27 @@ public:
         : _text(text), _listener(listener), _tokens(text, listener) {}
 
     void run() {
-        bool seen_structure = false;
-        for (;;) {
-            const Token token = _tokens.next();
-            if (token.kind == TokenKind::Comment) {
-                if (token.first_on_line)
-                    _listener.comment_line(token.line);
-                continue;
-            }
-            if (!seen_structure) {
-                seen_structure = true;
-                if (token.kind == TokenKind::Global) {
-                    _skip_leading_global(token);
-                    return;
-                }
-            }
-            if (!_handle(token))
-                return;
+        Token token = _next_structure();
+        if (token.kind == TokenKind::Global) {
+            // The leading global_ section is skipped up to the first data block.
+            const Token global = token;
+            do {
+                token = _next_structure();
+            } while (token.kind != TokenKind::Data && token.kind != TokenKind::End);
+            _listener.leading_global(global.begin, token.begin);
         }
+        while (_handle(token)) token = _next_structure();
     }
 
 private:
-    // Skips the leading global_ section, then carries on with the first data block.
-    void _skip_leading_global(const Token& global) {
+    // The next token that is not a comment; comment lines are reported on the way.
+    Token _next_structure() {
         for (;;) {
             const Token token = _tokens.next();
-            if (token.kind == TokenKind::Comment) {
-                if (token.first_on_line)
-                    _listener.comment_line(token.line);
-                continue;
-            }
-            if (token.kind == TokenKind::Data || token.kind == TokenKind::End) {
-                _listener.leading_global(global.begin, token.begin);
-                if (!_handle(token))
-                    return;
-                break;
-            }
-        }
-        for (;;) {
-            const Token token = _tokens.next();
-            if (token.kind == TokenKind::Comment) {
-                if (token.first_on_line)
-                    _listener.comment_line(token.line);
-                continue;
-            }
-            if (!_handle(token))
-                return;
+            if (token.kind != TokenKind::Comment)
+                return token;
+            if (token.first_on_line)
+                _listener.comment_line(token.line);
         }
     }
 
