@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -31,6 +32,7 @@ namespace tooltest {
 using Words = std::vector<std::string>;
 using Rows = std::vector<Words>;
 using RowMaps = std::vector<std::map<std::string, std::string>>;
+using Files = std::map<std::string, std::string>;
 
 inline std::string monomer(const std::string& code) {
     return data_path("monomers/" + code + ".cif");
@@ -191,6 +193,17 @@ protected:
     const ScratchDir scratch;
     const std::string dir = scratch.path() + "/";
 };
+
+// Every file under the directory (parser logs left out) with its bytes.
+inline Files contents(const ScratchDir& dir) {
+    Files files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
+        const std::string name = entry.path().string().substr(dir.path().size() + 1);
+        if (entry.is_regular_file() && name.find("-parser.log") == std::string::npos)
+            files[name] = read_text(entry.path().string());
+    }
+    return files;
+}
 
 #ifdef TESRA_ROVIDEV_BIN
 struct RunResult {
