@@ -50,9 +50,14 @@ protected:
     RowMaps bonds, angles, planes;
 };
 
-TEST_F(TranscribeEndToEnd, TranscribeCopiesListedValuesAndKeepsTheRest) {
-    dir.write("listing.txt", full_listing());
-    const RunResult run = run_tool(dir.path(), "transcribe in.cif listing.txt out.cif");
+// transcribe copies the listed values and keeps the rest (plane records are
+// read only with -planekill); -planekill removes the planes whose sigma is
+// above the threshold and changes nothing else.
+TEST_F(TranscribeEndToEnd, TranscribeAndPlanekill) {
+    dir.write("listing.txt",
+              full_listing() + listing_record("TESRA-PLAN", "0.5", {"N12", "O11", "C10", "C11"}) +
+                  "\n" + listing_record("TESRA-PLAN", "0.05", {"C16", "C12", "C11", "N12"}) + "\n");
+    RunResult run = run_tool(dir.path(), "transcribe in.cif listing.txt out.cif");
     ASSERT_EQ(run.status, 0) << run.err;
     const RowMaps new_bonds = output_rows("chem_comp_bond");
     ASSERT_EQ(new_bonds.size(), bonds.size());
@@ -66,14 +71,8 @@ TEST_F(TranscribeEndToEnd, TranscribeCopiesListedValuesAndKeepsTheRest) {
     for (const auto& angle : output_rows("chem_comp_angle"))
         EXPECT_EQ(angle.at("value_angle"), "111.1");
     EXPECT_EQ(output_rows("chem_comp_plane_atom"), planes);
-}
 
-TEST_F(TranscribeEndToEnd, PlanekillRemovesPlanesAboveTheThresholdOnly) {
-    dir.write("listing.txt",
-              full_listing() + listing_record("TESRA-PLAN", "0.5", {"N12", "O11", "C10", "C11"}) +
-                  "\n" + listing_record("TESRA-PLAN", "0.05", {"C16", "C12", "C11", "N12"}) + "\n");
-    const RunResult run =
-        run_tool(dir.path(), "transcribe -planekill 0.1 in.cif listing.txt out.cif");
+    run = run_tool(dir.path(), "transcribe -planekill 0.1 in.cif listing.txt out.cif");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find(" Removing plane containing atoms C10 C11 N12 O11 because sigma=0.5\n"),
               std::string::npos);
