@@ -208,8 +208,7 @@ inline Files contents(const ScratchDir& dir) {
 #ifdef TESRA_ROVIDEV_BIN
 struct RunResult {
     int status = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 // Runs the built tool in `dir`, which is also its TMPDIR, with KTW_home at the
@@ -217,11 +216,10 @@ struct RunResult {
 // further options of env(1): "-u NAME" or "NAME=value".
 inline RunResult run_tool(const std::string& dir, const std::string& args,
                           const std::string& env = "") {
-    const std::string command = "cd " + dir + " && TMPDIR=" + dir +
-                                " KTW_home=" TESRA_SOURCE_DIR
-                                "/data env -u "
-                                "TESRA_EXCEPTION_DICTIONARY " +
-                                env + " " TESRA_ROVIDEV_BIN " " + args + " >.stdout 2>.stderr";
+    const std::string data = TESRA_SOURCE_DIR "/data", tool = TESRA_ROVIDEV_BIN;
+    const std::string command = "cd " + dir + " && TMPDIR=" + dir + " KTW_home=" + data +
+                                " env -u TESRA_EXCEPTION_DICTIONARY " + env + " " + tool + " " +
+                                args + " >.stdout 2>.stderr";
     const int status = std::system(command.c_str());
     RunResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_text(dir + "/.stdout"),
                      read_text(dir + "/.stderr")};
