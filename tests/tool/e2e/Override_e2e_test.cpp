@@ -2,8 +2,6 @@
 // dictionaries with the exceptions dictionary shipped in data/.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "common/ExceptionDictionary.h"
 #include "common/TextHelpers.h"
 #include "tool/ToolTestSupport.h"

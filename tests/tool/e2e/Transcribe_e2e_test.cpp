@@ -2,8 +2,6 @@
 // real dictionary, and post-pqm on the files that write-mogdict wrote.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "tool/ToolTestSupport.h"
 
 #ifdef TESRA_ROVIDEV_BIN

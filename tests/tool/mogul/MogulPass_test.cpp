@@ -4,10 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-#include <string>
-#include <vector>
-
 #include "Operations.h"
 #include "common/ExceptionDictionary.h"
 #include "mogul/HybridisationTable.h"

@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <string>
-#include <vector>
-
 #include "tool/ToolTestSupport.h"
 
 namespace {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "Operations.h"
 #include "common/ExceptionDictionary.h"
 #include "tool/ToolTestSupport.h"

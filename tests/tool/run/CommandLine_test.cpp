@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "common/TextHelpers.h"
 #include "run/OperationCode.h"
 #include "run/TuningKeys.h"
