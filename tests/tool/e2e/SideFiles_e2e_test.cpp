@@ -41,18 +41,18 @@ TEST(SideFilesEndToEnd, CarriageReturnsBeforeLineFeedsChangeNothing) {
         Files files;
         std::string marker;  // in the LF run's messages or outputs
     } cases[] = {
-        {"transcribe-mogul in.cif m.txt out.cif", {{"m.txt", kMogul}}, "N1-C bond length corr"},
-        {"write-mogdict in.cif m.txt g.txt v.txt", {{"m.txt", kMogul}}, "BOND 1.318 0.004 N1 C"},
-        {"transcribe in.cif l.txt out.cif", {{"l.txt", listing}}, "123.4"},
-        {"post-pqm in.cif l.txt out.cif g.txt v.txt",
-         {{"l.txt", "TESRA-PLNR  qmf1|x|S|x|C|x|N1|x|N2|\n"},
-          {"g.txt", "GEOMETRY TSZ BOND 1.111 0.011 N1 C\n"},
-          {"v.txt", "VETO-PLANEBOND C N1\n"}},
+        {"transcribe-mogul in.cif m o", {{"m", kMogul}}, "N1-C bond length corrected to 1.318"},
+        {"write-mogdict in.cif m g v", {{"m", kMogul}}, "GEOMETRY TSZ BOND 1.318 0.004 N1 C"},
+        {"transcribe in.cif l o", {{"l", listing}}, "123.4"},
+        {"post-pqm in.cif l o g v",
+         {{"l", "TESRA-PLNR  qmf1|x|S|x|C|x|N1|x|N2|\n"},
+          {"g", "GEOMETRY TSZ BOND 1.111 0.011 N1 C\n"},
+          {"v", "VETO-PLANEBOND C N1\n"}},
          "mogul has vetoed it"},
-        {"override in.cif out.cif", {{"e.dat", "NOTE x\n\nBOND NH2 C 1.42 0.011\n"}}, "1.420"},
-        {"write-mogdict in.cif m.txt g.txt",
-         {{"m.txt", kMogul}, {kHyb, "sp3 NH2\nsp3 NH1\n"}},
-         "Loaded hybridisations for 2 atom types"},
+        {"override in.cif o", {{"e.dat", "NOTE x\n\nBOND NH2 C 1.42 0.011\n"}}, "1.420"},
+        {"write-mogdict in.cif m g",
+         {{"m", kMogul}, {kHyb, "sp3 NH2\nsp3 NH1\n"}},
+         "for 2 atom types"},
     };
     ScratchDir dir;
     for (const auto& c : cases) {
@@ -83,29 +83,24 @@ TEST(SideFilesEndToEnd, RecordsOfOtherCompoundsAreSkipped) {
     const std::string planar =
         "TORSION 1 q - 1 - atoms Q1 S C N2\nSTATS 64\nDISTRIBUTION 0 180 10 "
         "18 counts 60 4 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n";
-    const std::string skipped = " is not in the compound; record skipped\n";
+    const std::string bond = "BOND 1 query 1.5 atoms Q1 Q2\nSTATS 50 1.4 0 9 1.4 0.01\n";
+    const std::string listing =
+        "TESRA-PLNR  qmf1|x|Q1|x|C|x|N1|x|N2|\n"
+        "TESRA-TOAD  T9|a|Q1|b|C|c|N2|d|N3| 180 10 3\n";
+    const std::string m = " Mogul results file m, line 1: ", l = " restraint listing l, line 2: ";
+    const std::string skip = " not in the compound; record skipped\n";
     const struct {
         std::string args;
         Files files;
         std::string warning;
         std::string output;  // holds no Q1
     } cases[] = {
-        {"write-mogdict in.cif m.txt g.txt",
-         {{"m.txt", planar}},
-         " Mogul results file m.txt, line 1: atom Q1" + skipped,
-         "g.txt"},
-        {"transcribe-mogul in.cif m.txt out.cif",
-         {{"m.txt", "BOND 1 query 1.5 atoms Q1 Q2\nSTATS 50 1.4 0 9 1.4 0.01\n" + planar}},
-         " Mogul results file m.txt, line 1: atoms Q1 Q2 are not in the compound; record skipped\n",
-         "out.cif"},
-        {"post-pqm in.cif l.txt out.cif g.txt v.txt",
-         {{"l.txt",
-           "TESRA-PLNR  qmf1|x|Q1|x|C|x|N1|x|N2|\n"
-           "TESRA-TOAD  T9|a|Q1|b|C|c|N2|d|N3| 180 10 3\n"},
-          {"g.txt", ""},
-          {"v.txt", ""}},
-         " restraint listing l.txt, line 2: atom Q1" + skipped,
-         "out.cif"},
+        {"write-mogdict in.cif m g", {{"m", planar}}, m + "atom Q1 is" + skip, "g"},
+        {"transcribe-mogul in.cif m o", {{"m", bond + planar}}, m + "atoms Q1 Q2 are" + skip, "o"},
+        {"post-pqm in.cif l o g v",
+         {{"l", listing}, {"g", ""}, {"v", ""}},
+         l + "atom Q1 is" + skip,
+         "o"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.warning);
