@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -31,6 +32,7 @@ namespace tooltest {
 using Words = std::vector<std::string>;
 using Rows = std::vector<Words>;
 using RowMaps = std::vector<std::map<std::string, std::string>>;
+using Files = std::map<std::string, std::string>;
 
 inline std::string monomer(const std::string& code) {
     return data_path("monomers/" + code + ".cif");
@@ -192,11 +194,21 @@ protected:
     const std::string dir = scratch.path() + "/";
 };
 
+// Every file under the directory (parser logs left out) with its bytes.
+inline Files contents(const ScratchDir& dir) {
+    Files files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
+        const std::string name = entry.path().string().substr(dir.path().size() + 1);
+        if (entry.is_regular_file() && name.find("-parser.log") == std::string::npos)
+            files[name] = read_text(entry.path().string());
+    }
+    return files;
+}
+
 #ifdef TESRA_ROVIDEV_BIN
 struct RunResult {
     int status = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 // Runs the built tool in `dir`, which is also its TMPDIR, with KTW_home at the
@@ -204,11 +216,10 @@ struct RunResult {
 // further options of env(1): "-u NAME" or "NAME=value".
 inline RunResult run_tool(const std::string& dir, const std::string& args,
                           const std::string& env = "") {
-    const std::string command = "cd " + dir + " && TMPDIR=" + dir +
-                                " KTW_home=" TESRA_SOURCE_DIR
-                                "/data env -u "
-                                "TESRA_EXCEPTION_DICTIONARY " +
-                                env + " " TESRA_ROVIDEV_BIN " " + args + " >.stdout 2>.stderr";
+    const std::string data = TESRA_SOURCE_DIR "/data", tool = TESRA_ROVIDEV_BIN;
+    const std::string command = "cd " + dir + " && TMPDIR=" + dir + " KTW_home=" + data +
+                                " env -u TESRA_EXCEPTION_DICTIONARY " + env + " " + tool + " " +
+                                args + " >.stdout 2>.stderr";
     const int status = std::system(command.c_str());
     RunResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_text(dir + "/.stdout"),
                      read_text(dir + "/.stderr")};

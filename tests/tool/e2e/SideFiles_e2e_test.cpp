@@ -1,51 +1,28 @@
 // The side files of the operations (Mogul results, restraint listings, GEOMETRY
 // and VETO-PLANEBOND files, the exceptions dictionary, the hybridisation table)
-// and the files written beside the dictionary, end to end on TSZ.
+// and the files written beside the dictionary, end to end on TSZ. Refused side
+// files (non-finite numbers, a directory, a missing column) are rows of the
+// driver's status matrix.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <csignal>
-#include <filesystem>
 
 #include "tool/ToolTestSupport.h"
 
+#ifdef TESRA_ROVIDEV_BIN
 namespace {
 
 using namespace tooltest;
-using Files = std::map<std::string, std::string>;
-using Args = std::vector<std::string>;
-// Variables to set, or to unset where the value is null.
-using Environment = std::map<std::string, const char*>;
-
-RunResult run_rovidev(const ScratchDir& dir, const Args& args, const Environment& env = {}) {
-    std::string line, options;
-    for (const std::string& arg : args) line += " '" + arg + "'";
-    for (const auto& var : env)
-        options += var.second ? " " + var.first + "=" + var.second : " -u " + var.first;
-    return run_tool(dir.path(), line, options);
-}
 
 const std::string kMogul = read_text(TESRA_TEST_DATA_DIR "/mogul/TSZ-mogul.txt");
-
-// Every file of the directory (parser logs left out) with its bytes.
-Files contents(const ScratchDir& dir) {
-    Files files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
-        const std::string name = entry.path().string().substr(dir.path().size() + 1);
-        if (entry.is_regular_file() && name.find("-parser.log") == std::string::npos)
-            files[name] = read_text(entry.path().string());
-    }
-    return files;
-}
+const std::string kHyb = "home/autoFARNIX/tesra-data/ccp4_atomtype_hybridisation.dat";
 
 // TSZ as in.cif, then the files given (which may replace it).
 void put(const ScratchDir& dir, const Files& files) {
-    write_text(dir.file("in.cif"), read_text(monomer("TSZ")));
-    for (const auto& file : files) {
-        std::filesystem::create_directories(
-            std::filesystem::path(dir.file(file.first)).parent_path());
-        write_text(dir.file(file.first), file.second);
-    }
+    std::filesystem::create_directories(dir.file("home/autoFARNIX/tesra-data"));
+    dir.write("in.cif", read_text(monomer("TSZ")));
+    for (const auto& file : files) dir.write(file.first, file.second);
 }
 
 std::string crlf(std::string text) {
@@ -54,129 +31,45 @@ std::string crlf(std::string text) {
     return text;
 }
 
-// A refused side file ends the run with status 1 and a message, and nothing is written.
-TEST(SideFilesEndToEnd, RefusalsWriteNothing) {
-    const std::string torsion =
-        "TORSION 1 q - 1 - atoms S C N2 N3\nSTATS 64\nDISTRIBUTION 0 180 "
-        "10 18 counts 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 4 inf\n";
-    std::string no_esd = read_text(monomer("TSZ")), no_value = no_esd;
-    no_esd.replace(no_esd.find("_chem_comp_bond.value_dist_esd"), 30, "_chem_comp_bond.value_sd");
-    no_value.replace(no_value.find("_chem_comp_bond.value_dist\n"), 26, "_chem_comp_bond.value");
-    struct Case {
-        Args args;
-        Files files;
-        Environment env;
-        std::string message;
-    };
-    const Case cases[] = {
-        {{"transcribe-mogul", "in.cif", "m.txt", "out.cif"},
-         {{"m.txt", "BOND 1 query 1.3 atoms N1 C\nSTATS 150 nan 0 9 1.3 0.004\n"}},
-         {},
-         " Mogul results file m.txt, line 2: \"nan\" is not a finite number - cannot proceed\n"},
-        {{"write-mogdict", "in.cif", "m.txt", "g.txt", "v.txt"},
-         {{"m.txt", "ANGLE 1 query - 120 atoms S C N1\nSTATS 300 121.7 0 180 121.7 1e39\n"}},
-         {},
-         " Mogul results file m.txt, line 2: \"1e39\" is not"},
-        {{"write-mogdict", "in.cif", "m.txt", "g.txt"},
-         {{"m.txt", torsion}},
-         {},
-         "line 3: \"inf\""},
-        {{"transcribe", "in.cif", "l.txt", "out.cif"},
-         {{"l.txt", "\nTESRA-BOND   -inf         N1      C\n"}},
-         {},
-         " restraint listing l.txt, line 2: \"-inf\" is not"},
-        {{"transcribe", "in.cif", "l.txt", "out.cif"},
-         {{"l.txt", "TESRA-TOAD  T1|a|N1|b|C|c|N2|d|N3| 180 1e39 3\n"}},
-         {},
-         " restraint listing l.txt, line 1: \"1e39\" is not"},
-        {{"post-pqm", "in.cif", "l.txt", "out.cif", "g.txt", "v.txt"},
-         {{"l.txt", ""}, {"g.txt", "GEOMETRY TSZ BOND nan 0.02 N1 C\n"}, {"v.txt", ""}},
-         {},
-         " GEOMETRY restraint file g.txt, line 1: \"nan\" is not"},
-        {{"override", "in.cif", "out.cif"},
-         {{"e.dat", "NOTE x\nBOND NH2 C 1.5 inf\n"}},
-         {{"TESRA_EXCEPTION_DICTIONARY", "e.dat"}},
-         " exceptions dictionary e.dat, line 2: \"inf\" is not"},
-        {{"transcribe-mogul", "in.cif", ".", "out.cif"},
-         {},
-         {},
-         " Problem reading Mogul results file .\n"},
-        {{"write-mogdict", "in.cif", "m.txt", "g.txt"},
-         {{"m.txt", kMogul}},
-         {{"KTW_home", "/no/such/home"}},
-         " Problem opening hybridisation file /no/such/home/autoFARNIX/tesra-data/"
-         "ccp4_atomtype_hybridisation.dat\n"},
-        {{"override", "in.cif", "out.cif"},
-         {{"in.cif", no_esd}, {"e.dat", "BOND NH2 C 1.4 0.01\n"}},
-         {{"TESRA_EXCEPTION_DICTIONARY", "e.dat"}},
-         " Table chem_comp_bond has no column value_dist_esd; cannot override its values\n"},
-        {{"transcribe-mogul", "in.cif", "m.txt", "out.cif"},
-         {{"in.cif", no_value}, {"m.txt", kMogul}},
-         {},
-         " Table chem_comp_bond has no column value_dist; cannot correct bond lengths\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
-        ScratchDir dir;
-        put(dir, c.files);
-        const Files before = contents(dir);
-        const RunResult r = run_rovidev(dir, c.args, c.env);
-        EXPECT_EQ(r.status, 1) << r.err;
-        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-        EXPECT_EQ(contents(dir), before);
-    }
-}
-
 // A side file with CRLF line ends is read as the same file with LF ends.
 TEST(SideFilesEndToEnd, CarriageReturnsBeforeLineFeedsChangeNothing) {
-    const std::string hybridisations = "home/autoFARNIX/tesra-data/ccp4_atomtype_hybridisation.dat";
-    struct Case {
-        Args args;
+    const std::string listing =
+        "TESRA-BOND   1.25         N1      C\n"
+        "TESRA-ANGL   123.4        S       C       N1\n";
+    const struct {
+        std::string args;
         Files files;
         std::string marker;  // in the LF run's messages or outputs
-    };
-    const Case cases[] = {
-        {{"transcribe-mogul", "in.cif", "m.txt", "out.cif"},
-         {{"m.txt", kMogul}},
-         "N1-C bond length corrected to 1.318"},
-        {{"write-mogdict", "in.cif", "m.txt", "g.txt", "v.txt"},
-         {{"m.txt", kMogul}},
-         "GEOMETRY TSZ BOND 1.318 0.004 N1 C"},
-        {{"transcribe", "in.cif", "l.txt", "out.cif"},
-         {{"l.txt",
-           "TESRA-BOND   1.25         N1      C\n"
-           "TESRA-ANGL   123.4        S       C       N1\n"}},
-         "123.4"},
-        {{"post-pqm", "in.cif", "l.txt", "out.cif", "g.txt", "v.txt"},
-         {{"l.txt", "TESRA-PLNR  qmf1|x|S|x|C|x|N1|x|N2|\n"},
-          {"g.txt", "GEOMETRY TSZ BOND 1.111 0.011 N1 C\n"},
-          {"v.txt", "VETO-PLANEBOND C N1\n"}},
+    } cases[] = {
+        {"transcribe-mogul in.cif m o", {{"m", kMogul}}, "N1-C bond length corrected to 1.318"},
+        {"write-mogdict in.cif m g v", {{"m", kMogul}}, "GEOMETRY TSZ BOND 1.318 0.004 N1 C"},
+        {"transcribe in.cif l o", {{"l", listing}}, "123.4"},
+        {"post-pqm in.cif l o g v",
+         {{"l", "TESRA-PLNR  qmf1|x|S|x|C|x|N1|x|N2|\n"},
+          {"g", "GEOMETRY TSZ BOND 1.111 0.011 N1 C\n"},
+          {"v", "VETO-PLANEBOND C N1\n"}},
          "mogul has vetoed it"},
-        {{"override", "in.cif", "out.cif"},
-         {{"e.dat", "NOTE x\n\nBOND NH2 C 1.42 0.011\n"}},
-         "1.420"},
-        {{"write-mogdict", "in.cif", "m.txt", "g.txt"},
-         {{"m.txt", kMogul}, {hybridisations, "sp3 NH2\nsp3 NH1\n"}},
-         "Loaded hybridisations for 2 atom types"},
+        {"override in.cif o", {{"e.dat", "NOTE x\n\nBOND NH2 C 1.42 0.011\n"}}, "1.420"},
+        {"write-mogdict in.cif m g",
+         {{"m", kMogul}, {kHyb, "sp3 NH2\nsp3 NH1\n"}},
+         "for 2 atom types"},
     };
-    for (const Case& c : cases) {
+    ScratchDir dir;
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.marker);
-        ScratchDir dir;
-        Environment env = {{"TESRA_EXCEPTION_DICTIONARY", "e.dat"}};
-        if (c.files.count(hybridisations) != 0)
-            env["KTW_home"] = "home";
+        const std::string env = std::string("TESRA_EXCEPTION_DICTIONARY=e.dat") +
+                                (c.files.count(kHyb) ? " KTW_home=home" : "");
         std::string runs[2];
         for (const bool with_cr : {false, true}) {
             Files files = c.files;
             for (auto& file : files) file.second = with_cr ? crlf(file.second) : file.second;
             put(dir, files);
-            const RunResult r = run_rovidev(dir, c.args, env);
+            const RunResult r = run_tool(dir.path(), c.args, env);
             std::string& run = runs[with_cr];
             run = std::to_string(r.status) + "\n" + r.out + r.err;
-            for (const auto& file : contents(dir)) {
+            for (const auto& file : contents(dir))
                 if (files.count(file.first) == 0)
                     run += file.first + ":\n" + file.second;
-            }
             std::filesystem::remove_all(dir.path());
             std::filesystem::create_directory(dir.path());
         }
@@ -190,35 +83,30 @@ TEST(SideFilesEndToEnd, RecordsOfOtherCompoundsAreSkipped) {
     const std::string planar =
         "TORSION 1 q - 1 - atoms Q1 S C N2\nSTATS 64\nDISTRIBUTION 0 180 10 "
         "18 counts 60 4 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n";
-    struct Case {
-        Args args;
+    const std::string bond = "BOND 1 query 1.5 atoms Q1 Q2\nSTATS 50 1.4 0 9 1.4 0.01\n";
+    const std::string listing =
+        "TESRA-PLNR  qmf1|x|Q1|x|C|x|N1|x|N2|\n"
+        "TESRA-TOAD  T9|a|Q1|b|C|c|N2|d|N3| 180 10 3\n";
+    const std::string m = " Mogul results file m, line 1: ", l = " restraint listing l, line 2: ";
+    const std::string skip = " not in the compound; record skipped\n";
+    const struct {
+        std::string args;
         Files files;
         std::string warning;
         std::string output;  // holds no Q1
+    } cases[] = {
+        {"write-mogdict in.cif m g", {{"m", planar}}, m + "atom Q1 is" + skip, "g"},
+        {"transcribe-mogul in.cif m o", {{"m", bond + planar}}, m + "atoms Q1 Q2 are" + skip, "o"},
+        {"post-pqm in.cif l o g v",
+         {{"l", listing}, {"g", ""}, {"v", ""}},
+         l + "atom Q1 is" + skip,
+         "o"},
     };
-    const Case cases[] = {
-        {{"write-mogdict", "in.cif", "m.txt", "g.txt"},
-         {{"m.txt", planar}},
-         " Mogul results file m.txt, line 1: atom Q1 is not in the compound; record skipped\n",
-         "g.txt"},
-        {{"transcribe-mogul", "in.cif", "m.txt", "out.cif"},
-         {{"m.txt", "BOND 1 query 1.5 atoms Q1 Q2\nSTATS 50 1.4 0 9 1.4 0.01\n" + planar}},
-         " Mogul results file m.txt, line 1: atoms Q1 Q2 are not in the compound; record skipped\n",
-         "out.cif"},
-        {{"post-pqm", "in.cif", "l.txt", "out.cif", "g.txt", "v.txt"},
-         {{"l.txt",
-           "TESRA-PLNR  qmf1|x|Q1|x|C|x|N1|x|N2|\n"
-           "TESRA-TOAD  T9|a|Q1|b|C|c|N2|d|N3| 180 10 3\n"},
-          {"g.txt", ""},
-          {"v.txt", ""}},
-         " restraint listing l.txt, line 2: atom Q1 is not in the compound; record skipped\n",
-         "out.cif"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.warning);
         ScratchDir dir;
         put(dir, c.files);
-        const RunResult r = run_rovidev(dir, c.args);
+        const RunResult r = run_tool(dir.path(), c.args);
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_NE(r.err.find(c.warning), std::string::npos) << r.err;
         EXPECT_EQ((r.out + read_text(dir.file(c.output))).find("Q1"), std::string::npos);
@@ -232,8 +120,7 @@ TEST(SideFilesEndToEnd, WarningsAboutAFileAreBounded) {
     for (int i = 0; i < 1003; ++i)
         results += "BOND 1 query 1.5 atoms S N1\nSTATS 50 1.4 0 9 1.4 0.01\n";
     put(dir, {{"m.txt", results}});
-    const RunResult r =
-        run_rovidev(dir, {"-silent", "transcribe-mogul", "in.cif", "m.txt", "o.cif"});
+    const RunResult r = run_tool(dir.path(), "-silent transcribe-mogul in.cif m.txt o.cif");
     EXPECT_EQ(r.status, 0);
     const std::string first = " Mogul results file m.txt, line 1: atom " + std::string(40, 'Q') +
                               "... is not in the compound; record skipped\n";
@@ -246,14 +133,10 @@ TEST(SideFilesEndToEnd, WarningsAboutAFileAreBounded) {
 // previous file whole and no temporary file behind.
 TEST(SideFilesEndToEnd, FailedWritesKeepThePreviousFile) {
     const struct {
-        Args args;
-        std::string output;
-        std::string message;
+        std::string args, message;
     } cases[] = {
-        {{"write-mogdict", "in.cif", "m.txt", "g.txt"}, "g.txt", " Error writing file g.txt\n"},
-        {{"write-qdict", "in.cif", "g.txt"},
-         "g.txt",
-         " write_qdict: cannot write output file g.txt\n"},
+        {"write-mogdict in.cif m.txt g.txt", " Error writing file g.txt\n"},
+        {"write-qdict in.cif g.txt", " write_qdict: cannot write output file g.txt\n"},
     };
     struct rlimit unlimited;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
@@ -261,12 +144,12 @@ TEST(SideFilesEndToEnd, FailedWritesKeepThePreviousFile) {
     limited.rlim_cur = 700;  // below the outputs, above the messages
     const auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.output);
+        SCOPED_TRACE(c.args);
         ScratchDir dir;
-        put(dir, {{"m.txt", kMogul}, {c.output, "previous\n"}});
+        put(dir, {{"m.txt", kMogul}, {"g.txt", "previous\n"}});
         const Files before = contents(dir);
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-        const RunResult r = run_rovidev(dir, c.args);
+        const RunResult r = run_tool(dir.path(), c.args);
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
@@ -282,17 +165,17 @@ TEST(SideFilesEndToEnd, ByteOrderMarkKeepsTheComments) {
         "data_comp_list\n# list\nloop_\n_chem_comp.id\n_chem_comp.three_letter_code\nLIG LIG\n"
         "data_comp_LIG\n# atoms\nloop_\n_chem_comp_atom.comp_id\n_chem_comp_atom.atom_id\nLIG PA\n"
         "# second atom\nLIG O1\n";
-    write_text(dir.file("plain.cif"), dictionary);
-    write_text(dir.file("bom.cif"), "\xEF\xBB\xBF" + dictionary);
-    write_text(dir.file("a.pdb"),
-               "HETATM    1  PA  LIG A   1       1.000   2.000   3.000  1.00  0.00           P\n");
-    for (const char* name : {"plain", "bom"}) {
-        const std::string input = std::string(name) + ".cif";
+    dir.write("plain.cif", dictionary);
+    dir.write("bom.cif", "\xEF\xBB\xBF" + dictionary);
+    dir.write("a.pdb",
+              "HETATM    1  PA  LIG A   1       1.000   2.000   3.000  1.00  0.00           P\n");
+    for (const std::string name : {"plain", "bom"}) {
         const RunResult r =
-            run_rovidev(dir, {"transcribe-coords", input, "a.pdb", name + std::string(".out")});
+            run_tool(dir.path(), "transcribe-coords " + name + ".cif a.pdb " + name + ".out");
         EXPECT_EQ(r.status, 0) << r.err;
     }
     EXPECT_EQ(read_text(dir.file("bom.out")), read_text(dir.file("plain.out")));
 }
 
 }  // namespace
+#endif

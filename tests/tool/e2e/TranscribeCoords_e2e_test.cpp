@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
-#include <filesystem>
 
 #include "tool/ToolTestSupport.h"
 

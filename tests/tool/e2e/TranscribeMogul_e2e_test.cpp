@@ -2,8 +2,6 @@
 // results file (tests/data/mogul).
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "tool/ToolTestSupport.h"
 
 #ifdef TESRA_ROVIDEV_BIN

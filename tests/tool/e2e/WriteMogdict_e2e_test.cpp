@@ -2,8 +2,6 @@
 // results of tests/data/mogul, for each model.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "tool/ToolTestSupport.h"
 
 #ifdef TESRA_ROVIDEV_BIN

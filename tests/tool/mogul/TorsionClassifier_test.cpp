@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <string>
-#include <vector>
-
 #include "tool/ToolTestSupport.h"
 
 namespace {
@@ -41,12 +37,7 @@ TEST_F(TorsionClassifierTest, ClassifiesAtTheExactBoundaries) {
         {"both ends above: 180 wins", 128, {{0, 120}, {17, 120}}, 1, -1, true},
         {"3060 sum equal to the setting", 128, {{5, 48}, {6, 48}}, 0, 0, false},
         {"3060 from the middle and bin 16, not planar", 128, {{5, 49}, {16, 48}}, 0, 0, true},
-        {"bins 2, 3 and 8 to 15 count for nothing",
-         128,
-         {{2, 20}, {3, 20}, {8, 40}, {15, 48}},
-         0,
-         0,
-         false},
+        {"bins 2, 3, 8-15 count nothing", 128, {{2, 20}, {3, 20}, {8, 40}, {15, 48}}, 0, 0, 0},
         // The samples setting, 20, in the last two rows: 9 is "not classified".
         {"one sample too few", 19, {{17, 19}}, 9, 9, false},
         {"just enough samples", 20, {{17, 20}}, 1, -1, true},

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "Operations.h"
 #include "common/ExceptionDictionary.h"
 #include "tool/ToolTestSupport.h"
@@ -64,14 +62,6 @@ TEST_F(WriteQdictTest, OverridesApplyOnlyWhenEnabledAndNeverToHydrogen) {
                              " entering write_qdict with name=" + dir + "qdict.txt\n" +
                                  " Using overrides for bond from C2 (CR6) to C1 (CH2)\n"
                                  " Using overrides for angle between N1(NH1) C2(CR6) C1(CH2) \n"));
-}
-
-TEST_F(WriteQdictTest, MissingTableLeavesAnExistingOutputUntouched) {
-    add_bonds(block, "LIG", {"C1 C2"});  // no chem_comp_angle
-    write_text(dir + "qdict.txt", "an earlier restraint file\n");
-    EXPECT_RUN_END(write_qdict(block, dir + "qdict.txt", {}), 1,
-                   " Data table chem_comp_angle not found!");
-    EXPECT_EQ(read_text(dir + "qdict.txt"), "an earlier restraint file\n");
 }
 
 }  // namespace

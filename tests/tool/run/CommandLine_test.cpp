@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
+#include "common/TextHelpers.h"
 #include "run/OperationCode.h"
 #include "run/TuningKeys.h"
 #include "tool/ToolTestSupport.h"
@@ -70,26 +69,18 @@ TEST(CommandLine, EveryTuningKeySetsItsOwnField) {
 }
 
 TEST(CommandLine, UsageErrors) {
-    for (const char* args : {"",
-                             "-silent",
-                             "no-such-operation a b",
-                             "transcribe-coords in.cif atoms.pdb",
-                             "transcribe-coords in.cif atoms.pdb out.cif extra",
-                             "post-pqm a b c d",
-                             "write-mogdict a b c d e",
-                             "override a",
-                             "transcribe a b c -fast",
-                             "transcribe a b c tesra_no_such_key=1",
-                             "transcribe a b c tesra_bondCH=1.1x",
-                             "transcribe a b c tesra_bondCH=",
-                             "transcribe a b c tesra_bondCH=nan",
-                             "transcribe a b c tesra_bondCH=1e99",
-                             "transcribe -planekill",
-                             "transcribe -planekill x a b c",
-                             "transcribe -thorough -planekill 0.1 a b c",
-                             "post-pqm -planekill 0.1 a b c d e",
-                             "transcribe-coords -thorough a b c",
-                             "transcribe-mogul -ecloud a b c"}) {
+    // Command lines separated by ';', the first one empty.
+    const std::string cases =
+        ";-silent;no-such-operation a b;transcribe-coords in.cif atoms.pdb;"
+        "transcribe-coords in.cif atoms.pdb out.cif extra;post-pqm a b c d;"
+        "write-mogdict a b c d e;override a;transcribe a b c -fast;"
+        "transcribe a b c tesra_no_such_key=1;transcribe a b c tesra_bondCH=1.1x;"
+        "transcribe a b c tesra_bondCH=;transcribe a b c tesra_bondCH=nan;"
+        "transcribe a b c tesra_bondCH=1e99;transcribe -planekill;transcribe -planekill x a b c;"
+        "transcribe -thorough -planekill 0.1 a b c;post-pqm -planekill 0.1 a b c d e;"
+        "transcribe-coords -thorough a b c;transcribe-mogul -ecloud a b c";
+    EXPECT_EQ(split_string(cases, ";").size(), 20u);
+    for (const std::string& args : split_string(cases, ";")) {
         TuningParameters settings;
         int level = 0;
         EXPECT_THROW(parse_command_line(tooltest::split_words(args), settings, level), UsageError)

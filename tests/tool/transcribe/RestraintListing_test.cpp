@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-#include <string>
-
 #include "tool/ToolTestSupport.h"
 
 namespace {

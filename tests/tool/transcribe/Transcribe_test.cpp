@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-#include <string>
-
 #include "tool/ToolTestSupport.h"
 #include "transcribe/GeometryReadback.h"
 
