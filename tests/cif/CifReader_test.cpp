@@ -104,17 +104,16 @@ TEST(CifReader, ValueForms) {
 }
 
 TEST(CifReader, DiagnosticsNameTheirLines) {
-    const std::string withoutValue = Error(2, "data name \"_t.v\" without a value");
+    const std::string withoutValue = Error(2, "data name \"_t.v\" without a value"),
+                      twice = "category \"t\" given twice in data block \"a\"";
     const std::pair<const char*, std::string> cases[] = {
         {"f#\ndata_a\n_t.v 1\n", Error(1, "value \"f#\" before the first data_ line")},
-        {"data_a\n_t.v\n_t.w 1\n", Error(2, "data name \"_t.v\" without a value")},
+        {"data_a\n_t.v\n_t.w 1\n", withoutValue},
         {"data_a\n_t.v 1\n_t.w\n", Error(3, "data name \"_t.w\" without a value")},
         {"data_a\n_t.v 1\ndata_a\n_t.v 2\n", Error(3, "duplicate data block name \"a\"")},
         {"data_a\n_t.v 1\n_t.v 2\n", Error(3, "item \"_t.v\" given twice")},
-        {"data_a\nloop_\n_t.a\n1\n\nloop_\n_t.a\n2\n",
-         Error(6, "category \"t\" given twice in data block \"a\"")},
-        {"data_a\nloop_\n_t.a\n1\n_t.b 2\n",
-         Error(5, "category \"t\" given twice in data block \"a\"")},
+        {"data_a\nloop_\n_t.a\n1\n\nloop_\n_t.a\n2\n", Error(6, twice)},
+        {"data_a\nloop_\n_t.a\n1\n_t.b 2\n", Error(5, twice)},
         {"data_a\nloop_\n_t.a\n_u.b\n1 2\n", Error(2, "loop_ mixes categories \"t\" and \"u\"")},
         {"data_a\n_tv 1\n", Error(2, "item name \"_tv\" without \".\"")},
         {"data_a\n1\n", Error(2, "value \"1\" without a data name")},
