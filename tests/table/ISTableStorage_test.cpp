@@ -308,7 +308,6 @@ TEST_F(TableStorage, DamagedStoredTablesAreRefusedAndLeaveASoundTable) {
         Items items;
         std::string thrown;
     } cases[] = {
-        {Items{S("V9"), S("t"), U(0)} + group + columns + index, "-406"},
         {Items{S("V9"), S("t"), U(0xFFFFFFFF)} + group + columns + index, "-406"},
         {Items{S("V9"), S("t"), U(2)} + group + columns + index,
          "InvalidStateException: Message: \"Attempt to read non-Strings\""},
@@ -318,7 +317,6 @@ TEST_F(TableStorage, DamagedStoredTablesAreRefusedAndLeaveASoundTable) {
         {head + group + Items{U(0), U(0)}, "-406"},
         {head + group + columnsWith({"a"}, {15, 15}, "\x10\x10") + index, "-406"},
         {head + group + columnsWith({"a", "a"}, {15, 15}, "\x10\x10") + index, "-406"},
-        {head + group + columnsWith({"a", ""}, {15, 15}, "\x10\x10") + index, "-406"},
         {head + group + columnsWith({"a", "b"}, {}, "\x10\x10") + index, "-406"},
         {head + group + columnsWith({"a", "b"}, {15, 15}, "\x10") + index, "-406"},
         {head + group + columns + Items{U(3), Ss({"k"}), Us({0}), Us({0})}, "-406"},

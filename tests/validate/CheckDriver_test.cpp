@@ -59,9 +59,8 @@ std::string OddReport(const std::string& block) {
 // replace its plain rows. A dictionary without category_key fails first.
 TEST(BlockDataChecking, ReportsInOrder) {
     const std::string overlaid = "data_b\n_entry.id 1\nloop_\n_t.id\n_t.n\nx ?\n2 z\n";
-    const std::string& error = kError;
     const std::string z =
-        error + "data type pattern of value \"z\" for \"_t.n\" does not match, in row #2\n";
+        kError + "data type pattern of value \"z\" for \"_t.n\" does not match, in row #2\n";
     const struct {
         std::string block;
         bool usePdbxItemTables;
@@ -72,8 +71,8 @@ TEST(BlockDataChecking, ReportsInOrder) {
         {Odd("b"), false, OddReport("b")},
         {overlaid, false, z},
         {overlaid, true,
-         error + "mandatory item \"_t.n\" has invalid value \"?\" in row: \"_t.id\" == \"x\"\n" +
-             error + "data type pattern of value \"x\" for \"_t.id\" does not match, in row #1\n" +
+         kError + "mandatory item \"_t.n\" has invalid value \"?\" in row: \"_t.id\" == \"x\"\n" +
+             kError + "data type pattern of value \"x\" for \"_t.id\" does not match, in row #1\n" +
              z},
         {Odd("b"), false,
          Line("Table \"category_key\" not found in block \"dict\"", "CifFile::_CheckCategories"),
@@ -189,12 +188,10 @@ std::string Check(CifFile& file, const std::string& dictionary) {
 std::string Kinds(const std::string& report) {
     std::map<std::string, int> counts;
     std::istringstream in(report);
-    for (std::string line; std::getline(in, line);) {
-        if (line.compare(0, 2, "  ") != 0) {
+    for (std::string line; std::getline(in, line);)
+        if (line.compare(0, 2, "  ") != 0)
             ++counts[std::regex_replace(std::regex_replace(line, std::regex("\"[^\"]*\""), "Q"),
                                         std::regex("[0-9]+"), "N")];
-        }
-    }
     std::string kinds;
     for (const auto& count : counts)
         kinds += std::to_string(count.second) + " " + count.first + "\n";
