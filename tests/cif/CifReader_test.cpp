@@ -70,14 +70,6 @@ TEST(CifReader, BlocksTablesAndValues) {
          "  _atom.x|no|atom\n  _site.x|no|site\nitem_range: minimum name\n  0|_atom.x\n"},
     };
     for (const auto& c : cases) EXPECT_EQ(Read(c.text), c.read) << c.text;
-
-    // CRLF and CR line ends read as LF does, text fields included.
-    const std::string lf = "data_a\n_t.v 'x y'\nloop_\n_l.a\n_l.b\n1 2\n;\ntext\n;\n3\n";
-    for (const char* eol : {"\r\n", "\r"}) {
-        std::string text;
-        for (const char c : lf) text += c == '\n' ? std::string(eol) : std::string(1, c);
-        EXPECT_EQ(Read(text), "data_a\nt: v\n  x y\nl: a b\n  1|2\n  text|3\n");
-    }
 }
 
 TEST(CifReader, ValueForms) {
