@@ -409,6 +409,9 @@ TEST_P(TableModel, RandomEditsAgreeWithBruteForce) {
     Check(true);
 }
 
-// Row-wise and column-wise with indices, row-wise without.
 INSTANTIATE_TEST_SUITE_P(Variants, TableModel,
-                         ::testing::Values(Variant{1, true}, Variant{0, true}, Variant{1, false}));
+                         ::testing::Values(Variant{1, true}, Variant{0, true}, Variant{1, false}),
+                         [](const ::testing::TestParamInfo<Variant>& info) {
+                             return std::string(info.param.orientation ? "RowWise" : "ColumnWise") +
+                                    (info.param.indexed ? "" : "WithoutIndices");
+                         });
