@@ -34,28 +34,21 @@ std::vector<std::string> Column(Block& block, const std::string& table, const st
 }
 
 TEST(ParserSafetyTest, ReportsControlCharactersOutsideTextFieldsAndSkipsAByteOrderMark) {
-    struct Case {
-        std::string text;
-        std::string diagnostics;
-        std::string value;  // of _t.v
+    const auto ctl = [](int line, const char* hex) {
+        return "ERROR - line " + std::to_string(line) + ": control character 0x" + hex +
+               " is not allowed\n";
     };
-    const std::string x40(40, 'x');
-    const Case cases[] = {
-        {"\xEF\xBB\xBF"
-         "data_a\n_t.v 1\n",
-         "", "1"},
-        {"\xEF\xBB\xBF;\n", "ERROR - line 1: unterminated text field\n", ""},
-        {"data_a\n_t.v a\x01z\n", "ERROR - line 2: control character 0x01 is not allowed\n",
-         "a\x01z"},
-        {"data_a\n_t.v\n\0z\n"s, "ERROR - line 3: control character 0x00 is not allowed\n", "\0z"s},
-        {"data_a\n_t.v 'a \x1F'\n", "ERROR - line 2: control character 0x1F is not allowed\n",
-         "a \x1F"},
-        {"data_a\n_t.v\f1 # \x02\n",
-         "ERROR - line 2: control character 0x0C is not allowed\n"
-         "ERROR - line 2: control character 0x02 is not allowed\n",
-         "1"},
-        {"data_a # \x7F\n\n_t.v 1 # \x02\n",
-         "ERROR - line 3: control character 0x02 is not allowed\n", "1"},
+    const std::string x40(40, 'x'), bom = "\xEF\xBB\xBF";
+    const struct {
+        std::string text, diagnostics, value;  // value: of _t.v
+    } cases[] = {
+        {bom + "data_a\n_t.v 1\n", "", "1"},
+        {bom + ";\n", "ERROR - line 1: unterminated text field\n", ""},
+        {"data_a\n_t.v a\x01z\n", ctl(2, "01"), "a\x01z"},
+        {"data_a\n_t.v\n\0z\n"s, ctl(3, "00"), "\0z"s},
+        {"data_a\n_t.v 'a \x1F'\n", ctl(2, "1F"), "a \x1F"},
+        {"data_a\n_t.v\f1 # \x02\n", ctl(2, "0C") + ctl(2, "02"), "1"},
+        {"data_a # \x7F\n\n_t.v 1 # \x02\n", ctl(3, "02"), "1"},
         {"data_a\n_t.v\n;\n\x01\t\v\n;\n", "", "\x01\t\v"},
         {"data_a\n_t.v 'caf\xC3\xA9\t\xE2\x82\xAC'\n", "", "caf\xC3\xA9\t\xE2\x82\xAC"},
         {"data_a\n_t.v '" + x40 + "yy\n1\n",
@@ -63,13 +56,12 @@ TEST(ParserSafetyTest, ReportsControlCharactersOutsideTextFieldsAndSkipsAByteOrd
         {"data_a\nloop_" + x40 + "\n_t.v 1\n",
          "ERROR - line 2: reserved word \"loop_" + x40.substr(5) + "...\" is not allowed\n", "1"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         CifFile file;
         EXPECT_EQ(Parse(file, c.text), c.diagnostics) << c.text;
-        if (!c.value.empty() && file.IsBlockPresent("a")) {
+        if (!c.value.empty() && file.IsBlockPresent("a"))
             EXPECT_EQ(Column(file.GetBlock("a"), "t", "v"), std::vector<std::string>{c.value})
                 << c.text;
-        }
     }
 }
 

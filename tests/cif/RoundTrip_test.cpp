@@ -54,15 +54,9 @@ void RoundTripDirectory(const std::string& dir, unsigned int expectedFiles) {
     }
 }
 
-TEST(RoundTripTest, Monomers) {
+TEST(RoundTripTest, MonomersEntriesAndDictionaries) {
     RoundTripDirectory(data_path("monomers"), 150);
-}
-
-TEST(RoundTripTest, MmcifEntries) {
     RoundTripDirectory(data_path("mmcif"), 3);
-}
-
-TEST(RoundTripTest, Dictionaries) {
     RoundTripDirectory(data_path("dict"), 2);
 }
 

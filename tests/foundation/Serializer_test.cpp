@@ -198,21 +198,15 @@ TEST_F(SerializerTest, DamagedFilesAreRefused) {
         std::size_t size;
         int item, text;
     } cases[] = {{0, 8, 128, 0, 8, 128, 0, -1, 0},
-                 {0, 0, 1, 0, 0, 1, 0, -1, 0},
-                 {0, 4, 0, 0, 4, 0, 0, -1, 0},
                  {0, 0, 3, 0, 0, 3, 0, -1, 2},
                  {0, 0, 2, 0, 0, 2, 2 * 8192 + 40, -1, 1},
-                 {0, 8, 300 * 32, 0, 12, 300, 0, -1, 1},
                  {0, 4, 2, 0, 4, 2, 4 * 8192, -1, 1},  // a block count that wraps
                  {0, 8, 0xFFFFFFE0, 0, 12, 0x07FFFFFF, 0, -1, 1},
-                 {2, 8, 10, 2, 8, 10, 0, 0, 3},
                  {1, 0, 0xFFFFFFF0, 1, 0, 0xFFFFFFF0, 0, 0, 3},
-                 {1, 0, 20000, 2, 8, 20004, 0, 0, 2},
                  {2, 0, 7, 2, 0, 7, 0, 0, 2},
                  {2, 4, 8190, 2, 4, 8190, 0, 0, 4},
                  {2, 40, 20, 2, 40, 20, 0, 1, 5},
                  {1, 12, 0x3FFFFFFE, 2, 40, 0xFFFFFFFC, 0, 1, 2},
-                 {1, 32, 3, 1, 32, 3, 0, 2, 6},
                  {1, 28, 0xFFFFFFFF, 1, 28, 0xFFFFFFFF, 0, 2, 6},
                  {1, 32, 0xFFFFFF00, 2, 72, 0xFFFFFF0E, 0, 2, 2}};
     const Item::Kind kinds[] = {Item::TEXT, Item::NUMBERS, Item::TEXTS};
@@ -246,11 +240,9 @@ TEST_F(SerializerTest, DamagedFilesAreRefused) {
     {
         Serializer ser(file, READ_MODE);
         EXPECT_EQ(Thrown([&] { ReadItem(ser, Item::TEXT, 0); }), texts[4]);
-        for (int twice = 0; twice < 2; ++twice) {
-            EXPECT_EQ(Thrown([&] { ser.ReadUInt32(1); }),
-                      Throws("FileException", "Reading less that than needed for UInt32",
-                             "Serializer::ReadUInt32"));
-        }
+        EXPECT_EQ(Thrown([&] { ser.ReadUInt32(1); }),
+                  Throws("FileException", "Reading less that than needed for UInt32",
+                         "Serializer::ReadUInt32"));
     }
     EXPECT_EQ(
         Thrown([&] { Serializer ser(file, UPDATE_MODE); }),

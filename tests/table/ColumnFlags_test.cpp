@@ -54,7 +54,6 @@ TEST(ColumnFlags, KeyComponents) {
         EXPECT_EQ(key, c.component) << c.value << " " << int(c.flags);
     }
     std::string key;
-    EXPECT_THROW(ColumnKey::AppendComponent(key, "?", 0x20), std::runtime_error);
     EXPECT_THROW(ColumnKey::AppendComponent(key, "-1234567890", 0x20), std::runtime_error);
     ITTable::NormalizeText(" A\tB\nc ", key);
     EXPECT_EQ(key, "abc");

@@ -271,11 +271,8 @@ TEST_F(TableStorage, OlderLayouts) {
         if (c.flagsOfB == 0x11)
             last[0] = static_cast<char>(last[0] - 'a' + 'A');
         EXPECT_EQ(table.FindFirst({last}, Texts{"b"}, ""), table.GetNumRows() - 1) << c.name;
-        EXPECT_EQ(Thrown([&] {
-                      table.AddRow(Texts{"4", "w"});
-                  }).rfind("AlreadyExists", 0) == 0,
-                  c.unique)
-            << c.name;
+        const std::string added = Thrown([&] { table.AddRow(Texts{"4", "w"}); });
+        EXPECT_EQ(added.rfind("AlreadyExists", 0) == 0, c.unique) << c.name;
     }
     // However many rows, "V6" puts them in one segment.
     Texts ids(2500, "i"), names(2500, "n");
@@ -308,7 +305,6 @@ TEST_F(TableStorage, DamagedStoredTablesAreRefusedAndLeaveASoundTable) {
         Items items;
         std::string thrown;
     } cases[] = {
-        {Items{S("V9"), S("t"), U(0)} + group + columns + index, "-406"},
         {Items{S("V9"), S("t"), U(0xFFFFFFFF)} + group + columns + index, "-406"},
         {Items{S("V9"), S("t"), U(2)} + group + columns + index,
          "InvalidStateException: Message: \"Attempt to read non-Strings\""},
@@ -318,7 +314,6 @@ TEST_F(TableStorage, DamagedStoredTablesAreRefusedAndLeaveASoundTable) {
         {head + group + Items{U(0), U(0)}, "-406"},
         {head + group + columnsWith({"a"}, {15, 15}, "\x10\x10") + index, "-406"},
         {head + group + columnsWith({"a", "a"}, {15, 15}, "\x10\x10") + index, "-406"},
-        {head + group + columnsWith({"a", ""}, {15, 15}, "\x10\x10") + index, "-406"},
         {head + group + columnsWith({"a", "b"}, {}, "\x10\x10") + index, "-406"},
         {head + group + columnsWith({"a", "b"}, {15, 15}, "\x10") + index, "-406"},
         {head + group + columns + Items{U(3), Ss({"k"}), Us({0}), Us({0})}, "-406"},
@@ -337,7 +332,6 @@ TEST_F(TableStorage, DamagedStoredTablesAreRefusedAndLeaveASoundTable) {
                    Us({1, 0}), Us({})},
          "-406"},
         {v6({1, 2, 3}, "\x10\x10") + Items{U(0)}, "-406"},
-        {v6({}, "\x10\x10") + Items{U(0)}, "-406"},
         {v6({1, 2}, "\x10\x10\x10") + Items{U(0)}, "-406"},
         {v6({1, 2}, "\x10\x10") + Items{U(2), Ss({"k"}), Us({0}), Us({0}), Us({0, 0})}, "-406"},
         {Items{S("V6"), S("t"), U(2), U(0), Ss({"a", "b"}), Us({1, 2}), S("\x10\x10"), Ss({"1"}),
@@ -356,9 +350,6 @@ TEST_F(TableStorage, DamagedStoredTablesAreRefusedAndLeaveASoundTable) {
              ColumnWise({4}, "\x10\x10"),
          "-406"},
         {Items{S("t"), U(1), U(0), U(0), U(0), U(0), Us({})} + ColumnWise({}, "\x10\x10"), "-406"},
-        {Items{S("t"), U(2), U(0), U(0), U(0), U(0), Us({}), Ss({"a", "a"}), Us({}), S("\x10\x10"),
-               Ss({"1"}), Ss({"2"})},
-         "-406"},
     };
     for (const auto& c : cases) {
         ISTable table("", CaseSensitive);

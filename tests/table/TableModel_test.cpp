@@ -169,6 +169,8 @@ protected:
 void TableModel::Edit(bool growing) {
     const unsigned int numRows = static_cast<unsigned int>(model.rows.size());
     const unsigned int action = random() % 100;
+    if (numRows == 0 && action >= 55 && action < (growing ? 88u : 90u))
+        return;  // deletions and cell changes need a row
     if (action < (growing ? 40u : 10u)) {
         // Row by row, or as one list (long ones at times, split over segments).
         const unsigned int count = random() % 64 == 0 ? 200 + random() % 1000 : 1 + random() % 12;
@@ -192,8 +194,6 @@ void TableModel::Edit(bool growing) {
         Try(
             row, [&] { table->InsertRow(at, row); }, [&] { model.Insert(at, row); });
     } else if (action < (growing ? 65u : 90u)) {
-        if (numRows == 0)
-            return;
         Rows doomed;
         for (unsigned int k = growing ? 1 : 1 + random() % 30; k > 0; --k)
             doomed.push_back(Position(numRows));
@@ -209,16 +209,12 @@ void TableModel::Edit(bool growing) {
         doomed.erase(std::unique(doomed.begin(), doomed.end()), doomed.end());
         for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) model.Delete(*it);
     } else if (action < 80) {
-        if (numRows == 0)
-            return;
         const unsigned int r = Position(numRows), c = random() % model.columns.size();
         const std::string value = Value(model.columns[c]);
         Try(
             Written(c, value), [&] { table->UpdateCell(r, model.columns[c], value); },
             [&] { model.rows[r][c] = value; });
     } else if (action < 88) {
-        if (numRows == 0)
-            return;
         const unsigned int r = Position(numRows);
         const bool clear = random() % 4 == 0;  // as FillRow with every cell ""
         Row values = NewRow();

@@ -21,9 +21,7 @@ inline Strings Split(const std::string& text) {
 
 inline std::string Join(const Strings& names) {
     std::string text;
-    for (const std::string& name : names) {
-        text += (text.empty() ? "" : " ") + name;
-    }
+    for (const std::string& name : names) text += (text.empty() ? "" : " ") + name;
     return text;
 }
 
@@ -38,12 +36,9 @@ struct Dictionary {
         for (const TableText& t : tables) {
             auto table = std::make_unique<ISTable>(t.name, CaseSensitive);
             const Strings columns = Split(t.columns), cells = Split(t.cells);
-            for (const std::string& column : columns) {
-                table->AddColumn(column, Strings());
-            }
-            for (size_t i = 0; i < cells.size(); i += columns.size()) {
+            for (const std::string& column : columns) table->AddColumn(column, Strings());
+            for (size_t i = 0; i < cells.size(); i += columns.size())
                 table->AddRow(Strings(cells.begin() + i, cells.begin() + i + columns.size()));
-            }
             block.WriteTable(table.release());
         }
     }

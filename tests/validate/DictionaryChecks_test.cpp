@@ -29,9 +29,8 @@ std::vector<TableText> Ddl(const std::string& items, std::string links) {
     std::vector<TableText> tables{{"item", "name category_id", itemCells},
                                   {"item_type", "name code", typeCells},
                                   {"item_linked", "child_name parent_name", links}};
-    if (!categories.empty()) {
+    if (!categories.empty())
         tables.push_back({"category", "id", categories});
-    }
     return tables;
 }
 
@@ -80,9 +79,8 @@ TEST(ItemTypes, AreDerivedFromParents) {
             thrown = e.what();
         }
         testing::internal::GetCapturedStdout();
-        for (unsigned int row = typed; row < itemType.GetNumRows(); ++row) {
+        for (unsigned int row = typed; row < itemType.GetNumRows(); ++row)
             checks.out << "+ " << Join(itemType.GetRow(row)) << "\n";
-        }
         EXPECT_EQ(std::get<3>(c), checks.out.str() + thrown) << std::get<0>(c);
     }
 }

@@ -90,9 +90,7 @@ TEST(ItemValues, AreCheckedAgainstTheDictionary) {
         checks.file.SetEnumCaseSense(c.enumCaseSense);
         ISTable table("s", CaseSensitive);
         const Strings columns = Split(c.columns);
-        for (const std::string& column : columns) {
-            table.AddColumn(column, Strings());
-        }
+        for (const std::string& column : columns) table.AddColumn(column, Strings());
         std::string::size_type from = 0;
         for (std::string::size_type bar = 0; bar != std::string::npos; from = bar + 1) {
             bar = c.values.find('|', from);
