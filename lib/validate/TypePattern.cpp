@@ -2,6 +2,9 @@
 
 #include <locale.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 locale_t CLocale() {
@@ -26,33 +29,217 @@ private:
     locale_t _previous;
 };
 
+typedef std::string::size_type Position;
+
+// Above the limit, so that products stay small.
+const unsigned long kTooMany = TypePattern::kMaxCopies + 1;
+
+unsigned long Times(unsigned long a, unsigned long b) {
+    return a != 0 && b > kTooMany / a ? kTooMany : a * b;
+}
+
+// One past the ']' that closes the bracket expression opening at `i`, or npos.
+// A ']' first in the list (after an optional '^') is a member, and a class,
+// equivalence class or collating symbol runs to its own ":]", "=]" or ".]".
+Position BracketEnd(const std::string& pattern, Position i) {
+    ++i;
+    if (i < pattern.size() && pattern[i] == '^') {
+        ++i;
+    }
+    if (i < pattern.size() && pattern[i] == ']') {
+        ++i;
+    }
+    while (i < pattern.size() && pattern[i] != ']') {
+        const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+        if (pattern[i] == '[' && (next == ':' || next == '=' || next == '.')) {
+            const char close[] = {next, ']', '\0'};
+            i = pattern.find(close, i + 2);
+            if (i == std::string::npos) {
+                return i;
+            }
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return i < pattern.size() ? i + 1 : std::string::npos;
+}
+
+// Reads the interval "{m}", "{m,}", "{m,n}" or "{,n}" opening at `i`: sets
+// `copies` to what regcomp makes of its atom and returns the position of its
+// '}', or npos when there is no interval (regcomp then refuses the brace).
+Position Interval(const std::string& pattern, Position i, unsigned long& copies) {
+    unsigned long bounds[2] = {0, 0};
+    bool digits[2] = {false, false};
+    int part = 0;
+    for (++i; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c >= '0' && c <= '9') {
+            bounds[part] =
+                std::min(bounds[part] * 10 + static_cast<unsigned long>(c - '0'), kTooMany);
+            digits[part] = true;
+        } else if (c == ',' && part == 0) {
+            part = 1;
+        } else if (c == '}' && (digits[0] || digits[1])) {
+            // {m} is m copies; {m,n} n; {m,} m and a starred one.
+            copies = part == 0 ? bounds[0] : digits[1] ? bounds[1] : bounds[0] + 1;
+            copies = std::max(copies, 1UL);
+            return i;
+        } else {
+            break;
+        }
+    }
+    return std::string::npos;
+}
+
+// What a scan of a pattern finds: the most copies regcomp makes of any one
+// atom, and where the alternatives of the whole pattern meet (its '|' outside
+// every group and bracket expression).
+struct PatternShape {
+    unsigned long copies = 1;
+    std::vector<Position> bars;
+};
+
+PatternShape Scan(const std::string& pattern) {
+    // Per open group: the most copies of an atom within it, and of its last
+    // atom (0 when there is none to repeat).
+    struct Group {
+        unsigned long most;
+        unsigned long last;
+    };
+    std::vector<Group> groups(1, Group{1, 0});
+    PatternShape shape;
+    auto repeat = [&groups](unsigned long copies) {
+        Group& group = groups.back();
+        group.last = Times(group.last, copies);
+        group.most = std::max(group.most, group.last);
+    };
+    for (Position i = 0; i < pattern.size(); ++i) {
+        unsigned long copies = 1;
+        switch (pattern[i]) {
+            case '\\':
+                ++i;
+                groups.back().last = 1;
+                break;
+            case '[':
+                i = BracketEnd(pattern, i);
+                if (i == std::string::npos) {
+                    i = pattern.size();
+                }
+                --i;
+                groups.back().last = 1;
+                break;
+            case '(':
+                groups.push_back(Group{1, 0});
+                break;
+            case ')':
+                // An unmatched ')' is an ordinary character.
+                if (groups.size() > 1) {
+                    const unsigned long inner = groups.back().most;
+                    groups.pop_back();
+                    groups.back().last = inner;
+                } else {
+                    groups.back().last = 1;
+                }
+                break;
+            case '|':
+                groups.back().last = 0;
+                if (groups.size() == 1) {
+                    shape.bars.push_back(i);
+                }
+                break;
+            case '*':
+            case '?':
+                break;
+            case '+':
+                repeat(2);
+                break;
+            case '{': {
+                const Position end = Interval(pattern, i, copies);
+                if (end != std::string::npos) {
+                    repeat(copies);
+                    i = end;
+                } else {
+                    groups.back().last = 1;
+                }
+                break;
+            }
+            default:
+                groups.back().last = 1;
+                break;
+        }
+        groups.back().most = std::max(groups.back().most, groups.back().last);
+    }
+    // Groups left open do not compile; their atoms count all the same.
+    for (const Group& group : groups) {
+        shape.copies = std::max(shape.copies, group.most);
+    }
+    return shape;
+}
+
+// Each alternative of the pattern between `before` and `after`, joined by
+// '|'. Anchoring the alternatives one by one keeps the pattern's groups and
+// their numbers (back-references) as they are.
+std::string EachAlternative(const std::string& pattern, const std::vector<Position>& bars,
+                            const char* before, const char* after) {
+    std::string result;
+    Position from = 0;
+    for (std::size_t k = 0; k <= bars.size(); ++k) {
+        const Position to = k < bars.size() ? bars[k] : pattern.size();
+        result += (k == 0 ? "" : "|") + (before + pattern.substr(from, to - from)) + after;
+        from = to + 1;
+    }
+    return result;
+}
+
 }  // namespace
 
-TypePattern::TypePattern(const std::string& construct) : _regex(), _compiled(false) {
+TypePattern::TypePattern(const std::string& construct) : _whole(), _part(), _compiled(false) {
     std::string pattern;
     ConvertEscapes(construct, pattern);
     if (pattern.empty()) {
         return;
     }
+    const PatternShape shape = Scan(pattern);
+    if (shape.copies > kMaxCopies) {
+        return;
+    }
     const CLocaleScope cLocale;
-    _compiled = regcomp(&_regex, pattern.c_str(), REG_EXTENDED) == 0;
+    // The construct itself decides whether it compiles: the anchored forms
+    // might accept what it does not, such as a leading '*'.
+    regex_t plain;
+    if (regcomp(&plain, pattern.c_str(), REG_EXTENDED | REG_NOSUB) != 0) {
+        return;
+    }
+    regfree(&plain);
+    const std::string whole = EachAlternative(pattern, shape.bars, "^", "$");
+    if (regcomp(&_whole, whole.c_str(), REG_EXTENDED | REG_NOSUB) != 0) {
+        return;
+    }
+    const std::string part = EachAlternative(pattern, shape.bars, "^.*", "");
+    if (regcomp(&_part, part.c_str(), REG_EXTENDED | REG_NOSUB) != 0) {
+        regfree(&_whole);
+        return;
+    }
+    _compiled = true;
 }
 
 TypePattern::~TypePattern() {
     if (_compiled) {
-        regfree(&_regex);
+        regfree(&_whole);
+        regfree(&_part);
     }
 }
 
 TypePattern::Match TypePattern::Test(const std::string& value) const {
-    // Only the whole match is read, so one slot is enough.
-    regmatch_t match[1];
     const CLocaleScope cLocale;
-    if (regexec(&_regex, value.c_str(), 1, match, 0) != 0) {
-        return NO_MATCH;
+    // A match of the whole value is the leftmost one, and the longest there;
+    // failing that, any match at all is a part match.
+    if (value.find('\0') == std::string::npos &&
+        regexec(&_whole, value.c_str(), 0, nullptr, 0) == 0) {
+        return WHOLE_MATCH;
     }
-    const auto length = static_cast<std::string::size_type>(match[0].rm_eo - match[0].rm_so);
-    return length == value.size() ? WHOLE_MATCH : PART_MATCH;
+    return regexec(&_part, value.c_str(), 0, nullptr, 0) == 0 ? PART_MATCH : NO_MATCH;
 }
 
 void TypePattern::ConvertEscapes(const std::string& construct, std::string& pattern) {

@@ -6,18 +6,31 @@
 #include <string>
 
 // The construct of a DDL2 item type (item_type_list.construct), compiled as a
-// POSIX extended regular expression: regcomp with REG_EXTENDED alone. The
+// POSIX extended regular expression: regcomp with REG_EXTENDED. The
 // constructs are written for POSIX leftmost-longest matching: the float
 // construct matches the whole of "1.5", where an ECMAScript engine such as
 // std::regex stops after "1". Compiling and matching run in the C locale,
 // whatever the caller's locale is, so that bracket expressions mean bytes.
 //
-// Ownership: the object owns the compiled expression and frees it; it is
+// Cost. regcomp writes out every repetition: an atom under {m,n} is copied n
+// times, under {m,} m + 1 times, under + twice, and the counts multiply
+// through nesting, so ".{0,32767}" or "(.{0,255}){0,255}" take gigabytes. A
+// construct in which some atom is copied more than kMaxCopies times counts as
+// one that does not compile; the dictionaries in use need at most 18. Matching
+// is linear in the value: the construct is also compiled anchored at both
+// ends (is the value a whole match?) and behind a leading ".*" (does some
+// part match?), each tried once from the start of the value, where an
+// unanchored search that fails would be retried from every position.
+//
+// Ownership: the object owns the compiled expressions and frees them; it is
 // neither copied nor moved. Failures: none are raised; a pattern that does
 // not compile only makes IsCompiled false.
 class TypePattern {
 public:
     enum Match { NO_MATCH, PART_MATCH, WHOLE_MATCH };
+
+    // The most copies regcomp may make of one atom of a construct.
+    static const unsigned long kMaxCopies = 256;
 
     // Translates the construct (ConvertEscapes) and compiles it. The empty
     // pattern counts as one that does not compile.
@@ -30,7 +43,9 @@ public:
 
     // How the first match (leftmost, then longest) covers the value: all of
     // it, part of it, or no match, which also stands for every regexec
-    // failure. Only for a compiled pattern.
+    // failure. Like regexec, it reads the value up to its first NUL byte, so
+    // a value holding one is never matched whole. Only for a compiled
+    // pattern.
     Match Test(const std::string& value) const;
 
     // The pattern of a construct: a backslash pair, "\t" and "\n" become one
@@ -39,7 +54,8 @@ public:
     static void ConvertEscapes(const std::string& construct, std::string& pattern);
 
 private:
-    regex_t _regex;
+    regex_t _whole;  // each alternative of the construct between ^ and $
+    regex_t _part;   // each alternative behind ^.*
     bool _compiled;
 };
 
