@@ -55,10 +55,12 @@ public:
     // Checks every block of this file against the first block of dictFile and
     // appends each non-empty block report, followed by an empty line, to the
     // log (after "WARNING - dictionary has <n> datablocks" when dictFile has
-    // several). A log that stays an empty regular file is deleted. Returns the
-    // status of the last block, 0 without blocks. Throws FileException when
-    // the log cannot be opened; when a check throws, the findings of the
-    // block at hand are written to the log before the exception passes on.
+    // several). The findings are written as they are found. A log that stays
+    // an empty regular file is deleted. Returns the status of the last block,
+    // 0 without blocks. Throws FileException when the log cannot be opened or
+    // a write or flush to it fails (after the block at hand); when a check
+    // throws, the findings of the block at hand are already in the log and
+    // the check's exception passes on.
     int DataChecking(TableFile& dictFile, const std::string& logFileName, bool skipUntypedItems,
                      bool usePdbxItemTables);
     // Checks one block against a dictionary block; the findings go to `out`.

@@ -1,5 +1,5 @@
 // CifFile: the entry points of validation, which run the checks of each
-// block in order and collect the report.
+// block in order and write the report.
 
 #include <sys/stat.h>
 
@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fstream>
 #include <ostream>
-#include <sstream>
 #include <streambuf>
 #include <string>
 #include <vector>
@@ -20,12 +19,16 @@
 namespace {
 
 // Passes every character on to another stream buffer, unbuffered, and
-// counts them; a flush flushes the target.
+// counts them; a flush flushes the target. The first write or flush the
+// target refuses is kept with its errno, since the stream that wrote it may
+// be one a check made and dropped.
 class CountingBuffer : public std::streambuf {
 public:
     explicit CountingBuffer(std::streambuf* target) : _target(target) {}
 
     std::streamsize Count() const { return _count; }
+    bool Failed() const { return _failed; }
+    int Error() const { return _error; }
 
 protected:
     int_type overflow(int_type c) override {
@@ -33,37 +36,75 @@ protected:
             return traits_type::not_eof(c);
         }
         ++_count;
-        return _target == nullptr ? c : _target->sputc(traits_type::to_char_type(c));
+        if (_target == nullptr) {
+            return c;
+        }
+        const int_type written = _target->sputc(traits_type::to_char_type(c));
+        if (traits_type::eq_int_type(written, traits_type::eof())) {
+            _Fail();
+        }
+        return written;
     }
 
     std::streamsize xsputn(const char* s, std::streamsize n) override {
         _count += n;
-        return _target == nullptr ? n : _target->sputn(s, n);
+        if (_target == nullptr) {
+            return n;
+        }
+        const std::streamsize written = _target->sputn(s, n);
+        if (written != n) {
+            _Fail();
+        }
+        return written;
     }
 
-    int sync() override { return _target == nullptr ? 0 : _target->pubsync(); }
+    int sync() override {
+        if (_target == nullptr) {
+            return 0;
+        }
+        const int synced = _target->pubsync();
+        if (synced == -1) {
+            _Fail();
+        }
+        return synced;
+    }
 
 private:
+    void _Fail() {
+        if (!_failed) {
+            _failed = true;
+            _error = errno;
+        }
+    }
+
     std::streambuf* _target;
     std::streamsize _count = 0;
+    bool _failed = false;
+    int _error = 0;
 };
 
-// The report of one block: what is written goes to `out` and is counted.
+// What is written goes to `out` and is counted.
 class CountingStream : public std::ostream {
 public:
     explicit CountingStream(std::ostream& out) : std::ostream(nullptr), _buffer(out.rdbuf()) {
         rdbuf(&_buffer);
     }
 
+    std::streamsize Count() const { return _buffer.Count(); }
     bool IsEmpty() const { return _buffer.Count() == 0; }
+    bool Failed() const { return _buffer.Failed(); }
+    int Error() const { return _buffer.Error(); }
 
 private:
     CountingBuffer _buffer;
 };
 
-void WriteBlockReport(std::ostream& log, const std::string& report) {
-    if (!report.empty()) {
-        log << report << std::endl;
+// A finding that does not reach the log is an error, never a silent loss.
+void CheckWritten(const CountingStream& report, const std::string& logFileName) {
+    if (report.Failed()) {
+        throw FileException(
+            "Cannot write log file \"" + logFileName + "\": " + std::strerror(report.Error()),
+            "CifFile::DataChecking");
     }
 }
 
@@ -107,27 +148,39 @@ int CifFile::DataChecking(TableFile& dictFile, const std::string& logFileName,
             "Cannot open log file \"" + logFileName + "\" for appending: " + std::strerror(errno),
             "CifFile::DataChecking");
     }
+    // Every write to the log passes here, so that one check after each
+    // block sees a failure of any of them.
+    CountingStream report(log);
 
     std::vector<std::string> names;
     dictFile.GetBlockNames(names);
     if (names.size() > 1) {
-        log << "WARNING - dictionary has " << names.size() << " datablocks" << std::endl;
+        report << "WARNING - dictionary has " << names.size() << " datablocks" << std::endl;
+        CheckWritten(report, logFileName);
     }
     // One preparation (tables, overlays, relations) serves every block.
     CheckDictionary dict(dictFile.GetBlock(dictFile.GetFirstBlockName()));
 
+    // Each block's findings go to the log as they are found, so a large
+    // report is never held whole; an empty line ends a block that has any.
     int status = 0;
     GetBlockNames(names);
     for (const std::string& name : names) {
         Block& block = GetBlock(name);
-        std::ostringstream report;
+        const std::streamsize before = report.Count();
         try {
             status = _CheckBlock(block, dict, report);
         } catch (...) {
-            WriteBlockReport(log, report.str());
+            // The check's exception is the one that passes on.
+            if (report.Count() != before) {
+                report << std::endl;
+            }
             throw;
         }
-        WriteBlockReport(log, report.str());
+        if (report.Count() != before) {
+            report << std::endl;
+        }
+        CheckWritten(report, logFileName);
     }
 
     if (MirtFile::IsStreamEmpty(log)) {

@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -163,6 +168,50 @@ TEST(DataChecking, WritesTheLog) {
                "Cannot open log file \"" + log + "\" for appending: No such file or directory",
                "CifFile::DataChecking"),
         Thrown([&] { check(kClean, kDictionary); }));
+    std::filesystem::remove_all(dir);
+}
+
+// A log that cannot take the findings ends the run, naming the log and the
+// reason: a full device, and a file that reaches its size limit after the
+// first blocks were written. Each case runs in a child process, so that no
+// limit stays on this one.
+TEST(DataChecking, FailedWritesThrow) {
+    char name[] = "/tmp/tesra-validate-XXXXXX";
+    ASSERT_NE(nullptr, ::mkdtemp(name));
+    const std::string dir = name;
+    const struct {
+        std::string log;
+        rlim_t limit;
+        std::string reason;
+    } cases[] = {{"/dev/full", RLIM_INFINITY, "No space left on device"},
+                 {dir + "/check.log", 1024, "File too large"}};
+    for (const auto& c : cases) {
+        int fds[2];
+        ASSERT_EQ(0, ::pipe(fds));
+        const pid_t child = ::fork();
+        ASSERT_NE(-1, child);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit = {c.limit, c.limit};
+            const std::string thrown = Thrown([&] {
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+                ReadCif(Odd("a") + Odd("b") + Odd("c") + Odd("d"))
+                    ->DataChecking(*ReadCif(kDictionary), c.log, false, false);
+            });
+            ::_exit(::write(fds[1], thrown.data(), thrown.size()) == ssize_t(thrown.size()) ? 0
+                                                                                            : 1);
+        }
+        ::close(fds[1]);
+        std::string thrown(4096, '\0');
+        thrown.resize(std::max<ssize_t>(0, ::read(fds[0], &thrown[0], thrown.size())));
+        ::close(fds[0]);
+        int status = -1;
+        ::waitpid(child, &status, 0);
+        EXPECT_EQ(0, status);
+        EXPECT_EQ(Throws("FileException", "Cannot write log file \"" + c.log + "\": " + c.reason,
+                         "CifFile::DataChecking"),
+                  thrown);
+    }
     std::filesystem::remove_all(dir);
 }
 
