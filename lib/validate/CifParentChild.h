@@ -98,9 +98,8 @@ private:
     // group, numbered per child category after its largest link_group_id.
     void _AddItemLinkedGroups(const std::vector<std::string>& categories,
                               const CifItemsByCategory& cifItemsByCategory);
-    // The largest link_group_id of the category in either group table, at
-    // least 0.
-    std::int64_t _GetMaxLinkGroupId(const std::string& category);
+    // The largest of the category's link group ids, at least 0.
+    static std::int64_t _GetMaxLinkGroupId(const std::string& category, const NameList& ids);
 
     ISTable* _itemLinkedTablePtr;
     // Set by the first constructor only, and read only while it runs.

@@ -26,13 +26,27 @@ void CifParentChild::_AddItemLinkedGroups(const std::vector<std::string>& catego
     // Last group number given per child category; 0 until its first new group.
     // Ids are read as 32-bit integers, so 64 bits hold every successor.
     std::map<std::string, std::int64_t> groupCounters;
-    // The child items of the groups, and the item_linked rows of each child
-    // item, gathered in one pass each: a dictionary has thousands of items.
+    // The child items of the groups, the item_linked rows of each child item
+    // and the group ids, gathered in one pass each: a dictionary has thousands
+    // of items, and a table search passes over all of the table's segments.
     std::unordered_set<std::string> grouped;
     const unsigned int listChild =
         _groupListTablePtr->GetColumnIndex(CifString::AttributeChildName);
     for (unsigned int row = 0; row < _groupListTablePtr->GetNumRows(); ++row) {
         grouped.insert((*_groupListTablePtr)(row, listChild));
+    }
+    // The link group ids of each category, read as numbers only for the
+    // categories that get new groups. List rows without a group row count
+    // too: a new group of their id would take their pairs.
+    std::unordered_map<std::string, NameList> groupIds;
+    for (ISTable* table : {_groupTablePtr.get(), _groupListTablePtr.get()}) {
+        const unsigned int category = table->GetColumnIndex(
+            table == _groupTablePtr.get() ? CifString::AttributeCategoryId
+                                          : CifString::AttributeChildCategoryId);
+        const unsigned int id = table->GetColumnIndex(CifString::AttributeLinkGroupId);
+        for (unsigned int row = 0; row < table->GetNumRows(); ++row) {
+            groupIds[(*table)(row, category)].push_back((*table)(row, id));
+        }
     }
     std::unordered_map<std::string, std::vector<unsigned int> > linkedRows;
     const unsigned int linkedChild = itemLinked.GetColumnIndex(CifString::AttributeChildName);
@@ -53,7 +67,9 @@ void CifParentChild::_AddItemLinkedGroups(const std::vector<std::string>& catego
                 std::string parCategory;
                 CifString::GetCategoryFromCifItem(parCategory, parentItem);
                 std::int64_t& counter = groupCounters[childCategory];
-                counter = counter == 0 ? _GetMaxLinkGroupId(childCategory) + 1 : counter + 1;
+                counter = counter == 0
+                              ? _GetMaxLinkGroupId(childCategory, groupIds[childCategory]) + 1
+                              : counter + 1;
                 const std::string groupId = std::to_string(counter);
                 std::cout << "Info: Creating a new group \"" << groupId
                           << "\" for child category \"" << childCategory << "\" for child item \""
@@ -75,25 +91,16 @@ void CifParentChild::_AddItemLinkedGroups(const std::vector<std::string>& catego
 
 // Ids are compared as text elsewhere. Every new id is above each id read
 // here, and the maximum starts at 0, so no new id spells an existing one,
-// negative ids included. List rows without a group row count too: a new group
-// of their id would take their pairs.
-std::int64_t CifParentChild::_GetMaxLinkGroupId(const std::string& category) {
+// negative ids included.
+std::int64_t CifParentChild::_GetMaxLinkGroupId(const std::string& category, const NameList& ids) {
     std::int64_t maxId = 0;
-    for (ISTable* table : {_groupTablePtr.get(), _groupListTablePtr.get()}) {
-        const std::string& categoryColumn = table == _groupTablePtr.get()
-                                                ? CifString::AttributeCategoryId
-                                                : CifString::AttributeChildCategoryId;
-        std::vector<unsigned int> rows;
-        table->Search(rows, NameList{category}, NameList{categoryColumn}, 0, 0, 0, std::string());
-        for (const unsigned int row : rows) {
-            const std::string& id = (*table)(row, CifString::AttributeLinkGroupId);
-            try {
-                maxId = std::max<std::int64_t>(maxId, String::StringToInt(id));
-            } catch (const std::runtime_error&) {
-                throw InvalidStateException("Link group id \"" + id + "\" of category \"" +
-                                                category + "\" is not a 32-bit integer",
-                                            "CifParentChild::_GetMaxLinkGroupId");
-            }
+    for (const std::string& id : ids) {
+        try {
+            maxId = std::max<std::int64_t>(maxId, String::StringToInt(id));
+        } catch (const std::runtime_error&) {
+            throw InvalidStateException("Link group id \"" + id + "\" of category \"" + category +
+                                            "\" is not a 32-bit integer",
+                                        "CifParentChild::_GetMaxLinkGroupId");
         }
     }
     return maxId;
