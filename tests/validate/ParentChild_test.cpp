@@ -133,6 +133,18 @@ TEST(ParentChildTest, NewGroupIdsFollowTheExisting) {
     }
 }
 
+// A parent key list that comes back under another parent category (its
+// group's first list row says so) stores its child key group once; each
+// parent category then lists the relation.
+TEST(ParentChildTest, RelationUnderTwoParentCategoriesStoredOnce) {
+    Dictionary dict({{"category", "id", "c"},
+                     {"item", "name category_id", "_c.x c"},
+                     {kGroups, "category_id link_group_id", "c 1 c 2"},
+                     {kList, kListColumns, "c 1 _c.x _p.a p c 2 _c.x _p.a x"}});
+    std::string out;
+    EXPECT_EQ(Relations(*Build(out, dict.block), "c"), (Strings{"_p.a <- _c.x", "_p.a <- _c.x"}));
+}
+
 TEST(ParentChildTest, KeyGroupsLineUpWithTheFirst) {
     Dictionary dict({{"keys", "childKeyCifItem keyGroup parKeyCifItem parCategory",
                       "_c.a 1 _p.x p _c.b 1 _p.y p _c.z 1 _q.z q _c.c 2 _p.y p"}});
