@@ -1,6 +1,7 @@
 #ifndef TESRA_VALIDATE_CIFPARENTCHILD_H
 #define TESRA_VALIDATE_CIFPARENTCHILD_H
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -34,6 +35,9 @@
 //     has only one of the two group tables;
 //   NotFoundException "Table "<name>" not found in block "<block>"" at
 //     "CifParentChild::_ReadCategoryItems" for a missing category or item;
+//   InvalidStateException "Link group id "<id>" of category "<category>" is
+//     not a 32-bit integer" at "CifParentChild::_GetMaxLinkGroupId" when a
+//     category that gets new groups has such an id;
 //   and the failures of the tables, names and numbers read, passed through.
 class CifParentChild : public ParentChild {
 public:
@@ -94,7 +98,8 @@ private:
     // group, numbered per child category after its largest link_group_id.
     void _AddItemLinkedGroups(const std::vector<std::string>& categories,
                               const CifItemsByCategory& cifItemsByCategory);
-    unsigned int _GetMaxLinkGroupId(const std::string& category);
+    // The largest of the category's link group ids, at least 0.
+    static std::int64_t _GetMaxLinkGroupId(const std::string& category, const NameList& ids);
 
     ISTable* _itemLinkedTablePtr;
     // Set by the first constructor only, and read only while it runs.

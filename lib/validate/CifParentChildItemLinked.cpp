@@ -1,12 +1,15 @@
 // Link groups for the item_linked pairs that the group tables leave out.
 
 #include <algorithm>
+#include <cstdint>
 #include <iostream>
 #include <map>
+#include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "foundation/CifString.h"
+#include "foundation/Exceptions.h"
 #include "foundation/String.h"
 #include "validate/CifParentChild.h"
 
@@ -21,14 +24,29 @@ void CifParentChild::_AddItemLinkedGroups(const std::vector<std::string>& catego
     groupColumns.push_back(CifString::AttributeParentCategoryId);
     const NameList& listColumns = GroupListColumns();
     // Last group number given per child category; 0 until its first new group.
-    std::map<std::string, int> groupCounters;
-    // The child items of the groups, and the item_linked rows of each child
-    // item, gathered in one pass each: a dictionary has thousands of items.
+    // Ids are read as 32-bit integers, so 64 bits hold every successor.
+    std::map<std::string, std::int64_t> groupCounters;
+    // The child items of the groups, the item_linked rows of each child item
+    // and the group ids, gathered in one pass each: a dictionary has thousands
+    // of items, and a table search passes over all of the table's segments.
     std::unordered_set<std::string> grouped;
     const unsigned int listChild =
         _groupListTablePtr->GetColumnIndex(CifString::AttributeChildName);
     for (unsigned int row = 0; row < _groupListTablePtr->GetNumRows(); ++row) {
         grouped.insert((*_groupListTablePtr)(row, listChild));
+    }
+    // The link group ids of each category, read as numbers only for the
+    // categories that get new groups. List rows without a group row count
+    // too: a new group of their id would take their pairs.
+    std::unordered_map<std::string, NameList> groupIds;
+    for (ISTable* table : {_groupTablePtr.get(), _groupListTablePtr.get()}) {
+        const unsigned int category = table->GetColumnIndex(
+            table == _groupTablePtr.get() ? CifString::AttributeCategoryId
+                                          : CifString::AttributeChildCategoryId);
+        const unsigned int id = table->GetColumnIndex(CifString::AttributeLinkGroupId);
+        for (unsigned int row = 0; row < table->GetNumRows(); ++row) {
+            groupIds[(*table)(row, category)].push_back((*table)(row, id));
+        }
     }
     std::unordered_map<std::string, std::vector<unsigned int> > linkedRows;
     const unsigned int linkedChild = itemLinked.GetColumnIndex(CifString::AttributeChildName);
@@ -48,10 +66,11 @@ void CifParentChild::_AddItemLinkedGroups(const std::vector<std::string>& catego
                 const std::string parentItem = itemLinked(row, CifString::AttributeParentName);
                 std::string parCategory;
                 CifString::GetCategoryFromCifItem(parCategory, parentItem);
-                int& counter = groupCounters[childCategory];
-                counter = counter == 0 ? static_cast<int>(_GetMaxLinkGroupId(childCategory) + 1)
-                                       : counter + 1;
-                const std::string groupId = String::IntToString(counter);
+                std::int64_t& counter = groupCounters[childCategory];
+                counter = counter == 0
+                              ? _GetMaxLinkGroupId(childCategory, groupIds[childCategory]) + 1
+                              : counter + 1;
+                const std::string groupId = std::to_string(counter);
                 std::cout << "Info: Creating a new group \"" << groupId
                           << "\" for child category \"" << childCategory << "\" for child item \""
                           << childItem << "\" and parent item \"" << parentItem
@@ -70,15 +89,19 @@ void CifParentChild::_AddItemLinkedGroups(const std::vector<std::string>& catego
     }
 }
 
-unsigned int CifParentChild::_GetMaxLinkGroupId(const std::string& category) {
-    std::vector<unsigned int> rows;
-    _groupTablePtr->Search(rows, NameList{category}, NameList{CifString::AttributeCategoryId}, 0, 0,
-                           0, std::string());
-    unsigned int maxId = 0;
-    for (const unsigned int row : rows) {
-        const unsigned int id = static_cast<unsigned int>(
-            String::StringToInt((*_groupTablePtr)(row, CifString::AttributeLinkGroupId)));
-        maxId = std::max(maxId, id);
+// Ids are compared as text elsewhere. Every new id is above each id read
+// here, and the maximum starts at 0, so no new id spells an existing one,
+// negative ids included.
+std::int64_t CifParentChild::_GetMaxLinkGroupId(const std::string& category, const NameList& ids) {
+    std::int64_t maxId = 0;
+    for (const std::string& id : ids) {
+        try {
+            maxId = std::max<std::int64_t>(maxId, String::StringToInt(id));
+        } catch (const std::runtime_error&) {
+            throw InvalidStateException("Link group id \"" + id + "\" of category \"" + category +
+                                            "\" is not a 32-bit integer",
+                                        "CifParentChild::_GetMaxLinkGroupId");
+        }
     }
     return maxId;
 }

@@ -95,18 +95,16 @@ protected:
     // group ..." line on standard output, and appends the column
     // parent_category_id: the parent category of each group's first list row.
     void PrepareGroupTable(ISTable& groupTable, ISTable& groupListTable);
-    // Fills both maps from the groups.
+    // Fills both maps, empty until then, from the groups; each parent key
+    // list and each child key group is stored once.
     void FillRelationMaps(ISTable& groupTable, ISTable& groupListTable);
-    void AddParentKeys(const std::string& parCategory, const NameList& parKeys);
-    // The child key list of every group whose parent names equal parKeys as a
-    // set with repeats, aligned with parKeys, by child category.
+    // Adds the child key list of every group whose parent names equal parKeys
+    // as a set with repeats, aligned with parKeys, by child category; a list
+    // already there is not added again.
     void CollectChildKeys(ChildKeysByCategory& childKeysByCategory, const NameList& parKeys,
                           ISTable& groupListTable);
     // The same names the same number of times, in any order.
     static bool IsSameKeySet(const NameList& a, const NameList& b);
-    static void AddChildKeys(ChildKeysByCategory& childKeysByCategory,
-                             const std::string& childCategory, const NameList& childKeys);
-    void AddRelation(const NameList& parKeys, const NameLists& childKeyGroup);
 
     // The columns that the constructor gives each table, in order.
     static const std::vector<std::string>& GroupColumns();

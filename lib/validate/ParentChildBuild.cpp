@@ -14,11 +14,6 @@ namespace {
 
 using NameList = ParentChild::NameList;
 
-template <typename List, typename Element>
-bool Contains(const List& list, const Element& element) {
-    return std::find(list.begin(), list.end(), element) != list.end();
-}
-
 }  // namespace
 
 void ParentChild::PrepareGroupTable(ISTable& groupTable, ISTable& groupListTable) {
@@ -81,8 +76,12 @@ void ParentChild::FillRelationMaps(ISTable& groupTable, ISTable& groupListTable)
     const GroupListRows listRows(groupListTable);
     const unsigned int parentName = groupListTable.GetColumnIndex(CifString::AttributeParentName);
     // A later group with an earlier group's parent category and parent key
-    // list would add nothing: the maps depend on those two alone.
+    // list would add nothing: the maps depend on those two alone. The maps
+    // start empty, so these sets tell in one lookup what is stored already;
+    // a search of the stored lists would make the building quadratic.
     std::set<std::pair<std::string, NameList> > done;
+    std::set<std::pair<NameList, NameLists> > related;
+    _relationsIndexed = false;
     for (unsigned int row = 0; row < groupTable.GetNumRows(); ++row) {
         const std::string& parCategory = groupTable(row, CifString::AttributeParentCategoryId);
         const std::vector<unsigned int>& rows = listRows.Rows(
@@ -98,21 +97,15 @@ void ParentChild::FillRelationMaps(ISTable& groupTable, ISTable& groupListTable)
         }
         ChildKeysByCategory childKeysByCategory;
         _CollectChildKeys(childKeysByCategory, parKeys, groupListTable, listRows);
-        AddParentKeys(parCategory, parKeys);
-        for (const auto& childKeys : childKeysByCategory) {
-            AddRelation(parKeys, childKeys.second);
+        if (!parCategory.empty()) {
+            _parentKeysByCategory[parCategory].push_back(parKeys);
         }
-    }
-}
-
-void ParentChild::AddParentKeys(const std::string& parCategory, const NameList& parKeys) {
-    if (parCategory.empty() || parKeys.empty()) {
-        return;
-    }
-    NameLists& stored = _parentKeysByCategory[parCategory];
-    if (!Contains(stored, parKeys)) {
-        stored.push_back(parKeys);
-        _relationsIndexed = false;
+        // One parent key list may come back under another parent category.
+        for (const auto& childKeys : childKeysByCategory) {
+            if (related.emplace(parKeys, childKeys.second).second) {
+                _childKeysByParentKeys[parKeys].push_back(childKeys.second);
+            }
+        }
     }
 }
 
@@ -133,6 +126,13 @@ void ParentChild::_CollectChildKeys(ChildKeysByCategory& childKeysByCategory,
         groupListTable.GetColumnIndex(CifString::AttributeChildName);
     const unsigned int parentNameColumn =
         groupListTable.GetColumnIndex(CifString::AttributeParentName);
+    // The lists already there, so that each new one is tested in one lookup.
+    std::set<std::pair<std::string, NameList> > stored;
+    for (const auto& category : childKeysByCategory) {
+        for (const NameList& childKeys : category.second) {
+            stored.emplace(category.first, childKeys);
+        }
+    }
 
     for (const unsigned int candidate : listRows.Rows(listRows.byParentName, parKeys[0])) {
         const std::string& childCategory = groupListTable(candidate, childCategoryColumn);
@@ -159,7 +159,9 @@ void ParentChild::_CollectChildKeys(ChildKeysByCategory& childKeysByCategory,
                 }
             }
         }
-        AddChildKeys(childKeysByCategory, childCategory, childKeys);
+        if (stored.emplace(childCategory, childKeys).second) {
+            childKeysByCategory[childCategory].push_back(std::move(childKeys));
+        }
     }
 }
 
@@ -172,23 +174,4 @@ bool ParentChild::IsSameKeySet(const NameList& a, const NameList& b) {
     std::sort(sortedA.begin(), sortedA.end());
     std::sort(sortedB.begin(), sortedB.end());
     return sortedA == sortedB;
-}
-
-void ParentChild::AddChildKeys(ChildKeysByCategory& childKeysByCategory,
-                               const std::string& childCategory, const NameList& childKeys) {
-    NameLists& stored = childKeysByCategory[childCategory];
-    if (!Contains(stored, childKeys)) {
-        stored.push_back(childKeys);
-    }
-}
-
-void ParentChild::AddRelation(const NameList& parKeys, const NameLists& childKeyGroup) {
-    if (parKeys.empty() || childKeyGroup.empty()) {
-        return;
-    }
-    std::vector<NameLists>& stored = _childKeysByParentKeys[parKeys];
-    if (!Contains(stored, childKeyGroup)) {
-        stored.push_back(childKeyGroup);
-        _relationsIndexed = false;
-    }
 }

@@ -89,6 +89,62 @@ TEST(ParentChildTest, RefusedDictionaries) {
                      "CifParentChild::CifParentChild"));
 }
 
+// New groups of b, for its two item_linked pairs, are numbered after an
+// existing group of b and after a list group of b without group row. A new
+// id equal to an existing one would merge the pairs into one two-part key.
+TEST(ParentChildTest, NewGroupIdsFollowTheExisting) {
+    const struct {
+        std::string id, listOnlyId, newIds, badId;
+    } cases[] = {
+        {"3", "", "4 5", ""},
+        {"-1", "", "1 2", ""},
+        {"2147483646", "", "2147483647 2147483648", ""},
+        {"3", "4", "5 6", ""},
+        {"abc", "", "", "abc"},
+        {"1", "2147483648", "", "2147483648"},
+    };
+    for (const auto& c : cases) {
+        std::string list = "b " + c.id + " _b.z _z.k z";
+        if (!c.listOnlyId.empty())
+            list += " b " + c.listOnlyId + " _b.w _a.p a";
+        Dictionary dict({{"category", "id", "a b"},
+                         {"item", "name category_id", "_b.x b _b.y b"},
+                         {"item_linked", "child_name parent_name", "_b.x _a.p _b.y _a.q"},
+                         {kGroups, "category_id link_group_id", "b " + c.id},
+                         {kList, kListColumns, list}});
+        if (!c.badId.empty()) {
+            EXPECT_EQ(Thrown([&] { CifParentChild pc(dict.block); }),
+                      Throws("InvalidStateException",
+                             "Link group id \"" + c.badId +
+                                 "\" of category \"b\" is not a 32-bit integer",
+                             "CifParentChild::_GetMaxLinkGroupId"));
+            continue;
+        }
+        std::string out;
+        const auto pc = Build(out, dict.block);
+        Strings ids;
+        for (size_t at = 0; (at = out.find("group \"", at)) != std::string::npos;) {
+            at += 7;
+            ids.push_back(out.substr(at, out.find('"', at) - at));
+        }
+        EXPECT_EQ(Join(ids), c.newIds) << c.id;
+        const Strings relations = Relations(*pc, "b");
+        EXPECT_EQ(std::count(relations.begin(), relations.end(), "_a.q <- _b.y"), 1) << c.id;
+    }
+}
+
+// A parent key list that comes back under another parent category (its
+// group's first list row says so) stores its child key group once; each
+// parent category then lists the relation.
+TEST(ParentChildTest, RelationUnderTwoParentCategoriesStoredOnce) {
+    Dictionary dict({{"category", "id", "c"},
+                     {"item", "name category_id", "_c.x c"},
+                     {kGroups, "category_id link_group_id", "c 1 c 2"},
+                     {kList, kListColumns, "c 1 _c.x _p.a p c 2 _c.x _p.a x"}});
+    std::string out;
+    EXPECT_EQ(Relations(*Build(out, dict.block), "c"), (Strings{"_p.a <- _c.x", "_p.a <- _c.x"}));
+}
+
 TEST(ParentChildTest, KeyGroupsLineUpWithTheFirst) {
     Dictionary dict({{"keys", "childKeyCifItem keyGroup parKeyCifItem parCategory",
                       "_c.a 1 _p.x p _c.b 1 _p.y p _c.z 1 _q.z q _c.c 2 _p.y p"}});
