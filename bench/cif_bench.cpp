@@ -377,6 +377,18 @@ int main(int argc, char** argv) {
         inputs.assign(std::begin(made), std::end(made));
     }
 
+    // Every input is checked before the first run, so that a mistyped path ends the
+    // program at once (status 1) and no figures are missing from a run that succeeds.
+    bool readable = true;
+    for (const Input& input : inputs) {
+        if (FileSize(input.path) < 0) {
+            std::cerr << "cannot read " << input.path << "\n";
+            readable = false;
+        }
+    }
+    if (!readable)
+        return 1;
+
     const std::string peer = ProgramDir() + "/gemmi_cif_peer";
     const bool havePeer = access(peer.c_str(), X_OK) == 0;
     const std::string scriptPath = "/tmp/cif_bench_gemmi.py";
@@ -385,10 +397,6 @@ int main(int argc, char** argv) {
     const std::string output = "/tmp/cif_bench_output.cif";
 
     for (const Input& input : inputs) {
-        if (FileSize(input.path) < 0) {
-            std::cerr << "cannot read " << input.path << "\n";
-            continue;
-        }
         std::vector<Reader> readers = {
             {"bytes", {}}, {"tesra", {}}, {"gemmi", {}}, {"gemmi-py", {}}};
         RunBytes(input.path);  // warms the page cache

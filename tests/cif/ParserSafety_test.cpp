@@ -59,9 +59,10 @@ TEST(ParserSafetyTest, ReportsControlCharactersOutsideTextFieldsAndSkipsAByteOrd
     for (const auto& c : cases) {
         CifFile file;
         EXPECT_EQ(Parse(file, c.text), c.diagnostics) << c.text;
-        if (!c.value.empty() && file.IsBlockPresent("a"))
+        if (!c.value.empty() && file.IsBlockPresent("a")) {
             EXPECT_EQ(Column(file.GetBlock("a"), "t", "v"), std::vector<std::string>{c.value})
                 << c.text;
+        }
     }
 }
 

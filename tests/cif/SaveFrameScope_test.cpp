@@ -9,6 +9,7 @@
 // Each save frame sees a category afresh, though the reader keeps its
 // bookkeeping of a category from frame to frame and block to block.
 struct FrameCase {
+    std::string name;  // the test's name in ctest: Frames/SaveFrameScopeTest...../<name>
     std::string text;
     std::string diagnostics;
     std::string block;
@@ -29,18 +30,22 @@ TEST_P(SaveFrameScopeTest, EachFrameStartsItsCategoriesAfresh) {
 
 INSTANTIATE_TEST_SUITE_P(
     Frames, SaveFrameScopeTest,
-    ::testing::Values(FrameCase{"data_d\nsave__a.x\nloop_\n_item.name\n'_a.x'\n'_a.y'\nsave_\n"
+    ::testing::Values(FrameCase{"LoopThenPairInNextFrame",
+                                "data_d\nsave__a.x\nloop_\n_item.name\n'_a.x'\n'_a.y'\nsave_\n"
                                 "save__a.z\n_item.mandatory_code no\nsave_\n",
                                 "",
                                 "d",
                                 {"_a.x", "_a.y", "_a.z"}},
-                      FrameCase{"data_d\nsave__a.x\n_item.name '_a.x'\nsave_\n"
+                      FrameCase{"ItemGivenTwiceInOneFrame",
+                                "data_d\nsave__a.x\n_item.name '_a.x'\nsave_\n"
                                 "save__a.y\n_item.name '_a.y'\n_item.name '_a.w'\nsave_\n",
                                 "ERROR - line 7: item \"_item.name\" given twice\n",
                                 "d",
                                 {"_a.x", "_a.y"}},
-                      FrameCase{"data_d\nsave__a.x\n_item.mandatory_code no\nsave_\n"
+                      FrameCase{"NextBlockStartsAfresh",
+                                "data_d\nsave__a.x\n_item.mandatory_code no\nsave_\n"
                                 "data_e\nsave__b.x\n_item.mandatory_code yes\nsave_\n",
                                 "",
                                 "e",
-                                {"_b.x"}}));
+                                {"_b.x"}}),
+    [](const ::testing::TestParamInfo<FrameCase>& info) { return info.param.name; });
