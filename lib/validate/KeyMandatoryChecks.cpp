@@ -52,12 +52,14 @@ void CifFile::_GetKeyItems(Names& keys, const std::string& category, ISTable& ca
 }
 
 void CifFile::_CheckNullKeys(const Names& keys, ISTable& table, std::ostream& out) const {
+    // Before the names are made: a key without a name ("") has no item name,
+    // and a table without rows has nothing to report whatever its keys are.
+    if (keys.empty() || table.GetNumRows() == 0) {
+        return;
+    }
     Names itemNames;
     for (const std::string& key : keys) {
         itemNames.push_back(ItemName(table, key));
-    }
-    if (keys.empty() || table.GetNumRows() == 0) {
-        return;
     }
     std::vector<unsigned int> columns;
     table.GetColumnIndices(columns, keys);

@@ -99,6 +99,19 @@ public:
         }
         return result;
     }
+
+    void NullKeys(const Strings& keys, ISTable& table) { file._CheckNullKeys(keys, table, out); }
+    bool IsItemDefined(const std::string& category, const std::string& attribute, ISTable& item) {
+        return file._IsItemDefined(category, attribute, item);
+    }
 };
+
+// The rows of a table, one line each, cells blank-separated.
+inline std::string Rows(const ISTable* table) {
+    std::string text;
+    for (unsigned int row = 0; table != nullptr && row < table->GetNumRows(); ++row)
+        text += Join(table->GetRow(row)) + "\n";
+    return text;
+}
 
 #endif  // TESRA_TESTS_VALIDATE_CHECKTESTSUPPORT_H
