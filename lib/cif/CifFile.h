@@ -123,8 +123,8 @@ private:
     // chain of parents leads back to an item being derived.
     void _CheckItemTypes(Block& block, std::ostream& out) const;
     // The item's code, own or derived, into result ("" when none). Parents are
-    // derived depth first without recursion; an item that derived already
-    // holds is not derived or reported again.
+    // derived depth first, without recursion; an item already in `derived` is
+    // not derived or reported again.
     void _DeriveItemType(std::string& result, std::ostream& out, Block& block, ItemParents& parents,
                          const std::string& cifItemName, DerivedItemTypes& derived) const;
 
