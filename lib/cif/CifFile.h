@@ -10,6 +10,7 @@
 
 class CheckDictionary;
 class ItemParents;
+struct DerivedItemTypes;
 struct ItemDefinition;
 
 // The TableFile that is read from and written as CIF text. Reading is done by
@@ -123,10 +124,11 @@ private:
     // are reported. std::runtime_error when an item is its own parent or a
     // chain of parents leads back to an item being derived.
     void _CheckItemTypes(Block& block, std::ostream& out) const;
-    // The item's code, own or derived, into result ("" when none). chain holds
-    // the items being derived, outermost first.
+    // The item's code, own or derived, into result ("" when none). Parents are
+    // derived depth first, without recursion; an item already in `derived` is
+    // not derived or reported again.
     void _DeriveItemType(std::string& result, std::ostream& out, Block& block, ItemParents& parents,
-                         const std::string& cifItemName, std::vector<std::string>& chain) const;
+                         const std::string& cifItemName, DerivedItemTypes& derived) const;
 
     // Key and mandatory-item checks of one data table. Keys are attribute
     // names ("id" of "_atom_site.id"); a name without "." gives "".

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "validate/ParentChild.h"
@@ -11,8 +12,7 @@
 // the order of ParentChild::GetCategoryRelations, the parent at each
 // position whose child is the item. Each category's relations are read once,
 // on the first question about one of its items, so that deriving the type
-// codes of a whole dictionary (thousands of items, each visited again from
-// its children) costs one lookup per visit.
+// codes of a whole dictionary (thousands of items) costs one lookup per item.
 //
 // Ownership: the relations are borrowed and must outlive the object and stay
 // unchanged. Failures: an item name without "_" or "." gives
@@ -29,6 +29,18 @@ private:
 
     const ParentChild& _relations;
     std::map<std::string, ParentsByItem> _byCategory;
+};
+
+// The items of one type check that are being derived or are settled. An item
+// reached from several children is derived, and reported, once; an item met
+// again while it is on the current path of parents closes a cycle.
+struct DerivedItemTypes {
+    struct Entry {
+        bool onPath;
+        std::string code;  // the settled code, "" when none
+    };
+    // Nodes stay put when the map grows, so the walk may keep pointers to names.
+    std::unordered_map<std::string, Entry> byItem;
 };
 
 #endif  // TESRA_VALIDATE_ITEMPARENTS_H

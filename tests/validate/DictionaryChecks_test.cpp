@@ -59,8 +59,8 @@ TEST(ItemTypes, AreDerivedFromParents) {
              kError +
              "item \"_c.z\" does not have item type code defined and its item type code  cannot "
              "be deducted from its parents.\n"},
-        // An empty code is no code: nothing is appended, on any visit.
-        {"_c.u _b.u _a.t:int", "_c.u>_b.u", false, NoParents("_b.u") + NoParents("_b.u")},
+        // An empty code is no code: nothing is appended; the parent is reported once.
+        {"_c.u _b.u _a.t:int", "_c.u>_b.u", false, NoParents("_b.u")},
         {"_c.s:int", "_c.s>_c.s", false,
          "ERROR - Parent and child key have the same value \"_c.s\""},
         {"_c.p _b.p _a.p:int", "_c.p>_b.p _b.p>_a.p _a.p>_b.p", false,
