@@ -48,6 +48,7 @@ int CifFile::_CheckCategories(Block& block, CheckDictionary& dict, std::ostream&
     ISTable& categoryKey = dict.GetCategoryKey();
     categoryKey.SetFlags(CifString::AttributeId, kCaseInsensitiveText);
     ISTable& item = dict.GetItem();
+    CifParentChild& relations = dict.PrepareRelations();
 
     const std::string& blockName = block.GetName();
     Names tableNames;
@@ -75,7 +76,7 @@ int CifFile::_CheckCategories(Block& block, CheckDictionary& dict, std::ostream&
         _GetKeyItems(keys, name, categoryKey);
         _CheckKeyItems(blockName, table, keys, out);
         _CheckMandatoryItems(blockName, table, item, keys, out);
-        if (dict.GetParentChild().CheckParentChild(block, table, out) == 0) {
+        if (relations.CheckParentChild(block, table, out) == 0) {
             result = 0;
         }
         for (const std::string& column : table.GetColumnNames()) {

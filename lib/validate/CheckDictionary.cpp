@@ -1,7 +1,9 @@
 #include "validate/CheckDictionary.h"
 
+#include <iostream>
 #include <map>
 #include <set>
+#include <streambuf>
 #include <string_view>
 #include <vector>
 
@@ -84,6 +86,32 @@ std::string_view CategoryPart(const std::string& cifItemName) {
     return std::string_view(cifItemName).substr(1, dot - 1);
 }
 
+// Passes what is written on to another stream buffer and keeps a copy.
+class TeeBuffer : public std::streambuf {
+public:
+    TeeBuffer(std::streambuf* target, std::string& copy) : _target(target), _copy(copy) {}
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) {
+            return traits_type::not_eof(c);
+        }
+        _copy.push_back(traits_type::to_char_type(c));
+        return _target->sputc(traits_type::to_char_type(c));
+    }
+
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        _copy.append(s, static_cast<std::string::size_type>(n));
+        return _target->sputn(s, n);
+    }
+
+    int sync() override { return _target->pubsync(); }
+
+private:
+    std::streambuf* _target;
+    std::string& _copy;
+};
+
 }  // namespace
 
 CheckDictionary::CheckDictionary(Block& dictBlock) : _block(dictBlock) {}
@@ -111,19 +139,31 @@ void CheckDictionary::Prepare(bool usePdbxItemTables) {
                                CifString::CategoryCategory);
     _categoryKey = &RequiredTable(_block, _block.GetTablePtr(CifString::CategoryCategoryKey),
                                   CifString::CategoryCategoryKey);
-    _item.Read(&RequiredTable(_block, _ItemTable(CifString::CategoryItem, usePdbxItemTables),
-                              CifString::CategoryItem));
-    _itemType.Read(_ItemTable(CifString::CategoryItemType, usePdbxItemTables));
-    _itemRange.Read(_ItemTable(CifString::CategoryItemRange, usePdbxItemTables));
-    _itemEnumeration.Read(_ItemTable(CifString::CategoryItemEnumeration, usePdbxItemTables));
+    _item.table = &RequiredTable(_block, _ItemTable(CifString::CategoryItem, usePdbxItemTables),
+                                 CifString::CategoryItem);
+    _itemType.table = _ItemTable(CifString::CategoryItemType, usePdbxItemTables);
+    _itemRange.table = _ItemTable(CifString::CategoryItemRange, usePdbxItemTables);
+    _itemEnumeration.table = _ItemTable(CifString::CategoryItemEnumeration, usePdbxItemTables);
     _itemTypeList = _block.GetTablePtr(CifString::CategoryItemTypeList);
-    _itemAliases.Read(_block.GetTablePtr(CifString::CategoryItemAliases));
-    _parentChild = std::make_unique<CifParentChild>(_block);
+    _itemAliases.table = _block.GetTablePtr(CifString::CategoryItemAliases);
     _prepared = true;
 }
 
-void CheckDictionary::ItemRows::Read(ISTable* itemTable) {
-    table = itemTable;
+CifParentChild& CheckDictionary::PrepareRelations() {
+    if (_parentChild != nullptr) {
+        std::cout << _relationNotices << std::flush;
+        return *_parentChild;
+    }
+    // The notices reach standard output line by line as they are made, and
+    // are kept for the later blocks.
+    TeeBuffer tee(std::cout.rdbuf(), _relationNotices);
+    std::ostream notices(&tee);
+    _parentChild = std::make_unique<CifParentChild>(_block, notices);
+    return *_parentChild;
+}
+
+void CheckDictionary::ItemRows::_Index() const {
+    indexed = true;
     if (table == nullptr) {
         return;
     }
@@ -140,6 +180,12 @@ void CheckDictionary::ItemRows::Read(ISTable* itemTable) {
 
 void CheckDictionary::ItemRows::ForEach(const std::string& cifItemName,
                                         const std::function<void(unsigned int)>& f) const {
+    if (!indexed) {
+        _Index();
+    }
+    if (table == nullptr) {
+        return;
+    }
     const auto found = byCategory.find(CategoryPart(cifItemName));
     if (found == byCategory.end()) {
         return;
@@ -167,7 +213,7 @@ const ItemDefinition& CheckDictionary::GetItemDefinition(const std::string& cifI
         return known->second;
     }
     ItemDefinition& definition = _definitions[cifItemName];
-    // The first row of the item decides its type code and its alias.
+    // The first row of the item decides its type code.
     bool typed = false;
     _itemType.ForEach(cifItemName, [&](unsigned int row) {
         if (!typed) {
@@ -204,11 +250,17 @@ const ItemDefinition& CheckDictionary::GetItemDefinition(const std::string& cifI
         definition.hasEnumeration = true;
         definition.enumValues.push_back((*_itemEnumeration.table)(row, "value"));
     });
-    _itemAliases.ForEach(cifItemName, [&](unsigned int row) {
-        if (!definition.hasAlias) {
-            definition.hasAlias = true;
-            definition.aliasName = (*_itemAliases.table)(row, "alias_name");
-        }
-    });
+    if (_itemAliases.table != nullptr) {
+        definition.findAlias = [this, cifItemName](std::string& aliasName) {
+            bool found = false;
+            _itemAliases.ForEach(cifItemName, [&](unsigned int row) {
+                if (!found) {
+                    found = true;
+                    aliasName = (*_itemAliases.table)(row, "alias_name");
+                }
+            });
+            return found;
+        };
+    }
     return definition;
 }

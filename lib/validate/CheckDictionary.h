@@ -46,37 +46,49 @@ public:
 
     Block& GetBlock() { return _block; }
 
-    // Chooses the tables and builds the relations on the first call; later
-    // calls change nothing. NotFoundException "Table "<name>" not found in
-    // block "<block>"" at "CifFile::_CheckCategories" when category,
-    // category_key or the item table is missing; the failures of
-    // CifParentChild's construction and of absent columns pass through.
+    // Chooses the tables on the first call; later calls change nothing.
+    // NotFoundException "Table "<name>" not found in block "<block>"" at
+    // "CifFile::_CheckCategories" when category, category_key or the item
+    // table is missing. The columns of the item tables are read when first
+    // needed, so that an absent one fails only where it is read.
     void Prepare(bool usePdbxItemTables);
+
+    // Builds the relations on the first call; the failures of CifParentChild's
+    // construction pass through. Each later call stands for building them
+    // again for the next block: it writes the notices that the construction
+    // wrote ("Info: Creating a new group ...") to standard output again, in
+    // their order.
+    CifParentChild& PrepareRelations();
 
     // After Prepare.
     ISTable& GetCategory() { return *_category; }
     ISTable& GetCategoryKey() { return *_categoryKey; }
     // item, or its overlay.
     ISTable& GetItem() { return *_item.table; }
+    // After PrepareRelations.
     CifParentChild& GetParentChild() { return *_parentChild; }
 
     // True when the item table has a row with that category_id and name.
     bool IsItemDefined(const std::string& category, const std::string& cifItemName) const;
     // As the item value check reads the tables, for a full item name; made
-    // on first request, the pattern of a type compiled once.
+    // on first request, the pattern of a type compiled once. Its alias is
+    // looked up only when asked for.
     const ItemDefinition& GetItemDefinition(const std::string& cifItemName);
 
 private:
     // The rows of an item table (column "name") by the category part of the
-    // name, in row order.
+    // name, in row order; the column is read on the first ForEach.
     struct ItemRows {
         ISTable* table = nullptr;
-        std::map<std::string, std::vector<unsigned int>, std::less<> > byCategory;
+        mutable bool indexed = false;
+        mutable std::map<std::string, std::vector<unsigned int>, std::less<> > byCategory;
 
-        void Read(ISTable* itemTable);
         // Calls f(row) for each row whose name is cifItemName, in row order.
         void ForEach(const std::string& cifItemName,
                      const std::function<void(unsigned int)>& f) const;
+
+    private:
+        void _Index() const;
     };
 
     // The plain table, or its overlay when the pdbx_ choice is on.
@@ -94,6 +106,8 @@ private:
     ItemRows _itemAliases;
     std::vector<std::unique_ptr<ISTable> > _overlays;
     std::unique_ptr<CifParentChild> _parentChild;
+    // What building the relations wrote to standard output.
+    std::string _relationNotices;
 
     std::unordered_map<std::string, ItemDefinition> _definitions;
     // What the items of one type code share.

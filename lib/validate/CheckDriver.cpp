@@ -126,9 +126,8 @@ int CifFile::BlockDataChecking(Block& block, Block& dictBlock, std::ostream& out
 }
 
 int CifFile::_CheckBlock(Block& block, CheckDictionary& dict, std::ostream& out) {
-    // A dictionary that lacks a table the checks need fails here, before
-    // anything of the block is reported.
-    dict.Prepare(_usePdbxItemTables);
+    // The dictionary is prepared by the step that first needs it, so that a
+    // dictionary failure comes after what the earlier steps reported.
     CountingStream report(out);
     _CheckMandatoryCategories(block, dict.GetBlock(), report);
     _CheckCategoryKeys(block, report);

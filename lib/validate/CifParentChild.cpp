@@ -45,10 +45,11 @@ const char kParCategory[] = "parCategory";
 
 }  // namespace
 
-CifParentChild::CifParentChild(Block& dictBlock)
+CifParentChild::CifParentChild(Block& dictBlock, std::ostream& notices)
     : _itemLinkedTablePtr(dictBlock.GetTablePtr(CifString::CategoryItemLinked)),
       _dictGroupTablePtr(dictBlock.GetTablePtr(CifString::CategoryPdbxItemLinkedGroup)),
       _dictGroupListTablePtr(dictBlock.GetTablePtr(CifString::CategoryPdbxItemLinkedGroupList)) {
+    _notices = &notices;
     if (_dictGroupTablePtr != nullptr && _dictGroupListTablePtr == nullptr) {
         throw EmptyValueException("Empty item linked group list table",
                                   "CifParentChild::CifParentChild");

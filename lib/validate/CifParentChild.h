@@ -2,6 +2,7 @@
 #define TESRA_VALIDATE_CIFPARENTCHILD_H
 
 #include <cstdint>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -21,7 +22,7 @@
 // Construction reads the block's `category` (id) and `item` (name,
 // category_id) tables and does all the work; afterwards the object is only
 // queried. Notices of the construction ("Warning: Link group ...", "Info:
-// Creating a new group ...") go to standard output.
+// Creating a new group ...") go to standard output, or to the stream given.
 //
 // Ownership: item_linked and the dictionary's group tables are borrowed from
 // the block (or, for the second constructor, from its caller), which must
@@ -41,8 +42,9 @@
 //   and the failures of the tables, names and numbers read, passed through.
 class CifParentChild : public ParentChild {
 public:
-    // Link groups from the dictionary's group tables and from item_linked.
-    explicit CifParentChild(Block& dictBlock);
+    // Link groups from the dictionary's group tables and from item_linked;
+    // the construction's notices go to `notices`.
+    explicit CifParentChild(Block& dictBlock, std::ostream& notices = std::cout);
     // Link groups from itemLinkedTable alone (may be null: no relations),
     // grouping each child category's parent items into key groups.
     CifParentChild(Block& dictBlock, ISTable* itemLinkedTable);

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iostream>
 #include <map>
+#include <ostream>
 #include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
@@ -71,7 +71,7 @@ void CifParentChild::_AddItemLinkedGroups(const std::vector<std::string>& catego
                               ? _GetMaxLinkGroupId(childCategory, groupIds[childCategory]) + 1
                               : counter + 1;
                 const std::string groupId = std::to_string(counter);
-                std::cout << "Info: Creating a new group \"" << groupId
+                *_notices << "Info: Creating a new group \"" << groupId
                           << "\" for child category \"" << childCategory << "\" for child item \""
                           << childItem << "\" and parent item \"" << parentItem
                           << "\", from \"item_linked\" table, as these are not defined in group "

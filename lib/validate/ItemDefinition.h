@@ -1,6 +1,7 @@
 #ifndef TESRA_VALIDATE_ITEMDEFINITION_H
 #define TESRA_VALIDATE_ITEMDEFINITION_H
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,7 +11,7 @@
 // What a dictionary says about the values of one item, as the item value
 // check reads it: the first item_type code of the item, the first
 // item_type_list row of that code, the item's item_range rows, its
-// item_enumeration values and the first alias of item_aliases.
+// item_enumeration values and how to find its first alias in item_aliases.
 struct ItemDefinition {
     // "": the item has no type and its values are not checked.
     std::string typeCode;
@@ -24,8 +25,11 @@ struct ItemDefinition {
     std::vector<std::string> maximums;
     bool hasEnumeration = false;
     std::vector<std::string> enumValues;
-    bool hasAlias = false;
-    std::string aliasName;
+    // Sets aliasName to the alias_name of the item's first item_aliases row
+    // and returns true, or returns false when the item has none. Asked only
+    // when a line names the alias, so item_aliases is read only then. Empty
+    // without an item_aliases table.
+    std::function<bool(std::string& aliasName)> findAlias;
 };
 
 #endif  // TESRA_VALIDATE_ITEMDEFINITION_H

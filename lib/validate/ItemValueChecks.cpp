@@ -88,6 +88,16 @@ int InEnumeration(const std::string& value, const Names& enumValues,
     return 0;
 }
 
+// The alias part of a part-match line: " (its alias is: "<alias>")", or
+// nothing for an item without alias.
+std::string AliasText(const ItemDefinition& definition) {
+    std::string aliasName;
+    if (definition.findAlias && definition.findAlias(aliasName)) {
+        return " (its alias is: \"" + aliasName + "\")";
+    }
+    return std::string();
+}
+
 }  // namespace
 
 void CifFile::_GetItemTypeCode(std::string& code, const std::string& cifItemName,
@@ -189,12 +199,15 @@ int CifFile::_CheckItemValues(Block& block, ISTable& table, const std::string& c
         definition.hasEnumeration =
             CellsOfItem(definition.enumValues, *itemEnumeration, itemName, "value");
     }
-    if (itemAliases != nullptr && table.GetNumRows() > 0) {
-        const unsigned int row = itemAliases->FindFirst(Names{itemName}, Names{"name"}, "");
-        if (row < itemAliases->GetNumRows()) {
-            definition.hasAlias = true;
-            definition.aliasName = (*itemAliases)(row, "alias_name");
-        }
+    if (itemAliases != nullptr) {
+        definition.findAlias = [itemAliases, itemName](std::string& aliasName) {
+            const unsigned int row = itemAliases->FindFirst(Names{itemName}, Names{"name"}, "");
+            if (row >= itemAliases->GetNumRows()) {
+                return false;
+            }
+            aliasName = (*itemAliases)(row, "alias_name");
+            return true;
+        };
     }
     return _CheckValues(block, table, colName, definition, out);
 }
@@ -218,8 +231,9 @@ int CifFile::_CheckValues(Block& block, ISTable& table, const std::string& colNa
     for (const std::string& value : definition.enumValues) {
         enumList += (enumList.empty() ? "\"" : ", \"") + value + "\"";
     }
-    const std::string alias =
-        definition.hasAlias ? " (its alias is: \"" + definition.aliasName + "\")" : "";
+    // Looked up for the first part-match line only.
+    std::string alias;
+    bool aliasKnown = false;
 
     const std::string& blockName = block.GetName();
     const unsigned int column = table.GetColumnIndex(colName);
@@ -244,6 +258,10 @@ int CifFile::_CheckValues(Block& block, ISTable& table, const std::string& colNa
                     << rowNumber << std::endl;
                 result = 0;
             } else if (previousMatch == TypePattern::PART_MATCH && typeCode != kText) {
+                if (!aliasKnown) {
+                    alias = AliasText(definition);
+                    aliasKnown = true;
+                }
                 out << "ERROR - In block \"" << blockName << "\", in item \"" << itemName << "\""
                     << alias << ", in row #" << rowNumber << ", value \"" << value
                     << "\" does not correspond to item's type. The expected type is \"" << typeCode

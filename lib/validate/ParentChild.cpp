@@ -1,6 +1,7 @@
 #include "validate/ParentChild.h"
 
 #include <algorithm>
+#include <iostream>
 #include <stdexcept>
 #include <utility>
 
@@ -57,7 +58,8 @@ const std::vector<std::string>& ParentChild::GroupListColumns() {
 }
 
 ParentChild::ParentChild()
-    : _groupTablePtr(MakeTable(CifString::CategoryPdbxItemLinkedGroup, GroupColumns())),
+    : _notices(&std::cout),
+      _groupTablePtr(MakeTable(CifString::CategoryPdbxItemLinkedGroup, GroupColumns())),
       _groupListTablePtr(
           MakeTable(CifString::CategoryPdbxItemLinkedGroupList, GroupListColumns())) {}
 

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -92,7 +93,7 @@ protected:
     // tables of the object (ParentChildBuild.cpp).
 
     // Drops the link groups without list rows, each with a "Warning: Link
-    // group ..." line on standard output, and appends the column
+    // group ..." line on _notices, and appends the column
     // parent_category_id: the parent category of each group's first list row.
     void PrepareGroupTable(ISTable& groupTable, ISTable& groupListTable);
     // Fills both maps, empty until then, from the groups; each parent key
@@ -115,6 +116,10 @@ protected:
     // column of the table.
     static void AppendRowByName(ISTable& table, const std::vector<std::string>& colNames,
                                 const std::vector<std::string>& values);
+
+    // Where relation building writes its notices; standard output unless a
+    // subclass constructor says otherwise. Borrowed.
+    std::ostream* _notices;
 
     // Declared in this order so that the list table is deleted first.
     std::unique_ptr<ISTable> _groupTablePtr;

@@ -1,7 +1,7 @@
 // Relation building: from the two link-group tables to the relation maps.
 
 #include <algorithm>
-#include <iostream>
+#include <ostream>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -27,7 +27,7 @@ void ParentChild::PrepareGroupTable(ISTable& groupTable, ISTable& groupListTable
         const unsigned int first =
             groupListTable.FindFirst(NameList{category, groupId}, listColumns, std::string());
         if (first == groupListTable.GetNumRows()) {
-            std::cout << "Warning: Link group \"" << groupId << "\" of category \"" << category
+            *_notices << "Warning: Link group \"" << groupId << "\" of category \"" << category
                       << "\" not found in table \"" << groupListTable.GetName()
                       << "\" and this entry will be ignored." << std::endl;
             dropped.push_back(row);

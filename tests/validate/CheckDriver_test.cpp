@@ -61,7 +61,8 @@ std::string OddReport(const std::string& block) {
 }
 
 // The status is 1 exactly when the report is empty. An item's pdbx_ rows
-// replace its plain rows. A dictionary without category_key fails first.
+// replace its plain rows. A dictionary without category_key fails at the
+// category checks.
 TEST(BlockDataChecking, ReportsInOrder) {
     const std::string overlaid = "data_b\n_entry.id 1\nloop_\n_t.id\n_t.n\nx ?\n2 z\n";
     const std::string z =
@@ -81,7 +82,7 @@ TEST(BlockDataChecking, ReportsInOrder) {
              z},
         {Odd("b"), false,
          Line("Table \"category_key\" not found in block \"dict\"", "CifFile::_CheckCategories"),
-         "data_dict\n_category.id t\n"},
+         "data_dict\n_category.id t\n_category.mandatory_code no\n"},
         {Keyed("loop_\n_k.k1\n_k.k2\n_k.m\na b ?\n? b x\n"), false,
          "ERROR - Key item \"_k.k1\" has invalid value \"?\" in row having:\n"
          "  item \"_k.k2\" with value = \"b\"\n" +
