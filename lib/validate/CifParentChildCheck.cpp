@@ -2,11 +2,15 @@
 // tables in the same block.
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <stdexcept>
+#include <unordered_set>
 #include <utility>
 
+#include "foundation/CharClass.h"
 #include "foundation/CifString.h"
+#include "table/ColumnFlags.h"
 #include "validate/CifParentChild.h"
 
 namespace {
@@ -83,6 +87,55 @@ std::string LinkGroupLabel(ParentChild& relations, const Names& parKeys, const N
     return label;
 }
 
+// The key tuples of a parent table over some of its columns, gathered in
+// one pass, compared as the table's search indices compare them: each cell
+// by its column's flags, and the whole key without regard to case when the
+// first column is case-insensitive.
+class ParentKeys {
+public:
+    ParentKeys(const ISTable& parent, const Names& attributes) {
+        std::vector<unsigned int> columns;
+        parent.GetColumnIndices(columns, attributes);
+        for (const std::string& attribute : attributes) {
+            _flags.push_back(parent.GetFlags(attribute));
+        }
+        const unsigned int numRows = parent.GetNumRows();
+        _keys.reserve(numRows);
+        std::string key;
+        for (unsigned int row = 0; row < numRows; ++row) {
+            key.clear();
+            for (std::size_t k = 0; k < columns.size(); ++k) {
+                _Append(key, parent(row, columns[k]), k);
+            }
+            _keys.insert(key);
+        }
+    }
+
+    bool Contains(const Names& values, std::string& key) const {
+        key.clear();
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            _Append(key, values[k], k);
+        }
+        return _keys.count(key) != 0;
+    }
+
+private:
+    void _Append(std::string& key, const std::string& value, std::size_t k) const {
+        const CompareType compareType = ColumnKey::KeyCompareType(_flags[0]);
+        const std::string::size_type start = key.size();
+        ColumnKey::AppendComponent(key, value, _flags[k]);
+        ColumnKey::TerminateIndexComponent(key, start, compareType);
+        if (compareType == CaseInsensitive) {
+            for (std::string::size_type i = start; i < key.size(); ++i) {
+                key[i] = CharClass::ToLower(key[i]);
+            }
+        }
+    }
+
+    std::vector<ColumnFlags> _flags;
+    std::unordered_set<std::string> _keys;
+};
+
 // One relation over the rows of the table. False when a parent key
 // attribute is undefined, which ends the whole check.
 bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const Names& parKeys,
@@ -100,6 +153,10 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
 
     ISTable* parent = nullptr;
     std::vector<bool> parentHas;
+    // A row with null keys is looked up on its other keys: the parent keys
+    // are gathered once for each set of attributes that rows look up on.
+    std::map<Names, ParentKeys> parentKeys;
+    std::string lookupKey;
     Names keyValues, keyAttributes, keyItems, nullAttributes;
     // Neighbouring rows often hold the same values (the atoms of a residue):
     // such a row fares as the row before it.
@@ -162,9 +219,14 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
                     return false;
                 }
             }
-            previousUnmatched =
-                !IsExempt(category, parCategory, nullAttributes) &&
-                parent->FindFirst(keyValues, keyAttributes, std::string()) == parent->GetNumRows();
+            if (!IsExempt(category, parCategory, nullAttributes)) {
+                auto keys = parentKeys.find(keyAttributes);
+                if (keys == parentKeys.end()) {
+                    keys =
+                        parentKeys.emplace(keyAttributes, ParentKeys(*parent, keyAttributes)).first;
+                }
+                previousUnmatched = !keys->second.Contains(keyValues, lookupKey);
+            }
         }
         if (!previousUnmatched) {
             continue;

@@ -1,14 +1,18 @@
 // CifFile: the key items and mandatory items of one data table against the
 // dictionary's category_key and item tables.
 
+#include <algorithm>
 #include <ostream>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "cif/CifFile.h"
+#include "foundation/CharClass.h"
 #include "foundation/CifString.h"
+#include "table/ColumnFlags.h"
 
 namespace {
 
@@ -38,6 +42,25 @@ std::string ItemName(const ISTable& table, const std::string& attribute) {
 // "." is a legal value of this one key.
 bool IsNullKeyValue(const std::string& itemName, const std::string& value) {
     return CifString::IsEmptyValue(value) && !(value == "." && itemName == "_atom_sites_alt.id");
+}
+
+// The key of a row as the table's search indices compare it: each cell by
+// its column's flags, components kept apart, and the whole key without
+// regard to case when the first column is case-insensitive.
+void MakeRowKey(std::string& key, const ISTable& table, unsigned int row,
+                const std::vector<unsigned int>& columns, const std::vector<ColumnFlags>& flags) {
+    key.clear();
+    const CompareType compareType = ColumnKey::KeyCompareType(flags[0]);
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        const std::string::size_type start = key.size();
+        ColumnKey::AppendComponent(key, table(row, columns[k]), flags[k]);
+        ColumnKey::TerminateIndexComponent(key, start, compareType);
+    }
+    if (compareType == CaseInsensitive) {
+        for (char& c : key) {
+            c = CharClass::ToLower(c);
+        }
+    }
 }
 
 }  // namespace
@@ -101,12 +124,35 @@ void CifFile::_CheckKeyItems(const std::string& blockName, ISTable& table, const
 
     _CheckNullKeys(keys, table, out);
 
+    // Rows grouped by key in one pass; a repeat is reported with the first
+    // row of its group, groups in the order of their first rows and the
+    // repeats of a group in row order.
+    std::vector<unsigned int> columns;
+    table.GetColumnIndices(columns, keys);
+    std::vector<ColumnFlags> flags;
+    for (const std::string& key : keys) {
+        flags.push_back(table.GetFlags(key));
+    }
+    const unsigned int numRows = table.GetNumRows();
+    std::unordered_map<std::string, unsigned int> firstRows;
+    firstRows.reserve(numRows);
     std::vector<std::pair<unsigned int, unsigned int> > repeats;
-    table.FindDuplicateRows(repeats, keys, true, false);
+    std::string rowKey;
+    for (unsigned int r = 0; r < numRows; ++r) {
+        MakeRowKey(rowKey, table, r, columns, flags);
+        const auto group = firstRows.emplace(rowKey, r);
+        if (!group.second) {
+            repeats.emplace_back(group.first->second, r);
+        }
+    }
+    std::stable_sort(
+        repeats.begin(), repeats.end(),
+        [](const std::pair<unsigned int, unsigned int>& a,
+           const std::pair<unsigned int, unsigned int>& b) { return a.first < b.first; });
     for (const auto& repeat : repeats) {
         bool nullKey = false;
-        for (const std::string& key : keys) {
-            nullKey = nullKey || CifString::IsEmptyValue(table(repeat.first, key));
+        for (const unsigned int column : columns) {
+            nullKey = nullKey || CifString::IsEmptyValue(table(repeat.first, column));
         }
         if (nullKey) {
             continue;
