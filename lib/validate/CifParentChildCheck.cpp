@@ -5,12 +5,12 @@
 #include <map>
 #include <set>
 #include <stdexcept>
-#include <unordered_set>
 #include <utility>
 
 #include "foundation/CharClass.h"
 #include "foundation/CifString.h"
 #include "table/ColumnFlags.h"
+#include "table/ITTable.h"
 #include "validate/CifParentChild.h"
 
 namespace {
@@ -87,59 +87,167 @@ std::string LinkGroupLabel(ParentChild& relations, const Names& parKeys, const N
     return label;
 }
 
-// The key tuples of a parent table over some of its columns, gathered in
-// one pass, compared as the table's search indices compare them: each cell
-// by its column's flags, and the whole key without regard to case when the
-// first column is case-insensitive.
-class ParentKeys {
+// Reads the rows of a table in ascending order. A row-wise table is read
+// segment by segment from its stored tuples, without locating each row.
+class RowReader {
 public:
-    ParentKeys(const ISTable& parent, const Names& attributes) {
-        std::vector<unsigned int> columns;
-        parent.GetColumnIndices(columns, attributes);
-        for (const std::string& attribute : attributes) {
-            _flags.push_back(parent.GetFlags(attribute));
-        }
-        const unsigned int numRows = parent.GetNumRows();
-        _keys.reserve(numRows);
-        std::string key;
-        for (unsigned int row = 0; row < numRows; ++row) {
-            key.clear();
-            for (std::size_t k = 0; k < columns.size(); ++k) {
-                _Append(key, parent(row, columns[k]), k);
-            }
-            _keys.insert(key);
-        }
-    }
+    explicit RowReader(const ISTable& table) : _table(table) {}
 
-    bool Contains(const Names& values, std::string& key) const {
-        key.clear();
-        for (std::size_t k = 0; k < values.size(); ++k) {
-            _Append(key, values[k], k);
+    const std::vector<std::string>& Row(unsigned int row) {
+        if (_table.GetOrientation() != 1) {
+            _table.GetRow(_copy, row, std::string(), std::string());
+            return _copy;
         }
-        return _keys.count(key) != 0;
+        if (row < _start) {
+            _segment = 0;
+            _start = 0;
+        }
+        while (row - _start >= _table.GetSegment(_segment).GetNumRows()) {
+            _start += _table.GetSegment(_segment).GetNumRows();
+            ++_segment;
+        }
+        return _table.GetSegment(_segment).GetRows()[row - _start];
     }
 
 private:
-    void _Append(std::string& key, const std::string& value, std::size_t k) const {
-        const CompareType compareType = ColumnKey::KeyCompareType(_flags[0]);
-        const std::string::size_type start = key.size();
-        ColumnKey::AppendComponent(key, value, _flags[k]);
-        ColumnKey::TerminateIndexComponent(key, start, compareType);
-        if (compareType == CaseInsensitive) {
-            for (std::string::size_type i = start; i < key.size(); ++i) {
-                key[i] = CharClass::ToLower(key[i]);
+    const ISTable& _table;
+    unsigned int _segment = 0;
+    unsigned int _start = 0;
+    std::vector<std::string> _copy;
+};
+
+// The key tuples of a parent table over some of its columns, gathered in
+// one pass, compared as the table's search indices compare them: each cell
+// by its column's flags, and the whole key without regard to case when the
+// first column is case-insensitive. Only a hash and the first row of each
+// hash are kept (an open-addressing table, 16 bytes a slot): a key whose
+// hash is found is compared with that row, and a different key there (two
+// keys sharing a hash) falls back to a walk over the rows.
+class ParentKeys {
+public:
+    ParentKeys(const ISTable& parent, const Names& attributes) : _parent(parent) {
+        parent.GetColumnIndices(_columns, attributes);
+        for (const std::string& attribute : attributes) {
+            _flags.push_back(parent.GetFlags(attribute));
+        }
+        _foldCase = ColumnKey::KeyCompareType(_flags[0]) == CaseInsensitive;
+        std::size_t size = 16;
+        while (size < 2 * static_cast<std::size_t>(parent.GetNumRows())) {
+            size *= 2;
+        }
+        _slots.assign(size, Slot());
+        RowReader rows(parent);
+        for (unsigned int row = 0; row < parent.GetNumRows(); ++row) {
+            const std::size_t hash = _HashRow(rows.Row(row));
+            Slot& slot = _slots[_Probe(hash)];
+            if (slot.row == kEmpty) {
+                slot.hash = hash;
+                slot.row = row;
             }
         }
     }
 
+    // The values stand in the order of the attributes.
+    bool Contains(const Names& values) {
+        std::size_t hash = 0;
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            hash = _Combine(hash, values[k], k);
+        }
+        const Slot& slot = _slots[_Probe(hash)];
+        if (slot.row == kEmpty) {
+            return false;
+        }
+        RowReader rows(_parent);
+        if (_Equal(values, rows.Row(slot.row))) {
+            return true;
+        }
+        for (unsigned int row = 0; row < _parent.GetNumRows(); ++row) {
+            if (_Equal(values, rows.Row(row))) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    static const unsigned int kEmpty = ~0u;
+    struct Slot {
+        std::size_t hash = 0;
+        unsigned int row = kEmpty;
+    };
+
+    // The slot of that hash, or the empty slot where it would go.
+    std::size_t _Probe(std::size_t hash) const {
+        const std::size_t mask = _slots.size() - 1;
+        std::size_t i = hash & mask;
+        while (_slots[i].row != kEmpty && _slots[i].hash != hash) {
+            i = (i + 1) & mask;
+        }
+        return i;
+    }
+
+    // The value as the key compares it: a plain text cell as it is, others
+    // through `_scratch`.
+    const std::string& _Component(const std::string& value, std::size_t k) {
+        if (_flags[k] == COLUMN_TYPE_TEXT && !_foldCase) {
+            return value;
+        }
+        _scratch.clear();
+        ColumnKey::AppendComponent(_scratch, value, _flags[k]);
+        if (_foldCase) {
+            for (char& c : _scratch) {
+                c = CharClass::ToLower(c);
+            }
+        }
+        return _scratch;
+    }
+
+    std::size_t _Combine(std::size_t hash, const std::string& value, std::size_t k) {
+        const std::string& component = _Component(value, k);
+        std::size_t h = 14695981039346656037ull;
+        for (const char c : component) {
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        }
+        return (hash ^ h) * 0x9E3779B97F4A7C15ull + k;
+    }
+
+    std::size_t _HashRow(const std::vector<std::string>& cells) {
+        std::size_t hash = 0;
+        for (std::size_t k = 0; k < _columns.size(); ++k) {
+            hash = _Combine(hash, cells[_columns[k]], k);
+        }
+        return hash;
+    }
+
+    bool _Equal(const Names& values, const std::vector<std::string>& cells) {
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            const std::string component = _Component(values[k], k);
+            if (component != _Component(cells[_columns[k]], k)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    const ISTable& _parent;
+    std::vector<unsigned int> _columns;
     std::vector<ColumnFlags> _flags;
-    std::unordered_set<std::string> _keys;
+    bool _foldCase = false;
+    std::vector<Slot> _slots;
+    std::string _scratch;
 };
+
+// The parent keys gathered for the relations of one table, by parent
+// category and attributes. A row with null keys is looked up on its other
+// keys, so one relation may gather several sets; relations that name the
+// same parent attributes share theirs.
+typedef std::map<Names, ParentKeys> ParentKeysByName;
 
 // One relation over the rows of the table. False when a parent key
 // attribute is undefined, which ends the whole check.
 bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const Names& parKeys,
-                   const Names& childKeys, std::ostream& out, int& result) {
+                   const Names& childKeys, ParentKeysByName& parentKeys, std::ostream& out,
+                   int& result) {
     const std::string& category = table.GetName();
     const std::string& blockName = block.GetName();
     std::string parCategory;
@@ -153,10 +261,6 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
 
     ISTable* parent = nullptr;
     std::vector<bool> parentHas;
-    // A row with null keys is looked up on its other keys: the parent keys
-    // are gathered once for each set of attributes that rows look up on.
-    std::map<Names, ParentKeys> parentKeys;
-    std::string lookupKey;
     Names keyValues, keyAttributes, keyItems, nullAttributes;
     // Neighbouring rows often hold the same values (the atoms of a residue):
     // such a row fares as the row before it.
@@ -164,10 +268,12 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
     bool previousUnmatched = false;
     bool labelKnown = false;
     std::string label;
+    RowReader rows(table);
     for (unsigned int row = 0; row < table.GetNumRows(); ++row) {
+        const std::vector<std::string>& cells = rows.Row(row);
         bool same = !previousValues.empty();
         for (std::size_t k = 0; k < childColumns.size() && same; ++k) {
-            same = table(row, childColumns[k]) == previousValues[k];
+            same = cells[childColumns[k]] == previousValues[k];
         }
         if (!same) {
             keyValues.clear();
@@ -176,7 +282,7 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
             nullAttributes.clear();
             previousValues.clear();
             for (std::size_t k = 0; k < childColumns.size(); ++k) {
-                const std::string& value = table(row, childColumns[k]);
+                const std::string& value = cells[childColumns[k]];
                 previousValues.push_back(value);
                 if (CifString::IsEmptyValue(value)) {
                     nullAttributes.push_back(parAttributes[k]);
@@ -220,12 +326,13 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
                 }
             }
             if (!IsExempt(category, parCategory, nullAttributes)) {
-                auto keys = parentKeys.find(keyAttributes);
+                Names name{parCategory};
+                name.insert(name.end(), keyAttributes.begin(), keyAttributes.end());
+                auto keys = parentKeys.find(name);
                 if (keys == parentKeys.end()) {
-                    keys =
-                        parentKeys.emplace(keyAttributes, ParentKeys(*parent, keyAttributes)).first;
+                    keys = parentKeys.emplace(name, ParentKeys(*parent, keyAttributes)).first;
                 }
-                previousUnmatched = !keys->second.Contains(keyValues, lookupKey);
+                previousUnmatched = !keys->second.Contains(keyValues);
             }
         }
         if (!previousUnmatched) {
@@ -279,6 +386,7 @@ int CifParentChild::CheckParentChild(Block& block, ISTable& table, std::ostream&
     // A dictionary may state one relation twice, its parent keys in another
     // order: its rows are checked once.
     std::set<std::vector<std::pair<std::string, std::string> > > checked;
+    ParentKeysByName parentKeys;
     for (std::size_t i = 0; i < parKeyLists.size(); ++i) {
         if (parKeyLists[i].empty()) {
             continue;
@@ -291,7 +399,8 @@ int CifParentChild::CheckParentChild(Block& block, ISTable& table, std::ostream&
         if (!checked.insert(pairs).second) {
             continue;
         }
-        if (!CheckRelation(*this, block, table, parKeyLists[i], childKeyLists[i], out, result)) {
+        if (!CheckRelation(*this, block, table, parKeyLists[i], childKeyLists[i], parentKeys, out,
+                           result)) {
             return 0;
         }
     }

@@ -13,6 +13,7 @@
 #include "foundation/CharClass.h"
 #include "foundation/CifString.h"
 #include "table/ColumnFlags.h"
+#include "table/ITTable.h"
 
 namespace {
 
@@ -47,13 +48,13 @@ bool IsNullKeyValue(const std::string& itemName, const std::string& value) {
 // The key of a row as the table's search indices compare it: each cell by
 // its column's flags, components kept apart, and the whole key without
 // regard to case when the first column is case-insensitive.
-void MakeRowKey(std::string& key, const ISTable& table, unsigned int row,
+void MakeRowKey(std::string& key, const ITTable& segment, unsigned int row,
                 const std::vector<unsigned int>& columns, const std::vector<ColumnFlags>& flags) {
     key.clear();
     const CompareType compareType = ColumnKey::KeyCompareType(flags[0]);
     for (std::size_t k = 0; k < columns.size(); ++k) {
         const std::string::size_type start = key.size();
-        ColumnKey::AppendComponent(key, table(row, columns[k]), flags[k]);
+        ColumnKey::AppendComponent(key, segment(row, columns[k]), flags[k]);
         ColumnKey::TerminateIndexComponent(key, start, compareType);
     }
     if (compareType == CaseInsensitive) {
@@ -138,11 +139,15 @@ void CifFile::_CheckKeyItems(const std::string& blockName, ISTable& table, const
     firstRows.reserve(numRows);
     std::vector<std::pair<unsigned int, unsigned int> > repeats;
     std::string rowKey;
-    for (unsigned int r = 0; r < numRows; ++r) {
-        MakeRowKey(rowKey, table, r, columns, flags);
-        const auto group = firstRows.emplace(rowKey, r);
-        if (!group.second) {
-            repeats.emplace_back(group.first->second, r);
+    unsigned int r = 0;
+    for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
+        const ITTable& segment = table.GetSegment(s);
+        for (unsigned int i = 0; i < segment.GetNumRows(); ++i, ++r) {
+            MakeRowKey(rowKey, segment, i, columns, flags);
+            const auto group = firstRows.emplace(rowKey, r);
+            if (!group.second) {
+                repeats.emplace_back(group.first->second, r);
+            }
         }
     }
     std::stable_sort(
@@ -199,22 +204,27 @@ void CifFile::_CheckMandatoryItems(const std::string& blockName, ISTable& table,
             continue;
         }
         const unsigned int column = table.GetColumnIndex(attribute);
-        for (unsigned int r = 0; r < table.GetNumRows(); ++r) {
-            if (table(r, column) != "?") {
-                continue;
-            }
-            out << "ERROR - In block \"" << blockName << "\", mandatory item \"" << itemName
-                << "\" has invalid value \"?\"";
-            const char* separator = " in row: ";
-            for (const std::string& key : keys) {
-                if (key == attribute || !HasColumn(table, key)) {
+        // Segment by segment, without locating each row.
+        unsigned int r = 0;
+        for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
+            const ITTable& segment = table.GetSegment(s);
+            for (unsigned int i = 0; i < segment.GetNumRows(); ++i, ++r) {
+                if (segment(i, column) != "?") {
                     continue;
                 }
-                out << separator << "\"" << ItemName(table, key) << "\" == \"" << table(r, key)
-                    << "\"";
-                separator = ", ";
+                out << "ERROR - In block \"" << blockName << "\", mandatory item \"" << itemName
+                    << "\" has invalid value \"?\"";
+                const char* separator = " in row: ";
+                for (const std::string& key : keys) {
+                    if (key == attribute || !HasColumn(table, key)) {
+                        continue;
+                    }
+                    out << separator << "\"" << ItemName(table, key) << "\" == \"" << table(r, key)
+                        << "\"";
+                    separator = ", ";
+                }
+                out << std::endl;
             }
-            out << std::endl;
         }
     }
 }
