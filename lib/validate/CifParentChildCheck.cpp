@@ -147,22 +147,22 @@ public:
         }
     }
 
-    // The values stand in the order of the attributes.
-    bool Contains(const Names& values) {
+    // values[picked[k]] stands for the k-th attribute.
+    bool Contains(const Names& values, const std::vector<std::size_t>& picked) {
         std::size_t hash = 0;
-        for (std::size_t k = 0; k < values.size(); ++k) {
-            hash = _Combine(hash, values[k], k);
+        for (std::size_t k = 0; k < picked.size(); ++k) {
+            hash = _Combine(hash, values[picked[k]], k);
         }
         const Slot& slot = _slots[_Probe(hash)];
         if (slot.row == kEmpty) {
             return false;
         }
         RowReader rows(_parent);
-        if (_Equal(values, rows.Row(slot.row))) {
+        if (_Equal(values, picked, rows.Row(slot.row))) {
             return true;
         }
         for (unsigned int row = 0; row < _parent.GetNumRows(); ++row) {
-            if (_Equal(values, rows.Row(row))) {
+            if (_Equal(values, picked, rows.Row(row))) {
                 return true;
             }
         }
@@ -219,9 +219,10 @@ private:
         return hash;
     }
 
-    bool _Equal(const Names& values, const std::vector<std::string>& cells) {
-        for (std::size_t k = 0; k < values.size(); ++k) {
-            const std::string component = _Component(values[k], k);
+    bool _Equal(const Names& values, const std::vector<std::size_t>& picked,
+                const std::vector<std::string>& cells) {
+        for (std::size_t k = 0; k < picked.size(); ++k) {
+            const std::string component = _Component(values[picked[k]], k);
             if (component != _Component(cells[_columns[k]], k)) {
                 return false;
             }
@@ -261,39 +262,42 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
 
     ISTable* parent = nullptr;
     std::vector<bool> parentHas;
-    Names keyValues, keyAttributes, keyItems, nullAttributes;
+    // The pairs whose child value is not null, and the null ones' parent
+    // attributes.
+    std::vector<std::size_t> keyed;
+    Names nullAttributes;
+    // The gathered parent keys by the pairs a row is looked up on.
+    std::map<std::vector<std::size_t>, ParentKeys*> keysByPairs;
+    ParentKeys* keys = nullptr;
     // Neighbouring rows often hold the same values (the atoms of a residue):
     // such a row fares as the row before it.
-    Names previousValues;
+    Names previousValues(childColumns.size());
+    bool havePrevious = false;
     bool previousUnmatched = false;
     bool labelKnown = false;
     std::string label;
     RowReader rows(table);
     for (unsigned int row = 0; row < table.GetNumRows(); ++row) {
         const std::vector<std::string>& cells = rows.Row(row);
-        bool same = !previousValues.empty();
+        bool same = havePrevious;
         for (std::size_t k = 0; k < childColumns.size() && same; ++k) {
             same = cells[childColumns[k]] == previousValues[k];
         }
         if (!same) {
-            keyValues.clear();
-            keyAttributes.clear();
-            keyItems.clear();
+            keyed.clear();
             nullAttributes.clear();
-            previousValues.clear();
             for (std::size_t k = 0; k < childColumns.size(); ++k) {
                 const std::string& value = cells[childColumns[k]];
-                previousValues.push_back(value);
+                previousValues[k] = value;
                 if (CifString::IsEmptyValue(value)) {
                     nullAttributes.push_back(parAttributes[k]);
                 } else {
-                    keyValues.push_back(value);
-                    keyAttributes.push_back(parAttributes[k]);
-                    keyItems.push_back(childKeys[k]);
+                    keyed.push_back(k);
                 }
             }
+            havePrevious = true;
             previousUnmatched = false;
-            if (keyValues.empty()) {
+            if (keyed.empty()) {
                 continue;
             }
             if (parent == nullptr) {
@@ -315,8 +319,8 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
                     parentHas.push_back(parent->IsColumnPresent(attribute));
                 }
             }
-            for (std::size_t k = 0; k < childColumns.size(); ++k) {
-                if (!parentHas[k] && !CifString::IsEmptyValue(previousValues[k])) {
+            for (const std::size_t k : keyed) {
+                if (!parentHas[k]) {
                     out << "ERROR - In block \"" << blockName << "\", for child item \""
                         << childKeys[k] << "\", parent key attribute \"" << parAttributes[k]
                         << "\" is not defined in parent category \"" << parCategory << "\""
@@ -326,13 +330,23 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
                 }
             }
             if (!IsExempt(category, parCategory, nullAttributes)) {
-                Names name{parCategory};
-                name.insert(name.end(), keyAttributes.begin(), keyAttributes.end());
-                auto keys = parentKeys.find(name);
-                if (keys == parentKeys.end()) {
-                    keys = parentKeys.emplace(name, ParentKeys(*parent, keyAttributes)).first;
+                const auto known = keysByPairs.find(keyed);
+                if (known != keysByPairs.end()) {
+                    keys = known->second;
+                } else {
+                    Names name{parCategory}, attributes;
+                    for (const std::size_t k : keyed) {
+                        name.push_back(parAttributes[k]);
+                        attributes.push_back(parAttributes[k]);
+                    }
+                    auto shared = parentKeys.find(name);
+                    if (shared == parentKeys.end()) {
+                        shared = parentKeys.emplace(name, ParentKeys(*parent, attributes)).first;
+                    }
+                    keys = &shared->second;
+                    keysByPairs.emplace(keyed, keys);
                 }
-                previousUnmatched = !keys->second.Contains(keyValues);
+                previousUnmatched = !keys->Contains(previousValues, keyed);
             }
         }
         if (!previousUnmatched) {
@@ -348,9 +362,9 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
         out << "ERROR PARCHILD \"" << label << "\" - In block \"" << blockName
             << "\", in category \"" << category << "\", in row# " << row + 1
             << ", unmatched value in the parent \"" << parCategory << "\"" << std::endl;
-        for (std::size_t k = 0; k < keyValues.size(); ++k) {
-            out << "  \"" << keyItems[k] << "\" -> \"_" << parCategory << "." << keyAttributes[k]
-                << "\" value =\"" << keyValues[k] << "\"" << std::endl;
+        for (const std::size_t k : keyed) {
+            out << "  \"" << childKeys[k] << "\" -> \"_" << parCategory << "." << parAttributes[k]
+                << "\" value =\"" << previousValues[k] << "\"" << std::endl;
         }
         result = 0;
     }
