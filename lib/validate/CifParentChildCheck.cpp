@@ -137,8 +137,15 @@ public:
         }
         _slots.assign(size, Slot());
         RowReader rows(parent);
+        std::size_t previousHash = 0;
         for (unsigned int row = 0; row < parent.GetNumRows(); ++row) {
             const std::size_t hash = _HashRow(rows.Row(row));
+            // Neighbouring rows often share a key (the atoms of a residue):
+            // the table, larger than the caches, is probed once for them.
+            if (row > 0 && hash == previousHash) {
+                continue;
+            }
+            previousHash = hash;
             Slot& slot = _slots[_Probe(hash)];
             if (slot.row == kEmpty) {
                 slot.hash = hash;
