@@ -64,6 +64,56 @@ void MakeRowKey(std::string& key, const ITTable& segment, unsigned int row,
     }
 }
 
+// Pairs (first row of a group, later row of the group) of the rows that
+// share a key, in the order of the later rows. Only a hash and the first
+// row of each hash are kept (an open-addressing table, 16 bytes a slot,
+// where a map of key texts would hold the whole key column again); a row
+// whose key shares its hash with another key is grouped by its key text.
+void FindRepeatedKeys(std::vector<std::pair<unsigned int, unsigned int> >& repeats,
+                      const ISTable& table, const std::vector<unsigned int>& columns,
+                      const std::vector<ColumnFlags>& flags) {
+    const unsigned int kEmpty = ~0u;
+    struct Slot {
+        std::size_t hash = 0;
+        unsigned int row = ~0u;
+    };
+    std::size_t size = 16;
+    while (size < 2 * static_cast<std::size_t>(table.GetNumRows())) {
+        size *= 2;
+    }
+    std::vector<Slot> slots(size);
+    std::unordered_map<std::string, unsigned int> sharedHashes;
+    std::string key, firstKey;
+    unsigned int row = 0;
+    for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
+        const ITTable& segment = table.GetSegment(s);
+        for (unsigned int i = 0; i < segment.GetNumRows(); ++i, ++row) {
+            MakeRowKey(key, segment, i, columns, flags);
+            const std::size_t hash = std::hash<std::string>()(key);
+            std::size_t at = hash & (size - 1);
+            while (slots[at].row != kEmpty && slots[at].hash != hash) {
+                at = (at + 1) & (size - 1);
+            }
+            if (slots[at].row == kEmpty) {
+                slots[at].hash = hash;
+                slots[at].row = row;
+                continue;
+            }
+            std::pair<unsigned int, unsigned int> first;
+            table.GetRowLocation(first, slots[at].row);
+            MakeRowKey(firstKey, table.GetSegment(first.first), first.second, columns, flags);
+            if (firstKey == key) {
+                repeats.emplace_back(slots[at].row, row);
+                continue;
+            }
+            const auto group = sharedHashes.emplace(key, row);
+            if (!group.second) {
+                repeats.emplace_back(group.first->second, row);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 void CifFile::_GetKeyItems(Names& keys, const std::string& category, ISTable& categoryKey) const {
@@ -134,22 +184,8 @@ void CifFile::_CheckKeyItems(const std::string& blockName, ISTable& table, const
     for (const std::string& key : keys) {
         flags.push_back(table.GetFlags(key));
     }
-    const unsigned int numRows = table.GetNumRows();
-    std::unordered_map<std::string, unsigned int> firstRows;
-    firstRows.reserve(numRows);
     std::vector<std::pair<unsigned int, unsigned int> > repeats;
-    std::string rowKey;
-    unsigned int r = 0;
-    for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
-        const ITTable& segment = table.GetSegment(s);
-        for (unsigned int i = 0; i < segment.GetNumRows(); ++i, ++r) {
-            MakeRowKey(rowKey, segment, i, columns, flags);
-            const auto group = firstRows.emplace(rowKey, r);
-            if (!group.second) {
-                repeats.emplace_back(group.first->second, r);
-            }
-        }
-    }
+    FindRepeatedKeys(repeats, table, columns, flags);
     std::stable_sort(
         repeats.begin(), repeats.end(),
         [](const std::pair<unsigned int, unsigned int>& a,
