@@ -1,14 +1,24 @@
 // Checks mmCIF files against a DDL2 dictionary with CifFile::DataChecking,
-// printing the time of each phase (dictionary read, file read, check) and
-// the number of findings, side by side with the whole of one
-// `gemmi validate -p -d DICT FILE` process (Debian package gemmi, which also
-// reads the dictionary each time) when gemmi is installed.
+// printing the time of each phase (dictionary read, file read, check), the
+// peak memory of the whole check beside that of reading the entry and the
+// dictionary alone, and the number of findings, side by side with the whole
+// of one `gemmi validate -p -d DICT FILE` process (Debian package gemmi, which
+// also reads the dictionary each time) when gemmi is installed.
 //
 //   validate_bench [DICT FILE...]
 //
-// Without arguments: tests/data/dict/mmcif_pdbx.dic and the entries of
-// tests/data/mmcif. A finding is a report line that is neither empty nor a
-// detail line (two leading blanks); gemmi's count is its output lines.
+// Without arguments: tests/data/dict/mmcif_pdbx.dic, the entries of
+// tests/data/mmcif, and three large entries made in /tmp (once, when absent)
+// from 3o5r's atom_site repeated with new ids: 102,900, 205,800 and 411,600
+// atoms. A finding is a report line that is neither empty nor a detail line
+// (two leading blanks); gemmi's count is its output lines.
+//
+// Every run is a child process, so that the peak memory of one entry does not
+// hide that of the next, and the dictionary is read again each time, as a
+// separate process would.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +26,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,18 +36,25 @@
 
 namespace {
 
+const char* const kLogPath = "/tmp/validate_bench.log";
+
 bool Read(CifFile& file, const std::string& path) {
     std::string diagnostics;
     try {
         CifParser(file).Parse(path, diagnostics);
     } catch (const std::exception& e) {
-        std::cerr << path << ": " << e.what();
+        std::cerr << path << ": " << e.what() << "\n";
         return false;
     }
     if (!diagnostics.empty()) {
         std::cerr << path << ": " << diagnostics << "\n";
     }
     return diagnostics.empty();
+}
+
+bool Exists(const std::string& path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0;
 }
 
 unsigned int CountFindings(const std::string& logPath) {
@@ -48,26 +66,138 @@ unsigned int CountFindings(const std::string& logPath) {
     return findings;
 }
 
-bool HasGemmi() {
-    return std::system("command -v gemmi >/dev/null 2>&1") == 0;
+// Writes `copies` times the atom_site rows of `source` (a file whose
+// atom_site loop has id as its second column and one row per line) with ids
+// counted from 1, the rest of the file as it is.
+bool MakeLargeEntry(const std::string& source, const std::string& target, unsigned int copies) {
+    std::ifstream in(source);
+    if (!in) {
+        std::cerr << "cannot read " << source << "\n";
+        return false;
+    }
+    std::vector<std::string> before, atoms, after;
+    for (std::string line; std::getline(in, line);) {
+        const bool atom = line.compare(0, 5, "ATOM ") == 0 || line.compare(0, 7, "HETATM ") == 0;
+        (atom ? atoms : atoms.empty() ? before : after).push_back(line);
+    }
+    const std::string temporary = target + ".part";
+    std::ofstream out(temporary);
+    for (const std::string& line : before) {
+        out << line << "\n";
+    }
+    unsigned long id = 0;
+    for (unsigned int copy = 0; copy < copies; ++copy) {
+        for (const std::string& line : atoms) {
+            const std::size_t idStart = line.find_first_not_of(' ', line.find(' '));
+            const std::size_t idEnd = line.find(' ', idStart);
+            out << line.substr(0, idStart) << ++id << line.substr(idEnd) << "\n";
+        }
+    }
+    for (const std::string& line : after) {
+        out << line << "\n";
+    }
+    out.close();
+    if (!out || std::rename(temporary.c_str(), target.c_str()) != 0) {
+        std::cerr << "cannot write " << target << "\n";
+        return false;
+    }
+    return true;
 }
 
-// Wall seconds of one gemmi run and its output line count.
-double RunGemmi(const std::string& dict, const std::string& file, unsigned int& lines) {
-    const std::string out = "/tmp/validate_bench_gemmi.txt";
-    const std::string command =
-        "gemmi validate -p -d '" + dict + "' '" + file + "' > " + out + " 2>&1";
+// One child's figures: times in ms, peak memory in MB.
+struct Figures {
+    double dict = 0, read = 0, check = 0, peakMb = 0;
+    unsigned int findings = 0;
+};
+
+double PeakMb(const struct rusage& usage) {
+    return usage.ru_maxrss / 1024.0;
+}
+
+// Runs the dictionary and entry read, and the check unless readOnly, in a
+// child process. False when the child could not read its input.
+bool RunChild(const std::string& dictPath, const std::string& path, bool readOnly,
+              Figures& figures) {
+    // The child would otherwise write what is still buffered a second time.
+    std::fflush(stdout);
+    int channel[2];
+    if (pipe(channel) != 0) {
+        std::perror("pipe");
+        return false;
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(channel[0]);
+        Figures own;
+        CifFile dict;
+        CifFile file;
+        Stopwatch watch;
+        if (!Read(dict, dictPath)) {
+            _exit(3);
+        }
+        own.dict = watch.Seconds() * 1e3;
+        watch = Stopwatch();
+        if (!Read(file, path)) {
+            _exit(3);
+        }
+        own.read = watch.Seconds() * 1e3;
+        if (!readOnly) {
+            std::remove(kLogPath);
+            watch = Stopwatch();
+            file.DataChecking(dict, kLogPath, false, false);
+            own.check = watch.Seconds() * 1e3;
+            own.findings = CountFindings(kLogPath);
+        }
+        const bool written = write(channel[1], &own, sizeof own) == sizeof own;
+        _exit(written ? 0 : 4);
+    }
+    close(channel[1]);
+    const bool received = pid > 0 && read(channel[0], &figures, sizeof figures) == sizeof figures;
+    close(channel[0]);
+    int status = 0;
+    struct rusage usage;
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0 || !received) {
+        return false;
+    }
+    figures.peakMb = PeakMb(usage);
+    return true;
+}
+
+// One `gemmi validate -p -d` process: wall ms, peak MB and output lines.
+// False when gemmi could not be run.
+bool RunGemmi(const std::string& dict, const std::string& path, double& ms, double& peakMb,
+              unsigned int& lines) {
+    const char* const out = "/tmp/validate_bench_gemmi.txt";
+    std::fflush(stdout);
     const Stopwatch watch;
-    const int status = std::system(command.c_str());
-    const double seconds = watch.Seconds();
-    (void)status;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int fd = open(out, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0) {
+            _exit(127);
+        }
+        dup2(fd, 1);
+        dup2(fd, 2);
+        execl("/usr/bin/gemmi", "gemmi", "validate", "-p", "-d", dict.c_str(), path.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    struct rusage usage;
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) == 127) {
+        return false;
+    }
+    ms = watch.Seconds() * 1e3;
+    peakMb = PeakMb(usage);
     lines = 0;
     std::ifstream in(out);
     for (std::string line; std::getline(in, line);) {
         ++lines;
     }
-    std::remove(out.c_str());
-    return seconds;
+    std::remove(out);
+    return true;
 }
 
 }  // namespace
@@ -78,61 +208,69 @@ int main(int argc, char** argv) {
         const std::string data = TestDataDir();
         args = {data + "/dict/mmcif_pdbx.dic", data + "/mmcif/1aki.cif", data + "/mmcif/1l2y.cif",
                 data + "/mmcif/3o5r.cif"};
+        // 3o5r has 1,470 atoms.
+        for (const unsigned int copies : {70u, 140u, 280u}) {
+            const std::string large =
+                "/tmp/validate_bench_3o5r_" + std::to_string(copies * 1470) + ".cif";
+            if (!Exists(large) && !MakeLargeEntry(data + "/mmcif/3o5r.cif", large, copies)) {
+                return 1;
+            }
+            args.push_back(large);
+        }
     }
     if (args.size() < 2) {
         std::cerr << "usage: validate_bench DICT FILE...\n";
         return 2;
     }
-    // Each figure is the best of kRuns. The dictionary is read again for
-    // every run, as a separate process would: the search indices that a check
-    // leaves on it would otherwise make the later runs cheaper.
-    const int kRuns = 5;
     const std::string& dictPath = args[0];
-    const bool gemmi = HasGemmi();
-    std::printf("best of %d runs, times in ms\n", kRuns);
-    std::printf("%-10s %8s %8s %8s %8s %8s | %8s %6s\n", "file", "dict", "read", "check", "total",
-                "findings", "gemmi", "lines");
-    const std::string logPath = "/tmp/validate_bench.log";
+    std::printf("times: best of 5 runs (2 above 20 MB), in ms; memory: peak MB of the process\n");
+    std::printf("%-30s %7s %7s %8s %8s %6s %6s %5s %8s | %8s %6s %6s | %5s\n", "file", "dict",
+                "read", "check", "total", "peak", "read", "x", "findings", "gemmi", "peak", "lines",
+                "time");
     for (std::size_t i = 1; i < args.size(); ++i) {
-        double best[4] = {1e9, 1e9, 1e9, 1e9};  // dict, read, check, total
-        double gemmiBest = 1e9;
+        const std::string& path = args[i];
+        struct stat status;
+        const int runs = stat(path.c_str(), &status) == 0 && status.st_size > (20 << 20) ? 2 : 5;
+        Figures best;
+        best.dict = best.read = best.check = 1e12;
+        double total = 1e12, gemmiMs = 1e12, gemmiMb = 0;
         unsigned int gemmiLines = 0;
-        for (int run = 0; run < kRuns; ++run) {
-            std::remove(logPath.c_str());
-            CifFile dict;
-            CifFile file;
-            Stopwatch watch;
-            if (!Read(dict, dictPath)) {
+        bool gemmi = true;
+        for (int run = 0; run < runs; ++run) {
+            Figures figures;
+            if (!RunChild(dictPath, path, false, figures)) {
+                std::cerr << "validate_bench: cannot check " << path << " against " << dictPath
+                          << "\n";
                 return 1;
             }
-            const double dictSeconds = watch.Seconds();
-            watch = Stopwatch();
-            if (!Read(file, args[i])) {
-                break;
-            }
-            const double readSeconds = watch.Seconds();
-            watch = Stopwatch();
-            file.DataChecking(dict, logPath, false, false);
-            const double checkSeconds = watch.Seconds();
-            const double times[4] = {dictSeconds, readSeconds, checkSeconds,
-                                     dictSeconds + readSeconds + checkSeconds};
-            for (int t = 0; t < 4; ++t) {
-                best[t] = std::min(best[t], times[t] * 1e3);
-            }
-            if (gemmi) {
-                gemmiBest = std::min(gemmiBest, RunGemmi(dictPath, args[i], gemmiLines) * 1e3);
-            }
+            best.dict = std::min(best.dict, figures.dict);
+            best.read = std::min(best.read, figures.read);
+            best.check = std::min(best.check, figures.check);
+            best.peakMb = std::max(best.peakMb, figures.peakMb);
+            best.findings = figures.findings;
+            total = std::min(total, figures.dict + figures.read + figures.check);
+            double ms = 0, mb = 0;
+            gemmi = gemmi && RunGemmi(dictPath, path, ms, mb, gemmiLines);
+            gemmiMs = std::min(gemmiMs, ms);
+            gemmiMb = std::max(gemmiMb, mb);
         }
-        const std::string name = args[i].substr(args[i].rfind('/') + 1);
-        std::printf("%-10s %8.1f %8.1f %8.1f %8.1f %8u |", name.c_str(), best[0], best[1], best[2],
-                    best[3], CountFindings(logPath));
+        Figures readAlone;
+        if (!RunChild(dictPath, path, true, readAlone)) {
+            std::cerr << "validate_bench: cannot read " << path << "\n";
+            return 1;
+        }
+        const std::string name = path.substr(path.rfind('/') + 1);
+        std::printf("%-30s %7.1f %7.1f %8.1f %8.1f %6.0f %6.0f %5.2f %8u |", name.c_str(),
+                    best.dict, best.read, best.check, total, best.peakMb, readAlone.peakMb,
+                    best.peakMb / readAlone.peakMb, best.findings);
         if (gemmi) {
-            std::printf(" %8.1f %6u\n", gemmiBest, gemmiLines);
+            std::printf(" %8.1f %6.0f %6u | %5.2f\n", gemmiMs, gemmiMb, gemmiLines,
+                        total / gemmiMs);
         } else {
-            std::printf(" %8s\n", "(none)");
+            std::printf(" %8s\n", "(no gemmi)");
         }
         std::fflush(stdout);
     }
-    std::remove(logPath.c_str());
+    std::remove(kLogPath);
     return 0;
 }

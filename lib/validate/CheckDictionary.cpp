@@ -9,6 +9,7 @@
 
 #include "foundation/CifString.h"
 #include "foundation/Exceptions.h"
+#include "table/ITTable.h"
 #include "validate/CifParentChild.h"
 
 namespace {
@@ -163,18 +164,33 @@ CifParentChild& CheckDictionary::PrepareRelations() {
 }
 
 void CheckDictionary::ItemRows::_Index() const {
-    indexed = true;
     if (table == nullptr) {
+        indexed = true;
         return;
     }
+    // A missing column fails each time it is asked for.
     const unsigned int name = table->GetColumnIndex(CifString::AttributeName);
-    for (unsigned int row = 0; row < table->GetNumRows(); ++row) {
-        const std::string_view category = CategoryPart((*table)(row, name));
-        auto found = byCategory.find(category);
-        if (found == byCategory.end()) {
-            found = byCategory.emplace(std::string(category), std::vector<unsigned int>()).first;
+    indexed = true;
+    // The items of a category stand together: the list of the row before
+    // usually takes the row. Segment by segment, without locating each row.
+    std::vector<unsigned int>* rows = nullptr;
+    std::string_view rowsCategory;
+    unsigned int row = 0;
+    for (unsigned int s = 0; s < table->GetNumSegments(); ++s) {
+        const ITTable& segment = table->GetSegment(s);
+        for (unsigned int r = 0; r < segment.GetNumRows(); ++r, ++row) {
+            const std::string_view category = CategoryPart(segment(r, name));
+            if (rows == nullptr || category != rowsCategory) {
+                auto found = byCategory.find(category);
+                if (found == byCategory.end()) {
+                    found = byCategory.emplace(std::string(category), std::vector<unsigned int>())
+                                .first;
+                }
+                rows = &found->second;
+                rowsCategory = category;
+            }
+            rows->push_back(row);
         }
-        found->second.push_back(row);
     }
 }
 

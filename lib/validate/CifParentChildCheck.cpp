@@ -2,11 +2,15 @@
 // tables in the same block.
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <stdexcept>
 #include <utility>
 
+#include "foundation/CharClass.h"
 #include "foundation/CifString.h"
+#include "table/ColumnFlags.h"
+#include "table/ITTable.h"
 #include "validate/CifParentChild.h"
 
 namespace {
@@ -83,10 +87,175 @@ std::string LinkGroupLabel(ParentChild& relations, const Names& parKeys, const N
     return label;
 }
 
+// Reads the rows of a table in ascending order. A row-wise table is read
+// segment by segment from its stored tuples, without locating each row.
+class RowReader {
+public:
+    explicit RowReader(const ISTable& table) : _table(table) {}
+
+    const std::vector<std::string>& Row(unsigned int row) {
+        if (_table.GetOrientation() != 1) {
+            _table.GetRow(_copy, row, std::string(), std::string());
+            return _copy;
+        }
+        if (row < _start) {
+            _segment = 0;
+            _start = 0;
+        }
+        while (row - _start >= _table.GetSegment(_segment).GetNumRows()) {
+            _start += _table.GetSegment(_segment).GetNumRows();
+            ++_segment;
+        }
+        return _table.GetSegment(_segment).GetRows()[row - _start];
+    }
+
+private:
+    const ISTable& _table;
+    unsigned int _segment = 0;
+    unsigned int _start = 0;
+    std::vector<std::string> _copy;
+};
+
+// The key tuples of a parent table over some of its columns, gathered in
+// one pass, compared as the table's search indices compare them: each cell
+// by its column's flags, and the whole key without regard to case when the
+// first column is case-insensitive. Only a hash and the first row of each
+// hash are kept (an open-addressing table, 16 bytes a slot): a key whose
+// hash is found is compared with that row, and a different key there (two
+// keys sharing a hash) falls back to a walk over the rows.
+class ParentKeys {
+public:
+    ParentKeys(const ISTable& parent, const Names& attributes) : _parent(parent) {
+        parent.GetColumnIndices(_columns, attributes);
+        for (const std::string& attribute : attributes) {
+            _flags.push_back(parent.GetFlags(attribute));
+        }
+        _foldCase = ColumnKey::KeyCompareType(_flags[0]) == CaseInsensitive;
+        std::size_t size = 16;
+        while (size < 2 * static_cast<std::size_t>(parent.GetNumRows())) {
+            size *= 2;
+        }
+        _slots.assign(size, Slot());
+        RowReader rows(parent);
+        std::size_t previousHash = 0;
+        for (unsigned int row = 0; row < parent.GetNumRows(); ++row) {
+            const std::size_t hash = _HashRow(rows.Row(row));
+            // Neighbouring rows often share a key (the atoms of a residue):
+            // the table, larger than the caches, is probed once for them.
+            if (row > 0 && hash == previousHash) {
+                continue;
+            }
+            previousHash = hash;
+            Slot& slot = _slots[_Probe(hash)];
+            if (slot.row == kEmpty) {
+                slot.hash = hash;
+                slot.row = row;
+            }
+        }
+    }
+
+    // values[picked[k]] stands for the k-th attribute.
+    bool Contains(const Names& values, const std::vector<std::size_t>& picked) {
+        std::size_t hash = 0;
+        for (std::size_t k = 0; k < picked.size(); ++k) {
+            hash = _Combine(hash, values[picked[k]], k);
+        }
+        const Slot& slot = _slots[_Probe(hash)];
+        if (slot.row == kEmpty) {
+            return false;
+        }
+        RowReader rows(_parent);
+        if (_Equal(values, picked, rows.Row(slot.row))) {
+            return true;
+        }
+        for (unsigned int row = 0; row < _parent.GetNumRows(); ++row) {
+            if (_Equal(values, picked, rows.Row(row))) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    static const unsigned int kEmpty = ~0u;
+    struct Slot {
+        std::size_t hash = 0;
+        unsigned int row = kEmpty;
+    };
+
+    // The slot of that hash, or the empty slot where it would go.
+    std::size_t _Probe(std::size_t hash) const {
+        const std::size_t mask = _slots.size() - 1;
+        std::size_t i = hash & mask;
+        while (_slots[i].row != kEmpty && _slots[i].hash != hash) {
+            i = (i + 1) & mask;
+        }
+        return i;
+    }
+
+    // The value as the key compares it: a plain text cell as it is, others
+    // through `_scratch`.
+    const std::string& _Component(const std::string& value, std::size_t k) {
+        if (_flags[k] == COLUMN_TYPE_TEXT && !_foldCase) {
+            return value;
+        }
+        _scratch.clear();
+        ColumnKey::AppendComponent(_scratch, value, _flags[k]);
+        if (_foldCase) {
+            for (char& c : _scratch) {
+                c = CharClass::ToLower(c);
+            }
+        }
+        return _scratch;
+    }
+
+    std::size_t _Combine(std::size_t hash, const std::string& value, std::size_t k) {
+        const std::string& component = _Component(value, k);
+        std::size_t h = 14695981039346656037ull;
+        for (const char c : component) {
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        }
+        return (hash ^ h) * 0x9E3779B97F4A7C15ull + k;
+    }
+
+    std::size_t _HashRow(const std::vector<std::string>& cells) {
+        std::size_t hash = 0;
+        for (std::size_t k = 0; k < _columns.size(); ++k) {
+            hash = _Combine(hash, cells[_columns[k]], k);
+        }
+        return hash;
+    }
+
+    bool _Equal(const Names& values, const std::vector<std::size_t>& picked,
+                const std::vector<std::string>& cells) {
+        for (std::size_t k = 0; k < picked.size(); ++k) {
+            const std::string component = _Component(values[picked[k]], k);
+            if (component != _Component(cells[_columns[k]], k)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    const ISTable& _parent;
+    std::vector<unsigned int> _columns;
+    std::vector<ColumnFlags> _flags;
+    bool _foldCase = false;
+    std::vector<Slot> _slots;
+    std::string _scratch;
+};
+
+// The parent keys gathered for the relations of one table, by parent
+// category and attributes. A row with null keys is looked up on its other
+// keys, so one relation may gather several sets; relations that name the
+// same parent attributes share theirs.
+typedef std::map<Names, ParentKeys> ParentKeysByName;
+
 // One relation over the rows of the table. False when a parent key
 // attribute is undefined, which ends the whole check.
 bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const Names& parKeys,
-                   const Names& childKeys, std::ostream& out, int& result) {
+                   const Names& childKeys, ParentKeysByName& parentKeys, std::ostream& out,
+                   int& result) {
     const std::string& category = table.GetName();
     const std::string& blockName = block.GetName();
     std::string parCategory;
@@ -100,37 +269,42 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
 
     ISTable* parent = nullptr;
     std::vector<bool> parentHas;
-    Names keyValues, keyAttributes, keyItems, nullAttributes;
+    // The pairs whose child value is not null, and the null ones' parent
+    // attributes.
+    std::vector<std::size_t> keyed;
+    Names nullAttributes;
+    // The gathered parent keys by the pairs a row is looked up on.
+    std::map<std::vector<std::size_t>, ParentKeys*> keysByPairs;
+    ParentKeys* keys = nullptr;
     // Neighbouring rows often hold the same values (the atoms of a residue):
     // such a row fares as the row before it.
-    Names previousValues;
+    Names previousValues(childColumns.size());
+    bool havePrevious = false;
     bool previousUnmatched = false;
     bool labelKnown = false;
     std::string label;
+    RowReader rows(table);
     for (unsigned int row = 0; row < table.GetNumRows(); ++row) {
-        bool same = !previousValues.empty();
+        const std::vector<std::string>& cells = rows.Row(row);
+        bool same = havePrevious;
         for (std::size_t k = 0; k < childColumns.size() && same; ++k) {
-            same = table(row, childColumns[k]) == previousValues[k];
+            same = cells[childColumns[k]] == previousValues[k];
         }
         if (!same) {
-            keyValues.clear();
-            keyAttributes.clear();
-            keyItems.clear();
+            keyed.clear();
             nullAttributes.clear();
-            previousValues.clear();
             for (std::size_t k = 0; k < childColumns.size(); ++k) {
-                const std::string& value = table(row, childColumns[k]);
-                previousValues.push_back(value);
+                const std::string& value = cells[childColumns[k]];
+                previousValues[k] = value;
                 if (CifString::IsEmptyValue(value)) {
                     nullAttributes.push_back(parAttributes[k]);
                 } else {
-                    keyValues.push_back(value);
-                    keyAttributes.push_back(parAttributes[k]);
-                    keyItems.push_back(childKeys[k]);
+                    keyed.push_back(k);
                 }
             }
+            havePrevious = true;
             previousUnmatched = false;
-            if (keyValues.empty()) {
+            if (keyed.empty()) {
                 continue;
             }
             if (parent == nullptr) {
@@ -152,8 +326,8 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
                     parentHas.push_back(parent->IsColumnPresent(attribute));
                 }
             }
-            for (std::size_t k = 0; k < childColumns.size(); ++k) {
-                if (!parentHas[k] && !CifString::IsEmptyValue(previousValues[k])) {
+            for (const std::size_t k : keyed) {
+                if (!parentHas[k]) {
                     out << "ERROR - In block \"" << blockName << "\", for child item \""
                         << childKeys[k] << "\", parent key attribute \"" << parAttributes[k]
                         << "\" is not defined in parent category \"" << parCategory << "\""
@@ -162,9 +336,25 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
                     return false;
                 }
             }
-            previousUnmatched =
-                !IsExempt(category, parCategory, nullAttributes) &&
-                parent->FindFirst(keyValues, keyAttributes, std::string()) == parent->GetNumRows();
+            if (!IsExempt(category, parCategory, nullAttributes)) {
+                const auto known = keysByPairs.find(keyed);
+                if (known != keysByPairs.end()) {
+                    keys = known->second;
+                } else {
+                    Names name{parCategory}, attributes;
+                    for (const std::size_t k : keyed) {
+                        name.push_back(parAttributes[k]);
+                        attributes.push_back(parAttributes[k]);
+                    }
+                    auto shared = parentKeys.find(name);
+                    if (shared == parentKeys.end()) {
+                        shared = parentKeys.emplace(name, ParentKeys(*parent, attributes)).first;
+                    }
+                    keys = &shared->second;
+                    keysByPairs.emplace(keyed, keys);
+                }
+                previousUnmatched = !keys->Contains(previousValues, keyed);
+            }
         }
         if (!previousUnmatched) {
             continue;
@@ -179,9 +369,9 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
         out << "ERROR PARCHILD \"" << label << "\" - In block \"" << blockName
             << "\", in category \"" << category << "\", in row# " << row + 1
             << ", unmatched value in the parent \"" << parCategory << "\"" << std::endl;
-        for (std::size_t k = 0; k < keyValues.size(); ++k) {
-            out << "  \"" << keyItems[k] << "\" -> \"_" << parCategory << "." << keyAttributes[k]
-                << "\" value =\"" << keyValues[k] << "\"" << std::endl;
+        for (const std::size_t k : keyed) {
+            out << "  \"" << childKeys[k] << "\" -> \"_" << parCategory << "." << parAttributes[k]
+                << "\" value =\"" << previousValues[k] << "\"" << std::endl;
         }
         result = 0;
     }
@@ -217,6 +407,7 @@ int CifParentChild::CheckParentChild(Block& block, ISTable& table, std::ostream&
     // A dictionary may state one relation twice, its parent keys in another
     // order: its rows are checked once.
     std::set<std::vector<std::pair<std::string, std::string> > > checked;
+    ParentKeysByName parentKeys;
     for (std::size_t i = 0; i < parKeyLists.size(); ++i) {
         if (parKeyLists[i].empty()) {
             continue;
@@ -229,7 +420,8 @@ int CifParentChild::CheckParentChild(Block& block, ISTable& table, std::ostream&
         if (!checked.insert(pairs).second) {
             continue;
         }
-        if (!CheckRelation(*this, block, table, parKeyLists[i], childKeyLists[i], out, result)) {
+        if (!CheckRelation(*this, block, table, parKeyLists[i], childKeyLists[i], parentKeys, out,
+                           result)) {
             return 0;
         }
     }

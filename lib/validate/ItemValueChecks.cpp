@@ -10,6 +10,7 @@
 #include "cif/CifFile.h"
 #include "foundation/CifString.h"
 #include "foundation/String.h"
+#include "table/ITTable.h"
 #include "validate/ItemDefinition.h"
 #include "validate/TypePattern.h"
 
@@ -239,49 +240,56 @@ int CifFile::_CheckValues(Block& block, ISTable& table, const std::string& colNa
     const unsigned int column = table.GetColumnIndex(colName);
     const std::string* previous = nullptr;
     TypePattern::Match previousMatch = TypePattern::NO_MATCH;
-    for (unsigned int r = 0; r < table.GetNumRows(); ++r) {
-        const std::string& value = table(r, column);
-        if (CifString::IsEmptyValue(value)) {
-            continue;
-        }
-        const unsigned int rowNumber = r + 1;
-        if (pattern != nullptr) {
-            // Runs of equal values are common (a residue's atoms): one
-            // match serves the run.
-            if (previous == nullptr || value != *previous) {
-                previousMatch = pattern->Test(value);
-                previous = &value;
+    // Segment by segment: a walk that locates each row costs more than the
+    // checks of most values.
+    unsigned int rowNumber = 0;
+    for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
+        const ITTable& segment = table.GetSegment(s);
+        for (unsigned int r = 0; r < segment.GetNumRows(); ++r) {
+            const std::string& value = segment(r, column);
+            ++rowNumber;
+            if (CifString::IsEmptyValue(value)) {
+                continue;
             }
-            if (previousMatch == TypePattern::NO_MATCH) {
-                out << "ERROR - In block \"" << blockName << "\", data type pattern of value \""
-                    << value << "\" for \"" << itemName << "\" does not match, in row #"
-                    << rowNumber << std::endl;
-                result = 0;
-            } else if (previousMatch == TypePattern::PART_MATCH && typeCode != kText) {
-                if (!aliasKnown) {
-                    alias = AliasText(definition);
-                    aliasKnown = true;
+            if (pattern != nullptr) {
+                // Runs of equal values are common (a residue's atoms): one
+                // match serves the run.
+                if (previous == nullptr || value != *previous) {
+                    previousMatch = pattern->Test(value);
+                    previous = &value;
                 }
-                out << "ERROR - In block \"" << blockName << "\", in item \"" << itemName << "\""
-                    << alias << ", in row #" << rowNumber << ", value \"" << value
-                    << "\" does not correspond to item's type. The expected type is \"" << typeCode
-                    << "\"." << std::endl;
-                result = 0;
+                if (previousMatch == TypePattern::NO_MATCH) {
+                    out << "ERROR - In block \"" << blockName << "\", data type pattern of value \""
+                        << value << "\" for \"" << itemName << "\" does not match, in row #"
+                        << rowNumber << std::endl;
+                    result = 0;
+                } else if (previousMatch == TypePattern::PART_MATCH && typeCode != kText) {
+                    if (!aliasKnown) {
+                        alias = AliasText(definition);
+                        aliasKnown = true;
+                    }
+                    out << "ERROR - In block \"" << blockName << "\", in item \"" << itemName
+                        << "\"" << alias << ", in row #" << rowNumber << ", value \"" << value
+                        << "\" does not correspond to item's type. The expected type is \""
+                        << typeCode << "\"." << std::endl;
+                    result = 0;
+                }
             }
-        }
-        if (definition.hasRanges &&
-            _IsInRange(value, typeCode, definition.minimums, definition.maximums) == 0) {
-            result = 0;
-            out << "ERROR - In block \"" << blockName << "\", value \"" << value << "\" for \""
-                << itemName << "\" is out of range, in row #" << rowNumber << std::endl;
-        }
-        if (definition.hasEnumeration && _IsInEnumeration(value, typeCode, definition.primitiveCode,
-                                                          definition.enumValues) == 0) {
-            result = 0;
-            out << "ERROR - In block \"" << blockName << "\", for \"" << itemName << "\", value \""
-                << value
-                << "\" is not defined in the enumeration list. Acceptable values are: " << enumList
-                << std::endl;
+            if (definition.hasRanges &&
+                _IsInRange(value, typeCode, definition.minimums, definition.maximums) == 0) {
+                result = 0;
+                out << "ERROR - In block \"" << blockName << "\", value \"" << value << "\" for \""
+                    << itemName << "\" is out of range, in row #" << rowNumber << std::endl;
+            }
+            if (definition.hasEnumeration &&
+                _IsInEnumeration(value, typeCode, definition.primitiveCode,
+                                 definition.enumValues) == 0) {
+                result = 0;
+                out << "ERROR - In block \"" << blockName << "\", for \"" << itemName
+                    << "\", value \"" << value
+                    << "\" is not defined in the enumeration list. Acceptable values are: "
+                    << enumList << std::endl;
+            }
         }
     }
     return result;

@@ -1,14 +1,19 @@
 // CifFile: the key items and mandatory items of one data table against the
 // dictionary's category_key and item tables.
 
+#include <algorithm>
 #include <ostream>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "cif/CifFile.h"
+#include "foundation/CharClass.h"
 #include "foundation/CifString.h"
+#include "table/ColumnFlags.h"
+#include "table/ITTable.h"
 
 namespace {
 
@@ -38,6 +43,75 @@ std::string ItemName(const ISTable& table, const std::string& attribute) {
 // "." is a legal value of this one key.
 bool IsNullKeyValue(const std::string& itemName, const std::string& value) {
     return CifString::IsEmptyValue(value) && !(value == "." && itemName == "_atom_sites_alt.id");
+}
+
+// The key of a row as the table's search indices compare it: each cell by
+// its column's flags, components kept apart, and the whole key without
+// regard to case when the first column is case-insensitive.
+void MakeRowKey(std::string& key, const ITTable& segment, unsigned int row,
+                const std::vector<unsigned int>& columns, const std::vector<ColumnFlags>& flags) {
+    key.clear();
+    const CompareType compareType = ColumnKey::KeyCompareType(flags[0]);
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        const std::string::size_type start = key.size();
+        ColumnKey::AppendComponent(key, segment(row, columns[k]), flags[k]);
+        ColumnKey::TerminateIndexComponent(key, start, compareType);
+    }
+    if (compareType == CaseInsensitive) {
+        for (char& c : key) {
+            c = CharClass::ToLower(c);
+        }
+    }
+}
+
+// Pairs (first row of a group, later row of the group) of the rows that
+// share a key, in the order of the later rows. Only a hash and the first
+// row of each hash are kept (an open-addressing table, 16 bytes a slot,
+// where a map of key texts would hold the whole key column again); a row
+// whose key shares its hash with another key is grouped by its key text.
+void FindRepeatedKeys(std::vector<std::pair<unsigned int, unsigned int> >& repeats,
+                      const ISTable& table, const std::vector<unsigned int>& columns,
+                      const std::vector<ColumnFlags>& flags) {
+    const unsigned int kEmpty = ~0u;
+    struct Slot {
+        std::size_t hash = 0;
+        unsigned int row = ~0u;
+    };
+    std::size_t size = 16;
+    while (size < 2 * static_cast<std::size_t>(table.GetNumRows())) {
+        size *= 2;
+    }
+    std::vector<Slot> slots(size);
+    std::unordered_map<std::string, unsigned int> sharedHashes;
+    std::string key, firstKey;
+    unsigned int row = 0;
+    for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
+        const ITTable& segment = table.GetSegment(s);
+        for (unsigned int i = 0; i < segment.GetNumRows(); ++i, ++row) {
+            MakeRowKey(key, segment, i, columns, flags);
+            const std::size_t hash = std::hash<std::string>()(key);
+            std::size_t at = hash & (size - 1);
+            while (slots[at].row != kEmpty && slots[at].hash != hash) {
+                at = (at + 1) & (size - 1);
+            }
+            if (slots[at].row == kEmpty) {
+                slots[at].hash = hash;
+                slots[at].row = row;
+                continue;
+            }
+            std::pair<unsigned int, unsigned int> first;
+            table.GetRowLocation(first, slots[at].row);
+            MakeRowKey(firstKey, table.GetSegment(first.first), first.second, columns, flags);
+            if (firstKey == key) {
+                repeats.emplace_back(slots[at].row, row);
+                continue;
+            }
+            const auto group = sharedHashes.emplace(key, row);
+            if (!group.second) {
+                repeats.emplace_back(group.first->second, row);
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -103,12 +177,25 @@ void CifFile::_CheckKeyItems(const std::string& blockName, ISTable& table, const
 
     _CheckNullKeys(keys, table, out);
 
+    // Rows grouped by key in one pass; a repeat is reported with the first
+    // row of its group, groups in the order of their first rows and the
+    // repeats of a group in row order.
+    std::vector<unsigned int> columns;
+    table.GetColumnIndices(columns, keys);
+    std::vector<ColumnFlags> flags;
+    for (const std::string& key : keys) {
+        flags.push_back(table.GetFlags(key));
+    }
     std::vector<std::pair<unsigned int, unsigned int> > repeats;
-    table.FindDuplicateRows(repeats, keys, true, false);
+    FindRepeatedKeys(repeats, table, columns, flags);
+    std::stable_sort(
+        repeats.begin(), repeats.end(),
+        [](const std::pair<unsigned int, unsigned int>& a,
+           const std::pair<unsigned int, unsigned int>& b) { return a.first < b.first; });
     for (const auto& repeat : repeats) {
         bool nullKey = false;
-        for (const std::string& key : keys) {
-            nullKey = nullKey || CifString::IsEmptyValue(table(repeat.first, key));
+        for (const unsigned int column : columns) {
+            nullKey = nullKey || CifString::IsEmptyValue(table(repeat.first, column));
         }
         if (nullKey) {
             continue;
@@ -155,22 +242,27 @@ void CifFile::_CheckMandatoryItems(const std::string& blockName, ISTable& table,
             continue;
         }
         const unsigned int column = table.GetColumnIndex(attribute);
-        for (unsigned int r = 0; r < table.GetNumRows(); ++r) {
-            if (table(r, column) != "?") {
-                continue;
-            }
-            out << "ERROR - In block \"" << blockName << "\", mandatory item \"" << itemName
-                << "\" has invalid value \"?\"";
-            const char* separator = " in row: ";
-            for (const std::string& key : keys) {
-                if (key == attribute || !HasColumn(table, key)) {
+        // Segment by segment, without locating each row.
+        unsigned int r = 0;
+        for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
+            const ITTable& segment = table.GetSegment(s);
+            for (unsigned int i = 0; i < segment.GetNumRows(); ++i, ++r) {
+                if (segment(i, column) != "?") {
                     continue;
                 }
-                out << separator << "\"" << ItemName(table, key) << "\" == \"" << table(r, key)
-                    << "\"";
-                separator = ", ";
+                out << "ERROR - In block \"" << blockName << "\", mandatory item \"" << itemName
+                    << "\" has invalid value \"?\"";
+                const char* separator = " in row: ";
+                for (const std::string& key : keys) {
+                    if (key == attribute || !HasColumn(table, key)) {
+                        continue;
+                    }
+                    out << separator << "\"" << ItemName(table, key) << "\" == \"" << table(r, key)
+                        << "\"";
+                    separator = ", ";
+                }
+                out << std::endl;
             }
-            out << std::endl;
         }
     }
 }
