@@ -144,17 +144,16 @@ public:
         }
         _foldCase = ColumnKey::KeyCompareType(_flags[0]) == CaseInsensitive;
         _slots.assign(16, Slot());
-        std::size_t previousHash = 0;
+        RowReader previous(parent);
         for (unsigned int row = 0; row < parent.GetNumRows(); ++row) {
             const Names& cells = _rows.Row(row);
-            const std::size_t hash = _Hash(cells, _columns);
             // Neighbouring rows often share a key (the atoms of a residue):
-            // the table, larger than the caches, is probed once for them.
-            if (row > 0 && hash == previousHash && _Equal(cells, _columns, _stored.Row(row - 1))) {
+            // a row whose key cells are those of the row before it is neither
+            // hashed nor probed.
+            if (row > 0 && _SameCells(cells, previous.Row(row - 1))) {
                 continue;
             }
-            previousHash = hash;
-            _Insert(hash, row, cells);
+            _Insert(_Hash(cells, _columns), row, cells);
         }
     }
 
@@ -241,6 +240,21 @@ private:
         return hash;
     }
 
+    // The key cells of two rows are the same texts; the column that differed
+    // last is compared first.
+    bool _SameCells(const Names& cells, const Names& other) {
+        if (cells[_columns[_differed]] != other[_columns[_differed]]) {
+            return false;
+        }
+        for (std::size_t k = 0; k < _columns.size(); ++k) {
+            if (cells[_columns[k]] != other[_columns[k]]) {
+                _differed = k;
+                return false;
+            }
+        }
+        return true;
+    }
+
     bool _Equal(const Names& values, const std::vector<std::size_t>& picked, const Names& cells) {
         for (std::size_t k = 0; k < picked.size(); ++k) {
             const std::string component = _Component(values[picked[k]], k);
@@ -259,6 +273,7 @@ private:
     bool _foldCase = false;
     std::vector<Slot> _slots;
     std::size_t _used = 0;
+    std::size_t _differed = 0;
     std::string _scratch;
 };
 
