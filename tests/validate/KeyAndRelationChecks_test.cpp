@@ -172,17 +172,17 @@ TEST(SharedParentKeys, StayWithTheirBlockAndSpan) {
     Dictionary dict(kSiblings);
     CifParentChild relations(dict.block);
     Dictionary one({{"e", "x y", "1 2"}, {"p", "a b", "1 2"}}, "one");
-    Dictionary two({{"e", "x y", "1 2"}, {"p", "a b", "3 4"}}, "two");
+    Dictionary two({{"e", "x y", "1 2 1 5"}, {"p", "a b", "3 4"}}, "two");
     relations.BeginBlockChecks(one.block);
     EXPECT_EQ("e:", Unmatched(relations, one.block, "e"));
-    EXPECT_EQ("e:1", Unmatched(relations, two.block, "e"));
-    relations.BeginBlockChecks(two.block);
-    EXPECT_EQ("e:1", Unmatched(relations, two.block, "e"));
-    EXPECT_EQ("e:", Unmatched(relations, one.block, "e"));
+    EXPECT_EQ("e:1,2", Unmatched(relations, two.block, "e"));
     relations.EndBlockChecks();
     one.block.GetTablePtr("p")->UpdateCell(0, "b", "5");
     EXPECT_EQ("e:1", Unmatched(relations, one.block, "e"));
     relations.BeginBlockChecks(one.block);
+    EXPECT_EQ("e:1", Unmatched(relations, one.block, "e"));
+    relations.BeginBlockChecks(two.block);
+    EXPECT_EQ("e:1,2", Unmatched(relations, two.block, "e"));
     EXPECT_EQ("e:1", Unmatched(relations, one.block, "e"));
     relations.EndBlockChecks();
 }
