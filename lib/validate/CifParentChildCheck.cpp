@@ -88,23 +88,6 @@ std::string LinkGroupLabel(ParentChild& relations, const Names& parKeys, const N
     return label;
 }
 
-// Two texts are equal. The key cells compared are mostly a few bytes long,
-// where a library call costs more than the comparison (measured).
-inline bool SameText(const std::string& a, const std::string& b) {
-    const std::size_t size = a.size();
-    if (size != b.size()) {
-        return false;
-    }
-    const char* p = a.data();
-    const char* q = b.data();
-    for (std::size_t i = 0; i < size; ++i) {
-        if (p[i] != q[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Reads the rows of a table by number, a row-wise table's from its stored
 // tuples: rows in ascending order segment by segment, any other row through
 // a binary search over the segments' first rows.
@@ -260,11 +243,11 @@ private:
     // The key cells of two rows are the same texts; the column that differed
     // last is compared first.
     bool _SameCells(const Names& cells, const Names& other) {
-        if (!SameText(cells[_columns[_differed]], other[_columns[_differed]])) {
+        if (cells[_columns[_differed]] != other[_columns[_differed]]) {
             return false;
         }
         for (std::size_t k = 0; k < _columns.size(); ++k) {
-            if (!SameText(cells[_columns[k]], other[_columns[k]])) {
+            if (cells[_columns[k]] != other[_columns[k]]) {
                 _differed = k;
                 return false;
             }
@@ -275,7 +258,7 @@ private:
     bool _Equal(const Names& values, const std::vector<std::size_t>& picked, const Names& cells) {
         for (std::size_t k = 0; k < picked.size(); ++k) {
             const std::string component = _Component(values[picked[k]], k);
-            if (!SameText(component, _Component(cells[_columns[k]], k))) {
+            if (component != _Component(cells[_columns[k]], k)) {
                 return false;
             }
         }
@@ -336,7 +319,7 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
         const std::vector<std::string>& cells = rows.Row(row);
         bool same = havePrevious;
         for (std::size_t k = 0; k < childColumns.size() && same; ++k) {
-            same = SameText(cells[childColumns[k]], previousValues[k]);
+            same = cells[childColumns[k]] == previousValues[k];
         }
         if (!same) {
             keyed.clear();
