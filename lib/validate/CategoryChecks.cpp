@@ -26,6 +26,22 @@ bool IsNullRow(const std::vector<std::string>& cells) {
     return true;
 }
 
+// Shares the parent keys gathered by the relation checks among the tables
+// of one block, which the checks do not change, and drops them on every way
+// out of the block's checks.
+class BlockParentKeysScope {
+public:
+    BlockParentKeysScope(CifParentChild& relations, const Block& block) : _relations(relations) {
+        _relations.BeginBlockChecks(block);
+    }
+    ~BlockParentKeysScope() { _relations.EndBlockChecks(); }
+    BlockParentKeysScope(const BlockParentKeysScope&) = delete;
+    BlockParentKeysScope& operator=(const BlockParentKeysScope&) = delete;
+
+private:
+    CifParentChild& _relations;
+};
+
 }  // namespace
 
 bool CifFile::_IsItemDefined(const std::string& category, const std::string& attribute,
@@ -54,6 +70,7 @@ int CifFile::_CheckCategories(Block& block, CheckDictionary& dict, std::ostream&
     Names tableNames;
     block.GetTableNames(tableNames);
     Names keys;
+    const BlockParentKeysScope sharedParentKeys(relations, block);
     for (const std::string& name : tableNames) {
         ISTable& table = *block.GetTablePtr(name);
         const bool defined = _IsCategoryDefined(name, &dict.GetCategory());

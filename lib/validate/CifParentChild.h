@@ -68,6 +68,16 @@ public:
     // Parent tables keep the search indices of the lookups.
     int CheckParentChild(Block& block, ISTable& table, std::ostream& out);
 
+    // The parent keys that CheckParentChild gathers from the tables of
+    // `block` (one set per parent category and attribute list, a hash and a
+    // row number per distinct key) are kept and shared by all of that block's
+    // checks from here until EndBlockChecks or the next BeginBlockChecks: the
+    // block's tables must not change in between. Checks of other blocks, and
+    // all checks outside that span, gather keys for one table only.
+    void BeginBlockChecks(const Block& block);
+    // Drops the shared parent keys, freeing their memory.
+    void EndBlockChecks();
+
     // Writes copies of the two link-group tables, the group table without
     // its parent_category_id column, into the block, replacing tables of the
     // same names. A table without rows is not written.
@@ -102,6 +112,16 @@ private:
                               const CifItemsByCategory& cifItemsByCategory);
     // The largest of the category's link group ids, at least 0.
     static std::int64_t _GetMaxLinkGroupId(const std::string& category, const NameList& ids);
+
+    // The parent keys shared by one block's checks; null outside
+    // BeginBlockChecks and EndBlockChecks. Holds references to that block's
+    // tables.
+    struct BlockParentKeys;
+    // Defined where BlockParentKeys is (CifParentChildCheck.cpp).
+    struct BlockParentKeysDeleter {
+        void operator()(BlockParentKeys* keys) const;
+    };
+    std::unique_ptr<BlockParentKeys, BlockParentKeysDeleter> _blockParentKeys;
 
     ISTable* _itemLinkedTablePtr;
     // Set by the first constructor only, and read only while it runs.

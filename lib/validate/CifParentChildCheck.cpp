@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <stdexcept>
+#include <tuple>
 #include <utility>
 
 #include "foundation/CharClass.h"
@@ -87,30 +88,38 @@ std::string LinkGroupLabel(ParentChild& relations, const Names& parKeys, const N
     return label;
 }
 
-// Reads the rows of a table in ascending order. A row-wise table is read
-// segment by segment from its stored tuples, without locating each row.
+// Reads the rows of a table by number, a row-wise table's from its stored
+// tuples: rows in ascending order segment by segment, any other row through
+// a binary search over the segments' first rows.
 class RowReader {
 public:
-    explicit RowReader(const ISTable& table) : _table(table) {}
+    explicit RowReader(const ISTable& table) : _table(table) {
+        unsigned int start = 0;
+        for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
+            _starts.push_back(start);
+            start += table.GetSegment(s).GetNumRows();
+        }
+    }
 
+    // Valid until the next call.
     const std::vector<std::string>& Row(unsigned int row) {
         if (_table.GetOrientation() != 1) {
             _table.GetRow(_copy, row, std::string(), std::string());
             return _copy;
         }
-        if (row < _start) {
-            _segment = 0;
-            _start = 0;
-        }
-        while (row - _start >= _table.GetSegment(_segment).GetNumRows()) {
-            _start += _table.GetSegment(_segment).GetNumRows();
-            ++_segment;
+        if (row < _start || row - _start >= _table.GetSegment(_segment).GetNumRows()) {
+            // The last segment starting at or before the row: empty segments
+            // share their start with the segment after them.
+            _segment = static_cast<unsigned int>(
+                std::upper_bound(_starts.begin(), _starts.end(), row) - _starts.begin() - 1);
+            _start = _starts[_segment];
         }
         return _table.GetSegment(_segment).GetRows()[row - _start];
     }
 
 private:
     const ISTable& _table;
+    std::vector<unsigned int> _starts;
     unsigned int _segment = 0;
     unsigned int _start = 0;
     std::vector<std::string> _copy;
@@ -120,56 +129,40 @@ private:
 // one pass, compared as the table's search indices compare them: each cell
 // by its column's flags, and the whole key without regard to case when the
 // first column is case-insensitive. Only a hash and the first row of each
-// hash are kept (an open-addressing table, 16 bytes a slot): a key whose
-// hash is found is compared with that row, and a different key there (two
-// keys sharing a hash) falls back to a walk over the rows.
+// distinct key are kept (an open-addressing table of 16-byte slots, grown
+// with the keys, so that a few keys over many rows take little room). Keys
+// that share a hash take further slots of the probe sequence, so a lookup
+// compares the keys of the slots with its hash and never walks the rows.
 class ParentKeys {
 public:
-    ParentKeys(const ISTable& parent, const Names& attributes) : _parent(parent) {
-        parent.GetColumnIndices(_columns, attributes);
+    ParentKeys(const ISTable& parent, const Names& attributes) : _rows(parent), _stored(parent) {
+        std::vector<unsigned int> columns;
+        parent.GetColumnIndices(columns, attributes);
+        _columns.assign(columns.begin(), columns.end());
         for (const std::string& attribute : attributes) {
             _flags.push_back(parent.GetFlags(attribute));
         }
         _foldCase = ColumnKey::KeyCompareType(_flags[0]) == CaseInsensitive;
-        std::size_t size = 16;
-        while (size < 2 * static_cast<std::size_t>(parent.GetNumRows())) {
-            size *= 2;
-        }
-        _slots.assign(size, Slot());
-        RowReader rows(parent);
-        std::size_t previousHash = 0;
+        _slots.assign(16, Slot());
+        RowReader previous(parent);
         for (unsigned int row = 0; row < parent.GetNumRows(); ++row) {
-            const std::size_t hash = _HashRow(rows.Row(row));
+            const Names& cells = _rows.Row(row);
             // Neighbouring rows often share a key (the atoms of a residue):
-            // the table, larger than the caches, is probed once for them.
-            if (row > 0 && hash == previousHash) {
+            // a row whose key cells are those of the row before it is neither
+            // hashed nor probed.
+            if (row > 0 && _SameCells(cells, previous.Row(row - 1))) {
                 continue;
             }
-            previousHash = hash;
-            Slot& slot = _slots[_Probe(hash)];
-            if (slot.row == kEmpty) {
-                slot.hash = hash;
-                slot.row = row;
-            }
+            _Insert(_Hash(cells, _columns), row, cells);
         }
     }
 
     // values[picked[k]] stands for the k-th attribute.
     bool Contains(const Names& values, const std::vector<std::size_t>& picked) {
-        std::size_t hash = 0;
-        for (std::size_t k = 0; k < picked.size(); ++k) {
-            hash = _Combine(hash, values[picked[k]], k);
-        }
-        const Slot& slot = _slots[_Probe(hash)];
-        if (slot.row == kEmpty) {
-            return false;
-        }
-        RowReader rows(_parent);
-        if (_Equal(values, picked, rows.Row(slot.row))) {
-            return true;
-        }
-        for (unsigned int row = 0; row < _parent.GetNumRows(); ++row) {
-            if (_Equal(values, picked, rows.Row(row))) {
+        const std::size_t hash = _Hash(values, picked);
+        const std::size_t mask = _slots.size() - 1;
+        for (std::size_t i = hash & mask; _slots[i].row != kEmpty; i = (i + 1) & mask) {
+            if (_slots[i].hash == hash && _Equal(values, picked, _stored.Row(_slots[i].row))) {
                 return true;
             }
         }
@@ -183,14 +176,38 @@ private:
         unsigned int row = kEmpty;
     };
 
-    // The slot of that hash, or the empty slot where it would go.
-    std::size_t _Probe(std::size_t hash) const {
+    // Keeps the row unless a kept row has its key; at most half the slots
+    // are used.
+    void _Insert(std::size_t hash, unsigned int row, const Names& cells) {
         const std::size_t mask = _slots.size() - 1;
         std::size_t i = hash & mask;
-        while (_slots[i].row != kEmpty && _slots[i].hash != hash) {
-            i = (i + 1) & mask;
+        for (; _slots[i].row != kEmpty; i = (i + 1) & mask) {
+            if (_slots[i].hash == hash && _Equal(cells, _columns, _stored.Row(_slots[i].row))) {
+                return;
+            }
         }
-        return i;
+        _slots[i].hash = hash;
+        _slots[i].row = row;
+        if (2 * ++_used > _slots.size()) {
+            _Grow();
+        }
+    }
+
+    // Twice the slots; the kept keys are distinct, so none is compared.
+    void _Grow() {
+        std::vector<Slot> slots(2 * _slots.size());
+        const std::size_t mask = slots.size() - 1;
+        for (const Slot& slot : _slots) {
+            if (slot.row == kEmpty) {
+                continue;
+            }
+            std::size_t i = slot.hash & mask;
+            while (slots[i].row != kEmpty) {
+                i = (i + 1) & mask;
+            }
+            slots[i] = slot;
+        }
+        _slots.swap(slots);
     }
 
     // The value as the key compares it: a plain text cell as it is, others
@@ -209,25 +226,36 @@ private:
         return _scratch;
     }
 
-    std::size_t _Combine(std::size_t hash, const std::string& value, std::size_t k) {
-        const std::string& component = _Component(value, k);
-        std::size_t h = 14695981039346656037ull;
-        for (const char c : component) {
-            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-        }
-        return (hash ^ h) * 0x9E3779B97F4A7C15ull + k;
-    }
-
-    std::size_t _HashRow(const std::vector<std::string>& cells) {
+    // values[picked[k]] stands for the k-th attribute.
+    std::size_t _Hash(const Names& values, const std::vector<std::size_t>& picked) {
         std::size_t hash = 0;
-        for (std::size_t k = 0; k < _columns.size(); ++k) {
-            hash = _Combine(hash, cells[_columns[k]], k);
+        for (std::size_t k = 0; k < picked.size(); ++k) {
+            const std::string& component = _Component(values[picked[k]], k);
+            std::size_t h = 14695981039346656037ull;
+            for (const char c : component) {
+                h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+            }
+            hash = (hash ^ h) * 0x9E3779B97F4A7C15ull + k;
         }
         return hash;
     }
 
-    bool _Equal(const Names& values, const std::vector<std::size_t>& picked,
-                const std::vector<std::string>& cells) {
+    // The key cells of two rows are the same texts; the column that differed
+    // last is compared first.
+    bool _SameCells(const Names& cells, const Names& other) {
+        if (cells[_columns[_differed]] != other[_columns[_differed]]) {
+            return false;
+        }
+        for (std::size_t k = 0; k < _columns.size(); ++k) {
+            if (cells[_columns[k]] != other[_columns[k]]) {
+                _differed = k;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool _Equal(const Names& values, const std::vector<std::size_t>& picked, const Names& cells) {
         for (std::size_t k = 0; k < picked.size(); ++k) {
             const std::string component = _Component(values[picked[k]], k);
             if (component != _Component(cells[_columns[k]], k)) {
@@ -237,18 +265,21 @@ private:
         return true;
     }
 
-    const ISTable& _parent;
-    std::vector<unsigned int> _columns;
+    // Two readers: a row being gathered is compared with a kept one.
+    RowReader _rows;
+    RowReader _stored;
+    std::vector<std::size_t> _columns;
     std::vector<ColumnFlags> _flags;
     bool _foldCase = false;
     std::vector<Slot> _slots;
+    std::size_t _used = 0;
+    std::size_t _differed = 0;
     std::string _scratch;
 };
 
-// The parent keys gathered for the relations of one table, by parent
-// category and attributes. A row with null keys is looked up on its other
-// keys, so one relation may gather several sets; relations that name the
-// same parent attributes share theirs.
+// Gathered parent keys by parent category and attributes. A row with null
+// keys is looked up on its other keys, so one relation may gather several
+// sets; relations that name the same parent attributes share theirs.
 typedef std::map<Names, ParentKeys> ParentKeysByName;
 
 // One relation over the rows of the table. False when a parent key
@@ -348,7 +379,10 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
                     }
                     auto shared = parentKeys.find(name);
                     if (shared == parentKeys.end()) {
-                        shared = parentKeys.emplace(name, ParentKeys(*parent, attributes)).first;
+                        shared = parentKeys
+                                     .emplace(std::piecewise_construct, std::forward_as_tuple(name),
+                                              std::forward_as_tuple(*parent, attributes))
+                                     .first;
                     }
                     keys = &shared->second;
                     keysByPairs.emplace(keyed, keys);
@@ -380,6 +414,23 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
 
 }  // namespace
 
+struct CifParentChild::BlockParentKeys {
+    const Block* block;
+    ParentKeysByName keys;
+};
+
+void CifParentChild::BlockParentKeysDeleter::operator()(BlockParentKeys* keys) const {
+    delete keys;
+}
+
+void CifParentChild::BeginBlockChecks(const Block& block) {
+    _blockParentKeys.reset(new BlockParentKeys{&block, ParentKeysByName()});
+}
+
+void CifParentChild::EndBlockChecks() {
+    _blockParentKeys.reset();
+}
+
 void CifParentChild::_DropAbsentChildItems(NameLists& parKeyLists, NameLists& childKeyLists,
                                            const std::vector<std::string>& cifItems) {
     for (std::size_t i = 0; i < childKeyLists.size(); ++i) {
@@ -407,7 +458,10 @@ int CifParentChild::CheckParentChild(Block& block, ISTable& table, std::ostream&
     // A dictionary may state one relation twice, its parent keys in another
     // order: its rows are checked once.
     std::set<std::vector<std::pair<std::string, std::string> > > checked;
-    ParentKeysByName parentKeys;
+    // Keys gathered for this table alone unless the block's are shared.
+    ParentKeysByName ownKeys;
+    ParentKeysByName& parentKeys =
+        _blockParentKeys && _blockParentKeys->block == &block ? _blockParentKeys->keys : ownKeys;
     for (std::size_t i = 0; i < parKeyLists.size(); ++i) {
         if (parKeyLists[i].empty()) {
             continue;

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "cif/CifFile.h"
@@ -240,6 +241,11 @@ int CifFile::_CheckValues(Block& block, ISTable& table, const std::string& colNa
     const unsigned int column = table.GetColumnIndex(colName);
     const std::string* previous = nullptr;
     TypePattern::Match previousMatch = TypePattern::NO_MATCH;
+    // Values that recur apart (atom names, residue names, symbols) are
+    // matched once each; the first kMaxRemembered distinct values are
+    // remembered, so a column of distinct values costs little room.
+    const std::size_t kMaxRemembered = 1024;
+    std::unordered_map<std::string, TypePattern::Match> matched;
     // Segment by segment: a walk that locates each row costs more than the
     // checks of most values.
     unsigned int rowNumber = 0;
@@ -255,7 +261,15 @@ int CifFile::_CheckValues(Block& block, ISTable& table, const std::string& colNa
                 // Runs of equal values are common (a residue's atoms): one
                 // match serves the run.
                 if (previous == nullptr || value != *previous) {
-                    previousMatch = pattern->Test(value);
+                    const auto known = matched.find(value);
+                    if (known != matched.end()) {
+                        previousMatch = known->second;
+                    } else {
+                        previousMatch = pattern->Test(value);
+                        if (matched.size() < kMaxRemembered) {
+                            matched.emplace(value, previousMatch);
+                        }
+                    }
                     previous = &value;
                 }
                 if (previousMatch == TypePattern::NO_MATCH) {

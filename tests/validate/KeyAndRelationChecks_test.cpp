@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "validate/CheckTestSupport.h"
 #include "validate/CifParentChild.h"
 
@@ -93,6 +98,13 @@ TEST(ParentKeys, AreLookedUpOnAllTheirColumns) {
         // A case-insensitive first parent column makes the whole key so.
         {"x Q", "X q x Q x q y Q", 0x11, 0x10, "4"},
         {"x Q", "X q x Q x q y Q", 0x10, 0x11, "1 4"},
+        // Keys whose hashes are equal (each pair of texts in b has one hash)
+        // are told apart, kept and found both.
+        {"k a5f473dfbaa01a813 k ad4a9930cacadd7a1",
+         "k ad4a9930cacadd7a1 k a5f473dfbaa01a813 k bf8fb15047fad5401", 0x10, 0x10, "3"},
+        {"k bf8fb15047fad5401 k c85760bdd5eed0d62 k a5f473dfbaa01a813",
+         "k b012d71eb3dd041b2 k c01edcbb2ac352929 k ad4a9930cacadd7a1 k c85760bdd5eed0d62", 0x10,
+         0x10, "1 2 3"},
     };
     for (const auto& c : cases) {
         Dictionary dict(kRelation);
@@ -104,6 +116,158 @@ TEST(ParentKeys, AreLookedUpOnAllTheirColumns) {
         std::ostringstream out;
         relations.CheckParentChild(data.block, *data.block.GetTablePtr("e"), out);
         EXPECT_EQ(c.unmatched, UnmatchedRows(out.str())) << c.childRows;
+    }
+}
+
+// e (x, y) and g (x, y) have the parent p (a, b); f (u) has the parent p (a).
+const std::vector<TableText> kSiblings{
+    {"category", "id", "e f g p"},
+    {"item", "name category_id", "_e.x e _e.y e _f.u f _g.x g _g.y g"},
+    {"item_linked", "child_name parent_name", "_e.x _p.a _e.y _p.b _f.u _p.a _g.x _p.a _g.y _p.b"},
+    {"pdbx_item_linked_group", "link_group_id label category_id", "1 e:p:1 e 1 f:p:1 f 1 g:p:1 g"},
+    {"pdbx_item_linked_group_list",
+     "child_category_id link_group_id child_name parent_name parent_category_id",
+     "e 1 _e.x _p.a p e 1 _e.y _p.b p f 1 _f.u _p.a p g 1 _g.x _p.a p g 1 _g.y _p.b p"}};
+
+// "table:rows" per table named (rows comma-separated), blank-separated.
+std::string Unmatched(CifParentChild& relations, Block& block, const std::string& tables) {
+    std::string result;
+    for (const std::string& name : Split(tables)) {
+        std::ostringstream out;
+        relations.CheckParentChild(block, *block.GetTablePtr(name), out);
+        std::string rows = UnmatchedRows(out.str());
+        std::replace(rows.begin(), rows.end(), ' ', ',');
+        result += (result.empty() ? "" : " ") + name + ":" + rows;
+    }
+    return result;
+}
+
+TEST(SharedParentKeys, ServeTablesOfOtherAttributes) {
+    const struct {
+        std::string parentRows, eRows, fRows, gRows;  // a b; x y; u; x y
+        std::string unmatched;
+    } cases[] = {
+        // A row that repeats the one before in a alone is a key of its own.
+        {"1 2 1 3 4 5", "1 2 1 3 1 5", "1 4 9", "4 5 4 2 1 3", "e:3 f:3 g:2"},
+        // Rows with a null key gather other keys than the rows without.
+        {"1 2 1 3 4 5", "1 . . 5 1 5", "? 5", "2 . . 9 4 5", "e:3 f:2 g:1,2"},
+        {"1 2", "1 2", "2", "2 1", "e: f:1 g:1"},
+    };
+    for (const auto& c : cases) {
+        Dictionary dict(kSiblings);
+        CifParentChild relations(dict.block);
+        Dictionary data({{"e", "x y", c.eRows},
+                         {"f", "u", c.fRows},
+                         {"g", "x y", c.gRows},
+                         {"p", "a b", c.parentRows}},
+                        "b");
+        // Each table alone, then sharing in two orders.
+        EXPECT_EQ(c.unmatched, Unmatched(relations, data.block, "e f g")) << c.eRows;
+        relations.BeginBlockChecks(data.block);
+        EXPECT_EQ(c.unmatched, Unmatched(relations, data.block, "e f g")) << c.eRows;
+        relations.BeginBlockChecks(data.block);
+        Strings reversed = Split(c.unmatched);
+        std::reverse(reversed.begin(), reversed.end());
+        EXPECT_EQ(Join(reversed), Unmatched(relations, data.block, "g f e")) << c.eRows;
+        relations.EndBlockChecks();
+    }
+}
+
+// Keys gathered in one block never answer for another block, nor for the
+// same block after the span in which they were shared.
+TEST(SharedParentKeys, StayWithTheirBlockAndSpan) {
+    Dictionary dict(kSiblings);
+    CifParentChild relations(dict.block);
+    Dictionary one({{"e", "x y", "1 2 7 8"}, {"p", "a b", "1 2"}}, "one");
+    Dictionary two({{"e", "x y", "1 2 1 5"}, {"p", "a b", "3 4"}}, "two");
+    relations.BeginBlockChecks(one.block);
+    EXPECT_EQ("e:2", Unmatched(relations, one.block, "e"));
+    EXPECT_EQ("e:1,2", Unmatched(relations, two.block, "e"));
+    relations.EndBlockChecks();
+    one.block.GetTablePtr("p")->AddRow(Strings{"7", "8"});
+    EXPECT_EQ("e:", Unmatched(relations, one.block, "e"));
+    relations.BeginBlockChecks(one.block);
+    EXPECT_EQ("e:", Unmatched(relations, one.block, "e"));
+    relations.BeginBlockChecks(two.block);
+    EXPECT_EQ("e:1,2", Unmatched(relations, two.block, "e"));
+    EXPECT_EQ("e:", Unmatched(relations, one.block, "e"));
+    relations.EndBlockChecks();
+}
+
+// A whole run over two blocks whose parent tables differ: each block's rows
+// are looked up in its own parent.
+TEST(SharedParentKeys, AreGatheredPerBlockOfARun) {
+    const std::string dictionary =
+        "data_dict\nloop_\n_category.id\n_category.mandatory_code\ne no\np no\n"
+        "loop_\n_category_key.id\n_category_key.name\ne '_e.x'\ne '_e.y'\np '_p.a'\n"
+        "p '_p.b'\nloop_\n_item.name\n_item.category_id\n_item.mandatory_code\n'_e.x' e yes\n"
+        "'_e.y' e yes\n'_p.a' p yes\n'_p.b' p yes\n"
+        "loop_\n_item_linked.child_name\n_item_linked.parent_name\n'_e.x' '_p.a'\n"
+        "'_e.y' '_p.b'\nloop_\n_pdbx_item_linked_group.category_id\n"
+        "_pdbx_item_linked_group.link_group_id\n_pdbx_item_linked_group.label\ne 1 e:p:1\n"
+        "loop_\n_pdbx_item_linked_group_list.child_category_id\n"
+        "_pdbx_item_linked_group_list.link_group_id\n_pdbx_item_linked_group_list.child_name\n"
+        "_pdbx_item_linked_group_list.parent_name\n"
+        "_pdbx_item_linked_group_list.parent_category_id\ne 1 '_e.x' '_p.a' p\n"
+        "e 1 '_e.y' '_p.b' p\n";
+    const std::string data =
+        "data_one\nloop_\n_p.a\n_p.b\n1 2\n3 4\nloop_\n_e.x\n_e.y\n1 2\n3 4\n"
+        "data_two\nloop_\n_p.a\n_p.b\n1 4\n3 2\nloop_\n_e.x\n_e.y\n1 2\n1 4\n3 4\n"
+        "data_three\nloop_\n_p.a\n_p.b\n1 2\n3 4\nloop_\n_e.x\n_e.y\n3 2\n3 4\n";
+    char name[] = "/tmp/tesra-shared-keys-XXXXXX";
+    ASSERT_NE(nullptr, ::mkdtemp(name));
+    const std::string log = std::string(name) + "/check.log";
+    ReadCif(data)->DataChecking(*ReadCif(dictionary), log, false, false);
+    std::ifstream in(log);
+    const std::string report((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+    std::string blocks;
+    const std::string marker = "ERROR PARCHILD";
+    for (std::size_t at = report.find(marker); at != std::string::npos;
+         at = report.find(marker, at + 1)) {
+        const std::size_t from = report.find("block \"", at) + 7;
+        blocks += report.substr(from, report.find('"', from) - from) + " ";
+    }
+    EXPECT_EQ("two two three ", blocks) << report;
+    EXPECT_EQ("1 3 1", UnmatchedRows(report)) << report;
+    std::filesystem::remove_all(name);
+}
+
+// The pattern answers that a column's value check remembers: each serves its
+// own value only, wherever the value recurs.
+TEST(RememberedPatternAnswers, ServeTheirOwnValue) {
+    const std::string dictionary =
+        "data_dict\nloop_\n_category.id\n_category.mandatory_code\nt no\n"
+        "_category_key.id t\n_category_key.name '_t.n'\n"
+        "_item.name '_t.n'\n_item.category_id t\n_item.mandatory_code no\n"
+        "_item_type.name '_t.n'\n_item_type.code int\n_item_type_list.code int\n"
+        "_item_type_list.primitive_code numb\n_item_type_list.construct '[0-9]+'\n";
+    const struct {
+        std::string values, unmatched;  // rows of mismatch lines, in order
+    } cases[] = {
+        {"1 1x 1 1x 12 1y 12", "2 4 6"},
+        {"1x 1 1x 1 x1 x", "1 3 5 6"},
+    };
+    for (const auto& c : cases) {
+        std::string rows;
+        for (const std::string& value : Split(c.values)) {
+            rows += "'" + value + "'\n";
+        }
+        std::unique_ptr<CifFile> dict = ReadCif(dictionary);
+        std::unique_ptr<CifFile> data = ReadCif("data_b\nloop_\n_t.n\n" + rows);
+        std::ostringstream out;
+        data->BlockDataChecking(FirstBlock(*data), FirstBlock(*dict), out, false, false);
+        std::string found, line;
+        std::istringstream report(out.str());
+        while (std::getline(report, line)) {
+            const std::size_t at = line.find("in row #");
+            if (line.find("\"_t.n\"") != std::string::npos && at != std::string::npos) {
+                const std::size_t from = at + 8;
+                found += (found.empty() ? "" : " ") +
+                         line.substr(from, line.find_first_of(", ", from) - from);
+            }
+        }
+        EXPECT_EQ(c.unmatched, found) << out.str();
     }
 }
 
