@@ -31,11 +31,16 @@ private:
 
 typedef std::string::size_type Position;
 
-// Above the limit, so that products stay small.
+// Above the limits, so that products and sums stay small.
 const unsigned long kTooMany = TypePattern::kMaxCopies + 1;
+const unsigned long kTooLarge = TypePattern::kMaxAtoms + 1;
 
-unsigned long Times(unsigned long a, unsigned long b) {
-    return a != 0 && b > kTooMany / a ? kTooMany : a * b;
+unsigned long Times(unsigned long a, unsigned long b, unsigned long cap = kTooMany) {
+    return a != 0 && b > cap / a ? cap : a * b;
+}
+
+unsigned long Plus(unsigned long a, unsigned long b) {
+    return std::min(a + b, kTooLarge);
 }
 
 // One past the ']' that closes the bracket expression opening at `i`, or npos.
@@ -93,33 +98,46 @@ Position Interval(const std::string& pattern, Position i, unsigned long& copies)
 }
 
 // What a scan of a pattern finds: the most copies regcomp makes of any one
-// atom, and where the alternatives of the whole pattern meet (its '|' outside
-// every group and bracket expression).
+// atom, how many atoms it writes out in all, and where the alternatives of
+// the whole pattern meet (its '|' outside every group and bracket expression).
 struct PatternShape {
     unsigned long copies = 1;
+    unsigned long atoms = 0;
     std::vector<Position> bars;
 };
 
 PatternShape Scan(const std::string& pattern) {
     // Per open group: the most copies of an atom within it, and of its last
-    // atom (0 when there is none to repeat).
+    // atom (0 when there is none to repeat); the atoms written out for it,
+    // and for its last atom.
     struct Group {
         unsigned long most;
         unsigned long last;
+        unsigned long atoms;
+        unsigned long lastAtoms;
     };
-    std::vector<Group> groups(1, Group{1, 0});
+    std::vector<Group> groups(1, Group{1, 0, 0, 0});
     PatternShape shape;
+    auto atom = [&groups](unsigned long copies, unsigned long atoms) {
+        Group& group = groups.back();
+        group.last = copies;
+        group.lastAtoms = atoms;
+        group.atoms = Plus(group.atoms, atoms);
+    };
     auto repeat = [&groups](unsigned long copies) {
         Group& group = groups.back();
         group.last = Times(group.last, copies);
         group.most = std::max(group.most, group.last);
+        const unsigned long atoms = Times(group.lastAtoms, copies, kTooLarge);
+        group.atoms = Plus(group.atoms, atoms - std::min(atoms, group.lastAtoms));
+        group.lastAtoms = atoms;
     };
     for (Position i = 0; i < pattern.size(); ++i) {
         unsigned long copies = 1;
         switch (pattern[i]) {
             case '\\':
                 ++i;
-                groups.back().last = 1;
+                atom(1, 1);
                 break;
             case '[':
                 i = BracketEnd(pattern, i);
@@ -127,23 +145,24 @@ PatternShape Scan(const std::string& pattern) {
                     i = pattern.size();
                 }
                 --i;
-                groups.back().last = 1;
+                atom(1, 1);
                 break;
             case '(':
-                groups.push_back(Group{1, 0});
+                groups.push_back(Group{1, 0, 0, 0});
                 break;
             case ')':
                 // An unmatched ')' is an ordinary character.
                 if (groups.size() > 1) {
-                    const unsigned long inner = groups.back().most;
+                    const Group inner = groups.back();
                     groups.pop_back();
-                    groups.back().last = inner;
+                    atom(inner.most, std::max(inner.atoms, 1UL));
                 } else {
-                    groups.back().last = 1;
+                    atom(1, 1);
                 }
                 break;
             case '|':
                 groups.back().last = 0;
+                groups.back().lastAtoms = 0;
                 if (groups.size() == 1) {
                     shape.bars.push_back(i);
                 }
@@ -160,12 +179,12 @@ PatternShape Scan(const std::string& pattern) {
                     repeat(copies);
                     i = end;
                 } else {
-                    groups.back().last = 1;
+                    atom(1, 1);
                 }
                 break;
             }
             default:
-                groups.back().last = 1;
+                atom(1, 1);
                 break;
         }
         groups.back().most = std::max(groups.back().most, groups.back().last);
@@ -173,6 +192,7 @@ PatternShape Scan(const std::string& pattern) {
     // Groups left open do not compile; their atoms count all the same.
     for (const Group& group : groups) {
         shape.copies = std::max(shape.copies, group.most);
+        shape.atoms = Plus(shape.atoms, group.atoms);
     }
     return shape;
 }
@@ -201,7 +221,7 @@ TypePattern::TypePattern(const std::string& construct) : _whole(), _part(), _com
         return;
     }
     const PatternShape shape = Scan(pattern);
-    if (shape.copies > kMaxCopies) {
+    if (shape.copies > kMaxCopies || shape.atoms > kMaxAtoms) {
         return;
     }
     const CLocaleScope cLocale;

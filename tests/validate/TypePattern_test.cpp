@@ -8,8 +8,9 @@
 
 namespace {
 
-// Repetitions that regcomp would write out more than 256 times count as not
-// compiling; brackets and escapes hold no repetitions.
+// Repetitions that regcomp would write out more than 256 times, or more than
+// 1024 atoms in all, count as not compiling; brackets and escapes hold no
+// repetitions.
 TEST(TypePattern, RefusesConstructsRepeatedTooOften) {
     const struct {
         const char* construct;
@@ -30,6 +31,11 @@ TEST(TypePattern, RefusesConstructsRepeatedTooOften) {
         {"[^]{300}]", true},
         {"[[:alpha:]{300}]", true},
         {"\\{300}", true},
+        {"a{0,250}a{0,250}a{0,250}a{0,250}b{24}", true},
+        {"a{0,250}a{0,250}a{0,250}a{0,250}b{25}", false},
+        {"(ab){200}(cd){200}(e{2}){112}", true},
+        {"(ab){200}(cd){200}(e{2}){113}", false},
+        {"x|y{250}|z{250}|w{250}|v{250}|u{250}", false},
         {"", false},
         {"a(", false},
     };
