@@ -130,9 +130,11 @@ private:
 // by its column's flags, and the whole key without regard to case when the
 // first column is case-insensitive. Only a hash and the first row of each
 // distinct key are kept (an open-addressing table of 16-byte slots, grown
-// with the keys, so that a few keys over many rows take little room). Keys
-// that share a hash take further slots of the probe sequence, so a lookup
-// compares the keys of the slots with its hash and never walks the rows.
+// with the keys, so that a few keys over many rows take little room). A slot
+// holds one hash; the keys whose hash a kept key of another text has are set
+// aside in an ordered set, consulted only on such a mismatch, so that keys
+// made to share a hash cost a tree search each rather than a comparison with
+// every other.
 class ParentKeys {
 public:
     ParentKeys(const ISTable& parent, const Names& attributes) : _rows(parent), _stored(parent) {
@@ -162,8 +164,10 @@ public:
         const std::size_t hash = _Hash(values, picked);
         const std::size_t mask = _slots.size() - 1;
         for (std::size_t i = hash & mask; _slots[i].row != kEmpty; i = (i + 1) & mask) {
-            if (_slots[i].hash == hash && _Equal(values, picked, _stored.Row(_slots[i].row))) {
-                return true;
+            if (_slots[i].hash == hash) {
+                return _Equal(values, picked, _stored.Row(_slots[i].row)) ||
+                       (!_sharedHashes.empty() &&
+                        _sharedHashes.count(_Composed(values, picked)) > 0);
             }
         }
         return false;
@@ -176,13 +180,16 @@ private:
         unsigned int row = kEmpty;
     };
 
-    // Keeps the row unless a kept row has its key; at most half the slots
-    // are used.
+    // Keeps the row unless a kept row has its key, in the set aside when its
+    // hash is taken; at most half the slots are used.
     void _Insert(std::size_t hash, unsigned int row, const Names& cells) {
         const std::size_t mask = _slots.size() - 1;
         std::size_t i = hash & mask;
         for (; _slots[i].row != kEmpty; i = (i + 1) & mask) {
-            if (_slots[i].hash == hash && _Equal(cells, _columns, _stored.Row(_slots[i].row))) {
+            if (_slots[i].hash == hash) {
+                if (!_Equal(cells, _columns, _stored.Row(_slots[i].row))) {
+                    _sharedHashes.insert(_Composed(cells, _columns));
+                }
                 return;
             }
         }
@@ -193,7 +200,7 @@ private:
         }
     }
 
-    // Twice the slots; the kept keys are distinct, so none is compared.
+    // Twice the slots; the kept hashes are distinct, so no key is compared.
     void _Grow() {
         std::vector<Slot> slots(2 * _slots.size());
         const std::size_t mask = slots.size() - 1;
@@ -255,6 +262,15 @@ private:
         return true;
     }
 
+    // The key as compared, component by component.
+    Names _Composed(const Names& values, const std::vector<std::size_t>& picked) {
+        Names components;
+        for (std::size_t k = 0; k < picked.size(); ++k) {
+            components.push_back(_Component(values[picked[k]], k));
+        }
+        return components;
+    }
+
     bool _Equal(const Names& values, const std::vector<std::size_t>& picked, const Names& cells) {
         for (std::size_t k = 0; k < picked.size(); ++k) {
             const std::string component = _Component(values[picked[k]], k);
@@ -272,6 +288,7 @@ private:
     std::vector<ColumnFlags> _flags;
     bool _foldCase = false;
     std::vector<Slot> _slots;
+    std::set<Names> _sharedHashes;
     std::size_t _used = 0;
     std::size_t _differed = 0;
     std::string _scratch;

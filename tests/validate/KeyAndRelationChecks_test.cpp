@@ -119,6 +119,66 @@ TEST(ParentKeys, AreLookedUpOnAllTheirColumns) {
     }
 }
 
+// Keys of one hash, 2^12 of them: each of the 12 key columns holds one text
+// of a pair of equal hashes. The parent lacks every third of them.
+TEST(ParentKeys, SharingOneHashAreAllTold) {
+    const std::size_t columns = 12;
+    const std::string pair[] = {"a5f473dfbaa01a813", "ad4a9930cacadd7a1"};
+    const struct {
+        unsigned char firstFlags;
+        bool upperChild;
+        bool allUnmatched;
+    } cases[] = {
+        {0x10, false, false},
+        // A case-insensitive first column folds the child's capitals.
+        {0x11, true, false},
+        {0x10, true, true},
+    };
+    for (const auto& c : cases) {
+        std::string childNames, childColumns, parentColumns, links, groupList;
+        for (std::size_t k = 0; k < columns; ++k) {
+            const std::string n = std::to_string(k);
+            childNames += " _e.x" + n + " e";
+            links += " _e.x" + n + " _p.a" + n;
+            groupList += " e 1 _e.x" + n + " _p.a" + n + " p";
+            childColumns += " x" + n;
+            parentColumns += " a" + n;
+        }
+        std::string childRows, parentRows, expected;
+        const std::size_t keys = std::size_t(1) << columns;
+        for (std::size_t i = 0; i < keys; ++i) {
+            std::string key;
+            for (std::size_t k = 0; k < columns; ++k) {
+                key += " " + pair[(i >> k) & 1];
+            }
+            if (i % 3 != 0) {
+                parentRows += key;
+            }
+            if (c.upperChild) {
+                std::transform(key.begin(), key.end(), key.begin(), ::toupper);
+            }
+            childRows += key;
+            if (c.allUnmatched || i % 3 == 0) {
+                expected += (expected.empty() ? "" : " ") + std::to_string(i + 1);
+            }
+        }
+        Dictionary dict({{"category", "id", "e p"},
+                         {"item", "name category_id", childNames},
+                         {"item_linked", "child_name parent_name", links},
+                         {"pdbx_item_linked_group", "link_group_id label category_id", "1 e:p:1 e"},
+                         {"pdbx_item_linked_group_list",
+                          "child_category_id link_group_id child_name parent_name "
+                          "parent_category_id",
+                          groupList}});
+        CifParentChild relations(dict.block);
+        Dictionary data({{"e", childColumns, childRows}, {"p", parentColumns, parentRows}}, "b");
+        data.block.GetTablePtr("p")->SetFlags("a0", c.firstFlags);
+        std::ostringstream out;
+        relations.CheckParentChild(data.block, *data.block.GetTablePtr("e"), out);
+        EXPECT_EQ(expected, UnmatchedRows(out.str())) << int(c.firstFlags) << c.upperChild;
+    }
+}
+
 // e (x, y) and g (x, y) have the parent p (a, b); f (u) has the parent p (a).
 const std::vector<TableText> kSiblings{
     {"category", "id", "e f g p"},
