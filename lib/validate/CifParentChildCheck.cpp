@@ -13,6 +13,7 @@
 #include "table/ColumnFlags.h"
 #include "table/ITTable.h"
 #include "validate/CifParentChild.h"
+#include "validate/SlotHash.h"
 
 namespace {
 
@@ -163,7 +164,7 @@ public:
     bool Contains(const Names& values, const std::vector<std::size_t>& picked) {
         const std::size_t hash = _Hash(values, picked);
         const std::size_t mask = _slots.size() - 1;
-        for (std::size_t i = hash & mask; _slots[i].row != kEmpty; i = (i + 1) & mask) {
+        for (std::size_t i = SlotHash(hash) & mask; _slots[i].row != kEmpty; i = (i + 1) & mask) {
             if (_slots[i].hash == hash) {
                 return _Equal(values, picked, _stored.Row(_slots[i].row)) ||
                        (!_sharedHashes.empty() &&
@@ -184,7 +185,7 @@ private:
     // hash is taken; at most half the slots are used.
     void _Insert(std::size_t hash, unsigned int row, const Names& cells) {
         const std::size_t mask = _slots.size() - 1;
-        std::size_t i = hash & mask;
+        std::size_t i = SlotHash(hash) & mask;
         for (; _slots[i].row != kEmpty; i = (i + 1) & mask) {
             if (_slots[i].hash == hash) {
                 if (!_Equal(cells, _columns, _stored.Row(_slots[i].row))) {
@@ -208,7 +209,7 @@ private:
             if (slot.row == kEmpty) {
                 continue;
             }
-            std::size_t i = slot.hash & mask;
+            std::size_t i = SlotHash(slot.hash) & mask;
             while (slots[i].row != kEmpty) {
                 i = (i + 1) & mask;
             }
