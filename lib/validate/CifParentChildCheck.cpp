@@ -196,6 +196,11 @@ public:
         return _columns.at(attribute).firstRows.size();
     }
 
+    // The row whose text got the id.
+    unsigned int FirstRow(const std::string& attribute, unsigned int id) const {
+        return _columns.at(attribute).firstRows[id];
+    }
+
     // The text of an id.
     const std::string& Text(const std::string& attribute, unsigned int id) {
         const Column& column = _columns.at(attribute);
@@ -300,7 +305,7 @@ private:
 // case-insensitive. Gathered from the columns' ids: a column compared by its
 // text as it is keeps its ids, another maps each id to the id of its
 // compared text; the distinct tuples of these ids are kept in an
-// open-addressing table.
+// open-addressing table, unless one column alone tells the key's row.
 class ParentKeys {
 public:
     ParentKeys(const ISTable& parent, ParentColumns& columns, const Names& attributes)
@@ -325,15 +330,26 @@ public:
                         .first->second);
             }
         }
+        for (const std::string& attribute : attributes) {
+            _ids.push_back(&columns.Ids(attribute));
+        }
         // Every id of one column is some row's key: nothing to gather.
         if (attributes.size() == 1) {
             return;
         }
-        _slots.assign(16, kEmpty);
-        std::vector<const std::vector<unsigned int>*> ids;
-        for (const std::string& attribute : attributes) {
-            ids.push_back(&columns.Ids(attribute));
+        // A column whose rows all compare apart (a serial number) picks the
+        // one row a key can be: nothing to gather either. Its compared ids
+        // are then its ids.
+        for (std::size_t k = 0; k < attributes.size(); ++k) {
+            const std::size_t distinct =
+                _AsItIs(k) ? columns.Count(attributes[k]) : _compared[k].byText.size();
+            if (distinct == parent.GetNumRows()) {
+                _rowColumn = k;
+                return;
+            }
         }
+        _slots.assign(16, kEmpty);
+        const std::vector<const std::vector<unsigned int>*>& ids = _ids;
         const std::size_t width = attributes.size();
         std::vector<unsigned int> key(width);
         for (unsigned int row = 0; row < parent.GetNumRows(); ++row) {
@@ -369,7 +385,20 @@ public:
             }
             _key[k] = known->second;
         }
-        return _key.size() == 1 || _Find(_key.data(), nullptr);
+        if (_key.size() == 1) {
+            return true;
+        }
+        if (_rowColumn < _key.size()) {
+            const unsigned int row = _columns.FirstRow(_attributes[_rowColumn], _key[_rowColumn]);
+            for (std::size_t k = 0; k < _key.size(); ++k) {
+                const unsigned int id = (*_ids[k])[row];
+                if ((_AsItIs(k) ? id : _compared[k].ids[id]) != _key[k]) {
+                    return false;
+                }
+            }
+            return true;
+        }
+        return _Find(_key.data(), nullptr);
     }
 
 private:
@@ -463,6 +492,10 @@ private:
     std::vector<unsigned int> _keys;
     std::vector<unsigned int> _slots;
     std::vector<unsigned int> _key;
+    // The ids of the attributes' columns by row.
+    std::vector<const std::vector<unsigned int>*> _ids;
+    // The column whose id picks the row of a key, when there is one.
+    std::size_t _rowColumn = ~std::size_t(0);
     std::string _scratch;
 };
 

@@ -247,6 +247,11 @@ TEST(SharedParentKeys, ComeFromTheIdsOfEachColumnText) {
         // Parent texts differing in case are one key when folded.
         {"x Q X q y r", "X Q y R Y q", "Y z", "x q", 0x11, 0x10, "e:3 f:2 g:"},
         {"x Q X q y r", "X Q y R Y q", "Y z", "x q", 0x10, 0x11, "e:3 f:1,2 g:"},
+        // A column of distinct texts picks the one row a key can be.
+        {"x 1 x 2 y 3", "x 2 y 2 y 3 z 3", "x z", "y 1 x 1", 0x10, 0x10, "e:2,4 f:2 g:1"},
+        {"1 x 2 x 3 y", "2 x 2 y 9 x", "3 4", "1 y 1 x", 0x10, 0x10, "e:2,3 f:2 g:1"},
+        {"1 x 1 y 2 z", "1 y 2 z 2 x", "1 3", "1 x 1 z", 0x10, 0x10, "e:3 f:2 g:2"},
+        {"x 1 X 2 y 3", "X 1 x 2 Y 2", "x", "y 3", 0x11, 0x10, "e:3 f: g:"},
     };
     for (const auto& c : cases) {
         Dictionary dict(kSiblings);
