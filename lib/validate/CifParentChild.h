@@ -69,8 +69,8 @@ public:
     int CheckParentChild(Block& block, ISTable& table, std::ostream& out);
 
     // The parent keys that CheckParentChild gathers from the tables of
-    // `block` (one set per parent category and attribute list, a hash and a
-    // row number per distinct key) are kept and shared by all of that block's
+    // `block` (one set per parent category and attribute list, with the
+    // dense ids of the parent columns they come from) are kept and shared by all of that block's
     // checks from here until EndBlockChecks or the next BeginBlockChecks: the
     // block's tables must not change in between. Checks of other blocks, and
     // all checks outside that span, gather keys for one table only.

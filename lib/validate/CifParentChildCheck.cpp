@@ -6,6 +6,7 @@
 #include <set>
 #include <stdexcept>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 
 #include "foundation/CharClass.h"
@@ -13,6 +14,7 @@
 #include "table/ColumnFlags.h"
 #include "table/ITTable.h"
 #include "validate/CifParentChild.h"
+#include "validate/SameText.h"
 #include "validate/SlotHash.h"
 
 namespace {
@@ -126,102 +128,349 @@ private:
     std::vector<std::string> _copy;
 };
 
-// The key tuples of a parent table over some of its columns, gathered in
-// one pass, compared as the table's search indices compare them: each cell
-// by its column's flags, and the whole key without regard to case when the
-// first column is case-insensitive. Only a hash and the first row of each
-// distinct key are kept (an open-addressing table of 16-byte slots, grown
-// with the keys, so that a few keys over many rows take little room). A slot
-// holds one hash; the keys whose hash a kept key of another text has are set
-// aside in an ordered set, consulted only on such a mismatch, so that keys
-// made to share a hash cost a tree search each rather than a comparison with
-// every other.
+// FNV-1a over a text.
+std::size_t TextHash(const std::string& text) {
+    std::size_t h = 14695981039346656037ull;
+    for (const char c : text) {
+        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    return h;
+}
+
+// Dense ids of the distinct texts of some columns of a parent table, one id
+// per row and column, so that gathering keys over some of the columns reads
+// small numbers instead of the rows (a large table would otherwise be read
+// once per attribute set gathered). The columns a relation names are given
+// ids together, in one pass. A text's id is found through an open-addressing
+// table of 16-byte slots holding a hash and an id, confirmed against the
+// text of the id's first row; texts whose hash a text of another id has are
+// set aside in an ordered map, consulted only on such a mismatch, so that
+// texts made to share a hash cost a tree search each.
+class ParentColumns {
+public:
+    explicit ParentColumns(const ISTable& parent) : _table(parent), _stored(parent) {}
+
+    // Gives ids to the columns of the attributes (those the table has) that
+    // have none yet.
+    void Need(const Names& attributes) {
+        std::vector<Column*> added;
+        std::vector<unsigned int> indices;
+        for (const std::string& attribute : attributes) {
+            if (!_table.IsColumnPresent(attribute) || _columns.count(attribute) > 0) {
+                continue;
+            }
+            Column& column = _columns[attribute];
+            column.index = _table.GetColumnIndex(attribute);
+            column.slots.assign(16, Slot());
+            column.ids.reserve(_table.GetNumRows());
+            added.push_back(&column);
+        }
+        if (added.empty()) {
+            return;
+        }
+        RowReader rows(_table);
+        RowReader previous(_table);
+        for (unsigned int row = 0; row < _table.GetNumRows(); ++row) {
+            const Names& cells = rows.Row(row);
+            const Names* before = row > 0 ? &previous.Row(row - 1) : nullptr;
+            for (Column* column : added) {
+                const std::string& cell = cells[column->index];
+                // Neighbouring rows often share a text (the atoms of a
+                // residue): it is neither hashed nor probed.
+                if (before != nullptr && SameText((*before)[column->index], cell)) {
+                    column->ids.push_back(column->ids.back());
+                } else {
+                    column->ids.push_back(_Id(*column, cell, row));
+                }
+            }
+        }
+    }
+
+    // Needed before.
+    const std::vector<unsigned int>& Ids(const std::string& attribute) const {
+        return _columns.at(attribute).ids;
+    }
+
+    // The number of ids of the attribute's column.
+    std::size_t Count(const std::string& attribute) const {
+        return _columns.at(attribute).firstRows.size();
+    }
+
+    // The row whose text got the id.
+    unsigned int FirstRow(const std::string& attribute, unsigned int id) const {
+        return _columns.at(attribute).firstRows[id];
+    }
+
+    // The text of an id.
+    const std::string& Text(const std::string& attribute, unsigned int id) {
+        const Column& column = _columns.at(attribute);
+        return _stored.Row(column.firstRows[id])[column.index];
+    }
+
+    // The id of a text in the attribute's column, kNone when no row has it.
+    unsigned int Find(const std::string& attribute, const std::string& text) {
+        Column& column = _columns.at(attribute);
+        return _Probe(column, text, TextHash(text), nullptr);
+    }
+
+    static constexpr unsigned int kNone = ~0u;
+
+private:
+    struct Slot {
+        std::size_t hash = 0;
+        unsigned int id = kNone;
+    };
+    struct Column {
+        unsigned int index = 0;
+        std::vector<unsigned int> ids;
+        std::vector<unsigned int> firstRows;
+        std::vector<Slot> slots;
+        std::map<std::string, unsigned int> sharedHashes;
+    };
+
+    // The id of the text, or kNone with `free` at the slot it would take
+    // (null when its hash is taken by another text).
+    unsigned int _Probe(Column& column, const std::string& text, std::size_t hash, Slot** free) {
+        const std::size_t mask = column.slots.size() - 1;
+        for (std::size_t i = SlotHash(hash) & mask;; i = (i + 1) & mask) {
+            Slot& slot = column.slots[i];
+            if (slot.id == kNone) {
+                if (free != nullptr) {
+                    *free = &slot;
+                }
+                return kNone;
+            }
+            if (slot.hash != hash) {
+                continue;
+            }
+            if (_stored.Row(column.firstRows[slot.id])[column.index] == text) {
+                return slot.id;
+            }
+            if (free != nullptr) {
+                *free = nullptr;
+            }
+            const auto shared = column.sharedHashes.find(text);
+            return shared == column.sharedHashes.end() ? kNone : shared->second;
+        }
+    }
+
+    // The id of a cell, a new one when no earlier row has its text.
+    unsigned int _Id(Column& column, const std::string& cell, unsigned int row) {
+        const std::size_t hash = TextHash(cell);
+        Slot* free = nullptr;
+        const unsigned int known = _Probe(column, cell, hash, &free);
+        if (known != kNone) {
+            return known;
+        }
+        const unsigned int id = static_cast<unsigned int>(column.firstRows.size());
+        column.firstRows.push_back(row);
+        if (free == nullptr) {
+            column.sharedHashes.emplace(cell, id);
+            return id;
+        }
+        free->hash = hash;
+        free->id = id;
+        if (2 * id + 2 > column.slots.size()) {
+            _Grow(column);
+        }
+        return id;
+    }
+
+    // Twice the slots; the kept hashes are distinct, so no text is compared.
+    static void _Grow(Column& column) {
+        std::vector<Slot> slots(2 * column.slots.size());
+        const std::size_t mask = slots.size() - 1;
+        for (const Slot& slot : column.slots) {
+            if (slot.id == kNone) {
+                continue;
+            }
+            std::size_t i = SlotHash(slot.hash) & mask;
+            while (slots[i].id != kNone) {
+                i = (i + 1) & mask;
+            }
+            slots[i] = slot;
+        }
+        column.slots.swap(slots);
+    }
+
+    const ISTable& _table;
+    // Reads the first rows of ids.
+    RowReader _stored;
+    std::map<std::string, Column> _columns;
+};
+
+// The key tuples of a parent table over some of its columns, compared as
+// the table's search indices compare them: each cell by its column's flags,
+// and the whole key without regard to case when the first column is
+// case-insensitive. Gathered from the columns' ids: a column compared by its
+// text as it is keeps its ids, another maps each id to the id of its
+// compared text; the distinct tuples of these ids are kept in an
+// open-addressing table, unless one column alone tells the key's row.
 class ParentKeys {
 public:
-    ParentKeys(const ISTable& parent, const Names& attributes) : _rows(parent), _stored(parent) {
-        std::vector<unsigned int> columns;
-        parent.GetColumnIndices(columns, attributes);
-        _columns.assign(columns.begin(), columns.end());
+    ParentKeys(const ISTable& parent, ParentColumns& columns, const Names& attributes)
+        : _columns(columns), _attributes(attributes) {
+        columns.Need(attributes);
         for (const std::string& attribute : attributes) {
             _flags.push_back(parent.GetFlags(attribute));
         }
         _foldCase = ColumnKey::KeyCompareType(_flags[0]) == CaseInsensitive;
-        _slots.assign(16, Slot());
-        RowReader previous(parent);
-        for (unsigned int row = 0; row < parent.GetNumRows(); ++row) {
-            const Names& cells = _rows.Row(row);
-            // Neighbouring rows often share a key (the atoms of a residue):
-            // a row whose key cells are those of the row before it is neither
-            // hashed nor probed.
-            if (row > 0 && _SameCells(cells, previous.Row(row - 1))) {
+        _compared.resize(attributes.size());
+        for (std::size_t k = 0; k < attributes.size(); ++k) {
+            if (_AsItIs(k)) {
                 continue;
             }
-            _Insert(_Hash(cells, _columns), row, cells);
+            Compared& compared = _compared[k];
+            const std::size_t count = columns.Count(attributes[k]);
+            for (unsigned int id = 0; id < count; ++id) {
+                const std::string& component = _Component(columns.Text(attributes[k], id), k);
+                compared.ids.push_back(
+                    compared.byText
+                        .emplace(component, static_cast<unsigned int>(compared.byText.size()))
+                        .first->second);
+            }
+        }
+        for (const std::string& attribute : attributes) {
+            _ids.push_back(&columns.Ids(attribute));
+        }
+        // Every id of one column is some row's key: nothing to gather.
+        if (attributes.size() == 1) {
+            return;
+        }
+        // A column whose rows all compare apart (a serial number) picks the
+        // one row a key can be: nothing to gather either. Its compared ids
+        // are then its ids.
+        for (std::size_t k = 0; k < attributes.size(); ++k) {
+            const std::size_t distinct =
+                _AsItIs(k) ? columns.Count(attributes[k]) : _compared[k].byText.size();
+            if (distinct == parent.GetNumRows()) {
+                _rowColumn = k;
+                return;
+            }
+        }
+        _slots.assign(16, kEmpty);
+        const std::vector<const std::vector<unsigned int>*>& ids = _ids;
+        const std::size_t width = attributes.size();
+        std::vector<unsigned int> key(width);
+        for (unsigned int row = 0; row < parent.GetNumRows(); ++row) {
+            bool same = row > 0;
+            for (std::size_t k = 0; k < width; ++k) {
+                const unsigned int id = (*ids[k])[row];
+                const unsigned int value = _AsItIs(k) ? id : _compared[k].ids[id];
+                same = same && key[k] == value;
+                key[k] = value;
+            }
+            // Neighbouring rows often share a key (the atoms of a residue).
+            if (!same) {
+                _Insert(key);
+            }
         }
     }
 
     // values[picked[k]] stands for the k-th attribute.
     bool Contains(const Names& values, const std::vector<std::size_t>& picked) {
-        const std::size_t hash = _Hash(values, picked);
-        const std::size_t mask = _slots.size() - 1;
-        for (std::size_t i = SlotHash(hash) & mask; _slots[i].row != kEmpty; i = (i + 1) & mask) {
-            if (_slots[i].hash == hash) {
-                return _Equal(values, picked, _stored.Row(_slots[i].row)) ||
-                       (!_sharedHashes.empty() &&
-                        _sharedHashes.count(_Composed(values, picked)) > 0);
+        _key.resize(picked.size());
+        for (std::size_t k = 0; k < picked.size(); ++k) {
+            const std::string& value = values[picked[k]];
+            if (_AsItIs(k)) {
+                _key[k] = _columns.Find(_attributes[k], value);
+                if (_key[k] == ParentColumns::kNone) {
+                    return false;
+                }
+                continue;
             }
+            const auto known = _compared[k].byText.find(_Component(value, k));
+            if (known == _compared[k].byText.end()) {
+                return false;
+            }
+            _key[k] = known->second;
         }
-        return false;
+        if (_key.size() == 1) {
+            return true;
+        }
+        if (_rowColumn < _key.size()) {
+            const unsigned int row = _columns.FirstRow(_attributes[_rowColumn], _key[_rowColumn]);
+            for (std::size_t k = 0; k < _key.size(); ++k) {
+                const unsigned int id = (*_ids[k])[row];
+                if ((_AsItIs(k) ? id : _compared[k].ids[id]) != _key[k]) {
+                    return false;
+                }
+            }
+            return true;
+        }
+        return _Find(_key.data(), nullptr);
     }
 
 private:
-    static const unsigned int kEmpty = ~0u;
-    struct Slot {
-        std::size_t hash = 0;
-        unsigned int row = kEmpty;
+    static constexpr unsigned int kEmpty = ~0u;
+    // The ids of a column's compared texts, by the column's id and by text.
+    struct Compared {
+        std::vector<unsigned int> ids;
+        std::unordered_map<std::string, unsigned int> byText;
     };
 
-    // Keeps the row unless a kept row has its key, in the set aside when its
-    // hash is taken; at most half the slots are used.
-    void _Insert(std::size_t hash, unsigned int row, const Names& cells) {
-        const std::size_t mask = _slots.size() - 1;
-        std::size_t i = SlotHash(hash) & mask;
-        for (; _slots[i].row != kEmpty; i = (i + 1) & mask) {
-            if (_slots[i].hash == hash) {
-                if (!_Equal(cells, _columns, _stored.Row(_slots[i].row))) {
-                    _sharedHashes.insert(_Composed(cells, _columns));
-                }
-                return;
-            }
+    bool _AsItIs(std::size_t k) const { return _flags[k] == COLUMN_TYPE_TEXT && !_foldCase; }
+
+    // The attributes' number of ids.
+    std::size_t _Width() const { return _attributes.size(); }
+
+    std::size_t _TupleHash(const unsigned int* key) const {
+        std::size_t hash = 0;
+        for (std::size_t k = 0; k < _Width(); ++k) {
+            hash = (hash ^ key[k]) * 0x9E3779B97F4A7C15ull;
         }
-        _slots[i].hash = hash;
-        _slots[i].row = row;
-        if (2 * ++_used > _slots.size()) {
-            _Grow();
+        return SlotHash(hash);
+    }
+
+    // Whether the key is kept; if not, `free` (when given) is its slot.
+    bool _Find(const unsigned int* key, std::size_t* free) const {
+        const std::size_t mask = _slots.size() - 1;
+        for (std::size_t i = _TupleHash(key) & mask;; i = (i + 1) & mask) {
+            if (_slots[i] == kEmpty) {
+                if (free != nullptr) {
+                    *free = i;
+                }
+                return false;
+            }
+            const unsigned int* kept = _keys.data() + _slots[i] * _Width();
+            std::size_t k = 0;
+            while (k < _Width() && kept[k] == key[k]) {
+                ++k;
+            }
+            if (k == _Width()) {
+                return true;
+            }
         }
     }
 
-    // Twice the slots; the kept hashes are distinct, so no key is compared.
-    void _Grow() {
-        std::vector<Slot> slots(2 * _slots.size());
-        const std::size_t mask = slots.size() - 1;
-        for (const Slot& slot : _slots) {
-            if (slot.row == kEmpty) {
-                continue;
-            }
-            std::size_t i = SlotHash(slot.hash) & mask;
-            while (slots[i].row != kEmpty) {
-                i = (i + 1) & mask;
-            }
-            slots[i] = slot;
+    // Keeps the key unless kept; at most half the slots are used.
+    void _Insert(const std::vector<unsigned int>& key) {
+        std::size_t free = 0;
+        if (_Find(key.data(), &free)) {
+            return;
         }
-        _slots.swap(slots);
+        const unsigned int count = static_cast<unsigned int>(_keys.size() / _Width());
+        _slots[free] = count;
+        _keys.insert(_keys.end(), key.begin(), key.end());
+        if (2 * (count + 1) > _slots.size()) {
+            // Twice the slots; the kept keys are distinct, so none is compared.
+            std::vector<unsigned int> slots(2 * _slots.size(), kEmpty);
+            _slots.swap(slots);
+            const std::size_t mask = _slots.size() - 1;
+            for (unsigned int n = 0; n <= count; ++n) {
+                std::size_t i = _TupleHash(_keys.data() + n * _Width()) & mask;
+                while (_slots[i] != kEmpty) {
+                    i = (i + 1) & mask;
+                }
+                _slots[i] = n;
+            }
+        }
     }
 
     // The value as the key compares it: a plain text cell as it is, others
     // through `_scratch`.
     const std::string& _Component(const std::string& value, std::size_t k) {
-        if (_flags[k] == COLUMN_TYPE_TEXT && !_foldCase) {
+        if (_AsItIs(k)) {
             return value;
         }
         _scratch.clear();
@@ -234,71 +483,30 @@ private:
         return _scratch;
     }
 
-    // values[picked[k]] stands for the k-th attribute.
-    std::size_t _Hash(const Names& values, const std::vector<std::size_t>& picked) {
-        std::size_t hash = 0;
-        for (std::size_t k = 0; k < picked.size(); ++k) {
-            const std::string& component = _Component(values[picked[k]], k);
-            std::size_t h = 14695981039346656037ull;
-            for (const char c : component) {
-                h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-            }
-            hash = (hash ^ h) * 0x9E3779B97F4A7C15ull + k;
-        }
-        return hash;
-    }
-
-    // The key cells of two rows are the same texts; the column that differed
-    // last is compared first.
-    bool _SameCells(const Names& cells, const Names& other) {
-        if (cells[_columns[_differed]] != other[_columns[_differed]]) {
-            return false;
-        }
-        for (std::size_t k = 0; k < _columns.size(); ++k) {
-            if (cells[_columns[k]] != other[_columns[k]]) {
-                _differed = k;
-                return false;
-            }
-        }
-        return true;
-    }
-
-    // The key as compared, component by component.
-    Names _Composed(const Names& values, const std::vector<std::size_t>& picked) {
-        Names components;
-        for (std::size_t k = 0; k < picked.size(); ++k) {
-            components.push_back(_Component(values[picked[k]], k));
-        }
-        return components;
-    }
-
-    bool _Equal(const Names& values, const std::vector<std::size_t>& picked, const Names& cells) {
-        for (std::size_t k = 0; k < picked.size(); ++k) {
-            const std::string component = _Component(values[picked[k]], k);
-            if (component != _Component(cells[_columns[k]], k)) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    // Two readers: a row being gathered is compared with a kept one.
-    RowReader _rows;
-    RowReader _stored;
-    std::vector<std::size_t> _columns;
+    ParentColumns& _columns;
+    Names _attributes;
     std::vector<ColumnFlags> _flags;
     bool _foldCase = false;
-    std::vector<Slot> _slots;
-    std::set<Names> _sharedHashes;
-    std::size_t _used = 0;
-    std::size_t _differed = 0;
+    std::vector<Compared> _compared;
+    // The kept keys, one after another, and the slots of their numbers.
+    std::vector<unsigned int> _keys;
+    std::vector<unsigned int> _slots;
+    std::vector<unsigned int> _key;
+    // The ids of the attributes' columns by row.
+    std::vector<const std::vector<unsigned int>*> _ids;
+    // The column whose id picks the row of a key, when there is one.
+    std::size_t _rowColumn = ~std::size_t(0);
     std::string _scratch;
 };
 
-// Gathered parent keys by parent category and attributes. A row with null
-// keys is looked up on its other keys, so one relation may gather several
-// sets; relations that name the same parent attributes share theirs.
-typedef std::map<Names, ParentKeys> ParentKeysByName;
+// Gathered parent keys by parent category and attributes, and the column
+// ids they are gathered from by parent category. A row with null keys is
+// looked up on its other keys, so one relation may gather several sets;
+// relations that name the same parent attributes share theirs.
+struct ParentKeysByName {
+    std::map<std::string, ParentColumns> columns;
+    std::map<Names, ParentKeys> keys;
+};
 
 // One relation over the rows of the table. False when a parent key
 // attribute is undefined, which ends the whole check.
@@ -337,7 +545,7 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
         const std::vector<std::string>& cells = rows.Row(row);
         bool same = havePrevious;
         for (std::size_t k = 0; k < childColumns.size() && same; ++k) {
-            same = cells[childColumns[k]] == previousValues[k];
+            same = SameText(cells[childColumns[k]], previousValues[k]);
         }
         if (!same) {
             keyed.clear();
@@ -395,11 +603,26 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
                         name.push_back(parAttributes[k]);
                         attributes.push_back(parAttributes[k]);
                     }
-                    auto shared = parentKeys.find(name);
-                    if (shared == parentKeys.end()) {
-                        shared = parentKeys
+                    auto shared = parentKeys.keys.find(name);
+                    if (shared == parentKeys.keys.end()) {
+                        auto columns = parentKeys.columns.find(parCategory);
+                        if (columns == parentKeys.columns.end()) {
+                            columns = parentKeys.columns.emplace(parCategory, *parent).first;
+                        }
+                        // All of the relation's columns at once: the
+                        // relation's other attribute sets come from the same
+                        // pass.
+                        Names all;
+                        for (std::size_t k = 0; k < parAttributes.size(); ++k) {
+                            if (parentHas[k]) {
+                                all.push_back(parAttributes[k]);
+                            }
+                        }
+                        columns->second.Need(all);
+                        shared = parentKeys.keys
                                      .emplace(std::piecewise_construct, std::forward_as_tuple(name),
-                                              std::forward_as_tuple(*parent, attributes))
+                                              std::forward_as_tuple(*parent, columns->second,
+                                                                    attributes))
                                      .first;
                     }
                     keys = &shared->second;

@@ -13,6 +13,7 @@
 #include "foundation/String.h"
 #include "table/ITTable.h"
 #include "validate/ItemDefinition.h"
+#include "validate/SameText.h"
 #include "validate/TypePattern.h"
 
 namespace {
@@ -260,7 +261,7 @@ int CifFile::_CheckValues(Block& block, ISTable& table, const std::string& colNa
             if (pattern != nullptr) {
                 // Runs of equal values are common (a residue's atoms): one
                 // match serves the run.
-                if (previous == nullptr || value != *previous) {
+                if (previous == nullptr || !SameText(value, *previous)) {
                     const auto known = matched.find(value);
                     if (known != matched.end()) {
                         previousMatch = known->second;

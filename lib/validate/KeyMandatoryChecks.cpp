@@ -250,7 +250,9 @@ void CifFile::_CheckMandatoryItems(const std::string& blockName, ISTable& table,
         for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
             const ITTable& segment = table.GetSegment(s);
             for (unsigned int i = 0; i < segment.GetNumRows(); ++i, ++r) {
-                if (segment(i, column) != "?") {
+                const std::string& value = segment(i, column);
+                // Not compared with "?" as a C string: that measures it first.
+                if (value.size() != 1 || value[0] != '?') {
                     continue;
                 }
                 out << "ERROR - In block \"" << blockName << "\", mandatory item \"" << itemName

@@ -233,6 +233,45 @@ TEST(SharedParentKeys, ServeTablesOfOtherAttributes) {
     }
 }
 
+TEST(SharedParentKeys, ComeFromTheIdsOfEachColumnText) {
+    const struct {
+        std::string parentRows, eRows, fRows, gRows;  // a b; x y; u; x y
+        unsigned char aFlags, bFlags;
+        std::string unmatched;
+    } cases[] = {
+        // Texts recur in runs and apart; a key is the pair, not each text.
+        {"1 2 1 2 3 4 1 2 3 2", "1 2 3 2 3 4 1 4 2 2 9 2", "1 3 2 9", "3 2 1 1", 0x10, 0x10,
+         "e:4,5,6 f:3,4 g:2"},
+        // One column looked up alone, as a row with a null key is.
+        {"1 2 3 4", "1 . . 4 . 9", "4", "3 4 3 2", 0x10, 0x10, "e:3 f:1 g:2"},
+        // Parent texts differing in case are one key when folded.
+        {"x Q X q y r", "X Q y R Y q", "Y z", "x q", 0x11, 0x10, "e:3 f:2 g:"},
+        {"x Q X q y r", "X Q y R Y q", "Y z", "x q", 0x10, 0x11, "e:3 f:1,2 g:"},
+        // A column of distinct texts picks the one row a key can be.
+        {"x 1 x 2 y 3", "x 2 y 2 y 3 z 3", "x z", "y 1 x 1", 0x10, 0x10, "e:2,4 f:2 g:1"},
+        {"1 x 2 x 3 y", "2 x 2 y 9 x", "3 4", "1 y 1 x", 0x10, 0x10, "e:2,3 f:2 g:1"},
+        {"1 x 1 y 2 z", "1 y 2 z 2 x", "1 3", "1 x 1 z", 0x10, 0x10, "e:3 f:2 g:2"},
+        {"x 1 X 2 y 3", "X 1 x 2 Y 2", "x", "y 3", 0x11, 0x10, "e:3 f: g:"},
+    };
+    for (const auto& c : cases) {
+        Dictionary dict(kSiblings);
+        CifParentChild relations(dict.block);
+        Dictionary data({{"e", "x y", c.eRows},
+                         {"f", "u", c.fRows},
+                         {"g", "x y", c.gRows},
+                         {"p", "a b", c.parentRows}},
+                        "b");
+        data.block.GetTablePtr("p")->SetFlags("a", c.aFlags);
+        data.block.GetTablePtr("p")->SetFlags("b", c.bFlags);
+        EXPECT_EQ(c.unmatched, Unmatched(relations, data.block, "e f g")) << c.eRows;
+        relations.BeginBlockChecks(data.block);
+        Strings reversed = Split(c.unmatched);
+        std::reverse(reversed.begin(), reversed.end());
+        EXPECT_EQ(Join(reversed), Unmatched(relations, data.block, "g f e")) << c.eRows;
+        relations.EndBlockChecks();
+    }
+}
+
 // Keys gathered in one block never answer for another block, nor for the
 // same block after the span in which they were shared.
 TEST(SharedParentKeys, StayWithTheirBlockAndSpan) {
