@@ -3,11 +3,10 @@
 // the earlier steps report, and the notices of each block.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 
+#include "support/Files.h"
 #include "support/Thrown.h"
 #include "validate/CheckTestSupport.h"
 
@@ -42,22 +41,17 @@ TEST(BlockDataChecking, SkipsUntypedItemsWhenAsked) {
 
 // The run ends before any block is checked; the log stays as it was.
 TEST(DataChecking, DictionaryFileWithoutBlocks) {
-    char name[] = "/tmp/tesra-validate-XXXXXX";
-    ASSERT_NE(nullptr, ::mkdtemp(name));
-    const std::string dir = name;
+    const ScratchDir dir;
+    ASSERT_FALSE(dir.path().empty());
     for (const std::string earlier : {"", "earlier\n"}) {
-        const std::string log = dir + "/check.log";
-        std::ofstream(log) << earlier;
+        const std::string log = dir.write("check.log", earlier);
         std::unique_ptr<CifFile> data = ReadCif("data_b\n_z.a 1\n"), dict = ReadCif("");
         EXPECT_EQ(
             Throws("EmptyContainerException", "TableFile empty", "TableFile::GetFirstBlockName"),
             Thrown([&] { data->DataChecking(*dict, log, false, false); }));
-        std::ifstream in(log);
-        EXPECT_TRUE(in.is_open());
-        EXPECT_EQ(earlier, std::string(std::istreambuf_iterator<char>(in),
-                                       std::istreambuf_iterator<char>()));
+        EXPECT_TRUE(std::filesystem::exists(log));
+        EXPECT_EQ(earlier, read_text(log));
     }
-    std::filesystem::remove_all(dir);
 }
 
 // A dictionary that fails where the category checks need it: the lines of
@@ -116,20 +110,18 @@ TEST(DataChecking, EachBlockShowsTheRelationNotices) {
         "Info: Creating a new group \"1\" for child category \"c\" for child item \"_c.a_id\" "
         "and parent item \"_a.id\", from \"item_linked\" table, as these are not defined in "
         "group tables.\n";
-    char name[] = "/tmp/tesra-validate-XXXXXX";
-    ASSERT_NE(nullptr, ::mkdtemp(name));
-    const std::string dir = name;
+    const ScratchDir dir;
+    ASSERT_FALSE(dir.path().empty());
     for (const int blocks : {1, 2, 3}) {
         std::string text;
         for (int b = 0; b < blocks; ++b) text += "data_b" + std::to_string(b) + "\n_c.id 1\n";
         std::unique_ptr<CifFile> data = ReadCif(text), dictionary = ReadCif(dict);
         testing::internal::CaptureStdout();
-        data->DataChecking(*dictionary, dir + "/check.log", false, false);
+        data->DataChecking(*dictionary, dir.file("check.log"), false, false);
         std::string expected;
         for (int b = 0; b < blocks; ++b) expected += notice;
         EXPECT_EQ(expected, testing::internal::GetCapturedStdout());
     }
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

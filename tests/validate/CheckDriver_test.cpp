@@ -15,6 +15,7 @@
 #include <regex>
 
 #include "foundation/Exceptions.h"
+#include "support/Files.h"
 #include "support/Thrown.h"
 #include "validate/CheckTestSupport.h"
 
@@ -177,15 +178,14 @@ TEST(DataChecking, WritesTheLog) {
 // first blocks were written. Each case runs in a child process, so that no
 // limit stays on this one.
 TEST(DataChecking, FailedWritesThrow) {
-    char name[] = "/tmp/tesra-validate-XXXXXX";
-    ASSERT_NE(nullptr, ::mkdtemp(name));
-    const std::string dir = name;
+    const ScratchDir dir;
+    ASSERT_FALSE(dir.path().empty());
     const struct {
         std::string log;
         rlim_t limit;
         std::string reason;
     } cases[] = {{"/dev/full", RLIM_INFINITY, "No space left on device"},
-                 {dir + "/check.log", 1024, "File too large"}};
+                 {dir.file("check.log"), 1024, "File too large"}};
     for (const auto& c : cases) {
         int fds[2];
         ASSERT_EQ(0, ::pipe(fds));
@@ -213,7 +213,6 @@ TEST(DataChecking, FailedWritesThrow) {
                          "CifFile::DataChecking"),
                   thrown);
     }
-    std::filesystem::remove_all(dir);
 }
 
 // ---- Whole runs with the real dictionaries ----

@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "support/Files.h"
 #include "validate/CheckTestSupport.h"
 #include "validate/CifParentChild.h"
 
@@ -290,13 +288,11 @@ TEST(SharedParentKeys, AreGatheredPerBlockOfARun) {
         "data_one\nloop_\n_p.a\n_p.b\n1 2\n3 4\nloop_\n_e.x\n_e.y\n1 2\n3 4\n"
         "data_two\nloop_\n_p.a\n_p.b\n1 4\n3 2\nloop_\n_e.x\n_e.y\n1 2\n1 4\n3 4\n"
         "data_three\nloop_\n_p.a\n_p.b\n1 2\n3 4\nloop_\n_e.x\n_e.y\n3 2\n3 4\n";
-    char name[] = "/tmp/tesra-shared-keys-XXXXXX";
-    ASSERT_NE(nullptr, ::mkdtemp(name));
-    const std::string log = std::string(name) + "/check.log";
+    const ScratchDir dir;
+    ASSERT_FALSE(dir.path().empty());
+    const std::string log = dir.file("check.log");
     ReadCif(data)->DataChecking(*ReadCif(dictionary), log, false, false);
-    std::ifstream in(log);
-    const std::string report((std::istreambuf_iterator<char>(in)),
-                             std::istreambuf_iterator<char>());
+    const std::string report = read_text(log);
     std::string blocks;
     const std::string marker = "ERROR PARCHILD";
     for (std::size_t at = report.find(marker); at != std::string::npos;
@@ -306,7 +302,6 @@ TEST(SharedParentKeys, AreGatheredPerBlockOfARun) {
     }
     EXPECT_EQ("two two three ", blocks) << report;
     EXPECT_EQ("1 3 1", UnmatchedRows(report)) << report;
-    std::filesystem::remove_all(name);
 }
 
 // The pattern answers that a column's value check remembers: each serves its
