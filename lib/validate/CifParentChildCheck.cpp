@@ -128,6 +128,25 @@ private:
     std::vector<std::string> _copy;
 };
 
+// Doubles an open-addressing table of distinct entries: each goes to the
+// first free slot from the place that `place` gives it, with no comparison.
+template <class Slot, class IsFree, class Place>
+void GrowSlots(std::vector<Slot>& slots, const Slot& free, IsFree isFree, Place place) {
+    std::vector<Slot> grown(2 * slots.size(), free);
+    const std::size_t mask = grown.size() - 1;
+    for (const Slot& slot : slots) {
+        if (isFree(slot)) {
+            continue;
+        }
+        std::size_t i = place(slot) & mask;
+        while (!isFree(grown[i])) {
+            i = (i + 1) & mask;
+        }
+        grown[i] = slot;
+    }
+    slots.swap(grown);
+}
+
 // FNV-1a over a text.
 std::size_t TextHash(const std::string& text) {
     std::size_t h = 14695981039346656037ull;
@@ -148,13 +167,28 @@ std::size_t TextHash(const std::string& text) {
 // texts made to share a hash cost a tree search each.
 class ParentColumns {
 public:
+    static constexpr unsigned int kNone = ~0u;
+    struct Slot {
+        std::size_t hash = 0;
+        unsigned int id = kNone;
+    };
+    // One column's ids; a handle that stays valid while the object lives.
+    struct Column {
+        unsigned int index = 0;
+        // The id of each row's text.
+        std::vector<unsigned int> ids;
+        // The first row of each id's text.
+        std::vector<unsigned int> firstRows;
+        std::vector<Slot> slots;
+        std::map<std::string, unsigned int> sharedHashes;
+    };
+
     explicit ParentColumns(const ISTable& parent) : _table(parent), _stored(parent) {}
 
     // Gives ids to the columns of the attributes (those the table has) that
     // have none yet.
     void Need(const Names& attributes) {
         std::vector<Column*> added;
-        std::vector<unsigned int> indices;
         for (const std::string& attribute : attributes) {
             if (!_table.IsColumnPresent(attribute) || _columns.count(attribute) > 0) {
                 continue;
@@ -186,48 +220,20 @@ public:
         }
     }
 
-    // Needed before.
-    const std::vector<unsigned int>& Ids(const std::string& attribute) const {
-        return _columns.at(attribute).ids;
-    }
-
-    // The number of ids of the attribute's column.
-    std::size_t Count(const std::string& attribute) const {
-        return _columns.at(attribute).firstRows.size();
-    }
-
-    // The row whose text got the id.
-    unsigned int FirstRow(const std::string& attribute, unsigned int id) const {
-        return _columns.at(attribute).firstRows[id];
-    }
+    // The column of an attribute that Need gave ids.
+    Column& Of(const std::string& attribute) { return _columns.at(attribute); }
 
     // The text of an id.
-    const std::string& Text(const std::string& attribute, unsigned int id) {
-        const Column& column = _columns.at(attribute);
+    const std::string& Text(const Column& column, unsigned int id) {
         return _stored.Row(column.firstRows[id])[column.index];
     }
 
-    // The id of a text in the attribute's column, kNone when no row has it.
-    unsigned int Find(const std::string& attribute, const std::string& text) {
-        Column& column = _columns.at(attribute);
+    // The id of a text in the column, kNone when no row has it.
+    unsigned int Find(Column& column, const std::string& text) {
         return _Probe(column, text, TextHash(text), nullptr);
     }
 
-    static constexpr unsigned int kNone = ~0u;
-
 private:
-    struct Slot {
-        std::size_t hash = 0;
-        unsigned int id = kNone;
-    };
-    struct Column {
-        unsigned int index = 0;
-        std::vector<unsigned int> ids;
-        std::vector<unsigned int> firstRows;
-        std::vector<Slot> slots;
-        std::map<std::string, unsigned int> sharedHashes;
-    };
-
     // The id of the text, or kNone with `free` at the slot it would take
     // (null when its hash is taken by another text).
     unsigned int _Probe(Column& column, const std::string& text, std::size_t hash, Slot** free) {
@@ -271,26 +277,12 @@ private:
         free->hash = hash;
         free->id = id;
         if (2 * id + 2 > column.slots.size()) {
-            _Grow(column);
+            // The kept hashes are distinct, so no text is compared.
+            GrowSlots(
+                column.slots, Slot(), [](const Slot& slot) { return slot.id == kNone; },
+                [](const Slot& slot) { return SlotHash(slot.hash); });
         }
         return id;
-    }
-
-    // Twice the slots; the kept hashes are distinct, so no text is compared.
-    static void _Grow(Column& column) {
-        std::vector<Slot> slots(2 * column.slots.size());
-        const std::size_t mask = slots.size() - 1;
-        for (const Slot& slot : column.slots) {
-            if (slot.id == kNone) {
-                continue;
-            }
-            std::size_t i = SlotHash(slot.hash) & mask;
-            while (slots[i].id != kNone) {
-                i = (i + 1) & mask;
-            }
-            slots[i] = slot;
-        }
-        column.slots.swap(slots);
     }
 
     const ISTable& _table;
@@ -309,9 +301,10 @@ private:
 class ParentKeys {
 public:
     ParentKeys(const ISTable& parent, ParentColumns& columns, const Names& attributes)
-        : _columns(columns), _attributes(attributes) {
+        : _columns(columns) {
         columns.Need(attributes);
         for (const std::string& attribute : attributes) {
+            _of.push_back(&columns.Of(attribute));
             _flags.push_back(parent.GetFlags(attribute));
         }
         _foldCase = ColumnKey::KeyCompareType(_flags[0]) == CaseInsensitive;
@@ -321,17 +314,14 @@ public:
                 continue;
             }
             Compared& compared = _compared[k];
-            const std::size_t count = columns.Count(attributes[k]);
+            const std::size_t count = _of[k]->firstRows.size();
             for (unsigned int id = 0; id < count; ++id) {
-                const std::string& component = _Component(columns.Text(attributes[k], id), k);
+                const std::string& component = _Component(columns.Text(*_of[k], id), k);
                 compared.ids.push_back(
                     compared.byText
                         .emplace(component, static_cast<unsigned int>(compared.byText.size()))
                         .first->second);
             }
-        }
-        for (const std::string& attribute : attributes) {
-            _ids.push_back(&columns.Ids(attribute));
         }
         // Every id of one column is some row's key: nothing to gather.
         if (attributes.size() == 1) {
@@ -342,20 +332,19 @@ public:
         // are then its ids.
         for (std::size_t k = 0; k < attributes.size(); ++k) {
             const std::size_t distinct =
-                _AsItIs(k) ? columns.Count(attributes[k]) : _compared[k].byText.size();
+                _AsItIs(k) ? _of[k]->firstRows.size() : _compared[k].byText.size();
             if (distinct == parent.GetNumRows()) {
                 _rowColumn = k;
                 return;
             }
         }
         _slots.assign(16, kEmpty);
-        const std::vector<const std::vector<unsigned int>*>& ids = _ids;
         const std::size_t width = attributes.size();
         std::vector<unsigned int> key(width);
         for (unsigned int row = 0; row < parent.GetNumRows(); ++row) {
             bool same = row > 0;
             for (std::size_t k = 0; k < width; ++k) {
-                const unsigned int id = (*ids[k])[row];
+                const unsigned int id = _of[k]->ids[row];
                 const unsigned int value = _AsItIs(k) ? id : _compared[k].ids[id];
                 same = same && key[k] == value;
                 key[k] = value;
@@ -373,7 +362,7 @@ public:
         for (std::size_t k = 0; k < picked.size(); ++k) {
             const std::string& value = values[picked[k]];
             if (_AsItIs(k)) {
-                _key[k] = _columns.Find(_attributes[k], value);
+                _key[k] = _columns.Find(*_of[k], value);
                 if (_key[k] == ParentColumns::kNone) {
                     return false;
                 }
@@ -389,9 +378,9 @@ public:
             return true;
         }
         if (_rowColumn < _key.size()) {
-            const unsigned int row = _columns.FirstRow(_attributes[_rowColumn], _key[_rowColumn]);
+            const unsigned int row = _of[_rowColumn]->firstRows[_key[_rowColumn]];
             for (std::size_t k = 0; k < _key.size(); ++k) {
-                const unsigned int id = (*_ids[k])[row];
+                const unsigned int id = _of[k]->ids[row];
                 if ((_AsItIs(k) ? id : _compared[k].ids[id]) != _key[k]) {
                     return false;
                 }
@@ -412,7 +401,7 @@ private:
     bool _AsItIs(std::size_t k) const { return _flags[k] == COLUMN_TYPE_TEXT && !_foldCase; }
 
     // The attributes' number of ids.
-    std::size_t _Width() const { return _attributes.size(); }
+    std::size_t _Width() const { return _of.size(); }
 
     std::size_t _TupleHash(const unsigned int* key) const {
         std::size_t hash = 0;
@@ -453,17 +442,10 @@ private:
         _slots[free] = count;
         _keys.insert(_keys.end(), key.begin(), key.end());
         if (2 * (count + 1) > _slots.size()) {
-            // Twice the slots; the kept keys are distinct, so none is compared.
-            std::vector<unsigned int> slots(2 * _slots.size(), kEmpty);
-            _slots.swap(slots);
-            const std::size_t mask = _slots.size() - 1;
-            for (unsigned int n = 0; n <= count; ++n) {
-                std::size_t i = _TupleHash(_keys.data() + n * _Width()) & mask;
-                while (_slots[i] != kEmpty) {
-                    i = (i + 1) & mask;
-                }
-                _slots[i] = n;
-            }
+            // The kept keys are distinct, so none is compared.
+            GrowSlots(
+                _slots, kEmpty, [](unsigned int n) { return n == kEmpty; },
+                [this](unsigned int n) { return _TupleHash(_keys.data() + n * _Width()); });
         }
     }
 
@@ -484,7 +466,8 @@ private:
     }
 
     ParentColumns& _columns;
-    Names _attributes;
+    // The column of each attribute.
+    std::vector<ParentColumns::Column*> _of;
     std::vector<ColumnFlags> _flags;
     bool _foldCase = false;
     std::vector<Compared> _compared;
@@ -492,8 +475,6 @@ private:
     std::vector<unsigned int> _keys;
     std::vector<unsigned int> _slots;
     std::vector<unsigned int> _key;
-    // The ids of the attributes' columns by row.
-    std::vector<const std::vector<unsigned int>*> _ids;
     // The column whose id picks the row of a key, when there is one.
     std::size_t _rowColumn = ~std::size_t(0);
     std::string _scratch;
