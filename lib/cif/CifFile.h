@@ -152,6 +152,12 @@ private:
     // beforehand.
     int _CheckValues(Block& block, ISTable& table, const std::string& colName,
                      const ItemDefinition& definition, std::ostream& out) const;
+    // The item value checks of every column of a table, with what the
+    // dictionary says about each item, and its rows of null cells: one walk
+    // along the rows, then the lines column by column and the null rows
+    // last. 0 when a value was reported, else 1.
+    int _CheckTableValues(Block& block, ISTable& table, CheckDictionary& dict,
+                          std::ostream& out) const;
     // The item's code in item_type, or "".
     void _GetItemTypeCode(std::string& code, const std::string& cifItemName,
                           ISTable& itemType) const;

@@ -17,15 +17,6 @@ typedef std::vector<std::string> Names;
 // Searches on category_key.id match category names whatever their case.
 const unsigned char kCaseInsensitiveText = 0x11;
 
-bool IsNullRow(const std::vector<std::string>& cells) {
-    for (const std::string& cell : cells) {
-        if (!CifString::IsUnknownValue(cell)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Shares the parent keys gathered by the relation checks among the tables
 // of one block, which the checks do not change, and drops them on every way
 // out of the block's checks.
@@ -96,17 +87,8 @@ int CifFile::_CheckCategories(Block& block, CheckDictionary& dict, std::ostream&
         if (relations.CheckParentChild(block, table, out) == 0) {
             result = 0;
         }
-        for (const std::string& column : table.GetColumnNames()) {
-            CifString::MakeCifItem(cifItem, name, column);
-            if (_CheckValues(block, table, column, dict.GetItemDefinition(cifItem), out) == 0) {
-                result = 0;
-            }
-        }
-        for (unsigned int row = 0; row < table.GetNumRows(); ++row) {
-            if (IsNullRow(table.GetRow(row))) {
-                out << "WARNING - In block \"" << blockName << "\", in category \"" << name
-                    << "\", row " << row + 1 << " contains all null values." << std::endl;
-            }
+        if (_CheckTableValues(block, table, dict, out) == 0) {
+            result = 0;
         }
     }
     return result;

@@ -14,6 +14,7 @@
 #include "table/ColumnFlags.h"
 #include "table/ITTable.h"
 #include "validate/CifParentChild.h"
+#include "validate/RowReader.h"
 #include "validate/SameText.h"
 #include "validate/SlotHash.h"
 
@@ -91,43 +92,6 @@ std::string LinkGroupLabel(ParentChild& relations, const Names& parKeys, const N
     return label;
 }
 
-// Reads the rows of a table by number, a row-wise table's from its stored
-// tuples: rows in ascending order segment by segment, any other row through
-// a binary search over the segments' first rows.
-class RowReader {
-public:
-    explicit RowReader(const ISTable& table) : _table(table) {
-        unsigned int start = 0;
-        for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
-            _starts.push_back(start);
-            start += table.GetSegment(s).GetNumRows();
-        }
-    }
-
-    // Valid until the next call.
-    const std::vector<std::string>& Row(unsigned int row) {
-        if (_table.GetOrientation() != 1) {
-            _table.GetRow(_copy, row, std::string(), std::string());
-            return _copy;
-        }
-        if (row < _start || row - _start >= _table.GetSegment(_segment).GetNumRows()) {
-            // The last segment starting at or before the row: empty segments
-            // share their start with the segment after them.
-            _segment = static_cast<unsigned int>(
-                std::upper_bound(_starts.begin(), _starts.end(), row) - _starts.begin() - 1);
-            _start = _starts[_segment];
-        }
-        return _table.GetSegment(_segment).GetRows()[row - _start];
-    }
-
-private:
-    const ISTable& _table;
-    std::vector<unsigned int> _starts;
-    unsigned int _segment = 0;
-    unsigned int _start = 0;
-    std::vector<std::string> _copy;
-};
-
 // Doubles an open-addressing table of distinct entries: each goes to the
 // first free slot from the place that `place` gives it, with no comparison.
 template <class Slot, class IsFree, class Place>
@@ -202,7 +166,11 @@ public:
         if (added.empty()) {
             return;
         }
-        RowReader rows(_table);
+        std::vector<unsigned int> indices;
+        for (const Column* column : added) {
+            indices.push_back(column->index);
+        }
+        RowReader rows(_table, indices);
         RowReader previous(_table);
         for (unsigned int row = 0; row < _table.GetNumRows(); ++row) {
             const Names& cells = rows.Row(row);
@@ -521,7 +489,7 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
     bool previousUnmatched = false;
     bool labelKnown = false;
     std::string label;
-    RowReader rows(table);
+    RowReader rows(table, childColumns);
     for (unsigned int row = 0; row < table.GetNumRows(); ++row) {
         const std::vector<std::string>& cells = rows.Row(row);
         bool same = havePrevious;

@@ -1,6 +1,7 @@
 // CifFile: the item value checks of one column against the dictionary's type
 // pattern, ranges and enumeration of the item.
 
+#include <exception>
 #include <memory>
 #include <ostream>
 #include <stdexcept>
@@ -12,7 +13,9 @@
 #include "foundation/CifString.h"
 #include "foundation/String.h"
 #include "table/ITTable.h"
+#include "validate/CheckDictionary.h"
 #include "validate/ItemDefinition.h"
+#include "validate/RowReader.h"
 #include "validate/SameText.h"
 #include "validate/TypePattern.h"
 
@@ -101,6 +104,191 @@ std::string AliasText(const ItemDefinition& definition) {
     return std::string();
 }
 
+// 1 when the value is in one of the ranges; a value or bound that is not a
+// number of the kind counts as in range, and so does a value of another type.
+int RangeAdmits(const std::string& value, const std::string& typeCode, const Names& minimums,
+                const Names& maximums) {
+    try {
+        if (typeCode == kFloat) {
+            return InRange<double>(value, minimums, maximums, &String::StringToDouble);
+        }
+        if (typeCode == kInt) {
+            return InRange<int>(value, minimums, maximums, &String::StringToInt);
+        }
+    } catch (const std::exception&) {
+    }
+    return 1;
+}
+
+int StringInEnumeration(const std::string& value, const std::string& primitiveCode,
+                        const Names& enumValues, bool caseSense) {
+    const bool foldCase = primitiveCode == kUchar && !caseSense;
+    for (const std::string& entry : enumValues) {
+        if (foldCase ? String::IsCiEqual(value, entry) : value == entry) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int EnumerationHas(const std::string& value, const std::string& typeCode,
+                   const std::string& primitiveCode, const Names& enumValues, bool caseSense) {
+    if (typeCode == kFloat) {
+        return InEnumeration<double>(value, enumValues, &String::StringToDouble);
+    }
+    if (typeCode == kInt) {
+        return InEnumeration<int>(value, enumValues, &String::StringToInt);
+    }
+    return StringInEnumeration(value, primitiveCode, enumValues, caseSense);
+}
+
+// What a value is reported for, as bits.
+enum ValueFinding : unsigned char {
+    kNoMatch = 1,
+    kPartMatch = 2,
+    kOutOfRange = 4,
+    kNotEnumerated = 8
+};
+
+// The values of one column against the item's definition, in two steps:
+// Assess tests the value of each row in ascending order and keeps the rows
+// with findings, Report writes their lines. The columns of a table are then
+// tested in one walk along its rows, where a walk down each column would
+// read the whole table once per column, and still reported column by
+// column. The kept rows hold a few bytes per finding, where each finding
+// writes a line.
+//
+// The definition is borrowed and must outlive the object.
+class ColumnValues {
+public:
+    ColumnValues(unsigned int column, const ItemDefinition& definition, bool enumCaseSense)
+        : _column(column),
+          _definition(definition),
+          _pattern(definition.pattern && definition.pattern->IsCompiled() ? definition.pattern.get()
+                                                                          : nullptr),
+          _enumCaseSense(enumCaseSense) {}
+
+    // Whether any value can have a finding.
+    bool Checks() const {
+        return _pattern != nullptr || _definition.hasRanges || _definition.hasEnumeration;
+    }
+
+    unsigned int Column() const { return _column; }
+
+    void Assess(unsigned int row, const std::string& value) {
+        if (CifString::IsEmptyValue(value)) {
+            return;
+        }
+        unsigned char found = 0;
+        if (_pattern != nullptr) {
+            // Runs of equal values are common (a residue's atoms): one match
+            // serves the run.
+            if (!_havePrevious || !SameText(value, _previous)) {
+                const auto known = _matched.find(value);
+                if (known != _matched.end()) {
+                    _previousMatch = known->second;
+                } else {
+                    _previousMatch = _pattern->Test(value);
+                    if (_matched.size() < kMaxRemembered) {
+                        _matched.emplace(value, _previousMatch);
+                    }
+                }
+                _previous = value;
+                _havePrevious = true;
+            }
+            if (_previousMatch == TypePattern::NO_MATCH) {
+                found |= kNoMatch;
+            } else if (_previousMatch == TypePattern::PART_MATCH && _definition.typeCode != kText) {
+                found |= kPartMatch;
+            }
+        }
+        if (_definition.hasRanges && RangeAdmits(value, _definition.typeCode, _definition.minimums,
+                                                 _definition.maximums) == 0) {
+            found |= kOutOfRange;
+        }
+        if (_definition.hasEnumeration &&
+            EnumerationHas(value, _definition.typeCode, _definition.primitiveCode,
+                           _definition.enumValues, _enumCaseSense) == 0) {
+            found |= kNotEnumerated;
+        }
+        if (found != 0) {
+            _rows.push_back(row);
+            _found.push_back(found);
+        }
+    }
+
+    // 0 when a line was written, else 1.
+    int Report(const std::string& blockName, const std::string& itemName, RowReader& rows,
+               std::ostream& out) const {
+        if (_rows.empty()) {
+            return 1;
+        }
+        const std::string& typeCode = _definition.typeCode;
+        std::string enumList;
+        for (const std::string& value : _definition.enumValues) {
+            enumList += (enumList.empty() ? "\"" : ", \"") + value + "\"";
+        }
+        // Looked up for the first part-match line only.
+        std::string alias;
+        bool aliasKnown = false;
+        for (std::size_t i = 0; i < _rows.size(); ++i) {
+            const unsigned int rowNumber = _rows[i] + 1;
+            const std::string& value = rows.Row(_rows[i])[_column];
+            if ((_found[i] & kNoMatch) != 0) {
+                out << "ERROR - In block \"" << blockName << "\", data type pattern of value \""
+                    << value << "\" for \"" << itemName << "\" does not match, in row #"
+                    << rowNumber << std::endl;
+            } else if ((_found[i] & kPartMatch) != 0) {
+                if (!aliasKnown) {
+                    alias = AliasText(_definition);
+                    aliasKnown = true;
+                }
+                out << "ERROR - In block \"" << blockName << "\", in item \"" << itemName << "\""
+                    << alias << ", in row #" << rowNumber << ", value \"" << value
+                    << "\" does not correspond to item's type. The expected type is \"" << typeCode
+                    << "\"." << std::endl;
+            }
+            if ((_found[i] & kOutOfRange) != 0) {
+                out << "ERROR - In block \"" << blockName << "\", value \"" << value << "\" for \""
+                    << itemName << "\" is out of range, in row #" << rowNumber << std::endl;
+            }
+            if ((_found[i] & kNotEnumerated) != 0) {
+                out << "ERROR - In block \"" << blockName << "\", for \"" << itemName
+                    << "\", value \"" << value
+                    << "\" is not defined in the enumeration list. Acceptable values are: "
+                    << enumList << std::endl;
+            }
+        }
+        return 0;
+    }
+
+private:
+    // Values that recur apart (atom names, residue names, symbols) are
+    // matched once each; the first kMaxRemembered distinct values are
+    // remembered, so a column of distinct values costs little room.
+    static const std::size_t kMaxRemembered = 1024;
+
+    unsigned int _column;
+    const ItemDefinition& _definition;
+    const TypePattern* _pattern;
+    bool _enumCaseSense;
+    std::string _previous;
+    bool _havePrevious = false;
+    TypePattern::Match _previousMatch = TypePattern::NO_MATCH;
+    std::unordered_map<std::string, TypePattern::Match> _matched;
+    std::vector<unsigned int> _rows;
+    std::vector<unsigned char> _found;
+};
+
+bool IsNullRow(const std::vector<std::string>& cells) {
+    for (const std::string& cell : cells) {
+        if (!CifString::IsUnknownValue(cell)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 void CifFile::_GetItemTypeCode(std::string& code, const std::string& cifItemName,
@@ -128,17 +316,7 @@ int CifFile::_IsIntInRange(const std::string& value, const Names& minimums,
 
 int CifFile::_IsInRange(const std::string& value, const std::string& typeCode,
                         const Names& minimums, const Names& maximums) const {
-    // A value or bound that is not a number of the kind counts as in range.
-    try {
-        if (typeCode == kFloat) {
-            return _IsFloatInRange(value, minimums, maximums);
-        }
-        if (typeCode == kInt) {
-            return _IsIntInRange(value, minimums, maximums);
-        }
-    } catch (const std::exception&) {
-    }
-    return 1;
+    return RangeAdmits(value, typeCode, minimums, maximums);
 }
 
 int CifFile::_IsFloatInEnumeration(const std::string& value, const Names& enumValues) const {
@@ -151,24 +329,12 @@ int CifFile::_IsIntInEnumeration(const std::string& value, const Names& enumValu
 
 int CifFile::_IsStringInEnumeration(const std::string& value, const std::string& primitiveCode,
                                     const Names& enumValues) const {
-    const bool foldCase = primitiveCode == kUchar && !_enumCaseSense;
-    for (const std::string& entry : enumValues) {
-        if (foldCase ? String::IsCiEqual(value, entry) : value == entry) {
-            return 1;
-        }
-    }
-    return 0;
+    return StringInEnumeration(value, primitiveCode, enumValues, _enumCaseSense);
 }
 
 int CifFile::_IsInEnumeration(const std::string& value, const std::string& typeCode,
                               const std::string& primitiveCode, const Names& enumValues) const {
-    if (typeCode == kFloat) {
-        return _IsFloatInEnumeration(value, enumValues);
-    }
-    if (typeCode == kInt) {
-        return _IsIntInEnumeration(value, enumValues);
-    }
-    return _IsStringInEnumeration(value, primitiveCode, enumValues);
+    return EnumerationHas(value, typeCode, primitiveCode, enumValues, _enumCaseSense);
 }
 
 int CifFile::_CheckItemValues(Block& block, ISTable& table, const std::string& colName,
@@ -217,95 +383,87 @@ int CifFile::_CheckItemValues(Block& block, ISTable& table, const std::string& c
 
 int CifFile::_CheckValues(Block& block, ISTable& table, const std::string& colName,
                           const ItemDefinition& definition, std::ostream& out) const {
-    int result = 1;
-    const std::string& typeCode = definition.typeCode;
-    if (typeCode.empty() || table.GetNumRows() == 0) {
-        return result;
+    if (definition.typeCode.empty() || table.GetNumRows() == 0) {
+        return 1;
+    }
+    ColumnValues values(table.GetColumnIndex(colName), definition, _enumCaseSense);
+    if (!values.Checks()) {
+        return 1;
+    }
+    RowReader rows(table, {values.Column()});
+    for (unsigned int row = 0; row < table.GetNumRows(); ++row) {
+        values.Assess(row, rows.Row(row)[values.Column()]);
     }
     std::string itemName;
     CifString::MakeCifItem(itemName, table.GetName(), colName);
+    RowReader reported(table);
+    return values.Report(block.GetName(), itemName, reported, out);
+}
 
-    // One compilation of the pattern serves every value: matching against it
-    // answers as a fresh compilation per value would, at a fraction of the
-    // cost.
-    const TypePattern* pattern =
-        definition.pattern && definition.pattern->IsCompiled() ? definition.pattern.get() : nullptr;
-    std::string enumList;
-    for (const std::string& value : definition.enumValues) {
-        enumList += (enumList.empty() ? "\"" : ", \"") + value + "\"";
-    }
-    // Looked up for the first part-match line only.
-    std::string alias;
-    bool aliasKnown = false;
-
+int CifFile::_CheckTableValues(Block& block, ISTable& table, CheckDictionary& dict,
+                               std::ostream& out) const {
     const std::string& blockName = block.GetName();
-    const unsigned int column = table.GetColumnIndex(colName);
-    const std::string* previous = nullptr;
-    TypePattern::Match previousMatch = TypePattern::NO_MATCH;
-    // Values that recur apart (atom names, residue names, symbols) are
-    // matched once each; the first kMaxRemembered distinct values are
-    // remembered, so a column of distinct values costs little room.
-    const std::size_t kMaxRemembered = 1024;
-    std::unordered_map<std::string, TypePattern::Match> matched;
-    // Segment by segment: a walk that locates each row costs more than the
-    // checks of most values.
-    unsigned int rowNumber = 0;
-    for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
-        const ITTable& segment = table.GetSegment(s);
-        for (unsigned int r = 0; r < segment.GetNumRows(); ++r) {
-            const std::string& value = segment(r, column);
-            ++rowNumber;
-            if (CifString::IsEmptyValue(value)) {
+    std::vector<ColumnValues> columns;
+    Names itemNames;
+    // A definition that cannot be read ends the check after the lines of the
+    // columns before it, as a check column by column would.
+    std::exception_ptr failure;
+    try {
+        std::string cifItem;
+        for (const std::string& column : table.GetColumnNames()) {
+            CifString::MakeCifItem(cifItem, table.GetName(), column);
+            const ItemDefinition& definition = dict.GetItemDefinition(cifItem);
+            if (definition.typeCode.empty() || table.GetNumRows() == 0) {
                 continue;
             }
-            if (pattern != nullptr) {
-                // Runs of equal values are common (a residue's atoms): one
-                // match serves the run.
-                if (previous == nullptr || !SameText(value, *previous)) {
-                    const auto known = matched.find(value);
-                    if (known != matched.end()) {
-                        previousMatch = known->second;
-                    } else {
-                        previousMatch = pattern->Test(value);
-                        if (matched.size() < kMaxRemembered) {
-                            matched.emplace(value, previousMatch);
-                        }
-                    }
-                    previous = &value;
-                }
-                if (previousMatch == TypePattern::NO_MATCH) {
-                    out << "ERROR - In block \"" << blockName << "\", data type pattern of value \""
-                        << value << "\" for \"" << itemName << "\" does not match, in row #"
-                        << rowNumber << std::endl;
-                    result = 0;
-                } else if (previousMatch == TypePattern::PART_MATCH && typeCode != kText) {
-                    if (!aliasKnown) {
-                        alias = AliasText(definition);
-                        aliasKnown = true;
-                    }
-                    out << "ERROR - In block \"" << blockName << "\", in item \"" << itemName
-                        << "\"" << alias << ", in row #" << rowNumber << ", value \"" << value
-                        << "\" does not correspond to item's type. The expected type is \""
-                        << typeCode << "\"." << std::endl;
-                    result = 0;
-                }
-            }
-            if (definition.hasRanges &&
-                _IsInRange(value, typeCode, definition.minimums, definition.maximums) == 0) {
-                result = 0;
-                out << "ERROR - In block \"" << blockName << "\", value \"" << value << "\" for \""
-                    << itemName << "\" is out of range, in row #" << rowNumber << std::endl;
-            }
-            if (definition.hasEnumeration &&
-                _IsInEnumeration(value, typeCode, definition.primitiveCode,
-                                 definition.enumValues) == 0) {
-                result = 0;
-                out << "ERROR - In block \"" << blockName << "\", for \"" << itemName
-                    << "\", value \"" << value
-                    << "\" is not defined in the enumeration list. Acceptable values are: "
-                    << enumList << std::endl;
+            ColumnValues values(table.GetColumnIndex(column), definition, _enumCaseSense);
+            if (values.Checks()) {
+                columns.push_back(std::move(values));
+                itemNames.push_back(cifItem);
             }
         }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+
+    const bool rowWise = table.GetOrientation() == 1;
+    std::vector<unsigned int> nullRows;
+    std::vector<unsigned int> read;
+    for (const ColumnValues& values : columns) {
+        read.push_back(values.Column());
+    }
+    RowReader rows(table, read);
+    for (unsigned int row = 0; row < table.GetNumRows(); ++row) {
+        const std::vector<std::string>& cells = rows.Row(row);
+        for (ColumnValues& values : columns) {
+            values.Assess(row, cells[values.Column()]);
+        }
+        if (rowWise && IsNullRow(cells)) {
+            nullRows.push_back(row);
+        }
+    }
+
+    int result = 1;
+    RowReader reported(table);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (columns[i].Report(blockName, itemNames[i], reported, out) == 0) {
+            result = 0;
+        }
+    }
+    if (failure != nullptr) {
+        std::rethrow_exception(failure);
+    }
+    if (!rowWise) {
+        // Refused, as a row reference, for a column-wise table.
+        for (unsigned int row = 0; row < table.GetNumRows(); ++row) {
+            if (IsNullRow(table.GetRow(row))) {
+                nullRows.push_back(row);
+            }
+        }
+    }
+    for (const unsigned int row : nullRows) {
+        out << "WARNING - In block \"" << blockName << "\", in category \"" << table.GetName()
+            << "\", row " << row + 1 << " contains all null values." << std::endl;
     }
     return result;
 }

@@ -14,6 +14,7 @@
 #include "foundation/CifString.h"
 #include "table/ColumnFlags.h"
 #include "table/ITTable.h"
+#include "validate/RowReader.h"
 #include "validate/SlotHash.h"
 
 namespace {
@@ -49,13 +50,13 @@ bool IsNullKeyValue(const std::string& itemName, const std::string& value) {
 // The key of a row as the table's search indices compare it: each cell by
 // its column's flags, components kept apart, and the whole key without
 // regard to case when the first column is case-insensitive.
-void MakeRowKey(std::string& key, const ITTable& segment, unsigned int row,
+void MakeRowKey(std::string& key, const std::vector<std::string>& cells,
                 const std::vector<unsigned int>& columns, const std::vector<ColumnFlags>& flags) {
     key.clear();
     const CompareType compareType = ColumnKey::KeyCompareType(flags[0]);
     for (std::size_t k = 0; k < columns.size(); ++k) {
         const std::string::size_type start = key.size();
-        ColumnKey::AppendComponent(key, segment(row, columns[k]), flags[k]);
+        ColumnKey::AppendComponent(key, cells[columns[k]], flags[k]);
         ColumnKey::TerminateIndexComponent(key, start, compareType);
     }
     if (compareType == CaseInsensitive) {
@@ -87,32 +88,28 @@ void FindRepeatedKeys(std::vector<std::pair<unsigned int, unsigned int> >& repea
     std::vector<Slot> slots(size);
     std::map<std::string, unsigned int> sharedHashes;
     std::string key, firstKey;
-    unsigned int row = 0;
-    for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
-        const ITTable& segment = table.GetSegment(s);
-        for (unsigned int i = 0; i < segment.GetNumRows(); ++i, ++row) {
-            MakeRowKey(key, segment, i, columns, flags);
-            const std::size_t hash = std::hash<std::string>()(key);
-            std::size_t at = SlotHash(hash) & (size - 1);
-            while (slots[at].row != kEmpty && slots[at].hash != hash) {
-                at = (at + 1) & (size - 1);
-            }
-            if (slots[at].row == kEmpty) {
-                slots[at].hash = hash;
-                slots[at].row = row;
-                continue;
-            }
-            std::pair<unsigned int, unsigned int> first;
-            table.GetRowLocation(first, slots[at].row);
-            MakeRowKey(firstKey, table.GetSegment(first.first), first.second, columns, flags);
-            if (firstKey == key) {
-                repeats.emplace_back(slots[at].row, row);
-                continue;
-            }
-            const auto group = sharedHashes.emplace(key, row);
-            if (!group.second) {
-                repeats.emplace_back(group.first->second, row);
-            }
+    RowReader rows(table, columns);
+    RowReader firstRows(table);
+    for (unsigned int row = 0; row < table.GetNumRows(); ++row) {
+        MakeRowKey(key, rows.Row(row), columns, flags);
+        const std::size_t hash = std::hash<std::string>()(key);
+        std::size_t at = SlotHash(hash) & (size - 1);
+        while (slots[at].row != kEmpty && slots[at].hash != hash) {
+            at = (at + 1) & (size - 1);
+        }
+        if (slots[at].row == kEmpty) {
+            slots[at].hash = hash;
+            slots[at].row = row;
+            continue;
+        }
+        MakeRowKey(firstKey, firstRows.Row(slots[at].row), columns, flags);
+        if (firstKey == key) {
+            repeats.emplace_back(slots[at].row, row);
+            continue;
+        }
+        const auto group = sharedHashes.emplace(key, row);
+        if (!group.second) {
+            repeats.emplace_back(group.first->second, row);
         }
     }
 }
@@ -232,42 +229,65 @@ void CifFile::_CheckMandatoryItems(const std::string& blockName, ISTable& table,
 
     // A merged dictionary lists an item again in each frame that names it as
     // a child; each name is examined once, at its first row.
+    struct Mandatory {
+        std::string itemName;
+        std::string attribute;
+        // Of the table, or kAbsent.
+        unsigned int column;
+        // The rows whose value is "?".
+        std::vector<unsigned int> unknown;
+    };
+    const unsigned int kAbsent = ~0u;
+    std::vector<Mandatory> mandatory;
     std::set<std::string> examined;
+    std::vector<unsigned int> columns;
     for (const unsigned int row : rows) {
         const std::string itemName = item(row, "name");
         if (!examined.insert(itemName).second) {
             continue;
         }
         const std::string attribute = AttributeOf(itemName);
-        if (!HasColumn(table, attribute)) {
-            out << "ERROR - In block \"" << blockName << "\", mandatory item \"" << attribute
+        const bool present = HasColumn(table, attribute);
+        mandatory.push_back(
+            {itemName, attribute, present ? table.GetColumnIndex(attribute) : kAbsent, {}});
+        if (present) {
+            columns.push_back(mandatory.back().column);
+        }
+    }
+    // One walk along the rows for all the items, where a walk down each
+    // item's column would read the whole table once per item.
+    if (!columns.empty()) {
+        RowReader reader(table, columns);
+        for (unsigned int r = 0; r < table.GetNumRows(); ++r) {
+            const std::vector<std::string>& cells = reader.Row(r);
+            for (Mandatory& m : mandatory) {
+                // Not compared with "?" as a C string: that measures it first.
+                if (m.column != kAbsent && cells[m.column].size() == 1 &&
+                    cells[m.column][0] == '?') {
+                    m.unknown.push_back(r);
+                }
+            }
+        }
+    }
+    for (const Mandatory& m : mandatory) {
+        if (m.column == kAbsent) {
+            out << "ERROR - In block \"" << blockName << "\", mandatory item \"" << m.attribute
                 << "\" is not in category \"" << category << "\"" << std::endl;
             continue;
         }
-        const unsigned int column = table.GetColumnIndex(attribute);
-        // Segment by segment, without locating each row.
-        unsigned int r = 0;
-        for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
-            const ITTable& segment = table.GetSegment(s);
-            for (unsigned int i = 0; i < segment.GetNumRows(); ++i, ++r) {
-                const std::string& value = segment(i, column);
-                // Not compared with "?" as a C string: that measures it first.
-                if (value.size() != 1 || value[0] != '?') {
+        for (const unsigned int r : m.unknown) {
+            out << "ERROR - In block \"" << blockName << "\", mandatory item \"" << m.itemName
+                << "\" has invalid value \"?\"";
+            const char* separator = " in row: ";
+            for (const std::string& key : keys) {
+                if (key == m.attribute || !HasColumn(table, key)) {
                     continue;
                 }
-                out << "ERROR - In block \"" << blockName << "\", mandatory item \"" << itemName
-                    << "\" has invalid value \"?\"";
-                const char* separator = " in row: ";
-                for (const std::string& key : keys) {
-                    if (key == attribute || !HasColumn(table, key)) {
-                        continue;
-                    }
-                    out << separator << "\"" << ItemName(table, key) << "\" == \"" << table(r, key)
-                        << "\"";
-                    separator = ", ";
-                }
-                out << std::endl;
+                out << separator << "\"" << ItemName(table, key) << "\" == \"" << table(r, key)
+                    << "\"";
+                separator = ", ";
             }
+            out << std::endl;
         }
     }
 }
