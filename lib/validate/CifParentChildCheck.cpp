@@ -455,6 +455,10 @@ private:
 struct ParentKeysByName {
     std::map<std::string, ParentColumns> columns;
     std::map<Names, ParentKeys> keys;
+    // The attributes that the relations of the tables checked together name
+    // by parent category, so that the first relation to reach a parent table
+    // gives all of them their ids in one walk along it.
+    std::map<std::string, std::set<std::string> > needed;
 };
 
 // One relation over the rows of the table. False when a parent key
@@ -557,6 +561,11 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
                         auto columns = parentKeys.columns.find(parCategory);
                         if (columns == parentKeys.columns.end()) {
                             columns = parentKeys.columns.emplace(parCategory, *parent).first;
+                            const auto needed = parentKeys.needed.find(parCategory);
+                            if (needed != parentKeys.needed.end()) {
+                                columns->second.Need(
+                                    Names(needed->second.begin(), needed->second.end()));
+                            }
                         }
                         // All of the relation's columns at once: the
                         // relation's other attribute sets come from the same
@@ -607,6 +616,7 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
 struct CifParentChild::BlockParentKeys {
     const Block* block;
     ParentKeysByName keys;
+    bool neededKnown = false;
 };
 
 void CifParentChild::BlockParentKeysDeleter::operator()(BlockParentKeys* keys) const {
@@ -614,7 +624,7 @@ void CifParentChild::BlockParentKeysDeleter::operator()(BlockParentKeys* keys) c
 }
 
 void CifParentChild::BeginBlockChecks(const Block& block) {
-    _blockParentKeys.reset(new BlockParentKeys{&block, ParentKeysByName()});
+    _blockParentKeys.reset(new BlockParentKeys{&block, ParentKeysByName(), false});
 }
 
 void CifParentChild::EndBlockChecks() {
@@ -636,22 +646,49 @@ void CifParentChild::_DropAbsentChildItems(NameLists& parKeyLists, NameLists& ch
 
 int CifParentChild::CheckParentChild(Block& block, ISTable& table, std::ostream& out) {
     int result = 1;
+    // The relations of a table, without the pairs whose child item it lacks.
+    const auto relationsOf = [this](NameLists& parKeyLists, NameLists& childKeyLists,
+                                    const ISTable& child) {
+        GetCategoryRelations(parKeyLists, childKeyLists, child.GetName());
+        if (parKeyLists.empty()) {
+            return;
+        }
+        Names cifItems;
+        CifString::MakeCifItem(cifItems, child.GetName(), child.GetColumnNames());
+        _DropAbsentChildItems(parKeyLists, childKeyLists, cifItems);
+    };
     NameLists parKeyLists, childKeyLists;
-    GetCategoryRelations(parKeyLists, childKeyLists, table.GetName());
+    relationsOf(parKeyLists, childKeyLists, table);
     if (parKeyLists.empty()) {
         return result;
     }
-    Names cifItems;
-    CifString::MakeCifItem(cifItems, table.GetName(), table.GetColumnNames());
-    _DropAbsentChildItems(parKeyLists, childKeyLists, cifItems);
 
     // A dictionary may state one relation twice, its parent keys in another
     // order: its rows are checked once.
     std::set<std::vector<std::pair<std::string, std::string> > > checked;
     // Keys gathered for this table alone unless the block's are shared.
     ParentKeysByName ownKeys;
-    ParentKeysByName& parentKeys =
-        _blockParentKeys && _blockParentKeys->block == &block ? _blockParentKeys->keys : ownKeys;
+    const bool shared = _blockParentKeys && _blockParentKeys->block == &block;
+    ParentKeysByName& parentKeys = shared ? _blockParentKeys->keys : ownKeys;
+    if (shared && !_blockParentKeys->neededKnown) {
+        _blockParentKeys->neededKnown = true;
+        Names tableNames;
+        block.GetTableNames(tableNames);
+        for (const std::string& name : tableNames) {
+            NameLists parents, children;
+            relationsOf(parents, children, *block.GetTablePtr(name));
+            for (const Names& parKeys : parents) {
+                if (parKeys.empty()) {
+                    continue;
+                }
+                std::string parCategory;
+                CifString::GetCategoryFromCifItem(parCategory, parKeys[0]);
+                for (const std::string& parKey : parKeys) {
+                    parentKeys.needed[parCategory].insert(AttributeOf(parKey));
+                }
+            }
+        }
+    }
     for (std::size_t i = 0; i < parKeyLists.size(); ++i) {
         if (parKeyLists[i].empty()) {
             continue;
