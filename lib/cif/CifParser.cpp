@@ -386,7 +386,7 @@ void ParseRun::_OnValue(const CifToken& token) {
         return;
     }
     entry.SetGiven(col);
-    buffer.SetCell(entry.nvRow, col, std::string(token.text));
+    buffer.SetCell(entry.nvRow, col, token.text);
 }
 
 void ParseRun::_StartLoopValues() {
