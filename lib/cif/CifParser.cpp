@@ -32,6 +32,7 @@ struct ScopeCategory {
     std::size_t nvRow = kNoRow;  // the row of the name/value pairs
     std::vector<bool> given;     // columns the scope gave
     std::size_t frame = 0;       // the save frame that made the entry (frame scope only)
+    ImplicitFrameKeys keys;      // the category's implicit keys (frame scope only)
 
     bool IsGiven(unsigned int col) const { return col < given.size() && given[col]; }
     void SetGiven(unsigned int col) {
@@ -560,7 +561,7 @@ void ParseRun::_CloseFrame() {
         }
     }
     for (const ScopeCategory* entry : _frameEntries) {
-        FillImplicitFrameKeys(*entry->buffer, entry->firstRow, entry->given, _frameName, _frameKey);
+        entry->keys.Fill(*entry->buffer, entry->firstRow, entry->given, _frameName, _frameKey);
     }
     _frameEntries.clear();
     ++_frameNumber;
@@ -594,6 +595,7 @@ ScopeCategory& ParseRun::_ScopeEntry(Scope& scope, std::string_view category, bo
         entry.firstRow = entry.buffer->NumRows();
         if (frame) {
             entry.frame = _frameNumber;
+            entry.keys = ImplicitFrameKeys(_category);
             _frameEntries.push_back(&entry);
         }
     } else if (frame && entry.frame != _frameNumber) {
