@@ -44,7 +44,9 @@ struct ScopeCategory {
     }
 };
 
-using Scope = std::unordered_map<std::string, ScopeCategory>;
+// Keyed by the category's name as its buffer holds it: the buffers outlive
+// the entries, and a lookup by a name in the text needs no string made.
+using Scope = std::unordered_map<std::string_view, ScopeCategory>;
 
 // The splits of an item name "_category.attribute".
 enum class NameCheck { Ok, NoDot, EmptyCategory, Invalid };
@@ -109,9 +111,8 @@ private:
     Scope& _CurrentScope() { return _inFrame ? _frameScope : _blockScope; }
     const char* _ScopeKind() const { return _inFrame ? "save frame" : "data block"; }
     const std::string& _ScopeName() const { return _inFrame ? _frameName : _blockName; }
-    CategoryBuffer& _BufferFor(const std::string& category);
-    // The scope's entry of the category, made when new; _category holds the
-    // category afterwards.
+    CategoryBuffer& _BufferFor(std::string_view category);
+    // The scope's entry of the category, made when new.
     ScopeCategory& _ScopeEntry(Scope& scope, std::string_view category, bool& created);
 
     CifFile& _file;
@@ -128,7 +129,7 @@ private:
     Block* _block = nullptr;
     std::string _blockName;
     std::vector<std::unique_ptr<CategoryBuffer>> _buffers;  // in order of first appearance
-    std::unordered_map<std::string, CategoryBuffer*> _bufferIndex;
+    std::unordered_map<std::string_view, CategoryBuffer*> _bufferIndex;  // by the buffers' names
     Scope _blockScope;
 
     bool _inFrame = false;
@@ -161,12 +162,10 @@ private:
     std::vector<std::string> _loopRow;
     std::size_t _loopValues = 0;
 
-    // The category of the last _ScopeEntry, and the entry it gave in which
-    // scope: the names of one category come one after another (a frame's
-    // name/value pairs), so the next lookup is mostly the same one, and
-    // needs no hashing (with _frameKey's reuse: 3.5% fewer instructions
-    // reading the PDBx dictionary).
-    std::string _category;
+    // The entry that the last _ScopeEntry gave, and in which scope: the names
+    // of one category come one after another (a frame's name/value pairs),
+    // so the next lookup is mostly the same one, and needs no hashing (with
+    // _frameKey's reuse: 3.5% fewer instructions reading the PDBx dictionary).
     const Scope* _lastScope = nullptr;
     ScopeCategory* _lastEntry = nullptr;
     std::string _frameKey;  // scratch: the value of a closing frame's implicit keys
@@ -379,7 +378,7 @@ void ParseRun::_OnValue(const CifToken& token) {
     bool created = false;
     ScopeCategory& entry = _ScopeEntry(_CurrentScope(), category, created);
     if (entry.looped) {
-        _Error(_pendingLine, "category " + ShownValue(_category) + " given twice in " +
+        _Error(_pendingLine, "category " + ShownValue(entry.buffer->name) + " given twice in " +
                                  _ScopeKind() + " " + ShownValue(_ScopeName()));
         return;
     }
@@ -449,8 +448,8 @@ void ParseRun::_StartLoopValues() {
     bool created = false;
     ScopeCategory& entry = _ScopeEntry(_CurrentScope(), loopCategory, created);
     if (!created) {
-        _Error(_loopLine, "category " + ShownValue(_category) + " given twice in " + _ScopeKind() +
-                              " " + ShownValue(_ScopeName()));
+        _Error(_loopLine, "category " + ShownValue(entry.buffer->name) + " given twice in " +
+                              _ScopeKind() + " " + ShownValue(_ScopeName()));
         return;
     }
     CategoryBuffer& buffer = *entry.buffer;
@@ -568,38 +567,40 @@ void ParseRun::_CloseFrame() {
     _inFrame = false;
 }
 
-CategoryBuffer& ParseRun::_BufferFor(const std::string& category) {
+CategoryBuffer& ParseRun::_BufferFor(std::string_view category) {
     const auto found = _bufferIndex.find(category);
     if (found != _bufferIndex.end()) {
         return *found->second;
     }
-    _buffers.push_back(std::make_unique<CategoryBuffer>(category));
+    _buffers.push_back(std::make_unique<CategoryBuffer>(std::string(category)));
     CategoryBuffer* buffer = _buffers.back().get();
-    _bufferIndex.emplace(category, buffer);
+    _bufferIndex.emplace(buffer->name, buffer);
     return *buffer;
 }
 
 ScopeCategory& ParseRun::_ScopeEntry(Scope& scope, std::string_view category, bool& created) {
     const bool frame = &scope == &_frameScope;
-    if (_lastEntry != nullptr && &scope == _lastScope && category == _category &&
+    if (_lastEntry != nullptr && &scope == _lastScope && category == _lastEntry->buffer->name &&
         (!frame || _lastEntry->frame == _frameNumber)) {
         created = false;
         return *_lastEntry;
     }
-    _category.assign(category.data(), category.size());
-    const auto [found, inserted] = scope.try_emplace(_category);
-    ScopeCategory& entry = found->second;
+    auto found = scope.find(category);
     created = true;
-    if (inserted) {
-        entry.buffer = &_BufferFor(_category);
-        entry.firstRow = entry.buffer->NumRows();
+    if (found == scope.end()) {
+        CategoryBuffer& buffer = _BufferFor(category);
+        found = scope.emplace(buffer.name, ScopeCategory()).first;
+        ScopeCategory& entry = found->second;
+        entry.buffer = &buffer;
+        entry.firstRow = buffer.NumRows();
         if (frame) {
             entry.frame = _frameNumber;
-            entry.keys = ImplicitFrameKeys(_category);
+            entry.keys = ImplicitFrameKeys(buffer.name);
             _frameEntries.push_back(&entry);
         }
-    } else if (frame && entry.frame != _frameNumber) {
+    } else if (frame && found->second.frame != _frameNumber) {
         // The entry of an earlier frame, made new for this one.
+        ScopeCategory& entry = found->second;
         entry.looped = false;
         entry.firstRow = entry.buffer->NumRows();
         entry.nvRow = kNoRow;
@@ -610,8 +611,8 @@ ScopeCategory& ParseRun::_ScopeEntry(Scope& scope, std::string_view category, bo
         created = false;
     }
     _lastScope = &scope;
-    _lastEntry = &entry;
-    return entry;
+    _lastEntry = &found->second;
+    return found->second;
 }
 
 void ParseRun::_FinishBlock() {
@@ -634,11 +635,12 @@ void ParseRun::_FinishBlock() {
         }
     }
     _block = nullptr;
-    _buffers.clear();
-    _bufferIndex.clear();
+    // The scopes and the index first: their keys are the buffers' names.
     _blockScope.clear();
     _frameScope.clear();
     _frameEntries.clear();
+    _bufferIndex.clear();
+    _buffers.clear();
     _lastScope = nullptr;
     _lastEntry = nullptr;
 }
