@@ -146,7 +146,10 @@ private:
     std::vector<ScopeCategory*> _frameEntries;
 
     bool _hasPendingTag = false;
-    std::string _pendingTag;
+    // A view into the text, which Run keeps until the value comes: copying
+    // every data name cost 2.6% of the instructions of reading the PDBx
+    // dictionary.
+    std::string_view _pendingTag;
     unsigned int _pendingLine = 0;
 
     LoopState _loopState = LoopState::None;
@@ -210,10 +213,11 @@ void ParseRun::Run(const char* begin, const char* end, bool releaseBehind) {
     const std::size_t textSize = static_cast<std::size_t>(end - begin);
     std::size_t nextRelease = releaseBehind ? kReleaseStep : textSize + 1;
     for (;;) {
-        // Every value read so far has been copied out of the text.
-        if (static_cast<std::size_t>(scanner.Position() - begin) > nextRelease) {
-            const std::size_t upTo =
-                static_cast<std::size_t>(scanner.Position() - begin) / pageSize * pageSize;
+        // Every value read so far has been copied out of the text; a data
+        // name waiting for its value is still read there.
+        const char* const needed = _hasPendingTag ? _pendingTag.data() : scanner.Position();
+        if (static_cast<std::size_t>(needed - begin) > nextRelease) {
+            const std::size_t upTo = static_cast<std::size_t>(needed - begin) / pageSize * pageSize;
             ::madvise(const_cast<char*>(released),
                       static_cast<std::size_t>(begin + upTo - released), MADV_DONTNEED);
             released = begin + upTo;
@@ -321,7 +325,7 @@ void ParseRun::_OnTag(const CifToken& token) {
     }
     _FinishPending();
     _hasPendingTag = true;
-    _pendingTag.assign(token.text.data(), token.text.size());
+    _pendingTag = token.text;
     _pendingLine = token.line;
 }
 

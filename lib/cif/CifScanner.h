@@ -14,14 +14,15 @@ enum class CifTokenType {
     Global,      // global_
     SaveHeader,  // save_<name>; text is the name
     SaveEnd,     // save_ alone
-    Tag,         // _<name>; text is the whole data name
+    Tag,         // _<name>; text is the whole data name, in the scanned text itself
     Value,       // unquoted, quoted or text field value; text is the value
     Error        // a lexical error; text is the message
 };
 
 struct CifToken {
     CifTokenType type = CifTokenType::End;
-    std::string_view text;  // valid until the next call of CifScanner::Next
+    // Valid until the next call of CifScanner::Next; a Tag's as long as the text.
+    std::string_view text;
     unsigned int line = 0;  // 1-based line on which the token starts
 };
 
