@@ -160,7 +160,8 @@ private:
     // (0.9% fewer instructions on the monomer files).
     std::vector<std::string> _loopTags;
     std::size_t _numLoopTags = 0;
-    ScopeCategory* _loopTarget = nullptr;  // null: the loop's values are dropped
+    std::vector<std::string_view> _loopAttributes;  // scratch: their attributes
+    ScopeCategory* _loopTarget = nullptr;           // null: the loop's values are dropped
     std::vector<unsigned int> _loopColumns;
     bool _loopIdentity = false;  // the loop's columns are exactly 0..n-1
     std::vector<std::string> _loopRow;
@@ -414,8 +415,8 @@ void ParseRun::_StartLoopValues() {
     }
     // Views into _loopTags, which stay put until the loop ends.
     std::string_view loopCategory;
-    std::vector<std::string_view> attributes;
-    attributes.reserve(_numLoopTags);
+    std::vector<std::string_view>& attributes = _loopAttributes;
+    attributes.clear();
     bool emptyCategory = false;
     for (std::size_t t = 0; t < _numLoopTags; ++t) {
         const std::string& tag = _loopTags[t];
