@@ -214,15 +214,18 @@ void ParseRun::Run(const char* begin, const char* end, bool releaseBehind) {
     const std::size_t textSize = static_cast<std::size_t>(end - begin);
     std::size_t nextRelease = releaseBehind ? kReleaseStep : textSize + 1;
     for (;;) {
-        // Every value read so far has been copied out of the text; a data
-        // name waiting for its value is still read there.
-        const char* const needed = _hasPendingTag ? _pendingTag.data() : scanner.Position();
-        if (static_cast<std::size_t>(needed - begin) > nextRelease) {
+        if (static_cast<std::size_t>(scanner.Position() - begin) > nextRelease) {
+            // Every value read so far has been copied out of the text; a data
+            // name waiting for its value is still read there (until the next
+            // token, after which the release is tried again).
+            const char* const needed = _hasPendingTag ? _pendingTag.data() : scanner.Position();
             const std::size_t upTo = static_cast<std::size_t>(needed - begin) / pageSize * pageSize;
-            ::madvise(const_cast<char*>(released),
-                      static_cast<std::size_t>(begin + upTo - released), MADV_DONTNEED);
-            released = begin + upTo;
-            nextRelease = upTo + kReleaseStep;
+            if (begin + upTo > released) {
+                ::madvise(const_cast<char*>(released),
+                          static_cast<std::size_t>(begin + upTo - released), MADV_DONTNEED);
+                released = begin + upTo;
+                nextRelease = upTo + kReleaseStep;
+            }
         }
         const CifToken& token = scanner.Next();
         switch (token.type) {
