@@ -152,22 +152,26 @@ inline const char* FindQuoteOrLow(const char* p, const char* end, char quote) {
     return p;
 }
 
-// Characters that start a bare value and nothing else, by byte value: not
-// whitespace, a comment, a quote, a text field's ';', a data name's '_', or
-// the first letter of a reserved word.
-struct PlainStartTable {
-    bool plain[256];
-    constexpr PlainStartTable() : plain() {
+// What a token that starts with that byte is, by byte value, when it is read
+// inline: a bare value (not whitespace, a comment, a quote, a text field's
+// ';', a data name's '_', or the first letter of a reserved word), a data
+// name, or neither.
+enum InlineStart : unsigned char { kNotInline = 0, kPlainValue = 1, kDataName = 2 };
+
+struct InlineStartTable {
+    unsigned char start[256];
+    constexpr InlineStartTable() : start() {
         for (int c = 0; c < 256; ++c) {
-            plain[c] = kClasses.cls[c] == kOther;
+            start[c] = kClasses.cls[c] == kOther ? kPlainValue : kNotInline;
         }
-        for (const char c : {'#', ';', '\'', '"', '_', 'd', 'D', 's', 'S', 'l', 'L', 'g', 'G'}) {
-            plain[static_cast<unsigned char>(c)] = false;
+        for (const char c : {'#', ';', '\'', '"', 'd', 'D', 's', 'S', 'l', 'L', 'g', 'G'}) {
+            start[static_cast<unsigned char>(c)] = kNotInline;
         }
+        start[static_cast<unsigned char>('_')] = kDataName;
     }
 };
 
-inline constexpr PlainStartTable kPlainStart;
+inline constexpr InlineStartTable kInlineStart;
 
 }  // namespace cifscan
 
