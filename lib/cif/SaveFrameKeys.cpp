@@ -6,9 +6,6 @@
 
 namespace {
 
-// Views, so that the test of a category against each entry compares the
-// lengths first: a dictionary has thousands of frames, each tested against
-// every entry.
 struct ImplicitKey {
     std::string_view category;
     std::string_view attribute;
@@ -75,29 +72,44 @@ void FillColumn(CategoryBuffer& buffer, std::size_t firstRow, unsigned int col,
     }
 }
 
+// Puts the indices of the category's entries of keys in found, at most max of
+// them, in list order; returns their count.
+template <std::size_t N>
+std::size_t KeysOf(const ImplicitKey (&keys)[N], const std::string& category, unsigned char* found,
+                   std::size_t max) {
+    std::size_t count = 0;
+    for (std::size_t k = 0; k < N && count < max; ++k) {
+        if (category == keys[k].category) {
+            found[count++] = static_cast<unsigned char>(k);
+        }
+    }
+    return count;
+}
+
 }  // namespace
 
-void FillImplicitFrameKeys(CategoryBuffer& buffer, std::size_t firstRow,
-                           const std::vector<bool>& given, const std::string& frameName,
-                           const std::string& frameKey) {
-    if (firstRow >= buffer.NumRows()) {
+ImplicitFrameKeys::ImplicitFrameKeys(const std::string& category)
+    : _numItemKeys(KeysOf(kItemFrameKeys, category, _itemKeys, kMaxKeys)),
+      _numCategoryKeys(KeysOf(kCategoryFrameKeys, category, _categoryKeys, kMaxKeys)) {}
+
+void ImplicitFrameKeys::Fill(CategoryBuffer& buffer, std::size_t firstRow,
+                             const std::vector<bool>& given, const std::string& frameName,
+                             const std::string& frameKey) const {
+    const bool itemFrame = IsItemFrame(frameName);
+    const std::size_t numKeys = itemFrame ? _numItemKeys : _numCategoryKeys;
+    if (numKeys == 0 || firstRow >= buffer.NumRows()) {
         return;
     }
-    const bool itemFrame = IsItemFrame(frameName);
-    const ImplicitKey* keys = itemFrame ? kItemFrameKeys : kCategoryFrameKeys;
-    const std::size_t numKeys = itemFrame
-                                    ? sizeof(kItemFrameKeys) / sizeof(kItemFrameKeys[0])
-                                    : sizeof(kCategoryFrameKeys) / sizeof(kCategoryFrameKeys[0]);
     for (std::size_t k = 0; k < numKeys; ++k) {
-        if (buffer.name != keys[k].category) {
-            continue;
-        }
-        const unsigned int known = buffer.Find(keys[k].attribute);
+        const ImplicitKey& key =
+            itemFrame ? kItemFrameKeys[_itemKeys[k]] : kCategoryFrameKeys[_categoryKeys[k]];
+        const unsigned int known = buffer.Find(key.attribute);
         if (known != CategoryBuffer::kNoColumn && IsGiven(given, known)) {
             continue;
         }
-        const unsigned int col = buffer.ColumnFor(keys[k].attribute);
-        if (itemFrame && keys[k].attribute == "category_id") {
+        const unsigned int col =
+            known != CategoryBuffer::kNoColumn ? known : buffer.ColumnFor(key.attribute);
+        if (itemFrame && key.attribute == "category_id") {
             // Each row's category comes from its own item name, when it has one.
             const unsigned int nameCol = buffer.Find("name");
             for (std::size_t row = firstRow; row < buffer.NumRows(); ++row) {

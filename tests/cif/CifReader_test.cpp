@@ -121,6 +121,7 @@ TEST(CifReader, DiagnosticsNameTheirLines) {
          Error(9, "value \"last\" without a data name")},
         {"data_a\r\n# 'unclosed\r\n_x.y\r\n;\r\nt1\r\n;\r\n\rlast\r",
          Error(8, "value \"last\" without a data name")},
+        {"data_a\n_x.y\n;\rt1\nt2\r\n;\nlast\n", Error(7, "value \"last\" without a data name")},
     };
     for (const auto& c : cases) {
         const std::string read = Read(c.first);
@@ -174,6 +175,29 @@ TEST(CifReader, WideCategoriesKeepEveryColumn) {
         EXPECT_EQ(wide(1, name), c >= 40 || c == 0 ? "w" + std::to_string(c) : "?") << name;
     }
     EXPECT_EQ(file.GetBlock("d").GetTablePtr("other")->GetRow(1), (Texts{"4", "5", "6"}));
+}
+
+TEST(CifScanner, QuotedValuesAtEveryAlignment) {
+    // Quoted values of every length past two words, each holding a byte that
+    // a word test must tell apart (a quote that does not close, the other
+    // quote, a tab, bytes above 0x7F, control characters) at every place and
+    // start alignment. A control character is reported right after its value.
+    const std::string inner[] = {"'x", "\"", "\t", "\xc3\xa9", "\x01", "\x1f"};
+    for (std::size_t shift = 0; shift < 9; ++shift) {
+        std::string scanned(shift, ' '), expected;
+        for (std::size_t n = 1; n <= 19; ++n) {
+            std::string value(n, 'a');
+            value.replace(n / 2, 1, inner[n % 6]);
+            scanned += "'" + value + "'" + std::string(n % 3, ' ') + (n % 4 == 0 ? "\n" : " ");
+            expected += value + (n % 6 >= 4 ? " ! " : " ");
+        }
+        scanned.pop_back();  // the last value may end the text
+        CifScanner words(scanned.data(), scanned.data() + scanned.size());
+        std::string got;
+        for (const CifToken* t = &words.Next(); t->type != CifTokenType::End; t = &words.Next())
+            got += (t->type == CifTokenType::Value ? std::string(t->text) : "!") + " ";
+        EXPECT_EQ(got, expected) << "shift " << shift;
+    }
 }
 
 TEST(CifScanner, ValuesAtEveryAlignment) {

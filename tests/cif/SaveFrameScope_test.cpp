@@ -42,6 +42,15 @@ INSTANTIATE_TEST_SUITE_P(
                                 "ERROR - line 7: item \"_item.name\" given twice\n",
                                 "d",
                                 {"_a.x", "_a.y"}},
+                      // The categories of one frame in the order of the frame before.
+                      FrameCase{"SameOrderAsTheFrameBefore",
+                                "data_d\nsave__a.x\n_item.name '_a.x'\n_item_type.code int\nsave_\n"
+                                "save__a.y\n_item.name '_a.y'\n_item_type.code int\nsave_\n"
+                                "save__a.z\n_item.name '_a.z'\n_item_type.code int\n"
+                                "_item.name '_a.w'\nsave_\n",
+                                "ERROR - line 13: item \"_item.name\" given twice\n",
+                                "d",
+                                {"_a.x", "_a.y", "_a.z"}},
                       FrameCase{"NextBlockStartsAfresh",
                                 "data_d\nsave__a.x\n_item.mandatory_code no\nsave_\n"
                                 "data_e\nsave__b.x\n_item.mandatory_code yes\nsave_\n",
