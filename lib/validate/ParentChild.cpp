@@ -267,3 +267,22 @@ void ParentChild::AppendRowByName(ISTable& table, const std::vector<std::string>
     }
     table.AddRow(std::move(row));
 }
+
+void ParentChild::GetColumnCells(std::vector<const std::string*>& cells, const ISTable& table,
+                                 unsigned int column) {
+    cells.clear();
+    cells.reserve(table.GetNumRows());
+    for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
+        const ITTable& segment = table.GetSegment(s);
+        if (segment.GetOrientation() != 1) {
+            for (unsigned int row = 0; row < segment.GetNumRows(); ++row) {
+                cells.push_back(&segment(row, column));
+            }
+            continue;
+        }
+        // Row-wise: the rows themselves, without checking each cell's place.
+        for (const ITTable::Row& row : segment.GetRows()) {
+            cells.push_back(&row[column]);
+        }
+    }
+}
