@@ -1,8 +1,8 @@
 #include "validate/CifParentChild.h"
 
 #include <algorithm>
+#include <map>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 
 #include "foundation/CifString.h"
@@ -100,7 +100,7 @@ void CifParentChild::_ReadCategoryItems(Block& dictBlock, std::vector<std::strin
     // One pass over item, not one search per category: a dictionary has
     // hundreds of categories. The items of a category mostly stand together,
     // so the list of the row before usually takes the row.
-    std::unordered_map<std::string_view, std::vector<const std::string*> > namesByCategory;
+    std::map<std::string_view, std::vector<const std::string*> > namesByCategory;
     if (!categories.empty()) {
         std::vector<const std::string*> itemCategories;
         std::vector<const std::string*> names;

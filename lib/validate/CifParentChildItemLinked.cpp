@@ -106,7 +106,7 @@ void CifParentChild::_AddItemLinkedGroups(const std::vector<std::string>& catego
     const NameList& listColumns = GroupListColumns();
     // Last group number given per child category; 0 until its first new group.
     // Ids are read as 32-bit integers, so 64 bits hold every successor.
-    std::unordered_map<std::string_view, std::int64_t> groupCounters;
+    std::map<std::string_view, std::int64_t> groupCounters;
     for (const Pending& item : pending) {
         const std::string& childCategory = categories[item.category];
         const std::string& childItem = *item.childItem;

@@ -2,13 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <numeric>
 #include <ostream>
 #include <set>
 #include <string>
-#include <string_view>
 #include <tuple>
-#include <unordered_map>
 #include <utility>
 
 #include "foundation/CifString.h"
@@ -21,22 +20,56 @@ using NameList = ParentChild::NameList;
 using Id = std::uint32_t;
 constexpr Id kNoId = 0xFFFFFFFF;
 
-// Numbers for texts, equal texts equal numbers, so that groups and key sets
-// compare as numbers. Holds views of the texts, which must outlive it.
+// Numbers for texts, equal texts equal numbers, so that groups and name sets
+// compare as numbers. Numbered by sorting on a hash of each text, the texts
+// themselves deciding between equal hashes: texts made to share a hash cost
+// the comparisons of a sort, never the chains of a crowded hash table. Holds
+// the texts by address: they must outlive it.
 class TextIds {
 public:
-    explicit TextIds(std::size_t expected) { _ids.reserve(expected); }
-
+    // Queues a text; the number of its place in the queue comes from Number.
     Id Add(const std::string& text) {
-        return _ids.try_emplace(text, static_cast<Id>(_ids.size())).first->second;
+        const Id at = static_cast<Id>(_texts.size());
+        _texts.push_back(Text{Hash(text), &text, at});
+        return at;
     }
-    Id Find(std::string_view text) const {
-        const auto found = _ids.find(text);
-        return found == _ids.end() ? kNoId : found->second;
+
+    // The numbers of the texts queued, by place in the queue.
+    void Number(std::vector<Id>& ids) {
+        ids.resize(_texts.size());
+        std::sort(_texts.begin(), _texts.end(), Less);
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < _texts.size(); ++i) {
+            if (i == 0 || Less(_texts[count - 1], _texts[i])) {
+                _texts[count++] = _texts[i];
+            }
+            ids[_texts[i].at] = static_cast<Id>(count - 1);
+        }
+        _texts.resize(count);
+    }
+
+    // After Number; kNoId for a text not queued.
+    Id Find(const std::string& text) const {
+        const Text key{Hash(text), &text, 0};
+        const auto found = std::lower_bound(_texts.begin(), _texts.end(), key, Less);
+        return found == _texts.end() || Less(key, *found) ? kNoId
+                                                          : static_cast<Id>(found - _texts.begin());
     }
 
 private:
-    std::unordered_map<std::string_view, Id> _ids;
+    struct Text {
+        std::size_t hash;
+        const std::string* text;
+        Id at;
+    };
+
+    static std::size_t Hash(const std::string& text) { return std::hash<std::string>()(text); }
+    static bool Less(const Text& a, const Text& b) {
+        return a.hash != b.hash ? a.hash < b.hash : *a.text < *b.text;
+    }
+
+    // Queued, then the distinct texts in order.
+    std::vector<Text> _texts;
 };
 
 // True when a search compares the column's cells byte for byte.
@@ -57,28 +90,30 @@ void ParentChild::PrepareGroupTable(ISTable& groupTable, ISTable& groupListTable
                    groupTable.GetColumnIndex(CifString::AttributeCategoryId));
     GetColumnCells(groupIds, groupTable,
                    groupTable.GetColumnIndex(CifString::AttributeLinkGroupId));
-    // The first list row of each group, found in one pass over the list
-    // rather than by a search per group row; a search that does not compare
-    // bytes (column flags) is left to the table.
+    // The first list row of each group, found among the list rows sorted
+    // once rather than by a search per group row; a search that does not
+    // compare bytes (column flags) is left to the table.
     const bool byBytes = ComparesBytes(groupListTable, listColumns[0]) &&
                          ComparesBytes(groupListTable, listColumns[1]);
     const unsigned int numListRows = groupListTable.GetNumRows();
     std::vector<const std::string*> listCategories;
     std::vector<const std::string*> listGroupIds;
-    TextIds ids(byBytes ? 2 * numListRows : 0);
-    std::unordered_map<std::uint64_t, unsigned int> firstRows;
-    const auto pack = [](Id category, Id groupId) {
-        return static_cast<std::uint64_t>(category) << 32 | groupId;
+    std::vector<unsigned int> byGroup;
+    const auto compare = [&](unsigned int row, const std::string& category,
+                             const std::string& groupId) {
+        const int c = listCategories[row]->compare(category);
+        return c != 0 ? c : listGroupIds[row]->compare(groupId);
     };
     if (byBytes) {
         GetColumnCells(listCategories, groupListTable,
                        groupListTable.GetColumnIndex(listColumns[0]));
         GetColumnCells(listGroupIds, groupListTable, groupListTable.GetColumnIndex(listColumns[1]));
-        firstRows.reserve(numListRows);
-        for (unsigned int row = 0; row < numListRows; ++row) {
-            firstRows.try_emplace(pack(ids.Add(*listCategories[row]), ids.Add(*listGroupIds[row])),
-                                  row);
-        }
+        byGroup.resize(numListRows);
+        std::iota(byGroup.begin(), byGroup.end(), 0u);
+        std::sort(byGroup.begin(), byGroup.end(), [&](unsigned int a, unsigned int b) {
+            const int c = compare(a, *listCategories[b], *listGroupIds[b]);
+            return c != 0 ? c < 0 : a < b;
+        });
     }
     const unsigned int parentColumn =
         groupListTable.GetColumnIndex(CifString::AttributeParentCategoryId);
@@ -92,10 +127,13 @@ void ParentChild::PrepareGroupTable(ISTable& groupTable, ISTable& groupListTable
         if (!byBytes) {
             first =
                 groupListTable.FindFirst(NameList{category, groupId}, listColumns, std::string());
-        } else if (const Id c = ids.Find(category), g = ids.Find(groupId);
-                   c != kNoId && g != kNoId) {
-            const auto found = firstRows.find(pack(c, g));
-            first = found == firstRows.end() ? numListRows : found->second;
+        } else {
+            const auto found = std::lower_bound(
+                byGroup.begin(), byGroup.end(), 0,
+                [&](unsigned int listRow, int) { return compare(listRow, category, groupId) < 0; });
+            if (found != byGroup.end() && compare(*found, category, groupId) == 0) {
+                first = *found;
+            }
         }
         if (first == numListRows) {
             *_notices << "Warning: Link group \"" << groupId << "\" of category \"" << category
@@ -188,7 +226,7 @@ int CompareNames(It1 first1, It1 last1, It2 first2, It2 last2) {
 
 }  // namespace
 
-ParentChild::GroupListIndex::GroupListIndex(const ISTable& list) : ids(4 * list.GetNumRows()) {
+ParentChild::GroupListIndex::GroupListIndex(const ISTable& list) {
     std::vector<const std::string*> linkGroups;
     std::vector<const std::string*> parCategories;
     GetColumnCells(childCategories, list, list.GetColumnIndex(CifString::AttributeChildCategoryId));
@@ -197,10 +235,26 @@ ParentChild::GroupListIndex::GroupListIndex(const ISTable& list) : ids(4 * list.
     GetColumnCells(parentNames, list, list.GetColumnIndex(CifString::AttributeParentName));
     GetColumnCells(parCategories, list, list.GetColumnIndex(CifString::AttributeParentCategoryId));
     const unsigned int numRows = list.GetNumRows();
+    // A group's rows stand together: a cell like the one above it takes its
+    // place in the queue.
+    const std::vector<const std::string*>* columns[] = {&childCategories, &linkGroups,
+                                                        &parCategories, &parentNames};
+    std::vector<Id> places(4 * static_cast<std::size_t>(numRows));
+    for (unsigned int row = 0; row < numRows; ++row) {
+        for (std::size_t c = 0; c < 4; ++c) {
+            const std::vector<const std::string*>& cells = *columns[c];
+            places[4 * row + c] = row > 0 && *cells[row] == *cells[row - 1]
+                                      ? places[4 * (row - 1) + c]
+                                      : ids.Add(*cells[row]);
+        }
+    }
+    std::vector<Id> numbers;
+    ids.Number(numbers);
     std::vector<RowKey> keys(numRows);
     for (unsigned int row = 0; row < numRows; ++row) {
-        keys[row] = RowKey{ids.Add(*childCategories[row]), ids.Add(*linkGroups[row]),
-                           ids.Add(*parCategories[row]), ids.Add(*parentNames[row]), row};
+        const Id* cell = &places[4 * static_cast<std::size_t>(row)];
+        keys[row] =
+            RowKey{numbers[cell[0]], numbers[cell[1]], numbers[cell[2]], numbers[cell[3]], row};
     }
 
     std::sort(keys.begin(), keys.end(), [](const RowKey& a, const RowKey& b) {
