@@ -1,10 +1,12 @@
 #ifndef TESRA_VALIDATE_PARENTCHILD_H
 #define TESRA_VALIDATE_PARENTCHILD_H
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "table/ISTable.h"
@@ -144,7 +146,11 @@ private:
     // GetParentKeys or GetChildKeyGroups has lent out a writable list.
     bool _IndexRelations() const;
 
-    mutable std::map<std::string, std::pair<NameLists, NameLists> > _relationsByChildCategory;
+    // Each relation as its parent key list and child key list, where the
+    // maps hold them.
+    mutable std::map<std::string, std::vector<std::pair<const NameList*, const NameList*> >,
+                     std::less<> >
+        _relationsByChildCategory;
     mutable bool _relationsIndexed = false;
     bool _mapsLent = false;
 };
