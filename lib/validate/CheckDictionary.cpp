@@ -18,6 +18,9 @@ namespace {
 
 typedef std::vector<std::string> Names;
 
+// The end of a chain of item rows, and the mark of an empty slot.
+constexpr unsigned int kNoRow = 0xFFFFFFFF;
+
 ISTable& RequiredTable(Block& block, ISTable* table, const std::string& name) {
     if (table == nullptr) {
         throw NotFoundException(
@@ -153,12 +156,6 @@ CifParentChild& CheckDictionary::PrepareRelations() {
     _parentChild = std::make_unique<CifParentChild>(_block, notices);
     return *_parentChild;
 }
-
-namespace {
-
-constexpr unsigned int kNoRow = 0xFFFFFFFF;
-
-}  // namespace
 
 void CheckDictionary::ItemRows::_Index() const {
     if (table == nullptr) {
