@@ -1,5 +1,6 @@
 #include "validate/CheckDictionary.h"
 
+#include <functional>
 #include <iostream>
 #include <map>
 #include <set>
@@ -11,10 +12,14 @@
 #include "foundation/Exceptions.h"
 #include "table/ITTable.h"
 #include "validate/CifParentChild.h"
+#include "validate/SlotHash.h"
 
 namespace {
 
 typedef std::vector<std::string> Names;
+
+// The end of a chain of item rows, and the mark of an empty slot.
+constexpr unsigned int kNoRow = 0xFFFFFFFF;
 
 ISTable& RequiredTable(Block& block, ISTable* table, const std::string& name) {
     if (table == nullptr) {
@@ -74,17 +79,6 @@ std::unique_ptr<ISTable> Overlay(ISTable& plain, ISTable& pdbx) {
         }
     }
     return overlay;
-}
-
-// The category part of an item name: the text between the leading "_" and
-// the first "."; the whole name when it has no such form (equal names still
-// fall under one key).
-std::string_view CategoryPart(const std::string& cifItemName) {
-    const std::string::size_type dot = cifItemName.find('.', 1);
-    if (cifItemName.empty() || cifItemName[0] != '_' || dot == std::string::npos) {
-        return cifItemName;
-    }
-    return std::string_view(cifItemName).substr(1, dot - 1);
 }
 
 // Passes what is written on to another stream buffer and keeps a copy.
@@ -169,47 +163,65 @@ void CheckDictionary::ItemRows::_Index() const {
         return;
     }
     // A missing column fails each time it is asked for.
-    const unsigned int name = table->GetColumnIndex(CifString::AttributeName);
+    nameColumn = table->GetColumnIndex(CifString::AttributeName);
     indexed = true;
-    // The items of a category stand together: the list of the row before
-    // usually takes the row. Segment by segment, without locating each row.
-    std::vector<unsigned int>* rows = nullptr;
-    std::string_view rowsCategory;
+    // At most half of the slots are taken.
+    std::size_t size = 2;
+    while (size < 2 * static_cast<std::size_t>(table->GetNumRows())) {
+        size *= 2;
+    }
+    const std::size_t mask = size - 1;
+    slots.assign(size, Slot{0, kNoRow, kNoRow});
+    next.assign(table->GetNumRows(), kNoRow);
+    // Segment by segment, without locating each row; a row-wise segment's
+    // rows are read as they are.
+    const std::hash<std::string_view> hashName;
     unsigned int row = 0;
     for (unsigned int s = 0; s < table->GetNumSegments(); ++s) {
         const ITTable& segment = table->GetSegment(s);
+        const std::vector<ITTable::Row>* rows =
+            segment.GetOrientation() == 1 ? &segment.GetRows() : nullptr;
         for (unsigned int r = 0; r < segment.GetNumRows(); ++r, ++row) {
-            const std::string_view category = CategoryPart(segment(r, name));
-            if (rows == nullptr || category != rowsCategory) {
-                auto found = byCategory.find(category);
-                if (found == byCategory.end()) {
-                    found = byCategory.emplace(std::string(category), std::vector<unsigned int>())
-                                .first;
+            const std::size_t hash =
+                hashName(rows != nullptr ? (*rows)[r][nameColumn] : segment(r, nameColumn));
+            for (std::size_t i = SlotHash(hash) & mask;; i = (i + 1) & mask) {
+                Slot& slot = slots[i];
+                if (slot.first == kNoRow) {
+                    slot = Slot{hash, row, row};
+                    break;
                 }
-                rows = &found->second;
-                rowsCategory = category;
+                if (slot.hash == hash) {
+                    next[slot.last] = row;
+                    slot.last = row;
+                    break;
+                }
             }
-            rows->push_back(row);
         }
     }
 }
 
-void CheckDictionary::ItemRows::ForEach(const std::string& cifItemName,
-                                        const std::function<void(unsigned int)>& f) const {
+template <typename Visit>
+void CheckDictionary::ItemRows::ForEach(const std::string& cifItemName, Visit visit) const {
     if (!indexed) {
         _Index();
     }
     if (table == nullptr) {
         return;
     }
-    const auto found = byCategory.find(CategoryPart(cifItemName));
-    if (found == byCategory.end()) {
-        return;
-    }
-    const unsigned int name = table->GetColumnIndex(CifString::AttributeName);
-    for (const unsigned int row : found->second) {
-        if ((*table)(row, name) == cifItemName) {
-            f(row);
+    const std::size_t hash = std::hash<std::string_view>()(cifItemName);
+    const std::size_t mask = slots.size() - 1;
+    for (std::size_t i = SlotHash(hash) & mask;; i = (i + 1) & mask) {
+        const Slot& slot = slots[i];
+        if (slot.first == kNoRow) {
+            return;
+        }
+        if (slot.hash == hash) {
+            for (unsigned int row = slot.first; row != kNoRow; row = next[row]) {
+                if ((*table)(row, nameColumn) == cifItemName) {
+                    visit(row);
+                }
+            }
+            return;
         }
     }
 }
@@ -224,11 +236,11 @@ bool CheckDictionary::IsItemDefined(const std::string& category,
 }
 
 const ItemDefinition& CheckDictionary::GetItemDefinition(const std::string& cifItemName) {
-    const auto known = _definitions.find(cifItemName);
-    if (known != _definitions.end()) {
-        return known->second;
+    const auto entry = _definitions.try_emplace(cifItemName);
+    ItemDefinition& definition = entry.first->second;
+    if (!entry.second) {
+        return definition;
     }
-    ItemDefinition& definition = _definitions[cifItemName];
     // The first row of the item decides its type code.
     bool typed = false;
     _itemType.ForEach(cifItemName, [&](unsigned int row) {
@@ -267,9 +279,12 @@ const ItemDefinition& CheckDictionary::GetItemDefinition(const std::string& cifI
         definition.enumValues.push_back((*_itemEnumeration.table)(row, "value"));
     });
     if (_itemAliases.table != nullptr) {
-        definition.findAlias = [this, cifItemName](std::string& aliasName) {
+        // The map's key stays where it is: two pointers fit in the function
+        // without an allocation.
+        const std::string* name = &entry.first->first;
+        definition.findAlias = [this, name](std::string& aliasName) {
             bool found = false;
-            _itemAliases.ForEach(cifItemName, [&](unsigned int row) {
+            _itemAliases.ForEach(*name, [&](unsigned int row) {
                 if (!found) {
                     found = true;
                     aliasName = (*_itemAliases.table)(row, "alias_name");

@@ -1,8 +1,6 @@
 #ifndef TESRA_VALIDATE_CHECKDICTIONARY_H
 #define TESRA_VALIDATE_CHECKDICTIONARY_H
 
-#include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -27,8 +25,8 @@ class CifParentChild;
 // alone is taken as it is. A whole-table swap would not do: the real
 // dictionary's pdbx_item has no category_id and its pdbx_item_type 9 rows.
 //
-// The item tables are read by the category of each item name: the items of
-// one data table are then found among a few rows, without a search index
+// The item tables are read through a hash of each item name, made in one
+// pass: the rows of an item are then found at once, without a search index
 // over the whole table (which would cost more than the checks of a small
 // entry).
 //
@@ -76,16 +74,29 @@ public:
     const ItemDefinition& GetItemDefinition(const std::string& cifItemName);
 
 private:
-    // The rows of an item table (column "name") by the category part of the
-    // name, in row order; the column is read on the first ForEach.
+    // The rows of an item table (column "name") by the hash of the name;
+    // made on the first ForEach. A lookup reads the rows of its own hash
+    // only, however many items share a category.
     struct ItemRows {
         ISTable* table = nullptr;
         mutable bool indexed = false;
-        mutable std::map<std::string, std::vector<unsigned int>, std::less<> > byCategory;
+        mutable unsigned int nameColumn = 0;
+        // One slot per distinct hash, placed by SlotHash (open addressing):
+        // the hash with the first and the last of its rows, which `next`
+        // chains in row order. Equal hashes share a chain, so that names made
+        // to share one slow down the lookups of that hash alone.
+        struct Slot {
+            std::size_t hash;
+            unsigned int first;
+            unsigned int last;
+        };
+        mutable std::vector<Slot> slots;
+        mutable std::vector<unsigned int> next;
 
-        // Calls f(row) for each row whose name is cifItemName, in row order.
-        void ForEach(const std::string& cifItemName,
-                     const std::function<void(unsigned int)>& f) const;
+        // Calls visit(row) for each row whose name is cifItemName, in row
+        // order.
+        template <typename Visit>
+        void ForEach(const std::string& cifItemName, Visit visit) const;
 
     private:
         void _Index() const;

@@ -1,6 +1,8 @@
 #include "validate/CifParentChild.h"
 
 #include <algorithm>
+#include <map>
+#include <string_view>
 #include <utility>
 
 #include "foundation/CifString.h"
@@ -96,19 +98,29 @@ void CifParentChild::_ReadCategoryItems(Block& dictBlock, std::vector<std::strin
     std::sort(categories.begin(), categories.end());
 
     // One pass over item, not one search per category: a dictionary has
-    // hundreds of categories.
-    std::map<std::string, NameList> namesByCategory;
+    // hundreds of categories. The items of a category mostly stand together,
+    // so the list of the row before usually takes the row.
+    std::map<std::string_view, std::vector<const std::string*> > namesByCategory;
     if (!categories.empty()) {
-        const unsigned int categoryColumn =
-            itemTable.GetColumnIndex(CifString::AttributeCategoryId);
-        const unsigned int nameColumn = itemTable.GetColumnIndex(CifString::AttributeName);
-        for (unsigned int row = 0; row < itemTable.GetNumRows(); ++row) {
-            namesByCategory[itemTable(row, categoryColumn)].push_back(itemTable(row, nameColumn));
+        std::vector<const std::string*> itemCategories;
+        std::vector<const std::string*> names;
+        GetColumnCells(itemCategories, itemTable,
+                       itemTable.GetColumnIndex(CifString::AttributeCategoryId));
+        GetColumnCells(names, itemTable, itemTable.GetColumnIndex(CifString::AttributeName));
+        std::vector<const std::string*>* rowNames = nullptr;
+        const std::string* rowCategory = nullptr;
+        for (std::size_t row = 0; row < names.size(); ++row) {
+            if (rowNames == nullptr || *itemCategories[row] != *rowCategory) {
+                rowCategory = itemCategories[row];
+                rowNames = &namesByCategory[*rowCategory];
+            }
+            rowNames->push_back(names[row]);
         }
     }
     // The categories are sorted: a repeated one is copied, the last of a run
     // takes its names.
     cifItemsByCategory.clear();
+    cifItemsByCategory.reserve(categories.size());
     for (std::size_t i = 0; i < categories.size(); ++i) {
         const auto found = namesByCategory.find(categories[i]);
         if (found == namesByCategory.end()) {
@@ -185,11 +197,12 @@ void CifParentChild::_MakeLinkGroups(const std::vector<std::string>& categories,
 }
 
 void CifParentChild::_FillKeyGroupTable(
-    ISTable& keyGroupTable, const std::vector<std::string>& childCifItems,
+    ISTable& keyGroupTable, const std::vector<const std::string*>& childCifItems,
     std::map<std::string, unsigned int>& maxKeyGroupByParCategory) {
     std::vector<std::string> parents;
     std::vector<unsigned int> rows;
-    for (const std::string& child : childCifItems) {
+    for (const std::string* childCifItem : childCifItems) {
+        const std::string& child = *childCifItem;
         GetParentCifItems(parents, child);
         std::sort(parents.begin(), parents.end());
         for (const std::string& parent : parents) {
@@ -210,7 +223,7 @@ void CifParentChild::_FillKeyGroupTable(
 }
 
 std::unique_ptr<ISTable> CifParentChild::_MakeKeyGroupTable(
-    const std::vector<std::string>& childCifItems,
+    const std::vector<const std::string*>& childCifItems,
     std::map<std::string, unsigned int>& maxKeyGroupByParCategory) {
     auto keyGroupTable = std::make_unique<ISTable>(CaseSensitive);
     for (const char* column : {kChildKeyCifItem, kKeyGroup, kParKeyCifItem, kParCategory}) {

@@ -84,7 +84,9 @@ public:
     void WriteGroupTables(Block& block);
 
 private:
-    using CifItemsByCategory = std::vector<std::vector<std::string> >;
+    // Item names point into the dictionary's item table, which construction
+    // does not change.
+    using CifItemsByCategory = std::vector<std::vector<const std::string*> >;
 
     void _InitRelations(Block& dictBlock);
     // The `category` ids sorted byte-wise (repeats kept) and, at the same
@@ -95,10 +97,11 @@ private:
     // Key-group derivation (second constructor).
     void _MakeLinkGroups(const std::vector<std::string>& categories,
                          const CifItemsByCategory& cifItemsByCategory);
-    void _FillKeyGroupTable(ISTable& keyGroupTable, const std::vector<std::string>& childCifItems,
+    void _FillKeyGroupTable(ISTable& keyGroupTable,
+                            const std::vector<const std::string*>& childCifItems,
                             std::map<std::string, unsigned int>& maxKeyGroupByParCategory);
     std::unique_ptr<ISTable> _MakeKeyGroupTable(
-        const std::vector<std::string>& childCifItems,
+        const std::vector<const std::string*>& childCifItems,
         std::map<std::string, unsigned int>& maxKeyGroupByParCategory);
 
     // Removes, from both lists of each relation, the positions whose child

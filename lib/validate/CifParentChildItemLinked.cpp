@@ -5,6 +5,7 @@
 #include <map>
 #include <ostream>
 #include <stdexcept>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -13,78 +14,122 @@
 #include "foundation/String.h"
 #include "validate/CifParentChild.h"
 
+namespace {
+
+constexpr unsigned int kNoRow = 0xFFFFFFFF;
+
+// The item_linked rows of one child item, chained in row order.
+struct LinkedRows {
+    unsigned int first;
+    unsigned int last;
+    bool taken;
+};
+
+}  // namespace
+
 void CifParentChild::_AddItemLinkedGroups(const std::vector<std::string>& categories,
                                           const CifItemsByCategory& cifItemsByCategory) {
     if (_itemLinkedTablePtr == nullptr || categories.empty()) {
         return;
     }
     ISTable& itemLinked = *_itemLinkedTablePtr;
+    // The item_linked rows of the child items in no group, gathered in one
+    // pass over each table before the tables grow: a dictionary has
+    // thousands of items, and a table search passes over all of the table's
+    // segments.
+    std::vector<const std::string*> cells;
+    GetColumnCells(cells, *_groupListTablePtr,
+                   _groupListTablePtr->GetColumnIndex(CifString::AttributeChildName));
+    std::unordered_set<std::string_view> grouped;
+    grouped.reserve(cells.size());
+    for (const std::string* childItem : cells) {
+        grouped.insert(*childItem);
+    }
+    GetColumnCells(cells, itemLinked, itemLinked.GetColumnIndex(CifString::AttributeChildName));
+    std::unordered_map<std::string_view, LinkedRows> ungrouped;
+    std::vector<unsigned int> next(cells.size(), kNoRow);
+    for (unsigned int row = 0; row < cells.size(); ++row) {
+        if (grouped.count(*cells[row]) != 0) {
+            continue;
+        }
+        const auto entry = ungrouped.try_emplace(*cells[row], LinkedRows{row, row, false});
+        if (!entry.second) {
+            next[entry.first->second.last] = row;
+            entry.first->second.last = row;
+        }
+    }
+    if (ungrouped.empty()) {
+        return;
+    }
+    // The child items that get groups, in category order; an item listed
+    // again keeps the groups it has.
+    struct Pending {
+        std::size_t category;
+        const std::string* childItem;
+        unsigned int firstRow;
+    };
+    std::vector<Pending> pending;
+    for (std::vector<std::string>::size_type i = 0; i < categories.size(); ++i) {
+        for (const std::string* childItem : cifItemsByCategory[i]) {
+            const auto found = ungrouped.find(*childItem);
+            if (found != ungrouped.end() && !found->second.taken) {
+                found->second.taken = true;
+                pending.push_back(Pending{i, childItem, found->second.first});
+            }
+        }
+    }
+    // The link group ids of each category that gets new groups, read as
+    // numbers when its first new group is made. List rows without a group
+    // row count too: a new group of their id would take their pairs.
+    std::unordered_map<std::string_view, NameList> groupIds;
+    for (const Pending& item : pending) {
+        groupIds.try_emplace(categories[item.category]);
+    }
+    std::vector<const std::string*> ids;
+    for (ISTable* table : {_groupTablePtr.get(), _groupListTablePtr.get()}) {
+        GetColumnCells(cells, *table,
+                       table->GetColumnIndex(table == _groupTablePtr.get()
+                                                 ? CifString::AttributeCategoryId
+                                                 : CifString::AttributeChildCategoryId));
+        GetColumnCells(ids, *table, table->GetColumnIndex(CifString::AttributeLinkGroupId));
+        for (std::size_t row = 0; row < cells.size(); ++row) {
+            const auto found = groupIds.find(*cells[row]);
+            if (found != groupIds.end()) {
+                found->second.push_back(*ids[row]);
+            }
+        }
+    }
+
     // Relation building has already given the group table its last column.
     NameList groupColumns = GroupColumns();
     groupColumns.push_back(CifString::AttributeParentCategoryId);
     const NameList& listColumns = GroupListColumns();
     // Last group number given per child category; 0 until its first new group.
     // Ids are read as 32-bit integers, so 64 bits hold every successor.
-    std::map<std::string, std::int64_t> groupCounters;
-    // The child items of the groups, the item_linked rows of each child item
-    // and the group ids, gathered in one pass each: a dictionary has thousands
-    // of items, and a table search passes over all of the table's segments.
-    std::unordered_set<std::string> grouped;
-    const unsigned int listChild =
-        _groupListTablePtr->GetColumnIndex(CifString::AttributeChildName);
-    for (unsigned int row = 0; row < _groupListTablePtr->GetNumRows(); ++row) {
-        grouped.insert((*_groupListTablePtr)(row, listChild));
-    }
-    // The link group ids of each category, read as numbers only for the
-    // categories that get new groups. List rows without a group row count
-    // too: a new group of their id would take their pairs.
-    std::unordered_map<std::string, NameList> groupIds;
-    for (ISTable* table : {_groupTablePtr.get(), _groupListTablePtr.get()}) {
-        const unsigned int category = table->GetColumnIndex(
-            table == _groupTablePtr.get() ? CifString::AttributeCategoryId
-                                          : CifString::AttributeChildCategoryId);
-        const unsigned int id = table->GetColumnIndex(CifString::AttributeLinkGroupId);
-        for (unsigned int row = 0; row < table->GetNumRows(); ++row) {
-            groupIds[(*table)(row, category)].push_back((*table)(row, id));
-        }
-    }
-    std::unordered_map<std::string, std::vector<unsigned int> > linkedRows;
-    const unsigned int linkedChild = itemLinked.GetColumnIndex(CifString::AttributeChildName);
-    for (unsigned int row = 0; row < itemLinked.GetNumRows(); ++row) {
-        linkedRows[itemLinked(row, linkedChild)].push_back(row);
-    }
-    for (std::vector<std::string>::size_type i = 0; i < categories.size(); ++i) {
-        const std::string& childCategory = categories[i];
-        for (const std::string& childItem : cifItemsByCategory[i]) {
-            // A child item of any existing group keeps the groups it has.
-            const auto rows = linkedRows.find(childItem);
-            if (grouped.count(childItem) != 0 || rows == linkedRows.end()) {
-                continue;
-            }
-            grouped.insert(childItem);
-            for (const unsigned int row : rows->second) {
-                const std::string parentItem = itemLinked(row, CifString::AttributeParentName);
-                std::string parCategory;
-                CifString::GetCategoryFromCifItem(parCategory, parentItem);
-                std::int64_t& counter = groupCounters[childCategory];
-                counter = counter == 0
-                              ? _GetMaxLinkGroupId(childCategory, groupIds[childCategory]) + 1
-                              : counter + 1;
-                const std::string groupId = std::to_string(counter);
-                *_notices << "Info: Creating a new group \"" << groupId
-                          << "\" for child category \"" << childCategory << "\" for child item \""
-                          << childItem << "\" and parent item \"" << parentItem
-                          << "\", from \"item_linked\" table, as these are not defined in group "
-                             "tables."
-                          << std::endl;
-                AppendRowByName(*_groupTablePtr, groupColumns,
-                                NameList{childCategory, groupId,
-                                         childCategory + ":" + parCategory + ":" + groupId, ".",
-                                         ".", parCategory});
-                AppendRowByName(
-                    *_groupListTablePtr, listColumns,
-                    NameList{childCategory, groupId, childItem, parentItem, parCategory});
-            }
+    std::map<std::string_view, std::int64_t> groupCounters;
+    for (const Pending& item : pending) {
+        const std::string& childCategory = categories[item.category];
+        const std::string& childItem = *item.childItem;
+        for (unsigned int row = item.firstRow; row != kNoRow; row = next[row]) {
+            const std::string parentItem = itemLinked(row, CifString::AttributeParentName);
+            std::string parCategory;
+            CifString::GetCategoryFromCifItem(parCategory, parentItem);
+            std::int64_t& counter = groupCounters[childCategory];
+            counter = counter == 0 ? _GetMaxLinkGroupId(childCategory, groupIds[childCategory]) + 1
+                                   : counter + 1;
+            const std::string groupId = std::to_string(counter);
+            *_notices << "Info: Creating a new group \"" << groupId << "\" for child category \""
+                      << childCategory << "\" for child item \"" << childItem
+                      << "\" and parent item \"" << parentItem
+                      << "\", from \"item_linked\" table, as these are not defined in group "
+                         "tables."
+                      << std::endl;
+            AppendRowByName(
+                *_groupTablePtr, groupColumns,
+                NameList{childCategory, groupId, childCategory + ":" + parCategory + ":" + groupId,
+                         ".", ".", parCategory});
+            AppendRowByName(*_groupListTablePtr, listColumns,
+                            NameList{childCategory, groupId, childItem, parentItem, parCategory});
         }
     }
 }

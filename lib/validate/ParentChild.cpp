@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
 #include "foundation/CifString.h"
@@ -105,6 +106,7 @@ bool ForEachRelationGroup(
 }  // namespace
 
 bool ParentChild::_IndexRelations() const {
+    using Relations = std::vector<std::pair<const NameList*, const NameList*> >;
     _relationsByChildCategory.clear();
     _relationsIndexed = ForEachRelationGroup(
         _parentKeysByCategory, _childKeysByParentKeys,
@@ -114,10 +116,14 @@ bool ParentChild::_IndexRelations() const {
             if (first.empty() || first[0] != '_' || dot == std::string::npos) {
                 return false;
             }
-            auto& relations = _relationsByChildCategory[first.substr(1, dot - 1)];
+            const std::string_view category = std::string_view(first).substr(1, dot - 1);
+            auto relations = _relationsByChildCategory.find(category);
+            if (relations == _relationsByChildCategory.end()) {
+                relations =
+                    _relationsByChildCategory.emplace(std::string(category), Relations()).first;
+            }
             for (const NameList& childKeys : group) {
-                relations.first.push_back(parKeys);
-                relations.second.push_back(childKeys);
+                relations->second.emplace_back(&parKeys, &childKeys);
             }
             return true;
         });
@@ -132,10 +138,12 @@ void ParentChild::GetCategoryRelations(NameLists& parKeyLists, NameLists& childK
     if (!_mapsLent && (_relationsIndexed || _IndexRelations())) {
         const auto found = _relationsByChildCategory.find(childCategory);
         if (found != _relationsByChildCategory.end()) {
-            const NameLists& parents = found->second.first;
-            const NameLists& children = found->second.second;
-            parKeyLists.insert(parKeyLists.end(), parents.begin(), parents.end());
-            childKeyLists.insert(childKeyLists.end(), children.begin(), children.end());
+            parKeyLists.reserve(parKeyLists.size() + found->second.size());
+            childKeyLists.reserve(childKeyLists.size() + found->second.size());
+            for (const auto& relation : found->second) {
+                parKeyLists.push_back(*relation.first);
+                childKeyLists.push_back(*relation.second);
+            }
         }
         return;
     }
@@ -266,4 +274,23 @@ void ParentChild::AppendRowByName(ISTable& table, const std::vector<std::string>
         row[table.GetColumnIndex(colNames[i])] = values[i];
     }
     table.AddRow(std::move(row));
+}
+
+void ParentChild::GetColumnCells(std::vector<const std::string*>& cells, const ISTable& table,
+                                 unsigned int column) {
+    cells.clear();
+    cells.reserve(table.GetNumRows());
+    for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
+        const ITTable& segment = table.GetSegment(s);
+        if (segment.GetOrientation() != 1) {
+            for (unsigned int row = 0; row < segment.GetNumRows(); ++row) {
+                cells.push_back(&segment(row, column));
+            }
+            continue;
+        }
+        // Row-wise: the rows themselves, without checking each cell's place.
+        for (const ITTable::Row& row : segment.GetRows()) {
+            cells.push_back(&row[column]);
+        }
+    }
 }

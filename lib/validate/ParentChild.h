@@ -1,10 +1,12 @@
 #ifndef TESRA_VALIDATE_PARENTCHILD_H
 #define TESRA_VALIDATE_PARENTCHILD_H
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "table/ISTable.h"
@@ -104,8 +106,6 @@ protected:
     // already there is not added again.
     void CollectChildKeys(ChildKeysByCategory& childKeysByCategory, const NameList& parKeys,
                           ISTable& groupListTable);
-    // The same names the same number of times, in any order.
-    static bool IsSameKeySet(const NameList& a, const NameList& b);
 
     // The columns that the constructor gives each table, in order.
     static const std::vector<std::string>& GroupColumns();
@@ -116,6 +116,10 @@ protected:
     // column of the table.
     static void AppendRowByName(ISTable& table, const std::vector<std::string>& colNames,
                                 const std::vector<std::string>& values);
+    // The cells of one column in row order, read segment by segment rather
+    // than by locating each row. Valid until the table changes.
+    static void GetColumnCells(std::vector<const std::string*>& cells, const ISTable& table,
+                               unsigned int column);
 
     // Where relation building writes its notices; standard output unless a
     // subclass constructor says otherwise. Borrowed.
@@ -130,10 +134,10 @@ protected:
     std::map<NameList, std::vector<NameLists> > _childKeysByParentKeys;
 
 private:
-    struct GroupListRows;
-    // CollectChildKeys with the list table's rows gathered beforehand.
-    void _CollectChildKeys(ChildKeysByCategory& childKeysByCategory, const NameList& parKeys,
-                           ISTable& groupListTable, const GroupListRows& listRows);
+    struct GroupListIndex;
+    // CollectChildKeys with the list table's groups gathered beforehand.
+    static void _CollectChildKeys(ChildKeysByCategory& childKeysByCategory, const NameList& parKeys,
+                                  const GroupListIndex& index);
 
     // The answers of GetCategoryRelations by child category, so that a query
     // costs its own relations only; made on the first query after the maps
@@ -142,7 +146,11 @@ private:
     // GetParentKeys or GetChildKeyGroups has lent out a writable list.
     bool _IndexRelations() const;
 
-    mutable std::map<std::string, std::pair<NameLists, NameLists> > _relationsByChildCategory;
+    // Each relation as its parent key list and child key list, where the
+    // maps hold them.
+    mutable std::map<std::string, std::vector<std::pair<const NameList*, const NameList*> >,
+                     std::less<> >
+        _relationsByChildCategory;
     mutable bool _relationsIndexed = false;
     bool _mapsLent = false;
 };

@@ -1,109 +1,438 @@
 // Relation building: from the two link-group tables to the relation maps.
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <numeric>
 #include <ostream>
 #include <set>
 #include <string>
-#include <unordered_map>
+#include <tuple>
 #include <utility>
 
 #include "foundation/CifString.h"
+#include "table/ColumnFlags.h"
 #include "validate/ParentChild.h"
 
 namespace {
 
 using NameList = ParentChild::NameList;
+using Id = std::uint32_t;
+constexpr Id kNoId = 0xFFFFFFFF;
+
+// Numbers for texts, equal texts equal numbers, so that groups and name sets
+// compare as numbers. Numbered by sorting on a hash of each text, the texts
+// themselves deciding between equal hashes: texts made to share a hash cost
+// the comparisons of a sort, never the chains of a crowded hash table. Holds
+// the texts by address: they must outlive it.
+class TextIds {
+public:
+    // Queues a text; the number of its place in the queue comes from Number.
+    Id Add(const std::string& text) {
+        const Id at = static_cast<Id>(_texts.size());
+        _texts.push_back(Text{Hash(text), &text, at});
+        return at;
+    }
+
+    // The numbers of the texts queued, by place in the queue.
+    void Number(std::vector<Id>& ids) {
+        ids.resize(_texts.size());
+        std::sort(_texts.begin(), _texts.end(), Less);
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < _texts.size(); ++i) {
+            if (i == 0 || Less(_texts[count - 1], _texts[i])) {
+                _texts[count++] = _texts[i];
+            }
+            ids[_texts[i].at] = static_cast<Id>(count - 1);
+        }
+        _texts.resize(count);
+    }
+
+    // After Number; kNoId for a text not queued.
+    Id Find(const std::string& text) const {
+        const Text key{Hash(text), &text, 0};
+        const auto found = std::lower_bound(_texts.begin(), _texts.end(), key, Less);
+        return found == _texts.end() || Less(key, *found) ? kNoId
+                                                          : static_cast<Id>(found - _texts.begin());
+    }
+
+private:
+    struct Text {
+        std::size_t hash;
+        const std::string* text;
+        Id at;
+    };
+
+    static std::size_t Hash(const std::string& text) { return std::hash<std::string>()(text); }
+    static bool Less(const Text& a, const Text& b) {
+        return a.hash != b.hash ? a.hash < b.hash : *a.text < *b.text;
+    }
+
+    // Queued, then the distinct texts in order.
+    std::vector<Text> _texts;
+};
+
+// True when a search compares the column's cells byte for byte.
+bool ComparesBytes(const ISTable& table, const std::string& column) {
+    const ColumnFlags flags = table.GetFlags(column);
+    return flags == COLUMN_TYPE_TEXT ||
+           ColumnKey::DataType(flags) == ColumnKey::DataType(COLUMN_TYPE_VERBATIM);
+}
 
 }  // namespace
 
 void ParentChild::PrepareGroupTable(ISTable& groupTable, ISTable& groupListTable) {
     const NameList listColumns{CifString::AttributeChildCategoryId,
                                CifString::AttributeLinkGroupId};
+    std::vector<const std::string*> categories;
+    std::vector<const std::string*> groupIds;
+    GetColumnCells(categories, groupTable,
+                   groupTable.GetColumnIndex(CifString::AttributeCategoryId));
+    GetColumnCells(groupIds, groupTable,
+                   groupTable.GetColumnIndex(CifString::AttributeLinkGroupId));
+    // The first list row of each group, found among the list rows sorted
+    // once rather than by a search per group row; a search that does not
+    // compare bytes (column flags) is left to the table.
+    const bool byBytes = ComparesBytes(groupListTable, listColumns[0]) &&
+                         ComparesBytes(groupListTable, listColumns[1]);
+    const unsigned int numListRows = groupListTable.GetNumRows();
+    std::vector<const std::string*> listCategories;
+    std::vector<const std::string*> listGroupIds;
+    std::vector<unsigned int> byGroup;
+    const auto compare = [&](unsigned int row, const std::string& category,
+                             const std::string& groupId) {
+        const int c = listCategories[row]->compare(category);
+        return c != 0 ? c : listGroupIds[row]->compare(groupId);
+    };
+    if (byBytes) {
+        GetColumnCells(listCategories, groupListTable,
+                       groupListTable.GetColumnIndex(listColumns[0]));
+        GetColumnCells(listGroupIds, groupListTable, groupListTable.GetColumnIndex(listColumns[1]));
+        byGroup.resize(numListRows);
+        std::iota(byGroup.begin(), byGroup.end(), 0u);
+        std::sort(byGroup.begin(), byGroup.end(), [&](unsigned int a, unsigned int b) {
+            const int c = compare(a, *listCategories[b], *listGroupIds[b]);
+            return c != 0 ? c < 0 : a < b;
+        });
+    }
+    const unsigned int parentColumn =
+        groupListTable.GetColumnIndex(CifString::AttributeParentCategoryId);
+
     std::vector<unsigned int> dropped;
     std::vector<std::string> parCategories;
     for (unsigned int row = 0; row < groupTable.GetNumRows(); ++row) {
-        const std::string& category = groupTable(row, CifString::AttributeCategoryId);
-        const std::string& groupId = groupTable(row, CifString::AttributeLinkGroupId);
-        const unsigned int first =
-            groupListTable.FindFirst(NameList{category, groupId}, listColumns, std::string());
-        if (first == groupListTable.GetNumRows()) {
+        const std::string& category = *categories[row];
+        const std::string& groupId = *groupIds[row];
+        unsigned int first = numListRows;
+        if (!byBytes) {
+            first =
+                groupListTable.FindFirst(NameList{category, groupId}, listColumns, std::string());
+        } else {
+            const auto found = std::lower_bound(
+                byGroup.begin(), byGroup.end(), 0,
+                [&](unsigned int listRow, int) { return compare(listRow, category, groupId) < 0; });
+            if (found != byGroup.end() && compare(*found, category, groupId) == 0) {
+                first = *found;
+            }
+        }
+        if (first == numListRows) {
             *_notices << "Warning: Link group \"" << groupId << "\" of category \"" << category
                       << "\" not found in table \"" << groupListTable.GetName()
                       << "\" and this entry will be ignored." << std::endl;
             dropped.push_back(row);
         } else {
-            parCategories.push_back(groupListTable(first, CifString::AttributeParentCategoryId));
+            parCategories.push_back(groupListTable(first, parentColumn));
         }
     }
     groupTable.DeleteRows(dropped);
     groupTable.AddColumn(CifString::AttributeParentCategoryId, parCategories);
 }
 
-// The rows of the group list table by parent name and by group (child
-// category, link group id, parent category), in ascending order, gathered in
-// one pass: relation building asks for them once per group and per partner,
-// hundreds of times over the real dictionary.
-struct ParentChild::GroupListRows {
-    explicit GroupListRows(ISTable& list) {
-        const unsigned int child = list.GetColumnIndex(CifString::AttributeChildCategoryId);
-        const unsigned int group = list.GetColumnIndex(CifString::AttributeLinkGroupId);
-        const unsigned int parentName = list.GetColumnIndex(CifString::AttributeParentName);
-        const unsigned int parent = list.GetColumnIndex(CifString::AttributeParentCategoryId);
-        for (unsigned int row = 0; row < list.GetNumRows(); ++row) {
-            byParentName[list(row, parentName)].push_back(row);
-            byGroup[Key(list(row, child), list(row, group), list(row, parent))].push_back(row);
-        }
-    }
+// The groups of the list table, each a key (child category, link group id,
+// parent category) with its rows in ascending order, and for each parent
+// key list the groups that give it child keys, in the order in which a walk
+// over the rows of the list's first parent name meets them. Texts are
+// numbered, so that groups and name sets compare as numbers; made with a few
+// sorts, so that it costs n log n in the rows however names repeat. Holds
+// views of the table's cells: the table must not change while it is in use.
+struct ParentChild::GroupListIndex {
+    struct Group {
+        Id childCategory, linkGroup, parCategory;
+        // Its rows: rows[begin, end) ascending, and byName[begin, end) as
+        // (parent name, row) ascending.
+        unsigned int begin, end;
+        // Groups of one parent category whose parent names are the same,
+        // repeats counted, share a key set.
+        unsigned int keySet;
+        // Groups whose parent names are the same in the same order share a
+        // key list.
+        unsigned int keyList;
+    };
+    // A group of a key set, for a parent key list whose first name is
+    // firstName: it is met at `position`, the first row of its child
+    // category and link group id (of any parent category) with that parent
+    // name.
+    struct Candidate {
+        unsigned int keySet;
+        Id firstName;
+        unsigned int position;
+        unsigned int group;
+    };
 
-    static std::string Key(const std::string& childCategory, const std::string& groupId,
-                           const std::string& parCategory) {
-        return childCategory + '\0' + groupId + '\0' + parCategory;
-    }
+    explicit GroupListIndex(const ISTable& list);
 
-    const std::vector<unsigned int>& Rows(
-        const std::unordered_map<std::string, std::vector<unsigned int> >& rows,
-        const std::string& key) const {
-        static const std::vector<unsigned int> none;
-        const auto found = rows.find(key);
-        return found == rows.end() ? none : found->second;
-    }
+    // Null when no list row has the key.
+    const Group* Find(const std::string& childCategory, const std::string& linkGroup,
+                      const std::string& parCategory) const;
+    // The key set of the parent category and the names (ascending); kNoId
+    // when there is none.
+    unsigned int FindKeySet(Id parCategory,
+                            const std::vector<std::pair<Id, unsigned int> >& names) const;
 
-    std::unordered_map<std::string, std::vector<unsigned int> > byParentName;
-    std::unordered_map<std::string, std::vector<unsigned int> > byGroup;
+    // Cells by row.
+    std::vector<const std::string*> childCategories;
+    std::vector<const std::string*> childNames;
+    std::vector<const std::string*> parentNames;
+    TextIds ids;
+    // By (child category, link group id, parent category).
+    std::vector<Group> groups;
+    std::vector<unsigned int> rows;
+    std::vector<std::pair<Id, unsigned int> > byName;
+    // The first group of each key set, in key set order (the order of the
+    // parent category and then of the names).
+    std::vector<unsigned int> keySetGroups;
+    unsigned int numKeyLists = 0;
+    // By key set, first name and position.
+    std::vector<Candidate> candidates;
 };
 
+namespace {
+
+struct RowKey {
+    Id childCategory, linkGroup, parCategory, parentName;
+    unsigned int row;
+};
+
+// The names of a group's byName range, as numbers, against another range.
+template <typename It1, typename It2>
+int CompareNames(It1 first1, It1 last1, It2 first2, It2 last2) {
+    for (; first1 != last1 && first2 != last2; ++first1, ++first2) {
+        if (first1->first != first2->first) {
+            return first1->first < first2->first ? -1 : 1;
+        }
+    }
+    return first1 != last1 ? 1 : (first2 != last2 ? -1 : 0);
+}
+
+}  // namespace
+
+ParentChild::GroupListIndex::GroupListIndex(const ISTable& list) {
+    std::vector<const std::string*> linkGroups;
+    std::vector<const std::string*> parCategories;
+    GetColumnCells(childCategories, list, list.GetColumnIndex(CifString::AttributeChildCategoryId));
+    GetColumnCells(linkGroups, list, list.GetColumnIndex(CifString::AttributeLinkGroupId));
+    GetColumnCells(childNames, list, list.GetColumnIndex(CifString::AttributeChildName));
+    GetColumnCells(parentNames, list, list.GetColumnIndex(CifString::AttributeParentName));
+    GetColumnCells(parCategories, list, list.GetColumnIndex(CifString::AttributeParentCategoryId));
+    const unsigned int numRows = list.GetNumRows();
+    // A group's rows stand together: a cell like the one above it takes its
+    // place in the queue.
+    const std::vector<const std::string*>* columns[] = {&childCategories, &linkGroups,
+                                                        &parCategories, &parentNames};
+    std::vector<Id> places(4 * static_cast<std::size_t>(numRows));
+    for (unsigned int row = 0; row < numRows; ++row) {
+        for (std::size_t c = 0; c < 4; ++c) {
+            const std::vector<const std::string*>& cells = *columns[c];
+            places[4 * row + c] = row > 0 && *cells[row] == *cells[row - 1]
+                                      ? places[4 * (row - 1) + c]
+                                      : ids.Add(*cells[row]);
+        }
+    }
+    std::vector<Id> numbers;
+    ids.Number(numbers);
+    std::vector<RowKey> keys(numRows);
+    for (unsigned int row = 0; row < numRows; ++row) {
+        const Id* cell = &places[4 * static_cast<std::size_t>(row)];
+        keys[row] =
+            RowKey{numbers[cell[0]], numbers[cell[1]], numbers[cell[2]], numbers[cell[3]], row};
+    }
+
+    std::sort(keys.begin(), keys.end(), [](const RowKey& a, const RowKey& b) {
+        return std::tie(a.childCategory, a.linkGroup, a.parCategory, a.row) <
+               std::tie(b.childCategory, b.linkGroup, b.parCategory, b.row);
+    });
+    rows.reserve(numRows);
+    byName.reserve(numRows);
+    for (unsigned int begin = 0, end = 0; begin < numRows; begin = end) {
+        const RowKey& first = keys[begin];
+        while (end < numRows && keys[end].childCategory == first.childCategory &&
+               keys[end].linkGroup == first.linkGroup &&
+               keys[end].parCategory == first.parCategory) {
+            rows.push_back(keys[end].row);
+            byName.emplace_back(keys[end].parentName, keys[end].row);
+            ++end;
+        }
+        std::sort(byName.begin() + begin, byName.end());
+        groups.push_back(
+            Group{first.childCategory, first.linkGroup, first.parCategory, begin, end, 0, 0});
+    }
+
+    // Numbers the classes of groups that `less` orders as equal.
+    std::vector<unsigned int> order(groups.size());
+    const auto classify = [&](auto less, auto assign) {
+        std::iota(order.begin(), order.end(), 0u);
+        std::sort(order.begin(), order.end(), less);
+        unsigned int count = 0;
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            if (i == 0 || less(order[i - 1], order[i])) {
+                ++count;
+            }
+            assign(order[i], count - 1);
+        }
+        return count;
+    };
+    classify(
+        [this](unsigned int a, unsigned int b) {
+            const Group& x = groups[a];
+            const Group& y = groups[b];
+            if (x.parCategory != y.parCategory) {
+                return x.parCategory < y.parCategory;
+            }
+            return CompareNames(byName.begin() + x.begin, byName.begin() + x.end,
+                                byName.begin() + y.begin, byName.begin() + y.end) < 0;
+        },
+        [this](unsigned int group, unsigned int keySet) {
+            groups[group].keySet = keySet;
+            if (keySet == keySetGroups.size()) {
+                keySetGroups.push_back(group);
+            }
+        });
+    std::vector<Id> rowNames(numRows);
+    for (const RowKey& key : keys) {
+        rowNames[key.row] = key.parentName;
+    }
+    numKeyLists = classify(
+        [&](unsigned int a, unsigned int b) {
+            const Group& x = groups[a];
+            const Group& y = groups[b];
+            return std::lexicographical_compare(
+                rows.begin() + x.begin, rows.begin() + x.end, rows.begin() + y.begin,
+                rows.begin() + y.end,
+                [&](unsigned int r, unsigned int s) { return rowNames[r] < rowNames[s]; });
+        },
+        [this](unsigned int group, unsigned int keyList) { groups[group].keyList = keyList; });
+
+    // The first row of each name in each child category and link group id.
+    std::sort(keys.begin(), keys.end(), [](const RowKey& a, const RowKey& b) {
+        return std::tie(a.childCategory, a.linkGroup, a.parentName, a.row) <
+               std::tie(b.childCategory, b.linkGroup, b.parentName, b.row);
+    });
+    candidates.reserve(numRows);
+    for (unsigned int g = 0; g < groups.size(); ++g) {
+        const Group& group = groups[g];
+        for (unsigned int k = group.begin; k < group.end; ++k) {
+            const Id name = byName[k].first;
+            if (k > group.begin && byName[k - 1].first == name) {
+                continue;
+            }
+            const RowKey target{group.childCategory, group.linkGroup, 0, name, 0};
+            const auto first = std::lower_bound(
+                keys.begin(), keys.end(), target, [](const RowKey& a, const RowKey& b) {
+                    return std::tie(a.childCategory, a.linkGroup, a.parentName) <
+                           std::tie(b.childCategory, b.linkGroup, b.parentName);
+                });
+            candidates.push_back(Candidate{group.keySet, name, first->row, g});
+        }
+    }
+    std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+        return std::tie(a.keySet, a.firstName, a.position) <
+               std::tie(b.keySet, b.firstName, b.position);
+    });
+}
+
+const ParentChild::GroupListIndex::Group* ParentChild::GroupListIndex::Find(
+    const std::string& childCategory, const std::string& linkGroup,
+    const std::string& parCategory) const {
+    const Group key{
+        ids.Find(childCategory), ids.Find(linkGroup), ids.Find(parCategory), 0, 0, 0, 0};
+    const auto less = [](const Group& a, const Group& b) {
+        return std::tie(a.childCategory, a.linkGroup, a.parCategory) <
+               std::tie(b.childCategory, b.linkGroup, b.parCategory);
+    };
+    const auto found = std::lower_bound(groups.begin(), groups.end(), key, less);
+    return found == groups.end() || less(key, *found) ? nullptr : &*found;
+}
+
+unsigned int ParentChild::GroupListIndex::FindKeySet(
+    Id parCategory, const std::vector<std::pair<Id, unsigned int> >& names) const {
+    const auto compare = [&](unsigned int g) {
+        const Group& group = groups[g];
+        if (group.parCategory != parCategory) {
+            return group.parCategory < parCategory ? -1 : 1;
+        }
+        return CompareNames(byName.begin() + group.begin, byName.begin() + group.end, names.begin(),
+                            names.end());
+    };
+    const auto found = std::lower_bound(keySetGroups.begin(), keySetGroups.end(), 0,
+                                        [&](unsigned int g, int) { return compare(g) < 0; });
+    return found == keySetGroups.end() || compare(*found) != 0
+               ? kNoId
+               : static_cast<unsigned int>(found - keySetGroups.begin());
+}
+
 void ParentChild::FillRelationMaps(ISTable& groupTable, ISTable& groupListTable) {
-    const GroupListRows listRows(groupListTable);
-    const unsigned int parentName = groupListTable.GetColumnIndex(CifString::AttributeParentName);
+    const GroupListIndex index(groupListTable);
+    std::vector<const std::string*> categories;
+    std::vector<const std::string*> groupIds;
+    std::vector<const std::string*> parCategories;
+    GetColumnCells(categories, groupTable,
+                   groupTable.GetColumnIndex(CifString::AttributeCategoryId));
+    GetColumnCells(groupIds, groupTable,
+                   groupTable.GetColumnIndex(CifString::AttributeLinkGroupId));
+    GetColumnCells(parCategories, groupTable,
+                   groupTable.GetColumnIndex(CifString::AttributeParentCategoryId));
     // A later group with an earlier group's parent category and parent key
-    // list would add nothing: the maps depend on those two alone. The maps
-    // start empty, so these sets tell in one lookup what is stored already;
-    // a search of the stored lists would make the building quadratic.
-    std::set<std::pair<std::string, NameList> > done;
-    std::set<std::pair<NameList, NameLists> > related;
+    // list would add nothing: the maps depend on those two alone. The child
+    // keys depend on the parent key list alone, so a list that comes back
+    // under another parent category adds no child key group.
+    std::set<std::pair<Id, unsigned int> > done;
+    std::vector<bool> collected(index.numKeyLists);
+    const auto sameLists = [](const NameLists* a, const NameLists* b) { return *a < *b; };
     _relationsIndexed = false;
     for (unsigned int row = 0; row < groupTable.GetNumRows(); ++row) {
-        const std::string& parCategory = groupTable(row, CifString::AttributeParentCategoryId);
-        const std::vector<unsigned int>& rows = listRows.Rows(
-            listRows.byGroup,
-            GroupListRows::Key(groupTable(row, CifString::AttributeCategoryId),
-                               groupTable(row, CifString::AttributeLinkGroupId), parCategory));
-        NameList parKeys;
-        for (const unsigned int listRow : rows) {
-            parKeys.push_back(groupListTable(listRow, parentName));
-        }
-        if (parKeys.empty() || !done.emplace(parCategory, parKeys).second) {
+        const std::string& parCategory = *parCategories[row];
+        const GroupListIndex::Group* group =
+            index.Find(*categories[row], *groupIds[row], parCategory);
+        if (group == nullptr || !done.emplace(group->parCategory, group->keyList).second) {
             continue;
         }
+        NameList parKeys;
+        parKeys.reserve(group->end - group->begin);
+        for (unsigned int k = group->begin; k < group->end; ++k) {
+            parKeys.push_back(*index.parentNames[index.rows[k]]);
+        }
         ChildKeysByCategory childKeysByCategory;
-        _CollectChildKeys(childKeysByCategory, parKeys, groupListTable, listRows);
+        const bool first = !collected[group->keyList];
+        if (first) {
+            collected[group->keyList] = true;
+            _CollectChildKeys(childKeysByCategory, parKeys, index);
+        }
         if (!parCategory.empty()) {
             _parentKeysByCategory[parCategory].push_back(parKeys);
         }
-        // One parent key list may come back under another parent category.
-        for (const auto& childKeys : childKeysByCategory) {
-            if (related.emplace(parKeys, childKeys.second).second) {
-                _childKeysByParentKeys[parKeys].push_back(childKeys.second);
+        // Two child categories may give the same child key lists; the group
+        // is stored once.
+        std::set<const NameLists*, decltype(sameLists)> distinct(sameLists);
+        std::vector<NameLists*> added;
+        for (auto& childKeys : childKeysByCategory) {
+            if (distinct.insert(&childKeys.second).second) {
+                added.push_back(&childKeys.second);
+            }
+        }
+        if (!added.empty()) {
+            std::vector<NameLists>& stored = _childKeysByParentKeys[parKeys];
+            for (NameLists* lists : added) {
+                stored.push_back(std::move(*lists));
             }
         }
     }
@@ -111,67 +440,76 @@ void ParentChild::FillRelationMaps(ISTable& groupTable, ISTable& groupListTable)
 
 void ParentChild::CollectChildKeys(ChildKeysByCategory& childKeysByCategory,
                                    const NameList& parKeys, ISTable& groupListTable) {
-    _CollectChildKeys(childKeysByCategory, parKeys, groupListTable, GroupListRows(groupListTable));
+    _CollectChildKeys(childKeysByCategory, parKeys, GroupListIndex(groupListTable));
 }
+
+namespace {
+
+// A stored child key list: its category's entry and its position there.
+using StoredKeys = std::pair<ParentChild::ChildKeysByCategory::iterator, std::size_t>;
+
+struct StoredKeysLess {
+    bool operator()(const StoredKeys& a, const StoredKeys& b) const {
+        if (a.first != b.first) {
+            return a.first->first < b.first->first;
+        }
+        return a.first->second[a.second] < b.first->second[b.second];
+    }
+};
+
+}  // namespace
 
 void ParentChild::_CollectChildKeys(ChildKeysByCategory& childKeysByCategory,
-                                    const NameList& parKeys, ISTable& groupListTable,
-                                    const GroupListRows& listRows) {
+                                    const NameList& parKeys, const GroupListIndex& index) {
     std::string parCategory;
     CifString::GetCategoryFromCifItem(parCategory, parKeys[0]);
-    const unsigned int childCategoryColumn =
-        groupListTable.GetColumnIndex(CifString::AttributeChildCategoryId);
-    const unsigned int groupColumn = groupListTable.GetColumnIndex(CifString::AttributeLinkGroupId);
-    const unsigned int childNameColumn =
-        groupListTable.GetColumnIndex(CifString::AttributeChildName);
-    const unsigned int parentNameColumn =
-        groupListTable.GetColumnIndex(CifString::AttributeParentName);
+    // The names as numbers, each with its position in parKeys, ascending: a
+    // name repeated in the key takes, at its k-th occurrence, the child of
+    // the group's k-th row with that parent name, which stands at the same
+    // place in the group's names.
+    std::vector<std::pair<Id, unsigned int> > names;
+    names.reserve(parKeys.size());
+    for (NameList::size_type j = 0; j < parKeys.size(); ++j) {
+        const Id name = index.ids.Find(parKeys[j]);
+        if (name == kNoId) {
+            return;
+        }
+        names.emplace_back(name, static_cast<unsigned int>(j));
+    }
+    const Id firstName = names[0].first;
+    std::sort(names.begin(), names.end());
+    const Id parCategoryId = index.ids.Find(parCategory);
+    const unsigned int keySet =
+        parCategoryId == kNoId ? kNoId : index.FindKeySet(parCategoryId, names);
+    if (keySet == kNoId) {
+        return;
+    }
+    const GroupListIndex::Candidate key{keySet, firstName, 0, 0};
+    const auto range = std::equal_range(
+        index.candidates.begin(), index.candidates.end(), key,
+        [](const GroupListIndex::Candidate& a, const GroupListIndex::Candidate& b) {
+            return std::tie(a.keySet, a.firstName) < std::tie(b.keySet, b.firstName);
+        });
+
     // The lists already there, so that each new one is tested in one lookup.
-    std::set<std::pair<std::string, NameList> > stored;
-    for (const auto& category : childKeysByCategory) {
-        for (const NameList& childKeys : category.second) {
-            stored.emplace(category.first, childKeys);
+    std::set<StoredKeys, StoredKeysLess> stored;
+    for (auto category = childKeysByCategory.begin(); category != childKeysByCategory.end();
+         ++category) {
+        for (std::size_t i = 0; i < category->second.size(); ++i) {
+            stored.emplace(category, i);
         }
     }
-
-    for (const unsigned int candidate : listRows.Rows(listRows.byParentName, parKeys[0])) {
-        const std::string& childCategory = groupListTable(candidate, childCategoryColumn);
-        const std::vector<unsigned int>& partners = listRows.Rows(
-            listRows.byGroup,
-            GroupListRows::Key(childCategory, groupListTable(candidate, groupColumn), parCategory));
-        NameList partnerParents;
-        for (const unsigned int row : partners) {
-            partnerParents.push_back(groupListTable(row, parentNameColumn));
+    for (auto candidate = range.first; candidate != range.second; ++candidate) {
+        const GroupListIndex::Group& group = index.groups[candidate->group];
+        NameList childKeys(parKeys.size());
+        for (std::size_t t = 0; t < names.size(); ++t) {
+            childKeys[names[t].second] = *index.childNames[index.byName[group.begin + t].second];
         }
-        if (!IsSameKeySet(parKeys, partnerParents)) {
-            continue;
-        }
-        // A parent name repeated in the key takes, at its k-th occurrence, the
-        // child of the partner's k-th row with that parent name.
-        NameList childKeys;
-        for (NameList::size_type j = 0; j < parKeys.size(); ++j) {
-            const auto earlier = std::count(parKeys.begin(), parKeys.begin() + j, parKeys[j]);
-            auto seen = earlier;
-            for (NameList::size_type b = 0; b < partners.size(); ++b) {
-                if (partnerParents[b] == parKeys[j] && seen-- == 0) {
-                    childKeys.push_back(groupListTable(partners[b], childNameColumn));
-                    break;
-                }
-            }
-        }
-        if (stored.emplace(childCategory, childKeys).second) {
-            childKeysByCategory[childCategory].push_back(std::move(childKeys));
+        const auto category =
+            childKeysByCategory.try_emplace(*index.childCategories[index.rows[group.begin]]).first;
+        category->second.push_back(std::move(childKeys));
+        if (!stored.emplace(category, category->second.size() - 1).second) {
+            category->second.pop_back();
         }
     }
-}
-
-bool ParentChild::IsSameKeySet(const NameList& a, const NameList& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    NameList sortedA(a);
-    NameList sortedB(b);
-    std::sort(sortedA.begin(), sortedA.end());
-    std::sort(sortedB.begin(), sortedB.end());
-    return sortedA == sortedB;
 }

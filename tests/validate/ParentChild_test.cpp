@@ -145,6 +145,47 @@ TEST(ParentChildTest, RelationUnderTwoParentCategoriesStoredOnce) {
     EXPECT_EQ(Relations(*Build(out, dict.block), "c"), (Strings{"_p.a <- _c.x", "_p.a <- _c.x"}));
 }
 
+// {list rows, each group's first list row also giving it a group row; child
+// categories; relations}. Child keys line up with the parent key list name
+// by name, a repeated name by occurrence, whatever order a group lists its
+// pairs in. Groups come in the order in which the rows of the list's first
+// name meet their child category and id, rows of another parent category
+// included. A child key list given by two groups or two child categories is
+// stored once.
+TEST(ParentChildTest, ChildKeysFollowTheParentKeyList) {
+    const struct {
+        std::string list, categories;
+        Strings relations;
+    } cases[] = {
+        {"c 1 _c.a _p.x p c 1 _c.b _p.y p c 1 _c.c _p.x p "
+         "d 1 _d.a _p.y p d 1 _d.b _p.x p d 1 _d.c _p.x p",
+         "c d",
+         {"_p.x _p.y _p.x <- _c.a _c.b _c.c", "_p.y _p.x _p.x <- _c.b _c.a _c.c",
+          "_p.x _p.y _p.x <- _d.b _d.a _d.c", "_p.y _p.x _p.x <- _d.a _d.b _d.c"}},
+        {"c 2 _c.z _p.a q c 1 _c.x _p.a p c 2 _c.y _p.a p",
+         "c",
+         {"_p.a <- _c.y", "_p.a <- _c.x", "_p.a <- _c.y", "_p.a <- _c.x"}},
+        {"c 1 _c.x _p.a p c 2 _c.x _p.a p a 1 _x.y _p.a p b 1 _x.y _p.a p",
+         "c x",
+         {"_p.a <- _c.x", "_p.a <- _x.y"}},
+    };
+    for (const auto& c : cases) {
+        const Strings cells = Split(c.list);
+        std::string groups;
+        std::set<std::string> grouped;
+        for (size_t i = 0; i < cells.size(); i += 5) {
+            if (grouped.insert(cells[i] + " " + cells[i + 1]).second)
+                groups += cells[i] + " " + cells[i + 1] + " ";
+        }
+        Dictionary dict({{"category", "id", "c"},
+                         {"item", "name category_id", "_c.x c"},
+                         {kGroups, "category_id link_group_id", groups},
+                         {kList, kListColumns, c.list}});
+        std::string out;
+        EXPECT_EQ(Relations(*Build(out, dict.block), c.categories), c.relations) << c.list;
+    }
+}
+
 TEST(ParentChildTest, KeyGroupsLineUpWithTheFirst) {
     Dictionary dict({{"keys", "childKeyCifItem keyGroup parKeyCifItem parCategory",
                       "_c.a 1 _p.x p _c.b 1 _p.y p _c.z 1 _q.z q _c.c 2 _p.y p"}});
