@@ -71,9 +71,11 @@ Position BracketEnd(const std::string& pattern, Position i) {
 }
 
 // Reads the interval "{m}", "{m,}", "{m,n}" or "{,n}" opening at `i`: sets
-// `copies` to what regcomp makes of its atom and returns the position of its
-// '}', or npos when there is no interval (regcomp then refuses the brace).
-Position Interval(const std::string& pattern, Position i, unsigned long& copies) {
+// `copies` to what regcomp makes of its atom and `minimum` to m (0 when not
+// given), and returns the position of its '}', or npos when there is no
+// interval (regcomp then refuses the brace).
+Position Interval(const std::string& pattern, Position i, unsigned long& copies,
+                  unsigned long& minimum) {
     unsigned long bounds[2] = {0, 0};
     bool digits[2] = {false, false};
     int part = 0;
@@ -89,6 +91,7 @@ Position Interval(const std::string& pattern, Position i, unsigned long& copies)
             // {m} is m copies; {m,n} n; {m,} m and a starred one.
             copies = part == 0 ? bounds[0] : digits[1] ? bounds[1] : bounds[0] + 1;
             copies = std::max(copies, 1UL);
+            minimum = bounds[0];
             return i;
         } else {
             break;
@@ -98,39 +101,81 @@ Position Interval(const std::string& pattern, Position i, unsigned long& copies)
 }
 
 // What a scan of a pattern finds: the most copies regcomp makes of any one
-// atom, how many atoms it writes out in all, and where the alternatives of
-// the whole pattern meet (its '|' outside every group and bracket expression).
+// atom, how many atoms it writes out in all, how many empty forks (below) it
+// writes out, and where the alternatives of the whole pattern meet (its '|'
+// outside every group and bracket expression).
+//
+// A choice among n alternatives that can each match the empty string is an
+// empty fork of n - 1: regcomp follows every way through a row of such
+// choices, so its work doubles with each one ("(a*|b*){24,}" takes seconds,
+// "((((a*|b*){2,}){2,}){2,}){2,}" minutes).
 struct PatternShape {
     unsigned long copies = 1;
     unsigned long atoms = 0;
+    unsigned long forks = 0;
     std::vector<Position> bars;
 };
 
 PatternShape Scan(const std::string& pattern) {
     // Per open group: the most copies of an atom within it, and of its last
-    // atom (0 when there is none to repeat); the atoms written out for it,
-    // and for its last atom.
+    // atom (0 when there is none to repeat); the atoms and empty forks written
+    // out for it, and for its last atom; whether the atoms of its current
+    // alternative before the last one, and the last one, can match the empty
+    // string; and how many of its alternatives so far can.
     struct Group {
-        unsigned long most;
-        unsigned long last;
-        unsigned long atoms;
-        unsigned long lastAtoms;
+        unsigned long most = 1;
+        unsigned long last = 0;
+        unsigned long atoms = 0;
+        unsigned long lastAtoms = 0;
+        unsigned long forks = 0;
+        unsigned long lastForks = 0;
+        bool emptyBefore = true;
+        bool hasLast = false;
+        bool lastEmpty = false;
+        unsigned long emptyAlternatives = 0;
+
+        // Ends the current alternative.
+        void EndAlternative() {
+            if (emptyBefore && (!hasLast || lastEmpty)) {
+                ++emptyAlternatives;
+            }
+            emptyBefore = true;
+            hasLast = false;
+        }
     };
-    std::vector<Group> groups(1, Group{1, 0, 0, 0});
+    std::vector<Group> groups(1);
     PatternShape shape;
-    auto atom = [&groups](unsigned long copies, unsigned long atoms) {
+    auto atom = [&groups](unsigned long copies, unsigned long atoms, bool empty = false,
+                          unsigned long forks = 0) {
         Group& group = groups.back();
         group.last = copies;
         group.lastAtoms = atoms;
         group.atoms = Plus(group.atoms, atoms);
+        group.emptyBefore = group.emptyBefore && (!group.hasLast || group.lastEmpty);
+        group.hasLast = true;
+        group.lastEmpty = empty;
+        group.lastForks = forks;
+        group.forks = Plus(group.forks, forks);
     };
-    auto repeat = [&groups](unsigned long copies) {
+    // An atom that can match the empty string, made optional or repeated
+    // beyond a fixed count, is a fork of its own in each copy.
+    auto repeat = [&groups](unsigned long copies, unsigned long minimum, bool fixed = false) {
         Group& group = groups.back();
+        const unsigned long own = group.hasLast && group.lastEmpty && !fixed ? copies : 0;
         group.last = Times(group.last, copies);
         group.most = std::max(group.most, group.last);
         const unsigned long atoms = Times(group.lastAtoms, copies, kTooLarge);
         group.atoms = Plus(group.atoms, atoms - std::min(atoms, group.lastAtoms));
         group.lastAtoms = atoms;
+        const unsigned long forks = Plus(Times(group.lastForks, copies, kTooLarge), own);
+        group.forks = Plus(group.forks, forks - std::min(forks, group.lastForks));
+        group.lastForks = forks;
+        group.lastEmpty = group.lastEmpty || minimum == 0;
+    };
+    // The forks of a group's alternatives, when it closes.
+    auto forksOf = [](Group& group) {
+        group.EndAlternative();
+        return Plus(group.forks, group.emptyAlternatives > 1 ? group.emptyAlternatives - 1 : 0);
     };
     for (Position i = 0; i < pattern.size(); ++i) {
         unsigned long copies = 1;
@@ -148,14 +193,16 @@ PatternShape Scan(const std::string& pattern) {
                 atom(1, 1);
                 break;
             case '(':
-                groups.push_back(Group{1, 0, 0, 0});
+                groups.push_back(Group());
                 break;
             case ')':
                 // An unmatched ')' is an ordinary character.
                 if (groups.size() > 1) {
-                    const Group inner = groups.back();
+                    Group inner = groups.back();
                     groups.pop_back();
-                    atom(inner.most, std::max(inner.atoms, 1UL));
+                    const unsigned long forks = forksOf(inner);
+                    atom(inner.most, std::max(inner.atoms, 1UL), inner.emptyAlternatives > 0,
+                         forks);
                 } else {
                     atom(1, 1);
                 }
@@ -163,26 +210,35 @@ PatternShape Scan(const std::string& pattern) {
             case '|':
                 groups.back().last = 0;
                 groups.back().lastAtoms = 0;
+                groups.back().lastForks = 0;
+                groups.back().EndAlternative();
                 if (groups.size() == 1) {
                     shape.bars.push_back(i);
                 }
                 break;
             case '*':
             case '?':
+                repeat(1, 0);
                 break;
             case '+':
-                repeat(2);
+                repeat(2, 1);
                 break;
             case '{': {
-                const Position end = Interval(pattern, i, copies);
+                unsigned long minimum = 0;
+                const Position end = Interval(pattern, i, copies, minimum);
                 if (end != std::string::npos) {
-                    repeat(copies);
+                    repeat(copies, minimum, minimum == copies);
                     i = end;
                 } else {
                     atom(1, 1);
                 }
                 break;
             }
+            case '^':
+            case '$':
+                // Anchors match no character.
+                atom(1, 1, true);
+                break;
             default:
                 atom(1, 1);
                 break;
@@ -190,9 +246,10 @@ PatternShape Scan(const std::string& pattern) {
         groups.back().most = std::max(groups.back().most, groups.back().last);
     }
     // Groups left open do not compile; their atoms count all the same.
-    for (const Group& group : groups) {
+    for (Group& group : groups) {
         shape.copies = std::max(shape.copies, group.most);
         shape.atoms = Plus(shape.atoms, group.atoms);
+        shape.forks = Plus(shape.forks, forksOf(group));
     }
     return shape;
 }
@@ -221,7 +278,7 @@ TypePattern::TypePattern(const std::string& construct) : _whole(), _part(), _com
         return;
     }
     const PatternShape shape = Scan(pattern);
-    if (shape.copies > kMaxCopies || shape.atoms > kMaxAtoms) {
+    if (shape.copies > kMaxCopies || shape.atoms > kMaxAtoms || shape.forks > kMaxEmptyForks) {
         return;
     }
     const CLocaleScope cLocale;

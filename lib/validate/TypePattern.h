@@ -15,10 +15,15 @@
 // Cost. regcomp writes out every repetition: an atom under {m,n} is copied n
 // times, under {m,} m + 1 times, under + twice, and the counts multiply
 // through nesting, so ".{0,32767}" or "(.{0,255}){0,255}" take gigabytes, and
-// many bounded atoms in a row add up ("a{0,250}" a hundred times). A construct
-// in which some atom is copied more than kMaxCopies times, or which is written
-// out to more than kMaxAtoms atoms in all, counts as one that does not
-// compile; the dictionaries in use need at most 18 copies and 463 atoms. Matching
+// many bounded atoms in a row add up ("a{0,250}" a hundred times). And regcomp
+// follows every way through a row of choices among alternatives that can
+// each match the empty string, so its time doubles with each such choice
+// that it writes out: "(a*|b*){24,}" takes seconds, and 28 bytes take
+// minutes. A construct in which some atom is copied more than kMaxCopies
+// times, which is written out to more than kMaxAtoms atoms in all, or in which
+// such choices (a choice among n counting n - 1) are written out more than
+// kMaxEmptyForks times, counts as one that does not compile; the dictionaries
+// in use need at most 18 copies, 463 atoms and no such choice. Matching
 // is linear in the value: the construct is also compiled anchored at both
 // ends (is the value a whole match?) and behind a leading ".*" (does some
 // part match?), each tried once from the start of the value, where an
@@ -35,6 +40,9 @@ public:
     static const unsigned long kMaxCopies = 256;
     // The most atoms regcomp may write out for a whole construct.
     static const unsigned long kMaxAtoms = 1024;
+    // The most choices among alternatives that can each match the empty
+    // string that regcomp may write out for a whole construct.
+    static const unsigned long kMaxEmptyForks = 8;
 
     // Translates the construct (ConvertEscapes) and compiles it. The empty
     // pattern counts as one that does not compile.

@@ -10,7 +10,9 @@ namespace {
 
 // Repetitions that regcomp would write out more than 256 times, or more than
 // 1024 atoms in all, count as not compiling; brackets and escapes hold no
-// repetitions.
+// repetitions. So do more than 8 written-out choices among alternatives that
+// can match the empty string (an optional or repeated part that can match it
+// is one such choice in each copy).
 TEST(TypePattern, RefusesConstructsRepeatedTooOften) {
     const struct {
         const char* construct;
@@ -36,6 +38,19 @@ TEST(TypePattern, RefusesConstructsRepeatedTooOften) {
         {"(ab){200}(cd){200}(e{2}){112}", true},
         {"(ab){200}(cd){200}(e{2}){113}", false},
         {"x|y{250}|z{250}|w{250}|v{250}|u{250}", false},
+        {"(a*|b*){8}", true},
+        {"(a*|b*){9}", false},
+        {"(a*|b*){3,}", true},
+        {"(a*|b*){4,}", false},
+        {"((((a*|b*){2,}){2,}){2,}){2,}", false},
+        {"(a?|b){200}", true},
+        {"((a?)?){8}", true},
+        {"((a?)?){9}", false},
+        {"(a?b*)+", true},
+        {"(a?b*){0,8}", true},
+        {"(a?b*){0,9}", false},
+        {"a*|b*|c*|d*|e*|f*|g*|h*|i*", true},
+        {"a*|b*|c*|d*|e*|f*|g*|h*|i*|j*", false},
         {"", false},
         {"a(", false},
     };
