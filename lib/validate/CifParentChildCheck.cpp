@@ -461,6 +461,44 @@ struct ParentKeysByName {
     std::map<std::string, std::set<std::string> > needed;
 };
 
+// The parent keys of the relation's pairs `keyed`, gathered once per block
+// (or per table outside the block's checks) for every relation that names
+// the same parent attributes.
+ParentKeys& KeysOf(ParentKeysByName& parentKeys, const ISTable& parent,
+                   const std::string& parCategory, const Names& parAttributes,
+                   const std::vector<bool>& parentHas, const std::vector<std::size_t>& keyed) {
+    Names name{parCategory}, attributes;
+    for (const std::size_t k : keyed) {
+        name.push_back(parAttributes[k]);
+        attributes.push_back(parAttributes[k]);
+    }
+    auto shared = parentKeys.keys.find(name);
+    if (shared != parentKeys.keys.end()) {
+        return shared->second;
+    }
+    auto columns = parentKeys.columns.find(parCategory);
+    if (columns == parentKeys.columns.end()) {
+        columns = parentKeys.columns.emplace(parCategory, parent).first;
+        const auto needed = parentKeys.needed.find(parCategory);
+        if (needed != parentKeys.needed.end()) {
+            columns->second.Need(Names(needed->second.begin(), needed->second.end()));
+        }
+    }
+    // All of the relation's columns at once: the relation's other attribute
+    // sets come from the same pass.
+    Names all;
+    for (std::size_t k = 0; k < parAttributes.size(); ++k) {
+        if (parentHas[k]) {
+            all.push_back(parAttributes[k]);
+        }
+    }
+    columns->second.Need(all);
+    return parentKeys.keys
+        .emplace(std::piecewise_construct, std::forward_as_tuple(name),
+                 std::forward_as_tuple(parent, columns->second, attributes))
+        .first->second;
+}
+
 // One relation over the rows of the table. False when a parent key
 // attribute is undefined, which ends the whole check.
 bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const Names& parKeys,
@@ -479,40 +517,37 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
 
     ISTable* parent = nullptr;
     std::vector<bool> parentHas;
-    // The pairs whose child value is not null, and the null ones' parent
-    // attributes.
+    // The pairs whose child value is not null, and their child columns.
     std::vector<std::size_t> keyed;
-    Names nullAttributes;
-    // The gathered parent keys by the pairs a row is looked up on.
+    std::vector<std::size_t> keyedColumns;
+    // The gathered parent keys by the pairs a row is looked up on; null for
+    // pairs whose null ones exempt the row from the lookup.
     std::map<std::vector<std::size_t>, ParentKeys*> keysByPairs;
-    ParentKeys* keys = nullptr;
-    // Neighbouring rows often hold the same values (the atoms of a residue):
-    // such a row fares as the row before it.
-    Names previousValues(childColumns.size());
-    bool havePrevious = false;
     bool previousUnmatched = false;
     bool labelKnown = false;
     std::string label;
     RowReader rows(table, childColumns);
+    RowReader previousRows(table);
     for (unsigned int row = 0; row < table.GetNumRows(); ++row) {
         const std::vector<std::string>& cells = rows.Row(row);
-        bool same = havePrevious;
-        for (std::size_t k = 0; k < childColumns.size() && same; ++k) {
-            same = SameText(cells[childColumns[k]], previousValues[k]);
+        // Neighbouring rows often hold the same values (the atoms of a
+        // residue): such a row fares as the row before it.
+        bool same = row > 0;
+        if (same) {
+            const std::vector<std::string>& before = previousRows.Row(row - 1);
+            for (std::size_t k = 0; k < childColumns.size() && same; ++k) {
+                same = SameText(cells[childColumns[k]], before[childColumns[k]]);
+            }
         }
         if (!same) {
             keyed.clear();
-            nullAttributes.clear();
+            keyedColumns.clear();
             for (std::size_t k = 0; k < childColumns.size(); ++k) {
-                const std::string& value = cells[childColumns[k]];
-                previousValues[k] = value;
-                if (CifString::IsEmptyValue(value)) {
-                    nullAttributes.push_back(parAttributes[k]);
-                } else {
+                if (!CifString::IsEmptyValue(cells[childColumns[k]])) {
                     keyed.push_back(k);
+                    keyedColumns.push_back(childColumns[k]);
                 }
             }
-            havePrevious = true;
             previousUnmatched = false;
             if (keyed.empty()) {
                 continue;
@@ -546,48 +581,24 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
                     return false;
                 }
             }
-            if (!IsExempt(category, parCategory, nullAttributes)) {
-                const auto known = keysByPairs.find(keyed);
-                if (known != keysByPairs.end()) {
-                    keys = known->second;
-                } else {
-                    Names name{parCategory}, attributes;
-                    for (const std::size_t k : keyed) {
-                        name.push_back(parAttributes[k]);
-                        attributes.push_back(parAttributes[k]);
+            auto known = keysByPairs.find(keyed);
+            if (known == keysByPairs.end()) {
+                Names nullAttributes;
+                for (std::size_t k = 0, next = 0; k < childColumns.size(); ++k) {
+                    if (next < keyed.size() && keyed[next] == k) {
+                        ++next;
+                    } else {
+                        nullAttributes.push_back(parAttributes[k]);
                     }
-                    auto shared = parentKeys.keys.find(name);
-                    if (shared == parentKeys.keys.end()) {
-                        auto columns = parentKeys.columns.find(parCategory);
-                        if (columns == parentKeys.columns.end()) {
-                            columns = parentKeys.columns.emplace(parCategory, *parent).first;
-                            const auto needed = parentKeys.needed.find(parCategory);
-                            if (needed != parentKeys.needed.end()) {
-                                columns->second.Need(
-                                    Names(needed->second.begin(), needed->second.end()));
-                            }
-                        }
-                        // All of the relation's columns at once: the
-                        // relation's other attribute sets come from the same
-                        // pass.
-                        Names all;
-                        for (std::size_t k = 0; k < parAttributes.size(); ++k) {
-                            if (parentHas[k]) {
-                                all.push_back(parAttributes[k]);
-                            }
-                        }
-                        columns->second.Need(all);
-                        shared = parentKeys.keys
-                                     .emplace(std::piecewise_construct, std::forward_as_tuple(name),
-                                              std::forward_as_tuple(*parent, columns->second,
-                                                                    attributes))
-                                     .first;
-                    }
-                    keys = &shared->second;
-                    keysByPairs.emplace(keyed, keys);
                 }
-                previousUnmatched = !keys->Contains(previousValues, keyed);
+                ParentKeys* keys = IsExempt(category, parCategory, nullAttributes)
+                                       ? nullptr
+                                       : &KeysOf(parentKeys, *parent, parCategory, parAttributes,
+                                                 parentHas, keyed);
+                known = keysByPairs.emplace(keyed, keys).first;
             }
+            previousUnmatched =
+                known->second != nullptr && !known->second->Contains(cells, keyedColumns);
         }
         if (!previousUnmatched) {
             continue;
@@ -604,7 +615,7 @@ bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const N
             << ", unmatched value in the parent \"" << parCategory << "\"" << std::endl;
         for (const std::size_t k : keyed) {
             out << "  \"" << childKeys[k] << "\" -> \"_" << parCategory << "." << parAttributes[k]
-                << "\" value =\"" << previousValues[k] << "\"" << std::endl;
+                << "\" value =\"" << cells[childColumns[k]] << "\"" << std::endl;
         }
         result = 0;
     }

@@ -175,7 +175,8 @@ public:
 
     unsigned int Column() const { return _column; }
 
-    void Assess(unsigned int row, const std::string& value) {
+    // `before` is the column's value in the row before, null in the first row.
+    void Assess(unsigned int row, const std::string& value, const std::string* before) {
         if (CifString::IsEmptyValue(value)) {
             return;
         }
@@ -183,22 +184,20 @@ public:
         if (_pattern != nullptr) {
             // Runs of equal values are common (a residue's atoms): one match
             // serves the run.
-            if (!_havePrevious || !SameText(value, _previous)) {
+            if (before == nullptr || !SameText(value, *before)) {
                 const auto known = _matched.find(value);
                 if (known != _matched.end()) {
-                    _previousMatch = known->second;
+                    _lastMatch = known->second;
                 } else {
-                    _previousMatch = _pattern->Test(value);
+                    _lastMatch = _pattern->Test(value);
                     if (_matched.size() < kMaxRemembered) {
-                        _matched.emplace(value, _previousMatch);
+                        _matched.emplace(value, _lastMatch);
                     }
                 }
-                _previous = value;
-                _havePrevious = true;
             }
-            if (_previousMatch == TypePattern::NO_MATCH) {
+            if (_lastMatch == TypePattern::NO_MATCH) {
                 found |= kNoMatch;
-            } else if (_previousMatch == TypePattern::PART_MATCH && _definition.typeCode != kText) {
+            } else if (_lastMatch == TypePattern::PART_MATCH && _definition.typeCode != kText) {
                 found |= kPartMatch;
             }
         }
@@ -272,9 +271,8 @@ private:
     const ItemDefinition& _definition;
     const TypePattern* _pattern;
     bool _enumCaseSense;
-    std::string _previous;
-    bool _havePrevious = false;
-    TypePattern::Match _previousMatch = TypePattern::NO_MATCH;
+    // The answer for the last value tested.
+    TypePattern::Match _lastMatch = TypePattern::NO_MATCH;
     std::unordered_map<std::string, TypePattern::Match> _matched;
     std::vector<unsigned int> _rows;
     std::vector<unsigned char> _found;
@@ -287,6 +285,43 @@ bool IsNullRow(const std::vector<std::string>& cells) {
         }
     }
     return true;
+}
+
+// Tests the columns' values in one walk along the table's rows; gathers the
+// rows of null cells on the way when asked to (a row-wise table's only).
+void AssessColumns(std::vector<ColumnValues>& columns, const ISTable& table,
+                   std::vector<unsigned int>* nullRows) {
+    std::vector<unsigned int> read;
+    for (const ColumnValues& values : columns) {
+        read.push_back(values.Column());
+    }
+    RowReader rows(table, read);
+    RowReader previousRows(table);
+    for (unsigned int row = 0; row < table.GetNumRows(); ++row) {
+        const std::vector<std::string>& cells = rows.Row(row);
+        const std::vector<std::string>* before = row > 0 ? &previousRows.Row(row - 1) : nullptr;
+        for (ColumnValues& values : columns) {
+            const unsigned int column = values.Column();
+            values.Assess(row, cells[column], before != nullptr ? &(*before)[column] : nullptr);
+        }
+        if (nullRows != nullptr && IsNullRow(cells)) {
+            nullRows->push_back(row);
+        }
+    }
+}
+
+// Reports the assessed columns one after another; 0 when a line was
+// written, else 1.
+int ReportColumns(const std::vector<ColumnValues>& columns, const Names& itemNames,
+                  const ISTable& table, const std::string& blockName, std::ostream& out) {
+    int result = 1;
+    RowReader rows(table);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (columns[i].Report(blockName, itemNames[i], rows, out) == 0) {
+            result = 0;
+        }
+    }
+    return result;
 }
 
 }  // namespace
@@ -386,18 +421,15 @@ int CifFile::_CheckValues(Block& block, ISTable& table, const std::string& colNa
     if (definition.typeCode.empty() || table.GetNumRows() == 0) {
         return 1;
     }
-    ColumnValues values(table.GetColumnIndex(colName), definition, _enumCaseSense);
-    if (!values.Checks()) {
+    std::vector<ColumnValues> columns{
+        ColumnValues(table.GetColumnIndex(colName), definition, _enumCaseSense)};
+    if (!columns[0].Checks()) {
         return 1;
     }
-    RowReader rows(table, {values.Column()});
-    for (unsigned int row = 0; row < table.GetNumRows(); ++row) {
-        values.Assess(row, rows.Row(row)[values.Column()]);
-    }
-    std::string itemName;
-    CifString::MakeCifItem(itemName, table.GetName(), colName);
-    RowReader reported(table);
-    return values.Report(block.GetName(), itemName, reported, out);
+    Names itemNames(1);
+    CifString::MakeCifItem(itemNames[0], table.GetName(), colName);
+    AssessColumns(columns, table, nullptr);
+    return ReportColumns(columns, itemNames, table, block.GetName(), out);
 }
 
 int CifFile::_CheckTableValues(Block& block, ISTable& table, CheckDictionary& dict,
@@ -428,28 +460,8 @@ int CifFile::_CheckTableValues(Block& block, ISTable& table, CheckDictionary& di
 
     const bool rowWise = table.GetOrientation() == 1;
     std::vector<unsigned int> nullRows;
-    std::vector<unsigned int> read;
-    for (const ColumnValues& values : columns) {
-        read.push_back(values.Column());
-    }
-    RowReader rows(table, read);
-    for (unsigned int row = 0; row < table.GetNumRows(); ++row) {
-        const std::vector<std::string>& cells = rows.Row(row);
-        for (ColumnValues& values : columns) {
-            values.Assess(row, cells[values.Column()]);
-        }
-        if (rowWise && IsNullRow(cells)) {
-            nullRows.push_back(row);
-        }
-    }
-
-    int result = 1;
-    RowReader reported(table);
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        if (columns[i].Report(blockName, itemNames[i], reported, out) == 0) {
-            result = 0;
-        }
-    }
+    AssessColumns(columns, table, rowWise ? &nullRows : nullptr);
+    const int result = ReportColumns(columns, itemNames, table, blockName, out);
     if (failure != nullptr) {
         std::rethrow_exception(failure);
     }
