@@ -1,30 +1,15 @@
 // Reads CIF files into a CifFile and writes them back, side by side with
 // gemmi: its C++ reader and writer (gemmi_cif_peer, built beside this program
 // when gemmi's headers are installed) and python3-gemmi when it is installed.
-// Runs are interleaved; each figure is the median of its runs.
-//
-//   cif_bench [--runs N] [--no-python] [--keep] [file ...]
-//
-// Without files, four inputs are used, the large ones made in /tmp from
-// tests/data (and removed afterwards unless --keep):
-//   monomers-30MB   the monomer dictionaries joined, block names made unique,
-//                   repeated to about 30 MB;
-//   monomers-172MB  the same to about 172 MB;
-//   mmcif-2.9M      1l2y.cif with its atom_site loop repeated, new ids, to
-//                   about 2.9 million atoms;
-//   mmcif_pdbx.dic  the PDBx dictionary as it is.
-//
-// Per input and reader: read (parse and free), read+write (parse, write and
-// free) in processor seconds (user + system: on a shared machine the wall
-// clock measures the neighbours as much as the program), the read+write wall
-// time, and the peak resident memory of the process. "bytes" is the floor:
-// reading the file in 1 MiB pieces.
+// Runs are interleaved; each figure is the median of its runs. The usage
+// below says what is measured.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -199,6 +184,7 @@ Figures InChild(Step step) {
         }
         _exit(0);
     }
+    ScratchDir::Watch(pid);
     close(fds[1]);
     Figures f;
     if (read(fds[0], &f, sizeof f) != static_cast<ssize_t>(sizeof f)) {
@@ -207,16 +193,17 @@ Figures InChild(Step step) {
     close(fds[0]);
     int status = 0;
     waitpid(pid, &status, 0);
+    ScratchDir::Watch(0);
     return f;
 }
 
-Figures RunTesra(const std::string& input, const std::string& output) {
+Figures RunTesra(const std::string& input, const std::string& output, const std::string& log) {
     return InChild([&](Figures& f) {
         CpuClock clock;
         auto file = std::make_unique<CifFile>();
         CifParser parser(*file);
         std::string diagnostics;
-        parser.Parse(input, diagnostics, "/tmp/cif_bench-parser.log");
+        parser.Parse(input, diagnostics, log);
         f.parse = clock.Next();
         if (!diagnostics.empty()) {
             std::cerr << "diagnostics: " << diagnostics.substr(0, 500) << "\n";
@@ -299,7 +286,6 @@ Figures Median(const std::vector<Figures>& runs) {
 struct Input {
     std::string label;
     std::string path;
-    bool made;
 };
 
 struct Reader {
@@ -339,6 +325,32 @@ void Report(const Input& input, const std::vector<Reader>& readers, int runs) {
     }
 }
 
+const char* const kUsage =
+    "usage: cif_bench [--runs N] [--no-python] [--keep] [FILE...]\n"
+    "Times reading and writing CIF files beside gemmi's C++ reader (when built beside this\n"
+    "program) and python3-gemmi (when installed). Each figure is the median of N\n"
+    "interleaved runs (default 5).\n"
+    "\n"
+    "Without files, four inputs (about 450 MB made from tests/data in a scratch directory\n"
+    "under $TMPDIR or /tmp, removed when the program ends or is interrupted):\n"
+    "  monomers-30MB   the monomer dictionaries joined, block names made unique, repeated\n"
+    "                  to about 30 MB;\n"
+    "  monomers-172MB  the same to about 172 MB;\n"
+    "  mmcif-2.9M      1l2y.cif with its atom_site loop repeated, new ids, to about\n"
+    "                  2.9 million atoms;\n"
+    "  mmcif_pdbx.dic  the PDBx dictionary as it is.\n"
+    "\n"
+    "  --runs N       runs per input and reader (1 to 1000)\n"
+    "  --no-python    leaves out python3-gemmi\n"
+    "  --keep         keeps the three made inputs as $TMPDIR/cif_bench_*.cif (or /tmp) and\n"
+    "                 takes them from there in later runs with --keep\n"
+    "\n"
+    "Columns, per input and reader: read s (parse and free) and read+write s (parse, write\n"
+    "and free) in processor seconds (user + system: on a shared machine the wall clock\n"
+    "measures the neighbours as much as the program), r+w wall s, and peak MB, the peak\n"
+    "resident memory of the process. \"bytes\" is the floor: reading the file in 1 MiB\n"
+    "pieces. An input that cannot be read ends the program with status 1.\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -346,35 +358,62 @@ int main(int argc, char** argv) {
     bool python = true;
     bool keep = false;
     std::vector<Input> inputs;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--runs" && i + 1 < argc) {
-            runs = std::max(1, std::atoi(argv[++i]));
-        } else if (arg == "--no-python") {
+    Arguments args(argc, argv, kUsage);
+    while (args.Next()) {
+        if (args.Is("--runs")) {
+            runs = static_cast<int>(args.Number(1, 1000));
+        } else if (args.Is("--no-python")) {
             python = false;
-        } else if (arg == "--keep") {
+        } else if (args.Is("--keep")) {
             keep = true;
+        } else if (args.IsOption()) {
+            args.Refuse();
         } else {
-            inputs.push_back({arg, arg, false});
+            inputs.push_back({args.Current(), args.Current()});
         }
     }
+    ScratchDir scratch("cif_bench.");
     if (inputs.empty()) {
         const std::string data = TestDataDir();
-        const Input made[] = {{"monomers-30MB", "/tmp/cif_bench_monomers_30.cif", true},
-                              {"monomers-172MB", "/tmp/cif_bench_monomers_172.cif", true},
-                              {"mmcif-2.9M", "/tmp/cif_bench_mmcif_2.9M.cif", true},
-                              {"mmcif_pdbx.dic", data + "/dict/mmcif_pdbx.dic", false}};
         const long mib = 1024L * 1024;
-        const bool ok =
-            (FileSize(made[0].path) > 0 || MakeJoinedMonomers(data, 30 * mib, made[0].path)) &&
-            (FileSize(made[1].path) > 0 || MakeJoinedMonomers(data, 172 * mib, made[1].path)) &&
-            (FileSize(made[2].path) > 0 ||
-             MakeRepeatedAtomSite(data + "/mmcif/1l2y.cif", 251, made[2].path));
-        if (!ok) {
-            std::cerr << "cannot make the inputs from " << data << "\n";
-            return 1;
+        const struct {
+            const char* label;
+            const char* name;
+            bool (*make)(const std::string& data, const std::string& path);
+        } made[] = {
+            {"monomers-30MB", "cif_bench_monomers_30.cif",
+             [](const std::string& data, const std::string& path) {
+                 return MakeJoinedMonomers(data, 30 * mib, path);
+             }},
+            {"monomers-172MB", "cif_bench_monomers_172.cif",
+             [](const std::string& data, const std::string& path) {
+                 return MakeJoinedMonomers(data, 172 * mib, path);
+             }},
+            {"mmcif-2.9M", "cif_bench_mmcif_2.9M.cif",
+             [](const std::string& data, const std::string& path) {
+                 return MakeRepeatedAtomSite(data + "/mmcif/1l2y.cif", 251, path);
+             }},
+        };
+        for (const auto& m : made) {
+            // A kept input is complete: it is moved into place only once written.
+            const std::string kept = TempBase() + "/" + m.name;
+            if (keep && FileSize(kept) > 0) {
+                inputs.push_back({m.label, kept});
+                continue;
+            }
+            const std::string path = scratch.File(m.name);
+            if (!m.make(data, path)) {
+                std::cerr << "cannot make the inputs from " << data << " in " << scratch.Path()
+                          << "\n";
+                return 1;
+            }
+            if (keep && std::rename(path.c_str(), kept.c_str()) != 0) {
+                std::cerr << "cannot keep " << kept << ": " << std::strerror(errno) << "\n";
+                return 1;
+            }
+            inputs.push_back({m.label, keep ? kept : path});
         }
-        inputs.assign(std::begin(made), std::end(made));
+        inputs.push_back({"mmcif_pdbx.dic", data + "/dict/mmcif_pdbx.dic"});
     }
 
     // Every input is checked before the first run, so that a mistyped path ends the
@@ -391,10 +430,11 @@ int main(int argc, char** argv) {
 
     const std::string peer = ProgramDir() + "/gemmi_cif_peer";
     const bool havePeer = access(peer.c_str(), X_OK) == 0;
-    const std::string scriptPath = "/tmp/cif_bench_gemmi.py";
+    const std::string scriptPath = scratch.File("gemmi.py");
     std::ofstream(scriptPath) << kPythonScript;
     python = python && system("/usr/bin/python3 -c 'import gemmi' 2>/dev/null") == 0;
-    const std::string output = "/tmp/cif_bench_output.cif";
+    const std::string output = scratch.File("output.cif");
+    const std::string log = scratch.File("parser.log");
 
     for (const Input& input : inputs) {
         std::vector<Reader> readers = {
@@ -402,7 +442,7 @@ int main(int argc, char** argv) {
         RunBytes(input.path);  // warms the page cache
         for (int i = 0; i < runs; ++i) {
             readers[0].runs.push_back(RunBytes(input.path));
-            readers[1].runs.push_back(RunTesra(input.path, output));
+            readers[1].runs.push_back(RunTesra(input.path, output, log));
             if (havePeer) {
                 readers[2].runs.push_back(
                     RunCommand(peer + " '" + input.path + "' '" + output + "'"));
@@ -413,14 +453,6 @@ int main(int argc, char** argv) {
             }
         }
         Report(input, readers, runs);
-    }
-    std::remove(scriptPath.c_str());
-    std::remove(output.c_str());
-    std::remove("/tmp/cif_bench-parser.log");
-    for (const Input& input : inputs) {
-        if (input.made && !keep) {
-            std::remove(input.path.c_str());
-        }
     }
     return 0;
 }

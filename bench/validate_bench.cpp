@@ -1,21 +1,8 @@
-// Checks mmCIF files against a DDL2 dictionary with CifFile::DataChecking,
-// printing the time of each phase (dictionary read, file read, check), the
-// peak memory of the whole check beside that of reading the entry and the
-// dictionary alone, and the number of findings, side by side with the whole
-// of one `gemmi validate -p -d DICT FILE` process (Debian package gemmi, which
-// also reads the dictionary each time) when gemmi is installed.
-//
-//   validate_bench [DICT FILE...]
-//
-// Without arguments: tests/data/dict/mmcif_pdbx.dic, the entries of
-// tests/data/mmcif, and three large entries made in /tmp (once, when absent)
-// from 3o5r's atom_site repeated with new ids: 102,900, 205,800 and 411,600
-// atoms. A finding is a report line that is neither empty nor a detail line
-// (two leading blanks); gemmi's count is its output lines.
-//
-// Every run is a child process, so that the peak memory of one entry does not
-// hide that of the next, and the dictionary is read again each time, as a
-// separate process would.
+// Checks mmCIF files against a DDL2 dictionary with CifFile::DataChecking
+// beside `gemmi validate`; the usage below says what is measured. Every run
+// is a child process, so that the peak memory of one entry does not hide that
+// of the next, and the dictionary is read again each time, as a separate
+// process would.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -36,7 +23,29 @@
 
 namespace {
 
-const char* const kLogPath = "/tmp/validate_bench.log";
+const char* const kUsage =
+    "usage: validate_bench [DICT FILE...]\n"
+    "Checks each FILE against the DDL2 dictionary DICT with CifFile::DataChecking and\n"
+    "times it beside one `gemmi validate -p -d DICT FILE` process (Debian package gemmi,\n"
+    "which reads the dictionary each time too) when gemmi is installed.\n"
+    "\n"
+    "Without arguments: tests/data/dict/mmcif_pdbx.dic, the entries of tests/data/mmcif,\n"
+    "and three large entries made from 3o5r's atom_site repeated with new ids (102,900,\n"
+    "205,800 and 411,600 atoms, 65 MB in all), kept as $TMPDIR/validate_bench_3o5r_*.cif\n"
+    "(or /tmp) and made again only when missing. The check's log goes to a scratch\n"
+    "directory that is removed when the program ends or is interrupted.\n"
+    "\n"
+    "Columns (times in ms, the best of 5 runs, 2 for a file above 20 MB):\n"
+    "  dict      reading the dictionary\n"
+    "  read      reading the file\n"
+    "  check     DataChecking\n"
+    "  total     the three together, best run\n"
+    "  peak      peak resident MB of the whole child process\n"
+    "  read      peak MB of a child that reads the dictionary and the file alone\n"
+    "  x         peak / read peak\n"
+    "  findings  report lines that are neither empty nor details (two leading blanks)\n"
+    "  gemmi     wall ms of the gemmi process; then its peak MB and its output lines\n"
+    "  time      total / gemmi\n";
 
 bool Read(CifFile& file, const std::string& path) {
     std::string diagnostics;
@@ -68,8 +77,10 @@ unsigned int CountFindings(const std::string& logPath) {
 
 // Writes `copies` times the atom_site rows of `source` (a file whose
 // atom_site loop has id as its second column and one row per line) with ids
-// counted from 1, the rest of the file as it is.
-bool MakeLargeEntry(const std::string& source, const std::string& target, unsigned int copies) {
+// counted from 1, the rest of the file as it is, to `temporary`, then moves it
+// to `target` (so that a target present is complete).
+bool MakeLargeEntry(const std::string& source, const std::string& temporary,
+                    const std::string& target, unsigned int copies) {
     std::ifstream in(source);
     if (!in) {
         std::cerr << "cannot read " << source << "\n";
@@ -80,7 +91,6 @@ bool MakeLargeEntry(const std::string& source, const std::string& target, unsign
         const bool atom = line.compare(0, 5, "ATOM ") == 0 || line.compare(0, 7, "HETATM ") == 0;
         (atom ? atoms : atoms.empty() ? before : after).push_back(line);
     }
-    const std::string temporary = target + ".part";
     std::ofstream out(temporary);
     for (const std::string& line : before) {
         out << line << "\n";
@@ -117,7 +127,7 @@ double PeakMb(const struct rusage& usage) {
 // Runs the dictionary and entry read, and the check unless readOnly, in a
 // child process. False when the child could not read its input.
 bool RunChild(const std::string& dictPath, const std::string& path, bool readOnly,
-              Figures& figures) {
+              const std::string& logPath, Figures& figures) {
     // The child would otherwise write what is still buffered a second time.
     std::fflush(stdout);
     int channel[2];
@@ -142,22 +152,24 @@ bool RunChild(const std::string& dictPath, const std::string& path, bool readOnl
         }
         own.read = watch.Seconds() * 1e3;
         if (!readOnly) {
-            std::remove(kLogPath);
+            std::remove(logPath.c_str());
             watch = Stopwatch();
-            file.DataChecking(dict, kLogPath, false, false);
+            file.DataChecking(dict, logPath, false, false);
             own.check = watch.Seconds() * 1e3;
-            own.findings = CountFindings(kLogPath);
+            own.findings = CountFindings(logPath);
         }
         const bool written = write(channel[1], &own, sizeof own) == sizeof own;
         _exit(written ? 0 : 4);
     }
+    ScratchDir::Watch(pid);
     close(channel[1]);
     const bool received = pid > 0 && read(channel[0], &figures, sizeof figures) == sizeof figures;
     close(channel[0]);
     int status = 0;
     struct rusage usage;
-    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0 || !received) {
+    const bool waited = pid > 0 && wait4(pid, &status, 0, &usage) == pid;
+    ScratchDir::Watch(0);
+    if (!waited || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || !received) {
         return false;
     }
     figures.peakMb = PeakMb(usage);
@@ -166,9 +178,9 @@ bool RunChild(const std::string& dictPath, const std::string& path, bool readOnl
 
 // One `gemmi validate -p -d` process: wall ms, peak MB and output lines.
 // False when gemmi could not be run.
-bool RunGemmi(const std::string& dict, const std::string& path, double& ms, double& peakMb,
-              unsigned int& lines) {
-    const char* const out = "/tmp/validate_bench_gemmi.txt";
+bool RunGemmi(const std::string& dict, const std::string& path, const std::string& outPath,
+              double& ms, double& peakMb, unsigned int& lines) {
+    const char* const out = outPath.c_str();
     std::fflush(stdout);
     const Stopwatch watch;
     const pid_t pid = fork();
@@ -183,10 +195,12 @@ bool RunGemmi(const std::string& dict, const std::string& path, double& ms, doub
               static_cast<char*>(nullptr));
         _exit(127);
     }
+    ScratchDir::Watch(pid);
     int status = 0;
     struct rusage usage;
-    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) == 127) {
+    const bool waited = pid > 0 && wait4(pid, &status, 0, &usage) == pid;
+    ScratchDir::Watch(0);
+    if (!waited || !WIFEXITED(status) || WEXITSTATUS(status) == 127) {
         return false;
     }
     ms = watch.Seconds() * 1e3;
@@ -203,24 +217,35 @@ bool RunGemmi(const std::string& dict, const std::string& path, double& ms, doub
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args;
+    Arguments arguments(argc, argv, kUsage);
+    while (arguments.Next()) {
+        if (arguments.IsOption()) {
+            arguments.Refuse();
+        }
+        args.push_back(arguments.Current());
+    }
+    if (args.size() == 1) {
+        arguments.Fail("give a dictionary and at least one file, or nothing");
+    }
+    ScratchDir scratch("validate_bench.");
+    const std::string logPath = scratch.File("check.log");
+    const std::string gemmiPath = scratch.File("gemmi.txt");
     if (args.empty()) {
         const std::string data = TestDataDir();
         args = {data + "/dict/mmcif_pdbx.dic", data + "/mmcif/1aki.cif", data + "/mmcif/1l2y.cif",
                 data + "/mmcif/3o5r.cif"};
         // 3o5r has 1,470 atoms.
         for (const unsigned int copies : {70u, 140u, 280u}) {
-            const std::string large =
-                "/tmp/validate_bench_3o5r_" + std::to_string(copies * 1470) + ".cif";
-            if (!Exists(large) && !MakeLargeEntry(data + "/mmcif/3o5r.cif", large, copies)) {
+            const std::string name =
+                "validate_bench_3o5r_" + std::to_string(copies * 1470) + ".cif";
+            const std::string large = TempBase() + "/" + name;
+            if (!Exists(large) &&
+                !MakeLargeEntry(data + "/mmcif/3o5r.cif", scratch.File(name), large, copies)) {
                 return 1;
             }
             args.push_back(large);
         }
-    }
-    if (args.size() < 2) {
-        std::cerr << "usage: validate_bench DICT FILE...\n";
-        return 2;
     }
     const std::string& dictPath = args[0];
     std::printf("times: best of 5 runs (2 above 20 MB), in ms; memory: peak MB of the process\n");
@@ -238,7 +263,7 @@ int main(int argc, char** argv) {
         bool gemmi = true;
         for (int run = 0; run < runs; ++run) {
             Figures figures;
-            if (!RunChild(dictPath, path, false, figures)) {
+            if (!RunChild(dictPath, path, false, logPath, figures)) {
                 std::cerr << "validate_bench: cannot check " << path << " against " << dictPath
                           << "\n";
                 return 1;
@@ -250,12 +275,12 @@ int main(int argc, char** argv) {
             best.findings = figures.findings;
             total = std::min(total, figures.dict + figures.read + figures.check);
             double ms = 0, mb = 0;
-            gemmi = gemmi && RunGemmi(dictPath, path, ms, mb, gemmiLines);
+            gemmi = gemmi && RunGemmi(dictPath, path, gemmiPath, ms, mb, gemmiLines);
             gemmiMs = std::min(gemmiMs, ms);
             gemmiMb = std::max(gemmiMb, mb);
         }
         Figures readAlone;
-        if (!RunChild(dictPath, path, true, readAlone)) {
+        if (!RunChild(dictPath, path, true, logPath, readAlone)) {
             std::cerr << "validate_bench: cannot read " << path << "\n";
             return 1;
         }
@@ -271,6 +296,5 @@ int main(int argc, char** argv) {
         }
         std::fflush(stdout);
     }
-    std::remove(kLogPath);
     return 0;
 }

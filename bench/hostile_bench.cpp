@@ -1,0 +1,389 @@
+// Inputs whose cost grows faster than their size: each case is run at
+// doubling sizes, so that a doubling that costs much more than twice the time
+// shows. The usage below says what is measured.
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "BenchSupport.h"
+#include "cif/CifFile.h"
+#include "cif/CifParser.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: hostile_bench [--limit SECONDS] [CASE...]\n"
+    "Times inputs whose cost grows faster than their size, each at doubling sizes: a\n"
+    "doubling should cost about twice the time. Every case runs in a child process that is\n"
+    "killed after the limit (default 10 s; shown as \"> 10 s\"), so the program always ends.\n"
+    "The inputs are made in a scratch directory under $TMPDIR (or /tmp), removed when the\n"
+    "program ends or is interrupted.\n"
+    "\n"
+    "Cases (all when none is named), checked with CifFile::DataChecking against a small\n"
+    "DDL2 dictionary unless said otherwise:\n"
+    "  pattern      an item whose type construct is [ab]*a[ab]{20}c, one value of n random\n"
+    "               a/b letters and a final d (and {100} at the largest size)\n"
+    "  backref      the construct (a*)(a*)(a*)(a*)\\4\\3\\2\\1b against n letters a\n"
+    "  int-enum     an int item enumerating x0 ... x(n-2) and 5, n rows of value 5\n"
+    "  float-enum   a float item enumerating n numbers, n rows of them\n"
+    "  float-range  a float item with n ranges, n rows inside one of them\n"
+    "  items        reading n single items of one category (_a.i0 v0 ...), no check\n"
+    "  columns      reading a loop of n columns and one row, no check\n"
+    "\n"
+    "  --limit SECONDS  the time a child may take (1 to 3600)\n"
+    "\n"
+    "Columns: n, the size; read s, reading the dictionary and the file (wall seconds);\n"
+    "check s, DataChecking; peak MB, the child's peak resident memory; alone MB, the peak\n"
+    "of a child that only reads the same files; beyond MB, the difference; findings,\n"
+    "report lines that are neither empty nor details.\n";
+
+// What a child sends back: once when it has read its files (read set), once
+// at its end (ok set), so that a child killed in the check still tells how
+// long it took to read.
+struct Figures {
+    double read = -1;
+    double check = 0;
+    unsigned int findings = 0;
+    bool ok = false;
+};
+
+// A child's end: finished within the limit or not, its figures and peak.
+struct Run {
+    bool finished = false;
+    Figures figures;
+    double peakMb = 0;
+};
+
+unsigned int CountFindings(const std::string& logPath) {
+    std::ifstream in(logPath);
+    unsigned int findings = 0;
+    for (std::string line; std::getline(in, line);) {
+        findings += !line.empty() && line.compare(0, 2, "  ") != 0;
+    }
+    return findings;
+}
+
+bool Read(CifFile& file, const std::string& path) {
+    std::string diagnostics;
+    CifParser(file).Parse(path, diagnostics);
+    if (!diagnostics.empty()) {
+        std::cerr << path << ": " << diagnostics.substr(0, 300) << "\n";
+    }
+    return diagnostics.empty();
+}
+
+// Reads the dictionary (when given) and the data, and checks the data unless
+// readOnly, in a child killed after `limit` seconds.
+Run InChild(const std::string& dictPath, const std::string& dataPath, const std::string& logPath,
+            bool readOnly, int limit) {
+    Run run;
+    int channel[2];
+    if (pipe(channel) != 0) {
+        std::perror("pipe");
+        return run;
+    }
+    std::fflush(stdout);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(channel[0]);
+        Figures own;
+        try {
+            CifFile dict;
+            CifFile data;
+            Stopwatch watch;
+            if (!(dictPath.empty() || Read(dict, dictPath)) || !Read(data, dataPath)) {
+                _exit(3);
+            }
+            own.read = watch.Seconds();
+            if (write(channel[1], &own, sizeof own) != sizeof own) {
+                _exit(4);
+            }
+            if (!readOnly) {
+                std::remove(logPath.c_str());
+                watch = Stopwatch();
+                data.DataChecking(dict, logPath, false, false);
+                own.check = watch.Seconds();
+                own.findings = CountFindings(logPath);
+            }
+            own.ok = true;
+        } catch (const std::exception& e) {
+            std::cerr << "failed: " << e.what() << "\n";
+        }
+        _exit(write(channel[1], &own, sizeof own) == sizeof own ? 0 : 4);
+    }
+    close(channel[1]);
+    if (pid < 0) {
+        close(channel[0]);
+        return run;
+    }
+    ScratchDir::Watch(pid);
+    const Stopwatch watch;
+    // Each message is written whole (it is shorter than PIPE_BUF) and read
+    // whole; the end of the pipe without the last one is a failed child.
+    while (!run.finished) {
+        const double left = limit - watch.Seconds();
+        struct pollfd wait = {channel[0], POLLIN, 0};
+        const int ready = left > 0 ? poll(&wait, 1, static_cast<int>(left * 1000) + 1) : 0;
+        if (ready > 0) {
+            Figures message;
+            if (read(channel[0], &message, sizeof message) != sizeof message) {
+                run.finished = true;
+                break;
+            }
+            run.figures = message;
+            run.finished = message.ok;
+        } else if (ready == 0 || errno != EINTR) {
+            kill(pid, SIGKILL);
+            break;
+        }
+    }
+    close(channel[0]);
+    int status = 0;
+    struct rusage usage;
+    if (wait4(pid, &status, 0, &usage) == pid) {
+        run.peakMb = usage.ru_maxrss / 1024.0;
+    }
+    ScratchDir::Watch(0);
+    return run;
+}
+
+// A dictionary of one category s, key _s.id, and the item _s.v of type `code`
+// (with its type construct when `construct` is not empty), plus `extra`
+// tables.
+std::string Dictionary(const std::string& code, const std::string& primitive,
+                       const std::string& construct, const std::string& extra) {
+    std::string text =
+        "data_dict\n"
+        "_category.id s\n_category.mandatory_code no\n"
+        "_category_key.id s\n_category_key.name '_s.id'\n"
+        "loop_\n_item.name\n_item.category_id\n_item.mandatory_code\n"
+        "'_s.id' s yes\n'_s.v' s no\n"
+        "_item_type.name '_s.v'\n_item_type.code " +
+        code + "\n";
+    if (!construct.empty()) {
+        text += "_item_type_list.code " + code + "\n_item_type_list.primitive_code " + primitive +
+                "\n_item_type_list.construct '" + construct + "'\n";
+    }
+    return text + extra;
+}
+
+const char* const kInt = "[+-]?[0-9]+";
+const char* const kFloat = "-?(([0-9]+)[.]?|([0-9]*[.][0-9]+))([(][0-9]+[)])?([eE][+-]?[0-9]+)?";
+
+// The data block: one row of _s.id and _s.v per value.
+std::string Rows(const std::vector<std::string>& values) {
+    std::string text = "data_b\nloop_\n_s.id\n_s.v\n";
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        text += std::to_string(i + 1) + " " + values[i] + "\n";
+    }
+    return text;
+}
+
+// The dictionary (empty: none) and the data of one case at size n.
+struct Input {
+    std::string dict;
+    std::string data;
+};
+
+Input Pattern(unsigned int repeat, unsigned int n) {
+    std::mt19937 random(n);
+    std::string value(n, 'a');
+    for (char& c : value) {
+        c = random() % 2 ? 'a' : 'b';
+    }
+    value += 'd';
+    return {Dictionary("pat", "char", "[ab]*a[ab]{" + std::to_string(repeat) + "}c", ""),
+            Rows({value})};
+}
+
+Input BackReference(unsigned int n) {
+    return {Dictionary("ref", "char", "(a*)(a*)(a*)(a*)\\4\\3\\2\\1b", ""),
+            Rows({std::string(n, 'a')})};
+}
+
+Input IntEnumeration(unsigned int n) {
+    std::string enumeration = "loop_\n_item_enumeration.name\n_item_enumeration.value\n";
+    for (unsigned int i = 0; i + 1 < n; ++i) {
+        enumeration += "'_s.v' x" + std::to_string(i) + "\n";
+    }
+    enumeration += "'_s.v' 5\n";
+    return {Dictionary("int", "numb", kInt, enumeration), Rows(std::vector<std::string>(n, "5"))};
+}
+
+Input FloatEnumeration(unsigned int n) {
+    std::string enumeration = "loop_\n_item_enumeration.name\n_item_enumeration.value\n";
+    std::vector<std::string> values;
+    for (unsigned int i = 0; i < n; ++i) {
+        const std::string number = std::to_string(i) + ".5";
+        enumeration += "'_s.v' " + number + "\n";
+        values.push_back(number);
+    }
+    std::reverse(values.begin(), values.end());
+    return {Dictionary("float", "numb", kFloat, enumeration), Rows(values)};
+}
+
+Input FloatRange(unsigned int n) {
+    std::string ranges = "loop_\n_item_range.name\n_item_range.minimum\n_item_range.maximum\n";
+    std::vector<std::string> values;
+    for (unsigned int i = 0; i < n; ++i) {
+        ranges += "'_s.v' " + std::to_string(10 * i) + ".0 " + std::to_string(10 * i + 5) + ".0\n";
+        values.push_back(std::to_string(10 * (n - 1 - i) + 2) + ".5");
+    }
+    return {Dictionary("float", "numb", kFloat, ranges), Rows(values)};
+}
+
+Input Items(unsigned int n) {
+    std::string text = "data_b\n";
+    for (unsigned int i = 0; i < n; ++i) {
+        text += "_a.i" + std::to_string(i) + " v" + std::to_string(i) + "\n";
+    }
+    return {"", text};
+}
+
+Input Columns(unsigned int n) {
+    std::string text = "data_b\nloop_\n";
+    std::string row;
+    for (unsigned int i = 0; i < n; ++i) {
+        text += "_a.i" + std::to_string(i) + "\n";
+        row += " v" + std::to_string(i);
+    }
+    return {"", text + row + "\n"};
+}
+
+struct Case {
+    const char* name;
+    const char* label;  // what a row is
+    std::vector<unsigned int> sizes;
+    Input (*make)(unsigned int n);
+    // A last row of its own (the pattern's longer repeat); 0: none.
+    unsigned int extraSize = 0;
+    Input (*extra)(unsigned int n) = nullptr;
+    const char* extraLabel = "";
+};
+
+std::vector<Case> Cases() {
+    return {
+        {"pattern",
+         "[ab]*a[ab]{20}c",
+         {20000, 40000, 80000, 160000},
+         [](unsigned int n) { return Pattern(20, n); },
+         320000,
+         [](unsigned int n) { return Pattern(100, n); },
+         "[ab]*a[ab]{100}c"},
+        {"backref", "(a*)(a*)(a*)(a*)\\4\\3\\2\\1b", {40, 80, 160}, BackReference},
+        {"int-enum", "int, n-1 unknown entries + 5", {1000, 2000, 4000, 8000}, IntEnumeration},
+        {"float-enum", "float, n entries, n rows", {5000, 10000, 20000}, FloatEnumeration},
+        {"float-range", "float, n ranges, n rows", {5000, 10000, 20000}, FloatRange},
+        {"items", "n single items, read only", {20000, 40000, 80000}, Items},
+        {"columns", "loop of n columns, read only", {20000, 40000, 80000}, Columns},
+    };
+}
+
+void Write(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out.flush()) {
+        std::cerr << "cannot write " << path << "\n";
+        std::exit(1);
+    }
+}
+
+// A phase's seconds, "> limit s" for the phase the limit cut short, empty for
+// a phase not reached.
+std::string Seconds(const Run& run, bool done, double seconds, bool reached, int limit) {
+    char text[32];
+    if (done) {
+        std::snprintf(text, sizeof text, "%.3f", seconds);
+    } else if (run.finished) {
+        return "failed";
+    } else if (reached) {
+        std::snprintf(text, sizeof text, "> %d s", limit);
+    } else {
+        return "";
+    }
+    return text;
+}
+
+void Measure(ScratchDir& scratch, const char* label, unsigned int n, const Input& input,
+             int limit) {
+    const std::string dictPath = input.dict.empty() ? "" : scratch.File("dict.dic");
+    const std::string dataPath = scratch.File("data.cif");
+    const std::string logPath = scratch.File("check.log");
+    if (!dictPath.empty()) {
+        Write(dictPath, input.dict);
+    }
+    Write(dataPath, input.data);
+    const bool check = !dictPath.empty();
+    const Run run = InChild(dictPath, dataPath, logPath, !check, limit);
+    const bool read = run.figures.read >= 0;
+    std::printf("  %-32s %8u %9s", label, n,
+                Seconds(run, read, run.figures.read, true, limit).c_str());
+    if (!check) {
+        std::printf(" %9s %8.1f\n", "", run.peakMb);
+        std::fflush(stdout);
+        return;
+    }
+    const Run alone = InChild(dictPath, dataPath, logPath, true, limit);
+    const bool done = run.finished && run.figures.ok;
+    std::printf(" %9s %8.1f", Seconds(run, done, run.figures.check, read, limit).c_str(),
+                run.peakMb);
+    if (alone.finished && alone.figures.ok) {
+        std::printf(" %8.1f", alone.peakMb);
+        if (done) {
+            std::printf(" %8.1f %8u", run.peakMb - alone.peakMb, run.figures.findings);
+        }
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int limit = 10;
+    std::vector<std::string> chosen;
+    const std::vector<Case> cases = Cases();
+    Arguments args(argc, argv, kUsage);
+    while (args.Next()) {
+        if (args.Is("--limit")) {
+            limit = static_cast<int>(args.Number(1, 3600));
+        } else if (args.IsOption()) {
+            args.Refuse();
+        } else if (std::none_of(cases.begin(), cases.end(),
+                                [&args](const Case& c) { return args.Current() == c.name; })) {
+            args.Fail("no case " + args.Current());
+        } else {
+            chosen.push_back(args.Current());
+        }
+    }
+    ScratchDir scratch("hostile_bench.");
+    std::printf("each size in a child killed after %d s; times in wall seconds, memory in MB\n",
+                limit);
+    std::printf("  %-32s %8s %9s %9s %8s %8s %8s %8s\n", "case", "n", "read s", "check s",
+                "peak MB", "alone MB", "beyond", "findings");
+    for (const Case& c : cases) {
+        if (!chosen.empty() && std::find(chosen.begin(), chosen.end(), c.name) == chosen.end()) {
+            continue;
+        }
+        std::printf("%s\n", c.name);
+        for (const unsigned int n : c.sizes) {
+            Measure(scratch, c.label, n, c.make(n), limit);
+        }
+        if (c.extra != nullptr) {
+            Measure(scratch, c.extraLabel, c.extraSize, c.extra(c.extraSize), limit);
+        }
+    }
+    return 0;
+}
