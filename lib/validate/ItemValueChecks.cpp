@@ -330,22 +330,21 @@ private:
                 found |= kPartMatch;
             }
         }
-        const ItemDefinition& definition = _definition;
-        if (_isNumber && (definition.hasRanges || definition.hasEnumeration)) {
+        if (_isNumber && (_definition.hasRanges || _definition.hasEnumeration)) {
             double number = 0;
             const bool converts = ToNumber(value, _isInt, number);
             // A value or a bound that is not a number is in range; a value
             // that is not a number is outside the enumeration.
-            if (definition.hasRanges && converts && !definition.rangesAdmitAll &&
-                !RangesAdmit(definition, number)) {
+            if (_definition.hasRanges && converts && !_definition.rangesAdmitAll &&
+                !RangesAdmit(_definition, number)) {
                 found |= kOutOfRange;
             }
-            if (definition.hasEnumeration &&
-                (!converts || !std::binary_search(definition.enumNumbers.begin(),
-                                                  definition.enumNumbers.end(), number))) {
+            if (_definition.hasEnumeration &&
+                (!converts || !std::binary_search(_definition.enumNumbers.begin(),
+                                                  _definition.enumNumbers.end(), number))) {
                 found |= kNotEnumerated;
             }
-        } else if (definition.hasEnumeration && !EnumerationHolds(definition, value, _foldCase)) {
+        } else if (_definition.hasEnumeration && !EnumerationHolds(_definition, value, _foldCase)) {
             found |= kNotEnumerated;
         }
         return found;

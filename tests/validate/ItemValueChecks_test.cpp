@@ -149,7 +149,7 @@ TEST(ItemValues, LargeDefinitionsDecideEachValue) {
         addRange("r", std::to_string(4 * i), std::to_string(4 * i + 2));
     }
     for (const char* row : {"2 2", ". -100", "1e9 ?", "8e5 7e5", "100000 100010", "100005 100020",
-                            "200000 200010", "200010 200020"}) {
+                            "200000 200010", "200010 200020", "300000 300100", "300010 300020"}) {
         ranges += std::string(" _s.r ") + row;
     }
     for (int i = 0; i < n; ++i) {
@@ -199,13 +199,13 @@ TEST(ItemValues, LargeDefinitionsDecideEachValue) {
          Outside("f", "0.25", "<floats>") + NoMatch('5', "f", "one") +
              Outside("f", "one", "<floats>") + Outside("f", "0.25", "<floats>"),
          false},
-        {"r", "1|2|3|4|5.5|-1|-200|750000|100015|100010|100020|200010|200005|2e9|3|abc",
+        {"r", "1|2|3|4|5.5|-1|-200|750000|100015|100010|100020|200010|200005|2e9|3|300050|abc",
          Range('3', "r", "3") + Range('4', "r", "4") + Range('6', "r", "-1") +
              Range('8', "r", "750000") + kError +
              "value \"100020\" for \"_s.r\" is out of range, in row #11\n" + kError +
              "value \"200010\" for \"_s.r\" is out of range, in row #12\n" + kError +
              "value \"3\" for \"_s.r\" is out of range, in row #15\n" + kError +
-             "data type pattern of value \"abc\" for \"_s.r\" does not match, in row #16\n",
+             "data type pattern of value \"abc\" for \"_s.r\" does not match, in row #17\n",
          false},
         // A bound that is not a number admits every value.
         {"b", "1|9999|-7", "", false},
