@@ -236,11 +236,13 @@ bool CheckDictionary::IsItemDefined(const std::string& category,
 }
 
 const ItemDefinition& CheckDictionary::GetItemDefinition(const std::string& cifItemName) {
-    const auto entry = _definitions.try_emplace(cifItemName);
-    ItemDefinition& definition = entry.first->second;
-    if (!entry.second) {
-        return definition;
+    const auto known = _definitions.find(cifItemName);
+    if (known != _definitions.end()) {
+        return known->second;
     }
+    // Gathered apart and kept only when complete: a definition that cannot
+    // be read fails again when asked for again.
+    ItemDefinition definition;
     // The first row of the item decides its type code.
     bool typed = false;
     _itemType.ForEach(cifItemName, [&](unsigned int row) {
@@ -250,24 +252,22 @@ const ItemDefinition& CheckDictionary::GetItemDefinition(const std::string& cifI
         }
     });
     if (definition.typeCode.empty()) {
-        return definition;
+        return _definitions.emplace(cifItemName, std::move(definition)).first->second;
     }
     const auto type = _types.find(definition.typeCode);
     if (type != _types.end()) {
         definition.primitiveCode = type->second.primitiveCode;
         definition.pattern = type->second.pattern;
     } else if (_itemTypeList != nullptr) {
-        // A code that item_type_list lacks leaves the item without pattern
-        // and primitive code.
-        ItemType& shared = _types[definition.typeCode];
+        // A code that item_type_list lacks fails at the read of its row.
         const unsigned int row = _itemTypeList->FindFirst(
             Names{definition.typeCode}, Names{CifString::AttributeCode}, std::string());
-        if (row < _itemTypeList->GetNumRows()) {
-            shared.primitiveCode = (*_itemTypeList)(row, "primitive_code");
-            shared.pattern = std::make_shared<TypePattern>((*_itemTypeList)(row, "construct"));
-        }
+        ItemType shared;
+        shared.primitiveCode = (*_itemTypeList)(row, "primitive_code");
+        shared.pattern = std::make_shared<TypePattern>((*_itemTypeList)(row, "construct"));
         definition.primitiveCode = shared.primitiveCode;
         definition.pattern = shared.pattern;
+        _types.emplace(definition.typeCode, std::move(shared));
     }
     _itemRange.ForEach(cifItemName, [&](unsigned int row) {
         definition.hasRanges = true;
@@ -278,11 +278,13 @@ const ItemDefinition& CheckDictionary::GetItemDefinition(const std::string& cifI
         definition.hasEnumeration = true;
         definition.enumValues.push_back((*_itemEnumeration.table)(row, "value"));
     });
+    definition.Prepare();
+    const auto entry = _definitions.emplace(cifItemName, std::move(definition)).first;
     if (_itemAliases.table != nullptr) {
         // The map's key stays where it is: two pointers fit in the function
         // without an allocation.
-        const std::string* name = &entry.first->first;
-        definition.findAlias = [this, name](std::string& aliasName) {
+        const std::string* name = &entry->first;
+        entry->second.findAlias = [this, name](std::string& aliasName) {
             bool found = false;
             _itemAliases.ForEach(*name, [&](unsigned int row) {
                 if (!found) {
@@ -293,5 +295,5 @@ const ItemDefinition& CheckDictionary::GetItemDefinition(const std::string& cifI
             return found;
         };
     }
-    return definition;
+    return entry->second;
 }

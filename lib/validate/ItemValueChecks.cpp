@@ -1,7 +1,11 @@
 // CifFile: the item value checks of one column against the dictionary's type
 // pattern, ranges and enumeration of the item.
 
+#include <algorithm>
 #include <exception>
+#include <functional>
+#include <iterator>
+#include <limits>
 #include <memory>
 #include <ostream>
 #include <stdexcept>
@@ -17,6 +21,7 @@
 #include "validate/ItemDefinition.h"
 #include "validate/RowReader.h"
 #include "validate/SameText.h"
+#include "validate/SlotHash.h"
 #include "validate/TypePattern.h"
 
 namespace {
@@ -142,12 +147,80 @@ int EnumerationHas(const std::string& value, const std::string& typeCode,
     return StringInEnumeration(value, primitiveCode, enumValues, caseSense);
 }
 
+// A text as a number of the item's kind; an int is held exactly.
+bool ToNumber(const std::string& text, bool isInt, double& number) {
+    if (isInt) {
+        int value = 0;
+        if (!Converts(text, value, &String::StringToInt)) {
+            return false;
+        }
+        number = value;
+        return true;
+    }
+    return Converts(text, number, &String::StringToDouble);
+}
+
+// Orders texts by their ASCII-folded bytes: <0, 0 or >0.
+int FoldedCompare(const std::string& a, const std::string& b) {
+    const std::size_t length = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < length; ++i) {
+        const unsigned char x = static_cast<unsigned char>(String::CharToLower(a[i]));
+        const unsigned char y = static_cast<unsigned char>(String::CharToLower(b[i]));
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+bool EntryLess(const std::string& a, const std::string& b) {
+    const int folded = FoldedCompare(a, b);
+    return folded != 0 ? folded < 0 : a < b;
+}
+
+// The range test of a value that is a number: a row admits it.
+bool RangesAdmit(const ItemDefinition& definition, double v) {
+    if (std::binary_search(definition.rangePoints.begin(), definition.rangePoints.end(), v)) {
+        return true;
+    }
+    // The last interval that starts below v is the only one that can hold it.
+    const auto after = std::lower_bound(
+        definition.openRanges.begin(), definition.openRanges.end(), v,
+        [](const std::pair<double, double>& range, double x) { return range.first < x; });
+    return after != definition.openRanges.begin() && v < std::prev(after)->second;
+}
+
+bool EnumerationHolds(const ItemDefinition& definition, const std::string& value, bool foldCase) {
+    const Names& entries = definition.enumValues;
+    const std::vector<unsigned int>& order = definition.enumOrder;
+    if (foldCase) {
+        const auto at = std::lower_bound(order.begin(), order.end(), value,
+                                         [&](unsigned int entry, const std::string& text) {
+                                             return FoldedCompare(entries[entry], text) < 0;
+                                         });
+        return at != order.end() && FoldedCompare(entries[*at], value) == 0;
+    }
+    const auto at = std::lower_bound(order.begin(), order.end(), value,
+                                     [&](unsigned int entry, const std::string& text) {
+                                         return EntryLess(entries[entry], text);
+                                     });
+    return at != order.end() && entries[*at] == value;
+}
+
 // What a value is reported for, as bits.
 enum ValueFinding : unsigned char {
     kNoMatch = 1,
     kPartMatch = 2,
     kOutOfRange = 4,
     kNotEnumerated = 8
+};
+
+// The remembered decisions of a column are placed by a seeded hash, so that
+// values made to share a bucket cannot make the lookups slow.
+struct SeededHash {
+    std::size_t operator()(const std::string& text) const {
+        return SlotHash(std::hash<std::string>()(text));
+    }
 };
 
 // The values of one column against the item's definition, in two steps:
@@ -158,7 +231,7 @@ enum ValueFinding : unsigned char {
 // column. The kept rows hold a few bytes per finding, where each finding
 // writes a line.
 //
-// The definition is borrowed and must outlive the object.
+// The definition is borrowed, prepared, and must outlive the object.
 class ColumnValues {
 public:
     ColumnValues(unsigned int column, const ItemDefinition& definition, bool enumCaseSense)
@@ -166,7 +239,9 @@ public:
           _definition(definition),
           _pattern(definition.pattern && definition.pattern->IsCompiled() ? definition.pattern.get()
                                                                           : nullptr),
-          _enumCaseSense(enumCaseSense) {}
+          _isNumber(definition.typeCode == kFloat || definition.typeCode == kInt),
+          _isInt(definition.typeCode == kInt),
+          _foldCase(definition.primitiveCode == kUchar && !enumCaseSense) {}
 
     // Whether any value can have a finding.
     bool Checks() const {
@@ -180,39 +255,22 @@ public:
         if (CifString::IsEmptyValue(value)) {
             return;
         }
-        unsigned char found = 0;
-        if (_pattern != nullptr) {
-            // Runs of equal values are common (a residue's atoms): one match
-            // serves the run.
-            if (before == nullptr || !SameText(value, *before)) {
-                const auto known = _matched.find(value);
-                if (known != _matched.end()) {
-                    _lastMatch = known->second;
-                } else {
-                    _lastMatch = _pattern->Test(value);
-                    if (_matched.size() < kMaxRemembered) {
-                        _matched.emplace(value, _lastMatch);
-                    }
+        // What is found depends on the value's text alone. Runs of equal
+        // values are common (a residue's atoms): one decision serves the run.
+        if (before == nullptr || !SameText(value, *before)) {
+            const auto known = _decided.find(value);
+            if (known != _decided.end()) {
+                _lastFound = known->second;
+            } else {
+                _lastFound = _Decide(value);
+                if (_decided.size() < kMaxRemembered) {
+                    _decided.emplace(value, _lastFound);
                 }
             }
-            if (_lastMatch == TypePattern::NO_MATCH) {
-                found |= kNoMatch;
-            } else if (_lastMatch == TypePattern::PART_MATCH && _definition.typeCode != kText) {
-                found |= kPartMatch;
-            }
         }
-        if (_definition.hasRanges && RangeAdmits(value, _definition.typeCode, _definition.minimums,
-                                                 _definition.maximums) == 0) {
-            found |= kOutOfRange;
-        }
-        if (_definition.hasEnumeration &&
-            EnumerationHas(value, _definition.typeCode, _definition.primitiveCode,
-                           _definition.enumValues, _enumCaseSense) == 0) {
-            found |= kNotEnumerated;
-        }
-        if (found != 0) {
+        if (_lastFound != 0) {
             _rows.push_back(row);
-            _found.push_back(found);
+            _found.push_back(_lastFound);
         }
     }
 
@@ -262,18 +320,50 @@ public:
     }
 
 private:
+    unsigned char _Decide(const std::string& value) const {
+        unsigned char found = 0;
+        if (_pattern != nullptr) {
+            const TypePattern::Match match = _pattern->Test(value);
+            if (match == TypePattern::NO_MATCH) {
+                found |= kNoMatch;
+            } else if (match == TypePattern::PART_MATCH && _definition.typeCode != kText) {
+                found |= kPartMatch;
+            }
+        }
+        if (_isNumber && (_definition.hasRanges || _definition.hasEnumeration)) {
+            double number = 0;
+            const bool converts = ToNumber(value, _isInt, number);
+            // A value or a bound that is not a number is in range; a value
+            // that is not a number is outside the enumeration.
+            if (_definition.hasRanges && converts && !_definition.rangesAdmitAll &&
+                !RangesAdmit(_definition, number)) {
+                found |= kOutOfRange;
+            }
+            if (_definition.hasEnumeration &&
+                (!converts || !std::binary_search(_definition.enumNumbers.begin(),
+                                                  _definition.enumNumbers.end(), number))) {
+                found |= kNotEnumerated;
+            }
+        } else if (_definition.hasEnumeration && !EnumerationHolds(_definition, value, _foldCase)) {
+            found |= kNotEnumerated;
+        }
+        return found;
+    }
+
     // Values that recur apart (atom names, residue names, symbols) are
-    // matched once each; the first kMaxRemembered distinct values are
+    // decided once each; the first kMaxRemembered distinct values are
     // remembered, so a column of distinct values costs little room.
     static const std::size_t kMaxRemembered = 1024;
 
     unsigned int _column;
     const ItemDefinition& _definition;
     const TypePattern* _pattern;
-    bool _enumCaseSense;
-    // The answer for the last value tested.
-    TypePattern::Match _lastMatch = TypePattern::NO_MATCH;
-    std::unordered_map<std::string, TypePattern::Match> _matched;
+    bool _isNumber;
+    bool _isInt;
+    bool _foldCase;
+    // What was found for the last value tested.
+    unsigned char _lastFound = 0;
+    std::unordered_map<std::string, unsigned char, SeededHash> _decided;
     std::vector<unsigned int> _rows;
     std::vector<unsigned char> _found;
 };
@@ -325,6 +415,56 @@ int ReportColumns(const std::vector<ColumnValues>& columns, const Names& itemNam
 }
 
 }  // namespace
+
+void ItemDefinition::Prepare() {
+    if (typeCode == kFloat || typeCode == kInt) {
+        const bool isInt = typeCode == kInt;
+        std::vector<std::pair<double, double> > ranges;
+        for (std::size_t i = 0; i < minimums.size() && i < maximums.size(); ++i) {
+            const bool hasMinimum = !CifString::IsEmptyValue(minimums[i]);
+            const bool hasMaximum = !CifString::IsEmptyValue(maximums[i]);
+            double minimum = -std::numeric_limits<double>::infinity();
+            double maximum = std::numeric_limits<double>::infinity();
+            if ((hasMinimum && !ToNumber(minimums[i], isInt, minimum)) ||
+                (hasMaximum && !ToNumber(maximums[i], isInt, maximum))) {
+                // Every value reaches this row or is admitted before it.
+                rangesAdmitAll = true;
+                break;
+            }
+            if (hasMinimum && hasMaximum && minimum == maximum) {
+                rangePoints.push_back(minimum);
+            } else if ((hasMinimum || hasMaximum) && minimum < maximum) {
+                // A converted number is finite: an open end is infinite.
+                ranges.emplace_back(minimum, maximum);
+            }
+        }
+        std::sort(rangePoints.begin(), rangePoints.end());
+        std::sort(ranges.begin(), ranges.end());
+        for (const std::pair<double, double>& range : ranges) {
+            // Intervals that share an open end stay apart: the end is not in them.
+            if (!openRanges.empty() && range.first < openRanges.back().second) {
+                openRanges.back().second = std::max(openRanges.back().second, range.second);
+            } else {
+                openRanges.push_back(range);
+            }
+        }
+        for (const std::string& entry : enumValues) {
+            double number = 0;
+            if (ToNumber(entry, isInt, number)) {
+                enumNumbers.push_back(number);
+            }
+        }
+        std::sort(enumNumbers.begin(), enumNumbers.end());
+        return;
+    }
+    enumOrder.resize(enumValues.size());
+    for (unsigned int i = 0; i < enumOrder.size(); ++i) {
+        enumOrder[i] = i;
+    }
+    std::sort(enumOrder.begin(), enumOrder.end(), [this](unsigned int a, unsigned int b) {
+        return EntryLess(enumValues[a], enumValues[b]);
+    });
+}
 
 void CifFile::_GetItemTypeCode(std::string& code, const std::string& cifItemName,
                                ISTable& itemType) const {
@@ -385,15 +525,12 @@ int CifFile::_CheckItemValues(Block& block, ISTable& table, const std::string& c
     if (definition.typeCode.empty()) {
         return 1;
     }
-    // A type code that item_type_list lacks leaves the item without pattern
-    // and primitive code; the range and enumeration tests still run.
+    // A type code that item_type_list lacks fails at the read of its row.
     if (itemTypeList != nullptr) {
         const unsigned int row =
             itemTypeList->FindFirst(Names{definition.typeCode}, Names{"code"}, "");
-        if (row < itemTypeList->GetNumRows()) {
-            definition.primitiveCode = (*itemTypeList)(row, "primitive_code");
-            definition.pattern = std::make_shared<TypePattern>((*itemTypeList)(row, "construct"));
-        }
+        definition.primitiveCode = (*itemTypeList)(row, "primitive_code");
+        definition.pattern = std::make_shared<TypePattern>((*itemTypeList)(row, "construct"));
     }
     if (itemRange != nullptr) {
         definition.hasRanges = CellsOfItem(definition.maximums, *itemRange, itemName, "maximum");
@@ -413,6 +550,7 @@ int CifFile::_CheckItemValues(Block& block, ISTable& table, const std::string& c
             return true;
         };
     }
+    definition.Prepare();
     return _CheckValues(block, table, colName, definition, out);
 }
 

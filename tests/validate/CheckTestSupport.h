@@ -11,6 +11,7 @@
 
 #include "cif/CifFile.h"
 #include "cif/CifParser.h"
+#include "validate/CheckDictionary.h"
 
 typedef std::vector<std::string> Strings;
 
@@ -98,6 +99,14 @@ public:
                                            dict.GetTablePtr("item_aliases"), out);
         }
         return result;
+    }
+
+    // Every column in one walk, as the category checks run them, with the
+    // plain item tables; the dictionary needs category, category_key and item.
+    int TableValues(Block& block, ISTable& table, Block& dict) {
+        CheckDictionary prepared(dict);
+        prepared.Prepare(false);
+        return file._CheckTableValues(block, table, prepared, out);
     }
 
     void NullKeys(const Strings& keys, ISTable& table) { file._CheckNullKeys(keys, table, out); }
