@@ -1,6 +1,7 @@
 #ifndef TESRA_CIF_CATEGORYBUFFER_H
 #define TESRA_CIF_CATEGORYBUFFER_H
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -131,8 +132,12 @@ private:
         Row& cells = RowAt(row);
         if (cells.size() <= col) {
             // To the width the category has now, in one step: its later
-            // cells are likely to come too.
-            cells.reserve(columns.size());
+            // cells are likely to come too. At least doubled, though: a
+            // row that grows with its category's width (name/value pairs,
+            // each a new column) must not be moved once per column.
+            if (cells.capacity() < columns.size()) {
+                cells.reserve(std::max(columns.size(), 2 * cells.capacity()));
+            }
             while (cells.size() < col) {
                 cells.emplace_back(1, '?');
             }

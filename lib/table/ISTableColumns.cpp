@@ -2,6 +2,7 @@
 // columns; column flags.
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <stdexcept>
 
@@ -10,7 +11,32 @@
 
 namespace {
 const unsigned int NEW_COLUMN_NUMBER = 15;
+
+// Lists up to this length are checked for repeats pair by pair.
+const std::size_t REPEAT_SCAN_LIMIT = 16;
+
+// The position of the first name that repeats an earlier one, or the list's
+// length. The positions are sorted stably by name, so that equivalent names
+// stand together in list order and each but the first of a run is a repeat:
+// n log n comparisons where a pairwise check of a wide table's names costs
+// n squared.
+std::size_t FirstRepeat(const std::vector<std::string>& names, const StringLess& less) {
+    std::vector<std::uint32_t> order(names.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = static_cast<std::uint32_t>(i);
+    }
+    std::stable_sort(order.begin(), order.end(), [&names, &less](std::uint32_t a, std::uint32_t b) {
+        return less(names[a], names[b]);
+    });
+    std::size_t first = names.size();
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        if (!less(names[order[k - 1]], names[order[k]])) {
+            first = std::min<std::size_t>(first, order[k]);
+        }
+    }
+    return first;
 }
+}  // namespace
 
 void ISTable::AddColumn(const std::string& colName, const std::vector<std::string>& col) {
     if (colName.empty()) {
@@ -30,13 +56,19 @@ void ISTable::AddColumns(std::vector<std::string>&& colNames) {
     const auto same = [this, &less](const std::string& a, const std::string& b) {
         return _colCompareType == CaseSensitive ? a == b : !less(a, b) && !less(b, a);
     };
+    // Only the byte and the case-folding orders sort: a numeric one throws
+    // on the first text that is no number, and the pairwise check decides
+    // which text that is.
+    const bool sorted = colNames.size() > REPEAT_SCAN_LIMIT &&
+                        (_colCompareType == CaseSensitive || _colCompareType == CaseInsensitive);
+    const std::size_t firstRepeat = sorted ? FirstRepeat(colNames, less) : colNames.size();
     for (std::size_t i = 0; i < colNames.size(); ++i) {
         const std::string& name = colNames[i];
         if (name.empty()) {
             throw EmptyValueException("Empty column name", "ISTable::AddColumn");
         }
-        bool repeated = IsColumnPresent(name);
-        for (std::size_t j = 0; j < i && !repeated; ++j) {
+        bool repeated = IsColumnPresent(name) || i == firstRepeat;
+        for (std::size_t j = 0; j < i && !repeated && !sorted; ++j) {
             repeated = same(name, colNames[j]);
         }
         if (repeated) {

@@ -177,6 +177,36 @@ TEST(CifReader, WideCategoriesKeepEveryColumn) {
     EXPECT_EQ(file.GetBlock("d").GetTablePtr("other")->GetRow(1), (Texts{"4", "5", "6"}));
 }
 
+// Categories of tens of thousands of columns, one given item by item and one
+// by a loop of a single row (each column new when it comes): every value in
+// its column, and a repeated item still found at that width.
+TEST(CifReader, CategoriesOfManyColumns) {
+    const int width = 30000;
+    std::string text = "data_w\n";
+    for (int c = 0; c < width; ++c)
+        text += "_pairs.c" + std::to_string(c) + " v" + std::to_string(c) + "\n";
+    text += "_pairs.c7 again\nloop_\n";
+    for (int c = 0; c < width; ++c) text += "_looped.c" + std::to_string(c) + "\n";
+    for (int c = 0; c < width; ++c) text += "w" + std::to_string(c) + "\n";
+    CifFile file;
+    std::string diagnostics;
+    CifParser(file).ParseString(text, diagnostics, "");
+    EXPECT_EQ(diagnostics, Error(width + 2, "item \"_pairs.c7\" given twice"));
+    Block& block = file.GetBlock("w");
+    for (const char* name : {"pairs", "looped"}) {
+        const ISTable& table = *block.GetTablePtr(name);
+        ASSERT_EQ(table.GetNumRows(), 1u) << name;
+        const Texts& columns = table.GetColumnNames();
+        ASSERT_EQ(columns.size(), std::size_t(width)) << name;
+        const Texts& row = table.GetRow(0);
+        const std::string prefix = name[0] == 'p' ? "v" : "w";
+        for (int c = 0; c < width; ++c) {
+            ASSERT_EQ(columns[c], "c" + std::to_string(c)) << name;
+            ASSERT_EQ(row[c], prefix + std::to_string(c)) << name;
+        }
+    }
+}
+
 TEST(CifScanner, QuotedValuesAtEveryAlignment) {
     // Quoted values of every length past two words, each holding a byte that
     // a word test must tell apart (a quote that does not close, the other

@@ -144,3 +144,64 @@ TEST(TableErrors, ExactTexts) {
     EXPECT_EQ(tuples.GetTuple(1), (Row{"a1", "b1"}));
     EXPECT_EQ(tuples.GetNumTuples(), 2u);
 }
+
+// AddColumns refuses a list with a name equal (under the table's column
+// ordering) to a present one or to an earlier one of the list, naming the
+// first such name in list order as written; an empty name earlier in the
+// list wins. Long lists are checked by another method than short ones: both
+// lengths give the same answers.
+TEST(TableErrors, RepeatedNamesInAddedColumns) {
+    typedef std::vector<std::string> Row;
+    // "x0" .. "x19" (longer than a pairwise-checked list), then the tail.
+    const auto longList = [](const Row& tail) {
+        Row names;
+        for (int i = 0; i < 20; ++i) names.push_back("x" + std::to_string(i));
+        names.insert(names.end(), tail.begin(), tail.end());
+        return names;
+    };
+    const auto dup = [](const std::string& name) {
+        return Throws("AlreadyExistsException",
+                      "Duplicate column name \"" + name + "\" in table \"t\"",
+                      "ISTable::CreateColumn");
+    };
+    const std::string ok = "nothing thrown";
+    const std::string blank =
+        Throws("EmptyValueException", "Empty column name", "ISTable::AddColumn");
+    const struct {
+        CompareType compare;
+        Row names;
+        std::string thrown;
+    } cases[] = {
+        {CaseSensitive, {"c", "C"}, ok},
+        {CaseInsensitive, {"c", "C"}, dup("C")},
+        {CaseInsensitive, {"c", "b"}, dup("b")},  // the table's "B"
+        {CaseSensitive, longList({"X3", "b"}), ok},
+        {CaseInsensitive, longList({"X3"}), dup("X3")},
+        {CaseInsensitive, longList({"c", "b"}), dup("b")},
+        {CaseSensitive, longList({"B"}), dup("B")},
+        // The first repeat in list order, not in name order.
+        {CaseSensitive, longList({"x9", "x1"}), dup("x9")},
+        {CaseInsensitive, longList({"y", "X5", "x5", "Y"}), dup("X5")},
+        {CaseSensitive, longList({"", "x0"}), blank},
+        {CaseSensitive, longList({"x0", ""}), dup("x0")},
+        {CaseSensitive, longList({"", ""}), blank},
+        {Numeric, {"1", "01"}, dup("01")},
+        {Numeric, {"1", "0200"}, dup("0200")},
+        {Numeric,
+         {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16",
+          "17", "18", "007"},
+         dup("007")},
+    };
+    for (const auto& c : cases) {
+        // A numeric ordering takes numbers only.
+        const Row present = c.compare == Numeric ? Row{"100", "200"} : Row{"a", "B"};
+        ISTable table("t", c.compare);
+        for (const std::string& name : present) table.AddColumn(name, Row());
+        Row names = c.names;
+        EXPECT_EQ(Thrown([&] { table.AddColumns(std::move(names)); }), c.thrown) << c.names.back();
+        Row expected = present;
+        if (c.thrown == ok)
+            expected.insert(expected.end(), c.names.begin(), c.names.end());
+        EXPECT_EQ(table.GetColumnNames(), expected) << c.names.back();
+    }
+}
