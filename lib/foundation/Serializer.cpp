@@ -726,7 +726,8 @@ void Serializer::_ReadFileHeader() {
             if (entry.blockNumber == 0)
                 continue;
             // Writes go where the live entries say; a reader only refuses
-            // what it cannot read.
+            // what it cannot read. The entry is named by its place in the
+            // file's index, deleted entries counted.
             if (_mode == UPDATE_MODE) {
                 const char* const fault =
                     UnsoundEntry(entry, _indices.empty() ? nullptr : &_indices.back(), indexStart);
