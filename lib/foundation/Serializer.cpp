@@ -62,6 +62,33 @@ Serializer::IndexEntry GetEntry(const char* src) {
     return entry;
 }
 
+// Why writing behind a live entry could damage other items, or nullptr. An
+// update rewrites an item within its reservation and appends after the last
+// one, so each reservation must hold at least the item's first word and its
+// length, start where the writer would put it (within its block), lie after
+// the reservation before it and end before the index (else an append grows
+// the file by as much as the reservation claims).
+const char* UnsoundEntry(const Serializer::IndexEntry& entry,
+                         const Serializer::IndexEntry* previous, std::uint64_t indexStart) {
+    const std::uint64_t start =
+        static_cast<std::uint64_t>(entry.blockNumber) * BLKSIZE + entry.offset;
+    if (entry.offset > BLKSIZE - UINT32_SIZE)
+        return "starts past the last word of its block";
+    if (entry.vLength < std::max(entry.length, UINT32_SIZE))
+        return "reserves less than its length";
+    if (previous != nullptr) {
+        const std::uint64_t previousStart =
+            static_cast<std::uint64_t>(previous->blockNumber) * BLKSIZE + previous->offset;
+        if (start < previousStart)
+            return "is out of item order";
+        if (start < previousStart + previous->vLength)
+            return "overlaps the item before it";
+    }
+    if (start + entry.vLength > indexStart)
+        return "runs into the index";
+    return nullptr;
+}
+
 }  // namespace
 
 Serializer::Serializer(const std::string& fileName, FileMode mode, bool verbose)
@@ -678,6 +705,7 @@ void Serializer::_ReadFileHeader() {
         header.fileIndexNumBlocks < 1)
         throw FileException("Read file header size is inconsistent", location);
 
+    const std::uint64_t indexStart = static_cast<std::uint64_t>(header.fileIndexBlock) * BLKSIZE;
     for (UInt32 j = 0; j < header.fileIndexNumBlocks; ++j) {
         const std::uint64_t block = static_cast<std::uint64_t>(header.fileIndexBlock) + j;
         if (block >= _blockIO.GetNumBlocks())
@@ -695,8 +723,20 @@ void Serializer::_ReadFileHeader() {
 
         for (UInt32 i = 0; i < entries; ++i) {
             const IndexEntry entry = GetEntry(_buffer + i * ENTRY_SIZE);
-            if (entry.blockNumber != 0)
-                _indices.push_back(entry);
+            if (entry.blockNumber == 0)
+                continue;
+            // Writes go where the live entries say; a reader only refuses
+            // what it cannot read. The entry is named by its place in the
+            // file's index, deleted entries counted.
+            if (_mode == UPDATE_MODE) {
+                const char* const fault =
+                    UnsoundEntry(entry, _indices.empty() ? nullptr : &_indices.back(), indexStart);
+                if (fault != nullptr)
+                    throw FileException("Index entry " + std::to_string(j * ENTRIES_PER_BLOCK + i) +
+                                            " " + fault + " in file: " + _fileName,
+                                        location);
+            }
+            _indices.push_back(entry);
         }
     }
 

@@ -18,6 +18,10 @@
 // (modes 2 and 3 write the buffer, the index and the header) and closes it;
 // the destructor never throws and reports a failure on standard error.
 //
+// Opening a file for update refuses it (FileException, file unchanged) when a
+// live index entry would make a write land on another item or past the
+// index; reading refuses only what it cannot read.
+//
 // Item numbers are positions in the index. They never change while the
 // Serializer lives; deleted entries vanish, and later items are renumbered,
 // when the file is opened again.

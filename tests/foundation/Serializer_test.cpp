@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -244,27 +246,110 @@ TEST_F(SerializerTest, DamagedFilesAreRefused) {
                   Throws("FileException", "Reading less that than needed for UInt32",
                          "Serializer::ReadUInt32"));
     }
+    // Its items run into the moved index, so an update would write over it.
+    EXPECT_EQ(Thrown([&] { Serializer ser(file, UPDATE_MODE); }),
+              Throws("FileException", "Index entry 0 runs into the index in file: " + file,
+                     "Serializer::_ReadFileHeader"));
+    EXPECT_TRUE(read_text(file) == bytes);
+    // Sound, but the append position lies in the cut index block.
+    WriteItems(file, {S(Pattern(8188, 'a'))});  // the index in block 2
+    bytes = read_text(file).substr(0, 2 * 8192 + 100);
+    write_text(file, bytes);
     EXPECT_EQ(
         Thrown([&] { Serializer ser(file, UPDATE_MODE); }),
         Throws("FileException", "Reading less than block size", "Serializer::GetLastDataBuffer"));
-    EXPECT_EQ(read_text(file), bytes);
+    EXPECT_TRUE(read_text(file) == bytes);
+}
+
+TEST_F(SerializerTest, UnsoundIndexesAreRefusedForUpdate) {
+    // Writes behind such entries would land on other items, or gigabytes on;
+    // the file is refused for update and left as it was, and still reads.
+    const Items three = {S("first"), S("second"), S("third")};  // offsets 0, 12, 24
+    // Entry 2 moved to the end of block 1 and an offset past it: the same
+    // place, but the writer would put its bytes at the start of block 2.
+    const Items spread = {S("first"), S(Pattern(9000, 'p')), S("third")};  // 2 at (2, 824)
+    // Words of one entry changed (1 block, 2 offset, 3 length, 5 reserved).
+    const struct {
+        const Items& items;
+        UInt32 entry, word, value, word2, value2;
+        const char* fault;
+    } cases[] = {{three, 2, 2, 0, 2, 0, "2 is out of item order"},  // entry 0 copied over 2
+                 {three, 2, 2, 20, 2, 20, "2 overlaps the item before it"},
+                 {three, 1, 5, 8, 5, 8, "1 reserves less than its length"},
+                 {three, 2, 3, 0, 5, 0, "2 reserves less than its length"},  // not even a word
+                 {three, 2, 5, 0x7FFFFFFF, 5, 0x7FFFFFFF, "2 runs into the index"},
+                 {three, 1, 1, 2, 1, 2, "1 runs into the index"},
+                 {spread, 2, 1, 1, 2, 9016, "2 starts past the last word of its block"}};
+    for (const auto& c : cases) {
+        WriteItems(file, c.items);
+        std::string bytes = read_text(file);
+        PutWordAt(bytes, WordsAt(bytes, 0, 0)[0], 32 * c.entry + 4 * (c.word - 1), c.value);
+        PutWordAt(bytes, WordsAt(bytes, 0, 0)[0], 32 * c.entry + 4 * (c.word2 - 1), c.value2);
+        write_text(file, bytes);
+        EXPECT_EQ(
+            Thrown([&] {
+                Serializer ser(file, UPDATE_MODE);
+                ser.UpdateString("THIRD", 2);
+                ser.WriteString("SECOND");
+            }),
+            Throws("FileException", "Index entry " + std::string(c.fault) + " in file: " + file,
+                   "Serializer::_ReadFileHeader"));
+        EXPECT_TRUE(read_text(file) == bytes) << c.fault;
+        EXPECT_EQ(Serializer(file, READ_MODE).GetNumIndices(), 3u) << c.fault;
+    }
+}
+
+TEST_F(SerializerTest, SoundLayoutsStillOpenForUpdate) {
+    // What the writer leaves behind opens for update: items that span blocks
+    // or end at a block end, empty items, an index over two blocks, a rewrite
+    // in place, a moved item, and a deleted last item whose place an append took.
+    Items model = Items{S(Pattern(10000, 'a')), S("one"), Us({}), Ss({}), S(""),
+                        S(Pattern(6356, 'e')),  U(6)} +
+                  Items(300, U(3));
+    WriteItems(file, model);
+    EXPECT_EQ(EntryAt(read_text(file), 6)[1], 0u);  // after the block end
+    {
+        Serializer ser(file, UPDATE_MODE);
+        const UInt32 last = ser.GetNumIndices() - 1;
+        EXPECT_EQ(ser.UpdateString("in place", 0), 0u);
+        ser.Delete(last);
+        EXPECT_EQ(ser.WriteStrings({"x", "y"}), last + 1);
+        EXPECT_EQ(ser.UpdateString(Pattern(9000, 'm'), 1), last + 2);
+    }
+    model[0] = S("in place");
+    model.back() = Ss({"x", "y"});
+    model.push_back(S(Pattern(9000, 'm')));
+    model.erase(model.begin() + 1);
+    Serializer ser(file, UPDATE_MODE);
+    ASSERT_EQ(ser.GetNumIndices(), model.size());
+    for (UInt32 n = 0; n < model.size(); ++n)
+        EXPECT_TRUE(ReadItem(ser, model[n].kind, n) == model[n]) << n;
 }
 
 TEST_F(SerializerTest, WritesThatCannotCompleteAreRefused) {
-    // The one item claims the last block a block file may have: an append
-    // would leave no room for the index.
+    // The one item and the index sit in the last blocks a block file may
+    // have (a sparse file): an append that would leave no room for the index
+    // is refused, and the file closes as it was.
     WriteItems(file, {U(1)});
     std::string bytes = read_text(file);
-    PutWordAt(bytes, 2, 0, MAX_NUM_BLOCKS - 1);
-    write_text(file, bytes);
-    ::testing::internal::CaptureStderr();
+    const UInt32 last = MAX_NUM_BLOCKS - 2;  // the index block
+    PutWordAt(bytes, 0, 0, last);
+    PutWordAt(bytes, 2, 0, last - 1);
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), 8192);
+        out.seekp(static_cast<std::streamoff>(last - 1) * 8192);
+        out.write(bytes.data() + 8192, 2 * 8192);
+        ASSERT_TRUE(out.good());
+    }
     {
         Serializer ser(file, UPDATE_MODE);
-        EXPECT_THROW(ser.WriteString("x"), FileException);
+        EXPECT_THROW_MSG(ser.WriteString(Pattern(16384, 'x')), FileException,
+                         Line("File would grow beyond the 4 GiB limit of a block file",
+                              "Serializer::WriteStringAtIndex"));
     }
-    std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("could not complete the file"), std::string::npos) << err;
-    EXPECT_EQ(read_text(file).size(), bytes.size());
+    EXPECT_EQ(std::filesystem::file_size(file), std::uintmax_t{last + 1} * 8192);
+    EXPECT_EQ(Serializer(file, READ_MODE).ReadUInt32(0), 1u);
 
     if (::access("/dev/full", W_OK) != 0)
         GTEST_SKIP() << "no /dev/full";
@@ -277,7 +362,7 @@ TEST_F(SerializerTest, WritesThatCannotCompleteAreRefused) {
         Serializer ser("/dev/full", UPDATE_MODE);
         ser.WriteString("stays in the buffer until the close");
     }
-    err = ::testing::internal::GetCapturedStderr();
+    const std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("Serializer: could not complete the file \"/dev/full\": "
                        "Message: \"Could not write block 1"),
               std::string::npos)
