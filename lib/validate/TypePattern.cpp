@@ -650,16 +650,18 @@ TypePattern::TypePattern(const std::string& construct) {
 TypePattern::~TypePattern() = default;
 
 TypePattern::Match TypePattern::Test(const std::string& value) const {
-    // A match of the whole value is the leftmost one, and the longest there;
-    // failing that, any match at all is a part match.
+    // A match of the whole value is the leftmost one, and the longest there.
+    // The search for any match comes first: it stops at the first match
+    // that it finds, and a value with none is read once.
     const std::string::size_type nul = value.find('\0');
     const re2::StringPiece text(value.data(), nul == std::string::npos ? value.size() : nul);
-    if (nul == std::string::npos &&
-        _expression->Match(text, 0, text.size(), RE2::ANCHOR_BOTH, nullptr, 0)) {
-        return WHOLE_MATCH;
+    if (!_expression->Match(text, 0, text.size(), RE2::UNANCHORED, nullptr, 0)) {
+        return NO_MATCH;
     }
-    return _expression->Match(text, 0, text.size(), RE2::UNANCHORED, nullptr, 0) ? PART_MATCH
-                                                                                 : NO_MATCH;
+    return nul == std::string::npos &&
+                   _expression->Match(text, 0, text.size(), RE2::ANCHOR_BOTH, nullptr, 0)
+               ? WHOLE_MATCH
+               : PART_MATCH;
 }
 
 void TypePattern::ConvertEscapes(const std::string& construct, std::string& pattern) {

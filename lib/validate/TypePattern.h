@@ -21,7 +21,11 @@ class RE2;
 // linear in the value and memory bounded by kMaxMemory (past it RE2 leaves
 // its DFA for a slower but still linear simulation). What RE2 cannot match
 // so, or could mean otherwise, counts as not compiling: back-references
-// ("\1" to "\9") and the GNU escapes \w \W \s \S \b \B \< \> \` \'.
+// ("\1" to "\9"), the GNU escapes \w \W \s \S \b \B \< \> \` \', and a '^'
+// or '$' inside the construct, which glibc lets match beside a line feed
+// that the match takes ("a$\nb" matches "a\nb"): a '^' must come before and
+// a '$' after all that takes bytes, outside any repetition. The construct is
+// read up to its first NUL byte, as regcomp reads it.
 //
 // Cost of compiling. regcomp writes out every repetition: an atom under
 // {m,n} is copied n times, under {m,} m + 1 times, under + twice, and the
@@ -37,7 +41,7 @@ class RE2;
 // kMaxAtoms atoms in all, or in which such choices (a choice among n
 // counting n - 1) are written out more than kMaxEmptyForks times, counts as
 // one that does not compile; the dictionaries in use need a depth of at most
-// 3, at most 18 copies, 463 atoms and no such choice.
+// 6, at most 18 copies, 463 atoms and no such choice.
 //
 // Ownership: the object owns the compiled expression; it is neither copied
 // nor moved. Failures: none are raised; a pattern that does not compile only
