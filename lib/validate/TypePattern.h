@@ -1,37 +1,51 @@
 #ifndef TESRA_VALIDATE_TYPEPATTERN_H
 #define TESRA_VALIDATE_TYPEPATTERN_H
 
-#include <regex.h>
-
+#include <memory>
 #include <string>
 
-// The construct of a DDL2 item type (item_type_list.construct), compiled as a
-// POSIX extended regular expression: regcomp with REG_EXTENDED. The
+namespace re2 {
+class RE2;
+}
+
+// The construct of a DDL2 item type (item_type_list.construct), a POSIX
+// extended regular expression as regcomp with REG_EXTENDED reads it in the C
+// locale, whatever the caller's locale is: bracket expressions mean bytes,
+// and collating symbols and equivalence classes the one byte they name. The
 // constructs are written for POSIX leftmost-longest matching: the float
 // construct matches the whole of "1.5", where an ECMAScript engine such as
-// std::regex stops after "1". Compiling and matching run in the C locale,
-// whatever the caller's locale is, so that bracket expressions mean bytes.
+// std::regex stops after "1".
 //
-// Cost. regcomp writes out every repetition: an atom under {m,n} is copied n
-// times, under {m,} m + 1 times, under + twice, and the counts multiply
-// through nesting, so ".{0,32767}" or "(.{0,255}){0,255}" take gigabytes, and
-// many bounded atoms in a row add up ("a{0,250}" a hundred times). And regcomp
-// follows every way through a row of choices among alternatives that can
-// each match the empty string, so its time doubles with each such choice
-// that it writes out: "(a*|b*){24,}" takes seconds, and 28 bytes take
-// minutes. A construct in which some atom is copied more than kMaxCopies
-// times, which is written out to more than kMaxAtoms atoms in all, or in which
-// such choices (a choice among n counting n - 1) are written out more than
-// kMaxEmptyForks times, counts as one that does not compile; the dictionaries
-// in use need at most 18 copies, 463 atoms and no such choice. Matching
-// is linear in the value: the construct is also compiled anchored at both
-// ends (is the value a whole match?) and behind a leading ".*" (does some
-// part match?), each tried once from the start of the value, where an
-// unanchored search that fails would be retried from every position.
+// Engine. regcomp only decides which constructs compile. Matching is RE2's,
+// on the construct written in RE2's syntax with the same meaning: time
+// linear in the value and memory bounded by kMaxMemory (past it RE2 leaves
+// its DFA for a slower but still linear simulation). What RE2 cannot match
+// so, or could mean otherwise, counts as not compiling: back-references
+// ("\1" to "\9"), the GNU escapes \w \W \s \S \b \B \< \> \` \', and a '^'
+// or '$' inside the construct, which glibc lets match beside a line feed
+// that the match takes ("a$\nb" matches "a\nb"): a '^' must come before and
+// a '$' after all that takes bytes, outside any repetition. The construct is
+// read up to its first NUL byte, as regcomp reads it.
 //
-// Ownership: the object owns the compiled expressions and frees them; it is
-// neither copied nor moved. Failures: none are raised; a pattern that does
-// not compile only makes IsCompiled false.
+// Cost of compiling. regcomp writes out every repetition: an atom under
+// {m,n} is copied n times, under {m,} m + 1 times, under + twice, and the
+// counts multiply through nesting, so ".{0,32767}" or "(.{0,255}){0,255}"
+// take gigabytes, and many bounded atoms in a row add up ("a{0,250}" a
+// hundred times). And regcomp follows every way through a row of choices
+// among alternatives that can each match the empty string, so its time
+// doubles with each such choice that it writes out: "(a*|b*){24,}" takes
+// seconds, and 28 bytes take minutes. Its parser recurses once per group
+// nesting level and overflows the stack from some ten thousand levels on. A
+// construct whose groups nest deeper than kMaxDepth, in which some atom is
+// copied more than kMaxCopies times, which is written out to more than
+// kMaxAtoms atoms in all, or in which such choices (a choice among n
+// counting n - 1) are written out more than kMaxEmptyForks times, counts as
+// one that does not compile; the dictionaries in use need a depth of at most
+// 6, at most 18 copies, 463 atoms and no such choice.
+//
+// Ownership: the object owns the compiled expression; it is neither copied
+// nor moved. Failures: none are raised; a pattern that does not compile only
+// makes IsCompiled false.
 class TypePattern {
 public:
     enum Match { NO_MATCH, PART_MATCH, WHOLE_MATCH };
@@ -43,6 +57,10 @@ public:
     // The most choices among alternatives that can each match the empty
     // string that regcomp may write out for a whole construct.
     static const unsigned long kMaxEmptyForks = 8;
+    // The deepest nesting of groups.
+    static const unsigned long kMaxDepth = 256;
+    // The memory budget of RE2 for one compiled construct, in bytes.
+    static const long kMaxMemory = 8L << 20;
 
     // Translates the construct (ConvertEscapes) and compiles it. The empty
     // pattern counts as one that does not compile.
@@ -51,13 +69,12 @@ public:
     TypePattern(const TypePattern&) = delete;
     TypePattern& operator=(const TypePattern&) = delete;
 
-    bool IsCompiled() const { return _compiled; }
+    bool IsCompiled() const { return _expression != nullptr; }
 
     // How the first match (leftmost, then longest) covers the value: all of
-    // it, part of it, or no match, which also stands for every regexec
-    // failure. Like regexec, it reads the value up to its first NUL byte, so
-    // a value holding one is never matched whole. Only for a compiled
-    // pattern.
+    // it, part of it, or no match. Like regexec, it reads the value up to its
+    // first NUL byte, so a value holding one is never matched whole. Only for
+    // a compiled pattern.
     Match Test(const std::string& value) const;
 
     // The pattern of a construct: a backslash pair, "\t" and "\n" become one
@@ -66,9 +83,7 @@ public:
     static void ConvertEscapes(const std::string& construct, std::string& pattern);
 
 private:
-    regex_t _whole;  // each alternative of the construct between ^ and $
-    regex_t _part;   // each alternative behind ^.*
-    bool _compiled;
+    std::unique_ptr<const re2::RE2> _expression;  // null when not compiled
 };
 
 #endif  // TESRA_VALIDATE_TYPEPATTERN_H

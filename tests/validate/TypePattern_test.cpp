@@ -86,13 +86,26 @@ TEST(TypePattern, TellsWholePartAndNoMatch) {
         {"a|b", "ab", part},
         {"a|b", "b", whole},
         {"a|", "b", part},
-        {"(a|b)\\1", "bb", whole},
-        {"(a|b)\\1", "xaa", part},
-        {"(a|b)\\1", "ab", none},
         {"a$", "ba", part},
         {"a$", "ab", none},
         {"^b", "ab", none},
         {"a)", "a)", whole},
+        {"[]a]+", "]a]", whole},
+        {"[^]a]", "]", none},
+        {"[a\\]+", "\\a", whole},  // a backslash is itself in brackets
+        {"[[.-.]a]+", "-a", whole},
+        {"[[=e=]]", "e", whole},
+        {"[[:digit:]-]+", "1-2", whole},
+        {"a{,2}", "aaa", part},
+        {"a{2}{3}", "aaaaaa", whole},
+        {"\\x41", "x41", whole},  // no escape of RE2's
+        {"\\\\n", "n", whole},
+        {"\\{", "{", whole},
+        {"\351|\351.", "1\351", part},
+        {"[\351]|[\351].", "1\351", part},
+        {".", "\n", whole},
+        {"^(a|b$)", "b", whole},
+        {"(^a|b)$", "ab", part},
         {"[0-9]", std::string("1\0", 2), part},  // regexec stops at a NUL
         {"[+-]?[0-9]+", Many('1'), whole},
         {"[+-]?[0-9]+", Many('1') + "a", part},
@@ -109,6 +122,62 @@ TEST(TypePattern, TellsWholePartAndNoMatch) {
         const TypePattern pattern(c.construct);
         ASSERT_TRUE(pattern.IsCompiled()) << c.construct;
         EXPECT_EQ(c.match, pattern.Test(c.value)) << c.construct << " on " << c.value.substr(0, 20);
+    }
+}
+
+// What a construct needs that RE2 cannot match in linear time or could mean
+// otherwise does not compile: back-references (a back-reference in a
+// repetition crashed matching, and four of them took time growing as the
+// value's length to the fifth power), the GNU escapes, and anchors that
+// glibc lets match beside a line feed that the match takes.
+TEST(TypePattern, RefusesWhatCannotBeMatchedInLinearTime) {
+    const struct {
+        const char* construct;
+        bool compiled;
+    } cases[] = {
+        {"(a|b)\\1", false}, {"(|)(\\1\\1)*", false}, {"(a*)(a*)(a*)(a*)\\4\\3\\2\\1b", false},
+        {"\\w+", false},     {"a\\b", false},         {"\\<a", false},
+        {"a$\nb", false},    {".^a", false},          {"a(^b)", false},
+        {"(a$|b)c", false},  {"(^a)*", false},        {"^(^a|b)$|^c$", true},
+        {"\\0", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.compiled, TypePattern(c.construct).IsCompiled()) << c.construct;
+    }
+}
+
+// Groups nested deeper than kMaxDepth do not compile; regcomp overflowed
+// the stack on twenty thousand levels.
+TEST(TypePattern, RefusesDeepNesting) {
+    typedef std::string::size_type Depth;
+    for (const Depth depth : {Depth(TypePattern::kMaxDepth), Depth(TypePattern::kMaxDepth + 1),
+                              Depth(20000), Depth(100000), Depth(1000000)}) {
+        const TypePattern pattern(std::string(depth, '(') + "a" + std::string(depth, ')'));
+        ASSERT_EQ(depth <= TypePattern::kMaxDepth, pattern.IsCompiled()) << depth;
+        if (pattern.IsCompiled()) {
+            EXPECT_EQ(TypePattern::WHOLE_MATCH, pattern.Test("a"));
+        }
+    }
+}
+
+// A construct whose DFA would need a state for every row of 21 letters
+// still answers for long values: regexec took time growing as the square of
+// the length and ~5 KB a byte (32 s for 160,000 letters).
+TEST(TypePattern, MatchesLongValuesOfManyStates) {
+    std::string letters;
+    unsigned seed = 1;
+    for (int i = 0; i < 400000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        letters.push_back((seed >> 16) & 1 ? 'a' : 'b');
+    }
+    for (const std::string::size_type row : {20, 100}) {
+        const std::string construct = "[ab]*a[ab]{" + std::to_string(row) + "}c";
+        const TypePattern pattern(construct);
+        ASSERT_TRUE(pattern.IsCompiled()) << construct;
+        const std::string tail = "a" + std::string(row, 'b') + "c";
+        EXPECT_EQ(TypePattern::NO_MATCH, pattern.Test(letters + "d")) << construct;
+        EXPECT_EQ(TypePattern::WHOLE_MATCH, pattern.Test(letters + tail)) << construct;
+        EXPECT_EQ(TypePattern::PART_MATCH, pattern.Test(letters + tail + "d")) << construct;
     }
 }
 
