@@ -160,21 +160,25 @@ void CheckDictionary::ItemRows::_Index() const {
         return;
     }
     // A missing column fails each time it is asked for.
-    const unsigned int nameColumn = table->GetColumnIndex(CifString::AttributeName);
+    nameColumn = table->GetColumnIndex(CifString::AttributeName);
     indexed = true;
-    names = CellIds(table->GetNumRows());
+    names = TextIds(table->GetNumRows());
     next.assign(table->GetNumRows(), kNoRow);
     // Segment by segment, without locating each row; a row-wise segment's
-    // rows are read as they are. The cells stay where they are while the
-    // table is unchanged.
+    // rows are read as they are, and meanwhile each name's first cell by
+    // its address.
+    std::vector<const std::string*> cells;
+    const auto cellOf = [&cells](unsigned int id) -> const std::string& { return *cells[id]; };
     unsigned int row = 0;
     for (unsigned int s = 0; s < table->GetNumSegments(); ++s) {
         const ITTable& segment = table->GetSegment(s);
         const std::vector<ITTable::Row>* rows = segment.IsRowWise() ? &segment.GetRows() : nullptr;
         for (unsigned int r = 0; r < segment.GetNumRows(); ++r, ++row) {
-            const unsigned int id =
-                names.Add(rows != nullptr ? (*rows)[r][nameColumn] : segment(r, nameColumn));
+            const std::string& cell =
+                rows != nullptr ? (*rows)[r][nameColumn] : segment(r, nameColumn);
+            const unsigned int id = names.Add(cell, cellOf);
             if (id == first.size()) {
+                cells.push_back(&cell);
                 first.push_back(row);
                 last.push_back(row);
             } else {
@@ -193,8 +197,10 @@ void CheckDictionary::ItemRows::ForEach(const std::string& cifItemName, Visit vi
     if (table == nullptr) {
         return;
     }
-    const unsigned int id = names.Find(cifItemName);
-    if (id == CellIds::kNone) {
+    const unsigned int id = names.Find(cifItemName, [this](unsigned int id) -> const std::string& {
+        return (*table)(first[id], nameColumn);
+    });
+    if (id == TextIds::kNone) {
         return;
     }
     for (unsigned int row = first[id]; row != kNoRow; row = next[row]) {

@@ -78,11 +78,14 @@ private:
     // The rows of an item table (column "name") by name; made on the first
     // ForEach. Each distinct name has an id, with its first and last rows,
     // which `next` chains in row order: a lookup reads the rows of its own
-    // name only, however many items share a category.
+    // name only, however many items share a category. Rows are known by
+    // number, so that rows appended later (item types derived in a check of
+    // the dictionary's own block) leave the chains as they are.
     struct ItemRows {
         ISTable* table = nullptr;
         mutable bool indexed = false;
-        mutable CellIds names;
+        mutable unsigned int nameColumn = 0;
+        mutable TextIds names;
         mutable std::vector<unsigned int> first;
         mutable std::vector<unsigned int> last;
         mutable std::vector<unsigned int> next;
