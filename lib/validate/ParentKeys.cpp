@@ -112,6 +112,7 @@ std::size_t ParentKeys::_RowColumn(unsigned int numRows) const {
 void ParentKeys::_Gather(unsigned int numRows) {
     const std::size_t width = _Width();
     std::vector<unsigned int> key(width);
+    unsigned int kept = 0;
     for (unsigned int row = 0; row < numRows; ++row) {
         bool same = row > 0;
         for (std::size_t k = 0; k < width; ++k) {
@@ -119,9 +120,11 @@ void ParentKeys::_Gather(unsigned int numRows) {
             same = same && key[k] == value;
             key[k] = value;
         }
-        // Neighbouring rows often share a key (the atoms of a residue).
-        if (!same) {
-            _Insert(key);
+        // Neighbouring rows often share a key (the atoms of a residue). A
+        // key not kept yet gets the next number.
+        if (!same && _slots.FindOrAdd(_TupleHash(key.data()), _SameAs(key.data()), kept) == kept) {
+            _keys.insert(_keys.end(), key.begin(), key.end());
+            ++kept;
         }
     }
 }
@@ -143,7 +146,7 @@ bool ParentKeys::Contains(const std::vector<std::string>& values,
         }
         return true;
     }
-    return _Find(_key.data());
+    return _slots.Find(_TupleHash(_key.data()), _SameAs(_key.data())) != HashSlots::kNone;
 }
 
 bool ParentKeys::_KeyOf(const std::vector<std::string>& values,
@@ -158,25 +161,6 @@ bool ParentKeys::_KeyOf(const std::vector<std::string>& values,
         }
     }
     return true;
-}
-
-std::size_t ParentKeys::_TupleHash(const unsigned int* key) const {
-    std::size_t hash = 0;
-    for (std::size_t k = 0; k < _Width(); ++k) {
-        hash = (hash ^ key[k]) * 0x9E3779B97F4A7C15ull;
-    }
-    return hash;
-}
-
-bool ParentKeys::_Find(const unsigned int* key) const {
-    return _slots.Find(_TupleHash(key), SameAs{this, key}) != HashSlots::kNone;
-}
-
-void ParentKeys::_Insert(const std::vector<unsigned int>& key) {
-    const unsigned int count = static_cast<unsigned int>(_keys.size() / _Width());
-    if (_slots.FindOrAdd(_TupleHash(key.data()), SameAs{this, key.data()}, count) == count) {
-        _keys.insert(_keys.end(), key.begin(), key.end());
-    }
 }
 
 const std::string& ParentKeys::_Component(const std::string& value, std::size_t k) {

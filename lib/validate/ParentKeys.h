@@ -120,14 +120,20 @@ private:
     // The key's ids of the values; false when a value is in no row.
     bool _KeyOf(const std::vector<std::string>& values, const std::vector<std::size_t>& picked);
 
-    std::size_t _TupleHash(const unsigned int* key) const;
-    // Whether a kept key is the key.
+    std::size_t _TupleHash(const unsigned int* key) const {
+        std::size_t hash = 0;
+        for (std::size_t k = 0; k < _Width(); ++k) {
+            hash = (hash ^ key[k]) * 0x9E3779B97F4A7C15ull;
+        }
+        return hash;
+    }
+    // Whether the kept key of a number is the key.
     struct SameAs {
-        const ParentKeys* keys;
+        const unsigned int* keys;
         const unsigned int* key;
+        std::size_t width;
         bool operator()(unsigned int n) const {
-            const std::size_t width = keys->_Width();
-            const unsigned int* kept = keys->_keys.data() + n * width;
+            const unsigned int* kept = keys + n * width;
             std::size_t k = 0;
             while (k < width && kept[k] == key[k]) {
                 ++k;
@@ -135,10 +141,7 @@ private:
             return k == width;
         }
     };
-    // Whether the key is kept.
-    bool _Find(const unsigned int* key) const;
-    // Keeps the key unless kept.
-    void _Insert(const std::vector<unsigned int>& key);
+    SameAs _SameAs(const unsigned int* key) const { return SameAs{_keys.data(), key, _Width()}; }
 
     // The value as the key compares it: a plain text cell as it is, others
     // through `_scratch`.

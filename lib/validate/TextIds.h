@@ -23,23 +23,41 @@
 //   text already holds (texts made to share a full hash) goes to an ordered
 //   map, where it costs a tree search, never a walk along a chain.
 
-// The one hash of texts in the checks: eight bytes a step, the last few
-// bytes one step more; the length goes in first. Neither even nor
-// unpredictable by itself: SlotHash spreads and seeds it, and the tables
-// tell apart the texts that share a hash.
+// Eight or four bytes of a text as a number.
+inline std::uint64_t Load8(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    return word;
+}
+inline std::uint64_t Load4(const char* p) {
+    std::uint32_t word;
+    std::memcpy(&word, p, 4);
+    return word;
+}
+
+// The one hash of texts in the checks: eight bytes a step, the length first.
+// The bytes after the last whole eight are read as the last eight bytes of
+// the text (some read twice); a shorter text is read in at most two loads
+// that between them hold each of its bytes. Neither even nor unpredictable
+// by itself: SlotHash spreads and seeds it, and the tables tell apart the
+// texts that share a hash.
 inline std::size_t TextHash(std::string_view text) {
-    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ text.size();
     const char* p = text.data();
-    std::size_t n = text.size();
-    for (; n >= 8; p += 8, n -= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        h = (h ^ word) * 0xbf58476d1ce4e5b9ull;
-        h ^= h >> 29;
-    }
+    const std::size_t n = text.size();
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
     std::uint64_t last = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        last |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+    if (n >= 8) {
+        const char* end = p + n;
+        for (; end - p > 8; p += 8) {
+            h = (h ^ Load8(p)) * 0xbf58476d1ce4e5b9ull;
+            h ^= h >> 29;
+        }
+        last = Load8(end - 8);
+    } else if (n >= 4) {
+        last = Load4(p) | Load4(p + n - 4) << 32;
+    } else if (n > 0) {
+        last = static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[n / 2]) << 8 |
+               static_cast<std::uint64_t>(static_cast<unsigned char>(p[n - 1])) << 16;
     }
     h = (h ^ last) * 0x94d049bb133111ebull;
     return static_cast<std::size_t>(h ^ (h >> 32));
