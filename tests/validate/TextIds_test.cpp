@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "CheckTestSupport.h"
+#include "validate/CheckTestSupport.h"
 
 namespace {
 
