@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "validate/SameText.h"
 #include "validate/SlotHash.h"
 
 // The lookup tables of the checks: texts numbered densely (0, 1, 2, ... in
@@ -19,9 +20,10 @@
 // - a hash's place in the table comes from SlotHash, seeded once per
 //   process, so that texts made to crowd one stretch of the table would have
 //   to be made for a seed that is not known in advance;
-// - TextIds keeps one slot per distinct hash; a text whose hash another
-//   text already holds (texts made to share a full hash) goes to an ordered
-//   map, where it costs a tree search, never a walk along a chain.
+// - TextIds keeps one slot per distinct mark (32 bits of the seeded hash); a
+//   text whose mark another text already holds (texts made to share a full
+//   hash, or a rare natural match) goes to an ordered map, where it costs a
+//   tree search, never a walk along a chain.
 
 // Eight or four bytes of a text as a number.
 inline std::uint64_t Load8(const char* p) {
@@ -65,8 +67,10 @@ inline std::size_t TextHash(std::string_view text) {
 
 // Entries (hash, id) in open addressing: linear probing from the place that
 // SlotHash gives the hash, at most half of the slots taken (the table
-// doubles past that), 16 bytes a slot. Several entries may share a hash; the
-// caller's `same` tells them apart. Not thread-safe.
+// doubles past that). A slot holds the id and the low 32 bits of the hash's
+// SlotHash (its mark: its place in a table of any size, and a first test of
+// equality), 8 bytes in all. Entries may share a mark; the caller's `same`
+// tells them apart. At most 2^31 entries. Not thread-safe.
 class HashSlots {
 public:
     static constexpr unsigned int kNone = ~0u;
@@ -82,14 +86,15 @@ public:
     }
 
     // The slot where the probe of a hash starts (its spread is tested).
-    std::size_t Home(std::size_t hash) const { return SlotHash(hash) & _mask; }
+    std::size_t Home(std::size_t hash) const { return Mark(hash) & _mask; }
 
     // The id of an entry of the hash for which same(id) holds, or kNone.
     template <typename Same>
     unsigned int Find(std::size_t hash, Same same) const {
-        for (std::size_t i = Home(hash);; i = (i + 1) & _mask) {
+        const std::uint32_t mark = Mark(hash);
+        for (std::size_t i = mark & _mask;; i = (i + 1) & _mask) {
             const Slot& slot = _slots[i];
-            if (slot.id == kNone || (slot.hash == hash && same(slot.id))) {
+            if (slot.id == kNone || (slot.mark == mark && same(slot.id))) {
                 return slot.id;
             }
         }
@@ -98,16 +103,17 @@ public:
     // As Find; when no entry is found, adds (hash, newId) and returns newId.
     template <typename Same>
     unsigned int FindOrAdd(std::size_t hash, Same same, unsigned int newId) {
-        for (std::size_t i = Home(hash);; i = (i + 1) & _mask) {
+        const std::uint32_t mark = Mark(hash);
+        for (std::size_t i = mark & _mask;; i = (i + 1) & _mask) {
             Slot& slot = _slots[i];
             if (slot.id == kNone) {
-                slot = Slot{hash, newId};
+                slot = Slot{mark, newId};
                 if (2 * ++_count > _slots.size()) {
                     _Grow();
                 }
                 return newId;
             }
-            if (slot.hash == hash && same(slot.id)) {
+            if (slot.mark == mark && same(slot.id)) {
                 return slot.id;
             }
         }
@@ -115,9 +121,13 @@ public:
 
 private:
     struct Slot {
-        std::size_t hash = 0;
+        std::uint32_t mark = 0;
         unsigned int id = kNone;
     };
+
+    static std::uint32_t Mark(std::size_t hash) {
+        return static_cast<std::uint32_t>(SlotHash(hash));
+    }
 
     // Doubles the table. The entries are distinct, so none is compared: each
     // goes to the first free slot from its new place.
@@ -129,7 +139,7 @@ private:
             if (slot.id == kNone) {
                 continue;
             }
-            std::size_t i = Home(slot.hash);
+            std::size_t i = slot.mark & _mask;
             while (_slots[i].id != kNone) {
                 i = (i + 1) & _mask;
             }
@@ -171,7 +181,7 @@ public:
     template <typename TextOf>
     unsigned int FindHashed(std::string_view text, std::size_t hash, TextOf textOf) const {
         const unsigned int id = _slots.Find(hash, AnyId);
-        if (id == kNone || textOf(id) == text) {
+        if (id == kNone || SameText(textOf(id), text)) {
             return id;
         }
         const auto shared = _sharedHashes.find(text);
@@ -184,7 +194,7 @@ public:
         if (id == _count) {
             return _count++;
         }
-        if (textOf(id) == text) {
+        if (SameText(textOf(id), text)) {
             return id;
         }
         const auto shared = _sharedHashes.lower_bound(text);
@@ -196,12 +206,12 @@ public:
     }
 
 private:
-    // A hash has one slot: the first text to have it.
+    // A mark has one slot: the first text to have it.
     static bool AnyId(unsigned int) { return true; }
 
     HashSlots _slots;
     unsigned int _count = 0;
-    // The texts whose hash an earlier text holds.
+    // The texts whose mark an earlier text holds.
     std::map<std::string, unsigned int, std::less<> > _sharedHashes;
 };
 
