@@ -69,6 +69,11 @@ public:
     unsigned int GetNumColumns() const { return _colNames.size(); }
     CompareType GetColCompareType() const { return _colCompareType; }
     unsigned int GetOrientation() const { return _orientation; }
+    // True when the rows are stored row-wise, each row one stored tuple:
+    // GetRow(rowIndex) and GetSegment(s).GetRows() read them in place. A
+    // column-wise table's rows can only be copied out (GetRow(row, rowIndex,
+    // fromColName, toColName)).
+    bool IsRowWise() const { return _orientation == 1; }
     unsigned int GetNumSegments() const { return static_cast<unsigned int>(_segments.size()); }
     // The serializer of the file the table is read from and written to.
     Serializer* GetSerializer() const { return _serializer; }

@@ -67,6 +67,10 @@ public:
     void Clear();
 
     unsigned int GetOrientation() const { return _orientation; }
+    // True when each stored tuple is a row (orientation 1): GetRow(rowIndex)
+    // and GetRows read the rows in place, without copying. A column-wise
+    // segment's rows exist only as copies (GetRow(row, rowIndex, from, to)).
+    bool IsRowWise() const { return _orientation == 1; }
 
     void SetAttachedPointer(void* pointer) { _attached = pointer; }
 

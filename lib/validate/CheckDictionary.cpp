@@ -1,24 +1,21 @@
 #include "validate/CheckDictionary.h"
 
-#include <functional>
 #include <iostream>
 #include <map>
 #include <set>
 #include <streambuf>
-#include <string_view>
 #include <vector>
 
 #include "foundation/CifString.h"
 #include "foundation/Exceptions.h"
 #include "table/ITTable.h"
 #include "validate/CifParentChild.h"
-#include "validate/SlotHash.h"
 
 namespace {
 
 typedef std::vector<std::string> Names;
 
-// The end of a chain of item rows, and the mark of an empty slot.
+// The end of a chain of item rows.
 constexpr unsigned int kNoRow = 0xFFFFFFFF;
 
 ISTable& RequiredTable(Block& block, ISTable* table, const std::string& name) {
@@ -165,36 +162,28 @@ void CheckDictionary::ItemRows::_Index() const {
     // A missing column fails each time it is asked for.
     nameColumn = table->GetColumnIndex(CifString::AttributeName);
     indexed = true;
-    // At most half of the slots are taken.
-    std::size_t size = 2;
-    while (size < 2 * static_cast<std::size_t>(table->GetNumRows())) {
-        size *= 2;
-    }
-    const std::size_t mask = size - 1;
-    slots.assign(size, Slot{0, kNoRow, kNoRow});
+    names = TextIds(table->GetNumRows());
     next.assign(table->GetNumRows(), kNoRow);
     // Segment by segment, without locating each row; a row-wise segment's
-    // rows are read as they are.
-    const std::hash<std::string_view> hashName;
+    // rows are read as they are, and meanwhile each name's first cell by
+    // its address.
+    std::vector<const std::string*> cells;
+    const auto cellOf = [&cells](unsigned int id) -> const std::string& { return *cells[id]; };
     unsigned int row = 0;
     for (unsigned int s = 0; s < table->GetNumSegments(); ++s) {
         const ITTable& segment = table->GetSegment(s);
-        const std::vector<ITTable::Row>* rows =
-            segment.GetOrientation() == 1 ? &segment.GetRows() : nullptr;
+        const std::vector<ITTable::Row>* rows = segment.IsRowWise() ? &segment.GetRows() : nullptr;
         for (unsigned int r = 0; r < segment.GetNumRows(); ++r, ++row) {
-            const std::size_t hash =
-                hashName(rows != nullptr ? (*rows)[r][nameColumn] : segment(r, nameColumn));
-            for (std::size_t i = SlotHash(hash) & mask;; i = (i + 1) & mask) {
-                Slot& slot = slots[i];
-                if (slot.first == kNoRow) {
-                    slot = Slot{hash, row, row};
-                    break;
-                }
-                if (slot.hash == hash) {
-                    next[slot.last] = row;
-                    slot.last = row;
-                    break;
-                }
+            const std::string& cell =
+                rows != nullptr ? (*rows)[r][nameColumn] : segment(r, nameColumn);
+            const unsigned int id = names.Add(cell, cellOf);
+            if (id == first.size()) {
+                cells.push_back(&cell);
+                first.push_back(row);
+                last.push_back(row);
+            } else {
+                next[last[id]] = row;
+                last[id] = row;
             }
         }
     }
@@ -208,21 +197,14 @@ void CheckDictionary::ItemRows::ForEach(const std::string& cifItemName, Visit vi
     if (table == nullptr) {
         return;
     }
-    const std::size_t hash = std::hash<std::string_view>()(cifItemName);
-    const std::size_t mask = slots.size() - 1;
-    for (std::size_t i = SlotHash(hash) & mask;; i = (i + 1) & mask) {
-        const Slot& slot = slots[i];
-        if (slot.first == kNoRow) {
-            return;
-        }
-        if (slot.hash == hash) {
-            for (unsigned int row = slot.first; row != kNoRow; row = next[row]) {
-                if ((*table)(row, nameColumn) == cifItemName) {
-                    visit(row);
-                }
-            }
-            return;
-        }
+    const unsigned int id = names.Find(cifItemName, [this](unsigned int id) -> const std::string& {
+        return (*table)(first[id], nameColumn);
+    });
+    if (id == TextIds::kNone) {
+        return;
+    }
+    for (unsigned int row = first[id]; row != kNoRow; row = next[row]) {
+        visit(row);
     }
 }
 

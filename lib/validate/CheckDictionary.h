@@ -9,6 +9,7 @@
 #include "cif/Block.h"
 #include "table/ISTable.h"
 #include "validate/ItemDefinition.h"
+#include "validate/TextIds.h"
 
 class CifParentChild;
 
@@ -25,7 +26,7 @@ class CifParentChild;
 // alone is taken as it is. A whole-table swap would not do: the real
 // dictionary's pdbx_item has no category_id and its pdbx_item_type 9 rows.
 //
-// The item tables are read through a hash of each item name, made in one
+// The item tables are read through ids of the item names, given in one
 // pass: the rows of an item are then found at once, without a search index
 // over the whole table (which would cost more than the checks of a small
 // entry).
@@ -74,23 +75,19 @@ public:
     const ItemDefinition& GetItemDefinition(const std::string& cifItemName);
 
 private:
-    // The rows of an item table (column "name") by the hash of the name;
-    // made on the first ForEach. A lookup reads the rows of its own hash
-    // only, however many items share a category.
+    // The rows of an item table (column "name") by name; made on the first
+    // ForEach. Each distinct name has an id, with its first and last rows,
+    // which `next` chains in row order: a lookup reads the rows of its own
+    // name only, however many items share a category. Rows are known by
+    // number, so that rows appended later (item types derived in a check of
+    // the dictionary's own block) leave the chains as they are.
     struct ItemRows {
         ISTable* table = nullptr;
         mutable bool indexed = false;
         mutable unsigned int nameColumn = 0;
-        // One slot per distinct hash, placed by SlotHash (open addressing):
-        // the hash with the first and the last of its rows, which `next`
-        // chains in row order. Equal hashes share a chain, so that names made
-        // to share one slow down the lookups of that hash alone.
-        struct Slot {
-            std::size_t hash;
-            unsigned int first;
-            unsigned int last;
-        };
-        mutable std::vector<Slot> slots;
+        mutable TextIds names;
+        mutable std::vector<unsigned int> first;
+        mutable std::vector<unsigned int> last;
         mutable std::vector<unsigned int> next;
 
         // Calls visit(row) for each row whose name is cifItemName, in row

@@ -6,17 +6,13 @@
 #include <set>
 #include <stdexcept>
 #include <tuple>
-#include <unordered_map>
 #include <utility>
 
-#include "foundation/CharClass.h"
 #include "foundation/CifString.h"
-#include "table/ColumnFlags.h"
-#include "table/ITTable.h"
 #include "validate/CifParentChild.h"
+#include "validate/ParentKeys.h"
 #include "validate/RowReader.h"
 #include "validate/SameText.h"
-#include "validate/SlotHash.h"
 
 namespace {
 
@@ -92,362 +88,6 @@ std::string LinkGroupLabel(ParentChild& relations, const Names& parKeys, const N
     return label;
 }
 
-// Doubles an open-addressing table of distinct entries: each goes to the
-// first free slot from the place that `place` gives it, with no comparison.
-template <class Slot, class IsFree, class Place>
-void GrowSlots(std::vector<Slot>& slots, const Slot& free, IsFree isFree, Place place) {
-    std::vector<Slot> grown(2 * slots.size(), free);
-    const std::size_t mask = grown.size() - 1;
-    for (const Slot& slot : slots) {
-        if (isFree(slot)) {
-            continue;
-        }
-        std::size_t i = place(slot) & mask;
-        while (!isFree(grown[i])) {
-            i = (i + 1) & mask;
-        }
-        grown[i] = slot;
-    }
-    slots.swap(grown);
-}
-
-// FNV-1a over a text.
-std::size_t TextHash(const std::string& text) {
-    std::size_t h = 14695981039346656037ull;
-    for (const char c : text) {
-        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    }
-    return h;
-}
-
-// Dense ids of the distinct texts of some columns of a parent table, one id
-// per row and column, so that gathering keys over some of the columns reads
-// small numbers instead of the rows (a large table would otherwise be read
-// once per attribute set gathered). The columns a relation names are given
-// ids together, in one pass. A text's id is found through an open-addressing
-// table of 16-byte slots holding a hash and an id, confirmed against the
-// text of the id's first row; texts whose hash a text of another id has are
-// set aside in an ordered map, consulted only on such a mismatch, so that
-// texts made to share a hash cost a tree search each.
-class ParentColumns {
-public:
-    static constexpr unsigned int kNone = ~0u;
-    struct Slot {
-        std::size_t hash = 0;
-        unsigned int id = kNone;
-    };
-    // One column's ids; a handle that stays valid while the object lives.
-    struct Column {
-        unsigned int index = 0;
-        // The id of each row's text.
-        std::vector<unsigned int> ids;
-        // The first row of each id's text.
-        std::vector<unsigned int> firstRows;
-        std::vector<Slot> slots;
-        std::map<std::string, unsigned int> sharedHashes;
-    };
-
-    explicit ParentColumns(const ISTable& parent) : _table(parent), _stored(parent) {}
-
-    // Gives ids to the columns of the attributes (those the table has) that
-    // have none yet.
-    void Need(const Names& attributes) {
-        std::vector<Column*> added;
-        for (const std::string& attribute : attributes) {
-            if (!_table.IsColumnPresent(attribute) || _columns.count(attribute) > 0) {
-                continue;
-            }
-            Column& column = _columns[attribute];
-            column.index = _table.GetColumnIndex(attribute);
-            column.slots.assign(16, Slot());
-            column.ids.reserve(_table.GetNumRows());
-            added.push_back(&column);
-        }
-        if (added.empty()) {
-            return;
-        }
-        std::vector<unsigned int> indices;
-        for (const Column* column : added) {
-            indices.push_back(column->index);
-        }
-        RowReader rows(_table, indices);
-        RowReader previous(_table);
-        for (unsigned int row = 0; row < _table.GetNumRows(); ++row) {
-            const Names& cells = rows.Row(row);
-            const Names* before = row > 0 ? &previous.Row(row - 1) : nullptr;
-            for (Column* column : added) {
-                const std::string& cell = cells[column->index];
-                // Neighbouring rows often share a text (the atoms of a
-                // residue): it is neither hashed nor probed.
-                if (before != nullptr && SameText((*before)[column->index], cell)) {
-                    column->ids.push_back(column->ids.back());
-                } else {
-                    column->ids.push_back(_Id(*column, cell, row));
-                }
-            }
-        }
-    }
-
-    // The column of an attribute that Need gave ids.
-    Column& Of(const std::string& attribute) { return _columns.at(attribute); }
-
-    // The text of an id.
-    const std::string& Text(const Column& column, unsigned int id) {
-        return _stored.Row(column.firstRows[id])[column.index];
-    }
-
-    // The id of a text in the column, kNone when no row has it.
-    unsigned int Find(Column& column, const std::string& text) {
-        return _Probe(column, text, TextHash(text), nullptr);
-    }
-
-private:
-    // The id of the text, or kNone with `free` at the slot it would take
-    // (null when its hash is taken by another text).
-    unsigned int _Probe(Column& column, const std::string& text, std::size_t hash, Slot** free) {
-        const std::size_t mask = column.slots.size() - 1;
-        for (std::size_t i = SlotHash(hash) & mask;; i = (i + 1) & mask) {
-            Slot& slot = column.slots[i];
-            if (slot.id == kNone) {
-                if (free != nullptr) {
-                    *free = &slot;
-                }
-                return kNone;
-            }
-            if (slot.hash != hash) {
-                continue;
-            }
-            if (_stored.Row(column.firstRows[slot.id])[column.index] == text) {
-                return slot.id;
-            }
-            if (free != nullptr) {
-                *free = nullptr;
-            }
-            const auto shared = column.sharedHashes.find(text);
-            return shared == column.sharedHashes.end() ? kNone : shared->second;
-        }
-    }
-
-    // The id of a cell, a new one when no earlier row has its text.
-    unsigned int _Id(Column& column, const std::string& cell, unsigned int row) {
-        const std::size_t hash = TextHash(cell);
-        Slot* free = nullptr;
-        const unsigned int known = _Probe(column, cell, hash, &free);
-        if (known != kNone) {
-            return known;
-        }
-        const unsigned int id = static_cast<unsigned int>(column.firstRows.size());
-        column.firstRows.push_back(row);
-        if (free == nullptr) {
-            column.sharedHashes.emplace(cell, id);
-            return id;
-        }
-        free->hash = hash;
-        free->id = id;
-        if (2 * id + 2 > column.slots.size()) {
-            // The kept hashes are distinct, so no text is compared.
-            GrowSlots(
-                column.slots, Slot(), [](const Slot& slot) { return slot.id == kNone; },
-                [](const Slot& slot) { return SlotHash(slot.hash); });
-        }
-        return id;
-    }
-
-    const ISTable& _table;
-    // Reads the first rows of ids.
-    RowReader _stored;
-    std::map<std::string, Column> _columns;
-};
-
-// The key tuples of a parent table over some of its columns, compared as
-// the table's search indices compare them: each cell by its column's flags,
-// and the whole key without regard to case when the first column is
-// case-insensitive. Gathered from the columns' ids: a column compared by its
-// text as it is keeps its ids, another maps each id to the id of its
-// compared text; the distinct tuples of these ids are kept in an
-// open-addressing table, unless one column alone tells the key's row.
-class ParentKeys {
-public:
-    ParentKeys(const ISTable& parent, ParentColumns& columns, const Names& attributes)
-        : _columns(columns) {
-        columns.Need(attributes);
-        for (const std::string& attribute : attributes) {
-            _of.push_back(&columns.Of(attribute));
-            _flags.push_back(parent.GetFlags(attribute));
-        }
-        _foldCase = ColumnKey::KeyCompareType(_flags[0]) == CaseInsensitive;
-        _compared.resize(attributes.size());
-        for (std::size_t k = 0; k < attributes.size(); ++k) {
-            if (_AsItIs(k)) {
-                continue;
-            }
-            Compared& compared = _compared[k];
-            const std::size_t count = _of[k]->firstRows.size();
-            for (unsigned int id = 0; id < count; ++id) {
-                const std::string& component = _Component(columns.Text(*_of[k], id), k);
-                compared.ids.push_back(
-                    compared.byText
-                        .emplace(component, static_cast<unsigned int>(compared.byText.size()))
-                        .first->second);
-            }
-        }
-        // Every id of one column is some row's key: nothing to gather.
-        if (attributes.size() == 1) {
-            return;
-        }
-        // A column whose rows all compare apart (a serial number) picks the
-        // one row a key can be: nothing to gather either. Its compared ids
-        // are then its ids.
-        for (std::size_t k = 0; k < attributes.size(); ++k) {
-            const std::size_t distinct =
-                _AsItIs(k) ? _of[k]->firstRows.size() : _compared[k].byText.size();
-            if (distinct == parent.GetNumRows()) {
-                _rowColumn = k;
-                return;
-            }
-        }
-        _slots.assign(16, kEmpty);
-        const std::size_t width = attributes.size();
-        std::vector<unsigned int> key(width);
-        for (unsigned int row = 0; row < parent.GetNumRows(); ++row) {
-            bool same = row > 0;
-            for (std::size_t k = 0; k < width; ++k) {
-                const unsigned int id = _of[k]->ids[row];
-                const unsigned int value = _AsItIs(k) ? id : _compared[k].ids[id];
-                same = same && key[k] == value;
-                key[k] = value;
-            }
-            // Neighbouring rows often share a key (the atoms of a residue).
-            if (!same) {
-                _Insert(key);
-            }
-        }
-    }
-
-    // values[picked[k]] stands for the k-th attribute.
-    bool Contains(const Names& values, const std::vector<std::size_t>& picked) {
-        _key.resize(picked.size());
-        for (std::size_t k = 0; k < picked.size(); ++k) {
-            const std::string& value = values[picked[k]];
-            if (_AsItIs(k)) {
-                _key[k] = _columns.Find(*_of[k], value);
-                if (_key[k] == ParentColumns::kNone) {
-                    return false;
-                }
-                continue;
-            }
-            const auto known = _compared[k].byText.find(_Component(value, k));
-            if (known == _compared[k].byText.end()) {
-                return false;
-            }
-            _key[k] = known->second;
-        }
-        if (_key.size() == 1) {
-            return true;
-        }
-        if (_rowColumn < _key.size()) {
-            const unsigned int row = _of[_rowColumn]->firstRows[_key[_rowColumn]];
-            for (std::size_t k = 0; k < _key.size(); ++k) {
-                const unsigned int id = _of[k]->ids[row];
-                if ((_AsItIs(k) ? id : _compared[k].ids[id]) != _key[k]) {
-                    return false;
-                }
-            }
-            return true;
-        }
-        return _Find(_key.data(), nullptr);
-    }
-
-private:
-    static constexpr unsigned int kEmpty = ~0u;
-    // The ids of a column's compared texts, by the column's id and by text.
-    struct Compared {
-        std::vector<unsigned int> ids;
-        std::unordered_map<std::string, unsigned int> byText;
-    };
-
-    bool _AsItIs(std::size_t k) const { return _flags[k] == COLUMN_TYPE_TEXT && !_foldCase; }
-
-    // The attributes' number of ids.
-    std::size_t _Width() const { return _of.size(); }
-
-    std::size_t _TupleHash(const unsigned int* key) const {
-        std::size_t hash = 0;
-        for (std::size_t k = 0; k < _Width(); ++k) {
-            hash = (hash ^ key[k]) * 0x9E3779B97F4A7C15ull;
-        }
-        return SlotHash(hash);
-    }
-
-    // Whether the key is kept; if not, `free` (when given) is its slot.
-    bool _Find(const unsigned int* key, std::size_t* free) const {
-        const std::size_t mask = _slots.size() - 1;
-        for (std::size_t i = _TupleHash(key) & mask;; i = (i + 1) & mask) {
-            if (_slots[i] == kEmpty) {
-                if (free != nullptr) {
-                    *free = i;
-                }
-                return false;
-            }
-            const unsigned int* kept = _keys.data() + _slots[i] * _Width();
-            std::size_t k = 0;
-            while (k < _Width() && kept[k] == key[k]) {
-                ++k;
-            }
-            if (k == _Width()) {
-                return true;
-            }
-        }
-    }
-
-    // Keeps the key unless kept; at most half the slots are used.
-    void _Insert(const std::vector<unsigned int>& key) {
-        std::size_t free = 0;
-        if (_Find(key.data(), &free)) {
-            return;
-        }
-        const unsigned int count = static_cast<unsigned int>(_keys.size() / _Width());
-        _slots[free] = count;
-        _keys.insert(_keys.end(), key.begin(), key.end());
-        if (2 * (count + 1) > _slots.size()) {
-            // The kept keys are distinct, so none is compared.
-            GrowSlots(
-                _slots, kEmpty, [](unsigned int n) { return n == kEmpty; },
-                [this](unsigned int n) { return _TupleHash(_keys.data() + n * _Width()); });
-        }
-    }
-
-    // The value as the key compares it: a plain text cell as it is, others
-    // through `_scratch`.
-    const std::string& _Component(const std::string& value, std::size_t k) {
-        if (_AsItIs(k)) {
-            return value;
-        }
-        _scratch.clear();
-        ColumnKey::AppendComponent(_scratch, value, _flags[k]);
-        if (_foldCase) {
-            for (char& c : _scratch) {
-                c = CharClass::ToLower(c);
-            }
-        }
-        return _scratch;
-    }
-
-    ParentColumns& _columns;
-    // The column of each attribute.
-    std::vector<ParentColumns::Column*> _of;
-    std::vector<ColumnFlags> _flags;
-    bool _foldCase = false;
-    std::vector<Compared> _compared;
-    // The kept keys, one after another, and the slots of their numbers.
-    std::vector<unsigned int> _keys;
-    std::vector<unsigned int> _slots;
-    std::vector<unsigned int> _key;
-    // The column whose id picks the row of a key, when there is one.
-    std::size_t _rowColumn = ~std::size_t(0);
-    std::string _scratch;
-};
-
 // Gathered parent keys by parent category and attributes, and the column
 // ids they are gathered from by parent category. A row with null keys is
 // looked up on its other keys, so one relation may gather several sets;
@@ -499,128 +139,207 @@ ParentKeys& KeysOf(ParentKeysByName& parentKeys, const ISTable& parent,
         .first->second;
 }
 
-// One relation over the rows of the table. False when a parent key
-// attribute is undefined, which ends the whole check.
-bool CheckRelation(ParentChild& relations, Block& block, ISTable& table, const Names& parKeys,
-                   const Names& childKeys, ParentKeysByName& parentKeys, std::ostream& out,
-                   int& result) {
-    const std::string& category = table.GetName();
-    const std::string& blockName = block.GetName();
-    std::string parCategory;
-    CifString::GetCategoryFromCifItem(parCategory, parKeys[0]);
-    Names parAttributes;
-    std::vector<unsigned int> childColumns;
-    for (std::size_t k = 0; k < parKeys.size(); ++k) {
-        parAttributes.push_back(AttributeOf(parKeys[k]));
-        childColumns.push_back(table.GetColumnIndex(AttributeOf(childKeys[k])));
-    }
-
-    ISTable* parent = nullptr;
-    std::vector<bool> parentHas;
-    // The pairs whose child value is not null, and their child columns.
-    std::vector<std::size_t> keyed;
-    std::vector<std::size_t> keyedColumns;
-    // The gathered parent keys by the pairs a row is looked up on; null for
-    // pairs whose null ones exempt the row from the lookup.
-    std::map<std::vector<std::size_t>, ParentKeys*> keysByPairs;
-    bool previousUnmatched = false;
-    bool labelKnown = false;
-    std::string label;
-    RowReader rows(table, childColumns);
-    RowReader previousRows(table);
-    for (unsigned int row = 0; row < table.GetNumRows(); ++row) {
-        const std::vector<std::string>& cells = rows.Row(row);
-        // Neighbouring rows often hold the same values (the atoms of a
-        // residue): such a row fares as the row before it.
-        bool same = row > 0;
-        if (same) {
-            const std::vector<std::string>& before = previousRows.Row(row - 1);
-            for (std::size_t k = 0; k < childColumns.size() && same; ++k) {
-                same = SameText(cells[childColumns[k]], before[childColumns[k]]);
-            }
+// Whether the cells of the columns are the same in two rows.
+bool SameCells(const Names& cells, const Names& before, const std::vector<unsigned int>& columns) {
+    for (const unsigned int column : columns) {
+        if (!SameText(cells[column], before[column])) {
+            return false;
         }
-        if (!same) {
-            keyed.clear();
-            keyedColumns.clear();
-            for (std::size_t k = 0; k < childColumns.size(); ++k) {
-                if (!CifString::IsEmptyValue(cells[childColumns[k]])) {
-                    keyed.push_back(k);
-                    keyedColumns.push_back(childColumns[k]);
-                }
-            }
-            previousUnmatched = false;
-            if (keyed.empty()) {
-                continue;
-            }
-            if (parent == nullptr) {
-                if (!block.IsTablePresent(parCategory)) {
-                    if (parCategory != "chem_comp_atom" && parCategory != "atom_sites_alt") {
-                        out << "++ERROR - In block \"" << blockName << "\", parent category \""
-                            << parCategory << "\", of category \"" << category << "\", is missing."
-                            << std::endl;
-                    }
-                    return true;
-                }
-                parent = block.GetTablePtr(parCategory);
-                if (parent->GetNumRows() == 0) {
-                    out << "WARN - In block " << blockName << " category " << category
-                        << " parent table empty " << parCategory << std::endl;
-                    return true;
-                }
-                for (const std::string& attribute : parAttributes) {
-                    parentHas.push_back(parent->IsColumnPresent(attribute));
-                }
-            }
-            for (const std::size_t k : keyed) {
-                if (!parentHas[k]) {
-                    out << "ERROR - In block \"" << blockName << "\", for child item \""
-                        << childKeys[k] << "\", parent key attribute \"" << parAttributes[k]
-                        << "\" is not defined in parent category \"" << parCategory << "\""
-                        << std::endl;
-                    result = 0;
-                    return false;
-                }
-            }
-            auto known = keysByPairs.find(keyed);
-            if (known == keysByPairs.end()) {
-                Names nullAttributes;
-                for (std::size_t k = 0, next = 0; k < childColumns.size(); ++k) {
-                    if (next < keyed.size() && keyed[next] == k) {
-                        ++next;
-                    } else {
-                        nullAttributes.push_back(parAttributes[k]);
-                    }
-                }
-                ParentKeys* keys = IsExempt(category, parCategory, nullAttributes)
-                                       ? nullptr
-                                       : &KeysOf(parentKeys, *parent, parCategory, parAttributes,
-                                                 parentHas, keyed);
-                known = keysByPairs.emplace(keyed, keys).first;
-            }
-            previousUnmatched =
-                known->second != nullptr && !known->second->Contains(cells, keyedColumns);
-        }
-        if (!previousUnmatched) {
-            continue;
-        }
-        if (!labelKnown) {
-            label = LinkGroupLabel(relations, parKeys, childKeys);
-            labelKnown = true;
-        }
-        if (label.empty()) {
-            out << "BIG TROUBLE; linkGroupId not found!" << std::endl;
-        }
-        out << "ERROR PARCHILD \"" << label << "\" - In block \"" << blockName
-            << "\", in category \"" << category << "\", in row# " << row + 1
-            << ", unmatched value in the parent \"" << parCategory << "\"" << std::endl;
-        for (const std::size_t k : keyed) {
-            out << "  \"" << childKeys[k] << "\" -> \"_" << parCategory << "." << parAttributes[k]
-                << "\" value =\"" << cells[childColumns[k]] << "\"" << std::endl;
-        }
-        result = 0;
     }
     return true;
 }
+
+// What a relation's walk over the rows of a table came to.
+enum class RelationOutcome {
+    // No row is unmatched (or the parent table is missing or empty, which
+    // is reported but ends nothing).
+    kChecked,
+    // Some rows are reported unmatched.
+    kUnmatchedRows,
+    // A parent key attribute is undefined: reported, and the whole check
+    // ends.
+    kUndefinedParentKey,
+};
+
+// One relation over the rows of a table: each row with non-null child
+// values is looked up among the parent's keys over the same pairs.
+// Neighbouring rows often hold the same values (the atoms of a residue):
+// such a row fares as the row before it.
+class RelationCheck {
+public:
+    RelationCheck(ParentChild& relations, Block& block, ISTable& table, const Names& parKeys,
+                  const Names& childKeys, ParentKeysByName& parentKeys, std::ostream& out)
+        : _relations(relations),
+          _block(block),
+          _table(table),
+          _parKeys(parKeys),
+          _childKeys(childKeys),
+          _parentKeys(parentKeys),
+          _out(out) {
+        CifString::GetCategoryFromCifItem(_parCategory, parKeys[0]);
+        for (std::size_t k = 0; k < parKeys.size(); ++k) {
+            _parAttributes.push_back(AttributeOf(parKeys[k]));
+            _childColumns.push_back(table.GetColumnIndex(AttributeOf(childKeys[k])));
+        }
+    }
+
+    RelationOutcome Run() {
+        RelationOutcome outcome = RelationOutcome::kChecked;
+        bool unmatched = false;
+        RowReader rows(_table, _childColumns);
+        RowReader previousRows(_table);
+        for (unsigned int row = 0; row < _table.GetNumRows(); ++row) {
+            const Names& cells = rows.Row(row);
+            if (row == 0 || !SameCells(cells, previousRows.Row(row - 1), _childColumns)) {
+                const Lookup lookup = _LookUp(cells);
+                if (lookup == Lookup::kNoParent) {
+                    return outcome;
+                }
+                if (lookup == Lookup::kUndefinedParentKey) {
+                    return RelationOutcome::kUndefinedParentKey;
+                }
+                unmatched = lookup == Lookup::kUnmatched;
+            }
+            if (unmatched) {
+                _ReportUnmatched(row, cells);
+                outcome = RelationOutcome::kUnmatchedRows;
+            }
+        }
+        return outcome;
+    }
+
+private:
+    enum class Lookup { kMatched, kUnmatched, kNoParent, kUndefinedParentKey };
+
+    // The row's values against the parent's keys over its non-null pairs.
+    Lookup _LookUp(const Names& cells) {
+        _PickKeyed(cells);
+        if (_keyed.empty()) {
+            return Lookup::kMatched;
+        }
+        if (_parent == nullptr && !_FindParent()) {
+            return Lookup::kNoParent;
+        }
+        if (!_ParentHasKeyed()) {
+            return Lookup::kUndefinedParentKey;
+        }
+        ParentKeys* keys = _KeysOfKeyed();
+        return keys == nullptr || keys->Contains(cells, _keyedColumns) ? Lookup::kMatched
+                                                                       : Lookup::kUnmatched;
+    }
+
+    // The pairs whose child value is not null, and their child columns.
+    void _PickKeyed(const Names& cells) {
+        _keyed.clear();
+        _keyedColumns.clear();
+        for (std::size_t k = 0; k < _childColumns.size(); ++k) {
+            if (!CifString::IsEmptyValue(cells[_childColumns[k]])) {
+                _keyed.push_back(k);
+                _keyedColumns.push_back(_childColumns[k]);
+            }
+        }
+    }
+
+    // The parent table; false, after reporting it, when the block lacks it
+    // or it has no rows.
+    bool _FindParent() {
+        if (!_block.IsTablePresent(_parCategory)) {
+            if (_parCategory != "chem_comp_atom" && _parCategory != "atom_sites_alt") {
+                _out << "++ERROR - In block \"" << _block.GetName() << "\", parent category \""
+                     << _parCategory << "\", of category \"" << _table.GetName()
+                     << "\", is missing." << std::endl;
+            }
+            return false;
+        }
+        _parent = _block.GetTablePtr(_parCategory);
+        if (_parent->GetNumRows() == 0) {
+            _out << "WARN - In block " << _block.GetName() << " category " << _table.GetName()
+                 << " parent table empty " << _parCategory << std::endl;
+            return false;
+        }
+        for (const std::string& attribute : _parAttributes) {
+            _parentHas.push_back(_parent->IsColumnPresent(attribute));
+        }
+        return true;
+    }
+
+    // False, after reporting the first, when the parent lacks the attribute
+    // of a non-null pair.
+    bool _ParentHasKeyed() {
+        for (const std::size_t k : _keyed) {
+            if (!_parentHas[k]) {
+                _out << "ERROR - In block \"" << _block.GetName() << "\", for child item \""
+                     << _childKeys[k] << "\", parent key attribute \"" << _parAttributes[k]
+                     << "\" is not defined in parent category \"" << _parCategory << "\""
+                     << std::endl;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // The parent keys over the non-null pairs, decided once per set of
+    // pairs; null when the null ones exempt the row from the lookup.
+    ParentKeys* _KeysOfKeyed() {
+        auto known = _keysByPairs.find(_keyed);
+        if (known != _keysByPairs.end()) {
+            return known->second;
+        }
+        Names nullAttributes;
+        for (std::size_t k = 0, next = 0; k < _childColumns.size(); ++k) {
+            if (next < _keyed.size() && _keyed[next] == k) {
+                ++next;
+            } else {
+                nullAttributes.push_back(_parAttributes[k]);
+            }
+        }
+        ParentKeys* keys =
+            IsExempt(_table.GetName(), _parCategory, nullAttributes)
+                ? nullptr
+                : &KeysOf(_parentKeys, *_parent, _parCategory, _parAttributes, _parentHas, _keyed);
+        return _keysByPairs.emplace(_keyed, keys).first->second;
+    }
+
+    void _ReportUnmatched(unsigned int row, const Names& cells) {
+        if (!_labelKnown) {
+            _label = LinkGroupLabel(_relations, _parKeys, _childKeys);
+            _labelKnown = true;
+        }
+        if (_label.empty()) {
+            _out << "BIG TROUBLE; linkGroupId not found!" << std::endl;
+        }
+        _out << "ERROR PARCHILD \"" << _label << "\" - In block \"" << _block.GetName()
+             << "\", in category \"" << _table.GetName() << "\", in row# " << row + 1
+             << ", unmatched value in the parent \"" << _parCategory << "\"" << std::endl;
+        for (const std::size_t k : _keyed) {
+            _out << "  \"" << _childKeys[k] << "\" -> \"_" << _parCategory << "."
+                 << _parAttributes[k] << "\" value =\"" << cells[_childColumns[k]] << "\""
+                 << std::endl;
+        }
+    }
+
+    ParentChild& _relations;
+    Block& _block;
+    ISTable& _table;
+    const Names& _parKeys;
+    const Names& _childKeys;
+    ParentKeysByName& _parentKeys;
+    std::ostream& _out;
+    std::string _parCategory;
+    Names _parAttributes;
+    std::vector<unsigned int> _childColumns;
+
+    // Found at the first row with a non-null pair.
+    ISTable* _parent = nullptr;
+    std::vector<bool> _parentHas;
+    // The pairs of the last row looked up whose child value is not null,
+    // and their child columns.
+    std::vector<std::size_t> _keyed;
+    std::vector<std::size_t> _keyedColumns;
+    std::map<std::vector<std::size_t>, ParentKeys*> _keysByPairs;
+    bool _labelKnown = false;
+    std::string _label;
+};
 
 }  // namespace
 
@@ -712,9 +431,14 @@ int CifParentChild::CheckParentChild(Block& block, ISTable& table, std::ostream&
         if (!checked.insert(pairs).second) {
             continue;
         }
-        if (!CheckRelation(*this, block, table, parKeyLists[i], childKeyLists[i], parentKeys, out,
-                           result)) {
+        const RelationOutcome outcome =
+            RelationCheck(*this, block, table, parKeyLists[i], childKeyLists[i], parentKeys, out)
+                .Run();
+        if (outcome == RelationOutcome::kUndefinedParentKey) {
             return 0;
+        }
+        if (outcome == RelationOutcome::kUnmatchedRows) {
+            result = 0;
         }
     }
     return result;

@@ -2,17 +2,14 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <map>
 #include <ostream>
 #include <stdexcept>
-#include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "foundation/CifString.h"
 #include "foundation/Exceptions.h"
 #include "foundation/String.h"
 #include "validate/CifParentChild.h"
+#include "validate/TextIds.h"
 
 namespace {
 
@@ -40,51 +37,53 @@ void CifParentChild::_AddItemLinkedGroups(const std::vector<std::string>& catego
     std::vector<const std::string*> cells;
     GetColumnCells(cells, *_groupListTablePtr,
                    _groupListTablePtr->GetColumnIndex(CifString::AttributeChildName));
-    std::unordered_set<std::string_view> grouped;
-    grouped.reserve(cells.size());
+    CellIds grouped(cells.size());
     for (const std::string* childItem : cells) {
-        grouped.insert(*childItem);
+        grouped.Add(*childItem);
     }
     GetColumnCells(cells, itemLinked, itemLinked.GetColumnIndex(CifString::AttributeChildName));
-    std::unordered_map<std::string_view, LinkedRows> ungrouped;
+    CellIds ungrouped;
+    std::vector<LinkedRows> linked;
     std::vector<unsigned int> next(cells.size(), kNoRow);
     for (unsigned int row = 0; row < cells.size(); ++row) {
-        if (grouped.count(*cells[row]) != 0) {
+        if (grouped.Find(*cells[row]) != CellIds::kNone) {
             continue;
         }
-        const auto entry = ungrouped.try_emplace(*cells[row], LinkedRows{row, row, false});
-        if (!entry.second) {
-            next[entry.first->second.last] = row;
-            entry.first->second.last = row;
+        const unsigned int id = ungrouped.Add(*cells[row]);
+        if (id == linked.size()) {
+            linked.push_back(LinkedRows{row, row, false});
+        } else {
+            next[linked[id].last] = row;
+            linked[id].last = row;
         }
     }
-    if (ungrouped.empty()) {
+    if (linked.empty()) {
         return;
     }
     // The child items that get groups, in category order; an item listed
     // again keeps the groups it has.
     struct Pending {
-        std::size_t category;
+        unsigned int category;
         const std::string* childItem;
         unsigned int firstRow;
     };
     std::vector<Pending> pending;
+    // The categories that get new groups.
+    CellIds groupCategories;
     for (std::vector<std::string>::size_type i = 0; i < categories.size(); ++i) {
         for (const std::string* childItem : cifItemsByCategory[i]) {
-            const auto found = ungrouped.find(*childItem);
-            if (found != ungrouped.end() && !found->second.taken) {
-                found->second.taken = true;
-                pending.push_back(Pending{i, childItem, found->second.first});
+            const unsigned int id = ungrouped.Find(*childItem);
+            if (id != CellIds::kNone && !linked[id].taken) {
+                linked[id].taken = true;
+                pending.push_back(
+                    Pending{groupCategories.Add(categories[i]), childItem, linked[id].first});
             }
         }
     }
     // The link group ids of each category that gets new groups, read as
     // numbers when its first new group is made. List rows without a group
     // row count too: a new group of their id would take their pairs.
-    std::unordered_map<std::string_view, NameList> groupIds;
-    for (const Pending& item : pending) {
-        groupIds.try_emplace(categories[item.category]);
-    }
+    std::vector<NameList> groupIds(groupCategories.Count());
     std::vector<const std::string*> ids;
     for (ISTable* table : {_groupTablePtr.get(), _groupListTablePtr.get()}) {
         GetColumnCells(cells, *table,
@@ -93,9 +92,9 @@ void CifParentChild::_AddItemLinkedGroups(const std::vector<std::string>& catego
                                                  : CifString::AttributeChildCategoryId));
         GetColumnCells(ids, *table, table->GetColumnIndex(CifString::AttributeLinkGroupId));
         for (std::size_t row = 0; row < cells.size(); ++row) {
-            const auto found = groupIds.find(*cells[row]);
-            if (found != groupIds.end()) {
-                found->second.push_back(*ids[row]);
+            const unsigned int category = groupCategories.Find(*cells[row]);
+            if (category != CellIds::kNone) {
+                groupIds[category].push_back(*ids[row]);
             }
         }
     }
@@ -106,16 +105,16 @@ void CifParentChild::_AddItemLinkedGroups(const std::vector<std::string>& catego
     const NameList& listColumns = GroupListColumns();
     // Last group number given per child category; 0 until its first new group.
     // Ids are read as 32-bit integers, so 64 bits hold every successor.
-    std::map<std::string_view, std::int64_t> groupCounters;
+    std::vector<std::int64_t> groupCounters(groupCategories.Count());
     for (const Pending& item : pending) {
-        const std::string& childCategory = categories[item.category];
+        const std::string& childCategory = groupCategories.Text(item.category);
         const std::string& childItem = *item.childItem;
         for (unsigned int row = item.firstRow; row != kNoRow; row = next[row]) {
             const std::string parentItem = itemLinked(row, CifString::AttributeParentName);
             std::string parCategory;
             CifString::GetCategoryFromCifItem(parCategory, parentItem);
-            std::int64_t& counter = groupCounters[childCategory];
-            counter = counter == 0 ? _GetMaxLinkGroupId(childCategory, groupIds[childCategory]) + 1
+            std::int64_t& counter = groupCounters[item.category];
+            counter = counter == 0 ? _GetMaxLinkGroupId(childCategory, groupIds[item.category]) + 1
                                    : counter + 1;
             const std::string groupId = std::to_string(counter);
             *_notices << "Info: Creating a new group \"" << groupId << "\" for child category \""

@@ -596,7 +596,7 @@ int CifFile::_CheckTableValues(Block& block, ISTable& table, CheckDictionary& di
         failure = std::current_exception();
     }
 
-    const bool rowWise = table.GetOrientation() == 1;
+    const bool rowWise = table.IsRowWise();
     std::vector<unsigned int> nullRows;
     AssessColumns(columns, table, rowWise ? &nullRows : nullptr);
     const int result = ReportColumns(columns, itemNames, table, blockName, out);

@@ -2,7 +2,6 @@
 // dictionary's category_key and item tables.
 
 #include <algorithm>
-#include <map>
 #include <ostream>
 #include <set>
 #include <string>
@@ -15,7 +14,7 @@
 #include "table/ColumnFlags.h"
 #include "table/ITTable.h"
 #include "validate/RowReader.h"
-#include "validate/SlotHash.h"
+#include "validate/TextIds.h"
 
 namespace {
 
@@ -67,49 +66,30 @@ void MakeRowKey(std::string& key, const std::vector<std::string>& cells,
 }
 
 // Pairs (first row of a group, later row of the group) of the rows that
-// share a key, in the order of the later rows. Only a hash and the first
-// row of each hash are kept (an open-addressing table, 16 bytes a slot,
-// where a map of key texts would hold the whole key column again); a row
-// whose key shares its hash with another key is grouped by its key text, in
-// an ordered map: keys made to share one hash cost a logarithm each, not a
-// walk along a hash bucket.
+// share a key, in the order of the later rows. The keys get ids without
+// being kept (a table of key texts would hold the whole key column again):
+// the text of an id is made again from its first row when a key has its
+// hash.
 void FindRepeatedKeys(std::vector<std::pair<unsigned int, unsigned int> >& repeats,
                       const ISTable& table, const std::vector<unsigned int>& columns,
                       const std::vector<ColumnFlags>& flags) {
-    const unsigned int kEmpty = ~0u;
-    struct Slot {
-        std::size_t hash = 0;
-        unsigned int row = ~0u;
-    };
-    std::size_t size = 16;
-    while (size < 2 * static_cast<std::size_t>(table.GetNumRows())) {
-        size *= 2;
-    }
-    std::vector<Slot> slots(size);
-    std::map<std::string, unsigned int> sharedHashes;
+    TextIds ids(table.GetNumRows());
+    // The first row of each id.
+    std::vector<unsigned int> groups;
     std::string key, firstKey;
     RowReader rows(table, columns);
     RowReader firstRows(table);
+    const auto keyOf = [&](unsigned int id) -> const std::string& {
+        MakeRowKey(firstKey, firstRows.Row(groups[id]), columns, flags);
+        return firstKey;
+    };
     for (unsigned int row = 0; row < table.GetNumRows(); ++row) {
         MakeRowKey(key, rows.Row(row), columns, flags);
-        const std::size_t hash = std::hash<std::string>()(key);
-        std::size_t at = SlotHash(hash) & (size - 1);
-        while (slots[at].row != kEmpty && slots[at].hash != hash) {
-            at = (at + 1) & (size - 1);
-        }
-        if (slots[at].row == kEmpty) {
-            slots[at].hash = hash;
-            slots[at].row = row;
-            continue;
-        }
-        MakeRowKey(firstKey, firstRows.Row(slots[at].row), columns, flags);
-        if (firstKey == key) {
-            repeats.emplace_back(slots[at].row, row);
-            continue;
-        }
-        const auto group = sharedHashes.emplace(key, row);
-        if (!group.second) {
-            repeats.emplace_back(group.first->second, row);
+        const unsigned int id = ids.Add(key, keyOf);
+        if (id == groups.size()) {
+            groups.push_back(row);
+        } else {
+            repeats.emplace_back(groups[id], row);
         }
     }
 }

@@ -282,7 +282,7 @@ void ParentChild::GetColumnCells(std::vector<const std::string*>& cells, const I
     cells.reserve(table.GetNumRows());
     for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
         const ITTable& segment = table.GetSegment(s);
-        if (segment.GetOrientation() != 1) {
+        if (!segment.IsRowWise()) {
             for (unsigned int row = 0; row < segment.GetNumRows(); ++row) {
                 cells.push_back(&segment(row, column));
             }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <numeric>
 #include <ostream>
 #include <set>
@@ -13,64 +12,13 @@
 #include "foundation/CifString.h"
 #include "table/ColumnFlags.h"
 #include "validate/ParentChild.h"
+#include "validate/TextIds.h"
 
 namespace {
 
 using NameList = ParentChild::NameList;
 using Id = std::uint32_t;
-constexpr Id kNoId = 0xFFFFFFFF;
-
-// Numbers for texts, equal texts equal numbers, so that groups and name sets
-// compare as numbers. Numbered by sorting on a hash of each text, the texts
-// themselves deciding between equal hashes: texts made to share a hash cost
-// the comparisons of a sort, never the chains of a crowded hash table. Holds
-// the texts by address: they must outlive it.
-class TextIds {
-public:
-    // Queues a text; the number of its place in the queue comes from Number.
-    Id Add(const std::string& text) {
-        const Id at = static_cast<Id>(_texts.size());
-        _texts.push_back(Text{Hash(text), &text, at});
-        return at;
-    }
-
-    // The numbers of the texts queued, by place in the queue.
-    void Number(std::vector<Id>& ids) {
-        ids.resize(_texts.size());
-        std::sort(_texts.begin(), _texts.end(), Less);
-        std::size_t count = 0;
-        for (std::size_t i = 0; i < _texts.size(); ++i) {
-            if (i == 0 || Less(_texts[count - 1], _texts[i])) {
-                _texts[count++] = _texts[i];
-            }
-            ids[_texts[i].at] = static_cast<Id>(count - 1);
-        }
-        _texts.resize(count);
-    }
-
-    // After Number; kNoId for a text not queued.
-    Id Find(const std::string& text) const {
-        const Text key{Hash(text), &text, 0};
-        const auto found = std::lower_bound(_texts.begin(), _texts.end(), key, Less);
-        return found == _texts.end() || Less(key, *found) ? kNoId
-                                                          : static_cast<Id>(found - _texts.begin());
-    }
-
-private:
-    struct Text {
-        std::size_t hash;
-        const std::string* text;
-        Id at;
-    };
-
-    static std::size_t Hash(const std::string& text) { return std::hash<std::string>()(text); }
-    static bool Less(const Text& a, const Text& b) {
-        return a.hash != b.hash ? a.hash < b.hash : *a.text < *b.text;
-    }
-
-    // Queued, then the distinct texts in order.
-    std::vector<Text> _texts;
-};
+constexpr Id kNoId = CellIds::kNone;
 
 // True when a search compares the column's cells byte for byte.
 bool ComparesBytes(const ISTable& table, const std::string& column) {
@@ -193,7 +141,8 @@ struct ParentChild::GroupListIndex {
     std::vector<const std::string*> childCategories;
     std::vector<const std::string*> childNames;
     std::vector<const std::string*> parentNames;
-    TextIds ids;
+    // The numbers of the texts of the cells above.
+    CellIds ids;
     // By (child category, link group id, parent category).
     std::vector<Group> groups;
     std::vector<unsigned int> rows;
@@ -236,7 +185,7 @@ ParentChild::GroupListIndex::GroupListIndex(const ISTable& list) {
     GetColumnCells(parCategories, list, list.GetColumnIndex(CifString::AttributeParentCategoryId));
     const unsigned int numRows = list.GetNumRows();
     // A group's rows stand together: a cell like the one above it takes its
-    // place in the queue.
+    // number.
     const std::vector<const std::string*>* columns[] = {&childCategories, &linkGroups,
                                                         &parCategories, &parentNames};
     std::vector<Id> places(4 * static_cast<std::size_t>(numRows));
@@ -248,13 +197,10 @@ ParentChild::GroupListIndex::GroupListIndex(const ISTable& list) {
                                       : ids.Add(*cells[row]);
         }
     }
-    std::vector<Id> numbers;
-    ids.Number(numbers);
     std::vector<RowKey> keys(numRows);
     for (unsigned int row = 0; row < numRows; ++row) {
         const Id* cell = &places[4 * static_cast<std::size_t>(row)];
-        keys[row] =
-            RowKey{numbers[cell[0]], numbers[cell[1]], numbers[cell[2]], numbers[cell[3]], row};
+        keys[row] = RowKey{cell[0], cell[1], cell[2], cell[3], row};
     }
 
     std::sort(keys.begin(), keys.end(), [](const RowKey& a, const RowKey& b) {

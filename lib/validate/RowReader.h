@@ -23,7 +23,7 @@ public:
 
     // Valid until the next call.
     const std::vector<std::string>& Row(unsigned int row) {
-        if (_table.GetOrientation() != 1) {
+        if (!_table.IsRowWise()) {
             return _Copy(row);
         }
         if (_rows == nullptr || row < _start || row - _start >= _rows->size()) {

@@ -1,12 +1,12 @@
 #ifndef TESRA_VALIDATE_SAMETEXT_H
 #define TESRA_VALIDATE_SAMETEXT_H
 
-#include <string>
+#include <string_view>
 
 // Whether two texts are equal, compared here rather than through a call to
 // memcmp: the cells compared with their neighbours are mostly a few bytes
 // long, and the call costs more than the comparison.
-inline bool SameText(const std::string& a, const std::string& b) {
+inline bool SameText(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }

@@ -78,6 +78,39 @@ TEST(ISTable, ColumnReadsRenamesAndRowsWithoutCells) {
     EXPECT_EQ(columnWise.GetNumRows(), 0u);
 }
 
+// IsRowWise is what a reader in place relies on: a table (and each of its
+// segments) that says so hands out its stored rows, another refuses.
+TEST(ISTable, SaysWhetherItsRowsAreReadInPlace) {
+    const struct {
+        ISTable table;
+        bool rowWise;
+    } cases[] = {
+        {ISTable("d", CaseSensitive), true},
+        {ISTable("r", 1u, CaseSensitive), true},
+        {ISTable("c", 0u, CaseSensitive), false},
+    };
+    for (const auto& c : cases) {
+        ISTable table(c.table);
+        table.AddColumn("a", Row{"1", "2"});
+        for (unsigned int i = 0; i < 1500; ++i) table.AddRow(Row{std::to_string(i)});
+        EXPECT_EQ(table.IsRowWise(), c.rowWise) << table.GetName();
+        for (unsigned int s = 0; s < table.GetNumSegments(); ++s) {
+            const ITTable& segment = table.GetSegment(s);
+            EXPECT_EQ(segment.IsRowWise(), c.rowWise) << table.GetName() << s;
+            if (c.rowWise) {
+                EXPECT_EQ(segment.GetRows().size(), segment.GetNumRows());
+            } else {
+                EXPECT_THROW(segment.GetRows(), InvalidStateException);
+            }
+        }
+        if (c.rowWise) {
+            EXPECT_EQ(table.GetRow(1), Row{"2"});
+        } else {
+            EXPECT_THROW(table.GetRow(1), InvalidStateException);
+        }
+    }
+}
+
 TEST(ISTable, SearchesMakeTheIndicesTheyNeedOnce) {
     ISTable table = MakeTable("t", {"id", "k"}, {});
     for (unsigned int i = 0; i < 1200; ++i)
