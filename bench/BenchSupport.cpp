@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <vector>
 
@@ -170,4 +171,13 @@ std::string ScratchDir::File(const std::string& name) {
 
 void ScratchDir::Watch(pid_t child) {
     g_child = child;
+}
+
+unsigned int CountFindings(const std::string& logPath) {
+    std::ifstream in(logPath);
+    unsigned int findings = 0;
+    for (std::string line; std::getline(in, line);) {
+        findings += !line.empty() && line.compare(0, 2, "  ") != 0;
+    }
+    return findings;
 }

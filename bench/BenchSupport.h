@@ -139,4 +139,8 @@ private:
 // $TMPDIR, or /tmp when it is not set: where files kept between runs go.
 std::string TempBase();
 
+// The findings of a validation log: lines that are neither empty nor detail
+// lines (two leading blanks).
+unsigned int CountFindings(const std::string& logPath);
+
 #endif

@@ -66,15 +66,6 @@ struct Run {
     double peakMb = 0;
 };
 
-unsigned int CountFindings(const std::string& logPath) {
-    std::ifstream in(logPath);
-    unsigned int findings = 0;
-    for (std::string line; std::getline(in, line);) {
-        findings += !line.empty() && line.compare(0, 2, "  ") != 0;
-    }
-    return findings;
-}
-
 bool Read(CifFile& file, const std::string& path) {
     std::string diagnostics;
     CifParser(file).Parse(path, diagnostics);

@@ -66,15 +66,6 @@ bool Exists(const std::string& path) {
     return stat(path.c_str(), &status) == 0;
 }
 
-unsigned int CountFindings(const std::string& logPath) {
-    std::ifstream in(logPath);
-    unsigned int findings = 0;
-    for (std::string line; std::getline(in, line);) {
-        findings += !line.empty() && line.compare(0, 2, "  ") != 0;
-    }
-    return findings;
-}
-
 // Writes `copies` times the atom_site rows of `source` (a file whose
 // atom_site loop has id as its second column and one row per line) with ids
 // counted from 1, the rest of the file as it is, to `temporary`, then moves it
