@@ -241,15 +241,8 @@ const ItemDefinition& CheckDictionary::GetItemDefinition(const std::string& cifI
         definition.primitiveCode = type->second.primitiveCode;
         definition.pattern = type->second.pattern;
     } else if (_itemTypeList != nullptr) {
-        // A code that item_type_list lacks fails at the read of its row.
-        const unsigned int row = _itemTypeList->FindFirst(
-            Names{definition.typeCode}, Names{CifString::AttributeCode}, std::string());
-        ItemType shared;
-        shared.primitiveCode = (*_itemTypeList)(row, "primitive_code");
-        shared.pattern = std::make_shared<TypePattern>((*_itemTypeList)(row, "construct"));
-        definition.primitiveCode = shared.primitiveCode;
-        definition.pattern = shared.pattern;
-        _types.emplace(definition.typeCode, std::move(shared));
+        definition.ReadType(*_itemTypeList);
+        _types.emplace(definition.typeCode, ItemType{definition.primitiveCode, definition.pattern});
     }
     _itemRange.ForEach(cifItemName, [&](unsigned int row) {
         definition.hasRanges = true;

@@ -9,6 +9,8 @@
 
 #include "validate/TypePattern.h"
 
+class ISTable;
+
 // What a dictionary says about the values of one item, as the item value
 // check reads it: the first item_type code of the item, the first
 // item_type_list row of that code, the item's item_range rows, its
@@ -48,6 +50,11 @@ struct ItemDefinition {
     // Other items: the indices of enumValues ordered by ASCII-folded text,
     // then by text, which serves both the folded and the exact lookup.
     std::vector<unsigned int> enumOrder;
+
+    // Sets primitiveCode and pattern from the first item_type_list row of
+    // typeCode. A code the list lacks fails at the read of its row, with the
+    // table's std::out_of_range. Defined with the value tests.
+    void ReadType(ISTable& itemTypeList);
 
     // Once the texts are complete. Defined with the value tests.
     void Prepare();

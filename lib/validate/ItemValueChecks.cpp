@@ -416,6 +416,13 @@ int ReportColumns(const std::vector<ColumnValues>& columns, const Names& itemNam
 
 }  // namespace
 
+void ItemDefinition::ReadType(ISTable& itemTypeList) {
+    // The row index is used as it comes: past the rows, the read throws.
+    const unsigned int row = itemTypeList.FindFirst(Names{typeCode}, Names{"code"}, "");
+    primitiveCode = itemTypeList(row, "primitive_code");
+    pattern = std::make_shared<TypePattern>(itemTypeList(row, "construct"));
+}
+
 void ItemDefinition::Prepare() {
     if (typeCode == kFloat || typeCode == kInt) {
         const bool isInt = typeCode == kInt;
@@ -525,12 +532,8 @@ int CifFile::_CheckItemValues(Block& block, ISTable& table, const std::string& c
     if (definition.typeCode.empty()) {
         return 1;
     }
-    // A type code that item_type_list lacks fails at the read of its row.
     if (itemTypeList != nullptr) {
-        const unsigned int row =
-            itemTypeList->FindFirst(Names{definition.typeCode}, Names{"code"}, "");
-        definition.primitiveCode = (*itemTypeList)(row, "primitive_code");
-        definition.pattern = std::make_shared<TypePattern>((*itemTypeList)(row, "construct"));
+        definition.ReadType(*itemTypeList);
     }
     if (itemRange != nullptr) {
         definition.hasRanges = CellsOfItem(definition.maximums, *itemRange, itemName, "maximum");
