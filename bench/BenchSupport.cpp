@@ -14,6 +14,9 @@
 #include <iostream>
 #include <vector>
 
+#include "cif/CifFile.h"
+#include "cif/CifParser.h"
+
 Arguments::Arguments(int argc, char** argv, const char* usage) : _argc(argc), _argv(argv) {
     const std::string program = argc > 0 ? argv[0] : "bench";
     _name = program.substr(program.rfind('/') + 1);
@@ -180,4 +183,18 @@ unsigned int CountFindings(const std::string& logPath) {
         findings += !line.empty() && line.compare(0, 2, "  ") != 0;
     }
     return findings;
+}
+
+bool ReadCif(CifFile& file, const std::string& path) {
+    std::string diagnostics;
+    try {
+        CifParser(file).Parse(path, diagnostics);
+    } catch (const std::exception& e) {
+        std::cerr << path << ": " << e.what() << "\n";
+        return false;
+    }
+    if (!diagnostics.empty()) {
+        std::cerr << path << ": " << diagnostics << "\n";
+    }
+    return diagnostics.empty();
 }

@@ -143,4 +143,10 @@ std::string TempBase();
 // lines (two leading blanks).
 unsigned int CountFindings(const std::string& logPath);
 
+class CifFile;
+
+// Reads a CIF file, showing on standard error what the reader reports or
+// throws. False when it reports or throws anything.
+bool ReadCif(CifFile& file, const std::string& path);
+
 #endif

@@ -19,7 +19,6 @@
 
 #include "BenchSupport.h"
 #include "cif/CifFile.h"
-#include "cif/CifParser.h"
 
 namespace {
 
@@ -66,15 +65,6 @@ struct Run {
     double peakMb = 0;
 };
 
-bool Read(CifFile& file, const std::string& path) {
-    std::string diagnostics;
-    CifParser(file).Parse(path, diagnostics);
-    if (!diagnostics.empty()) {
-        std::cerr << path << ": " << diagnostics.substr(0, 300) << "\n";
-    }
-    return diagnostics.empty();
-}
-
 // Reads the dictionary (when given) and the data, and checks the data unless
 // readOnly, in a child killed after `limit` seconds.
 Run InChild(const std::string& dictPath, const std::string& dataPath, const std::string& logPath,
@@ -94,7 +84,7 @@ Run InChild(const std::string& dictPath, const std::string& dataPath, const std:
             CifFile dict;
             CifFile data;
             Stopwatch watch;
-            if (!(dictPath.empty() || Read(dict, dictPath)) || !Read(data, dataPath)) {
+            if (!(dictPath.empty() || ReadCif(dict, dictPath)) || !ReadCif(data, dataPath)) {
                 _exit(3);
             }
             own.read = watch.Seconds();

@@ -19,7 +19,6 @@
 
 #include "BenchSupport.h"
 #include "cif/CifFile.h"
-#include "cif/CifParser.h"
 
 namespace {
 
@@ -46,20 +45,6 @@ const char* const kUsage =
     "  findings  report lines that are neither empty nor details (two leading blanks)\n"
     "  gemmi     wall ms of the gemmi process; then its peak MB and its output lines\n"
     "  time      total / gemmi\n";
-
-bool Read(CifFile& file, const std::string& path) {
-    std::string diagnostics;
-    try {
-        CifParser(file).Parse(path, diagnostics);
-    } catch (const std::exception& e) {
-        std::cerr << path << ": " << e.what() << "\n";
-        return false;
-    }
-    if (!diagnostics.empty()) {
-        std::cerr << path << ": " << diagnostics << "\n";
-    }
-    return diagnostics.empty();
-}
 
 bool Exists(const std::string& path) {
     struct stat status;
@@ -133,12 +118,12 @@ bool RunChild(const std::string& dictPath, const std::string& path, bool readOnl
         CifFile dict;
         CifFile file;
         Stopwatch watch;
-        if (!Read(dict, dictPath)) {
+        if (!ReadCif(dict, dictPath)) {
             _exit(3);
         }
         own.dict = watch.Seconds() * 1e3;
         watch = Stopwatch();
-        if (!Read(file, path)) {
+        if (!ReadCif(file, path)) {
             _exit(3);
         }
         own.read = watch.Seconds() * 1e3;
