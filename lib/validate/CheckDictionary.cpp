@@ -241,7 +241,7 @@ const ItemDefinition& CheckDictionary::GetItemDefinition(const std::string& cifI
         definition.primitiveCode = type->second.primitiveCode;
         definition.pattern = type->second.pattern;
     } else if (_itemTypeList != nullptr) {
-        definition.ReadType(*_itemTypeList);
+        definition.ReadType(*_itemTypeList, &_patterns);
         _types.emplace(definition.typeCode, ItemType{definition.primitiveCode, definition.pattern});
     }
     _itemRange.ForEach(cifItemName, [&](unsigned int row) {

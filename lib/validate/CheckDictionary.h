@@ -10,6 +10,7 @@
 #include "table/ISTable.h"
 #include "validate/ItemDefinition.h"
 #include "validate/TextIds.h"
+#include "validate/TypePatterns.h"
 
 class CifParentChild;
 
@@ -117,6 +118,8 @@ private:
     // What building the relations wrote to standard output.
     std::string _relationNotices;
 
+    // Before the definitions, which share its patterns.
+    TypePatterns _patterns;
     std::unordered_map<std::string, ItemDefinition> _definitions;
     // What the items of one type code share.
     struct ItemType {

@@ -10,6 +10,7 @@
 #include "validate/TypePattern.h"
 
 class ISTable;
+class TypePatterns;
 
 // What a dictionary says about the values of one item, as the item value
 // check reads it: the first item_type code of the item, the first
@@ -52,9 +53,10 @@ struct ItemDefinition {
     std::vector<unsigned int> enumOrder;
 
     // Sets primitiveCode and pattern from the first item_type_list row of
-    // typeCode. A code the list lacks fails at the read of its row, with the
-    // table's std::out_of_range. Defined with the value tests.
-    void ReadType(ISTable& itemTypeList);
+    // typeCode, the pattern taken from `patterns` when given. A code the list
+    // lacks fails at the read of its row, with the table's std::out_of_range.
+    // Defined with the value tests.
+    void ReadType(ISTable& itemTypeList, TypePatterns* patterns = nullptr);
 
     // Once the texts are complete. Defined with the value tests.
     void Prepare();

@@ -23,6 +23,7 @@
 #include "validate/SameText.h"
 #include "validate/SlotHash.h"
 #include "validate/TypePattern.h"
+#include "validate/TypePatterns.h"
 
 namespace {
 
@@ -416,11 +417,13 @@ int ReportColumns(const std::vector<ColumnValues>& columns, const Names& itemNam
 
 }  // namespace
 
-void ItemDefinition::ReadType(ISTable& itemTypeList) {
+void ItemDefinition::ReadType(ISTable& itemTypeList, TypePatterns* patterns) {
     // The row index is used as it comes: past the rows, the read throws.
     const unsigned int row = itemTypeList.FindFirst(Names{typeCode}, Names{"code"}, "");
     primitiveCode = itemTypeList(row, "primitive_code");
-    pattern = std::make_shared<TypePattern>(itemTypeList(row, "construct"));
+    const std::string& construct = itemTypeList(row, "construct");
+    pattern =
+        patterns != nullptr ? patterns->Get(construct) : std::make_shared<TypePattern>(construct);
 }
 
 void ItemDefinition::Prepare() {

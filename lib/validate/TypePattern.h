@@ -8,6 +8,8 @@ namespace re2 {
 class RE2;
 }
 
+class MatcherBudget;
+
 // The construct of a DDL2 item type (item_type_list.construct), a POSIX
 // extended regular expression as regcomp with REG_EXTENDED reads it in the C
 // locale, whatever the caller's locale is: bracket expressions mean bytes,
@@ -43,9 +45,19 @@ class RE2;
 // one that does not compile; the dictionaries in use need a depth of at most
 // 6, at most 18 copies, 463 atoms and no such choice.
 //
-// Ownership: the object owns the compiled expression; it is neither copied
-// nor moved. Failures: none are raised; a pattern that does not compile only
-// makes IsCompiled false.
+// Cost of matching. A compiled expression keeps what RE2 learns while it
+// matches (its DFA states), up to kMaxMemory. A pattern given a
+// MatcherBudget shares it with the other patterns of that budget: at most
+// MatcherBudget::kMaxLive of them keep a compiled expression at once, the
+// least recently used releasing its own, which is compiled again when next
+// needed; so a run holds a bounded amount whatever the number of patterns.
+// Without a budget the pattern keeps its expression for its lifetime.
+//
+// Ownership: the object owns its compiled expression and shares the budget;
+// it is neither copied nor moved. Failures: none are raised; a pattern that
+// does not compile only makes IsCompiled false. Thread safety: a pattern
+// without a budget may be tested from several threads at once; patterns
+// that share a budget may not.
 class TypePattern {
 public:
     enum Match { NO_MATCH, PART_MATCH, WHOLE_MATCH };
@@ -59,17 +71,20 @@ public:
     static const unsigned long kMaxEmptyForks = 8;
     // The deepest nesting of groups.
     static const unsigned long kMaxDepth = 256;
-    // The memory budget of RE2 for one compiled construct, in bytes.
+    // The memory budget of RE2 for one compiled construct, in bytes; a
+    // construct whose program does not fit does not compile.
     static const long kMaxMemory = 8L << 20;
 
-    // Translates the construct (ConvertEscapes) and compiles it. The empty
-    // pattern counts as one that does not compile.
-    explicit TypePattern(const std::string& construct);
+    // Translates the construct (ConvertEscapes) and compiles it, within
+    // `budget` when one is given. The empty pattern counts as one that does
+    // not compile.
+    explicit TypePattern(const std::string& construct,
+                         std::shared_ptr<MatcherBudget> budget = nullptr);
     ~TypePattern();
     TypePattern(const TypePattern&) = delete;
     TypePattern& operator=(const TypePattern&) = delete;
 
-    bool IsCompiled() const { return _expression != nullptr; }
+    bool IsCompiled() const { return _compiled; }
 
     // How the first match (leftmost, then longest) covers the value: all of
     // it, part of it, or no match. Like regexec, it reads the value up to its
@@ -83,7 +98,17 @@ public:
     static void ConvertEscapes(const std::string& construct, std::string& pattern);
 
 private:
-    std::unique_ptr<const re2::RE2> _expression;  // null when not compiled
+    friend class MatcherBudget;
+
+    // The compiled expression, compiled again when it was released.
+    const re2::RE2& _Matcher() const;
+    void _Release() const;
+
+    bool _compiled = false;
+    // RE2's text of the construct.
+    std::string _expression;
+    std::shared_ptr<MatcherBudget> _budget;
+    mutable std::unique_ptr<const re2::RE2> _matcher;  // null when released
 };
 
 #endif  // TESRA_VALIDATE_TYPEPATTERN_H
