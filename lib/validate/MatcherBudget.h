@@ -18,7 +18,7 @@ class TypePattern;
 // thread-safe.
 class MatcherBudget {
 public:
-    static const std::size_t kMaxLive = 12;
+    static constexpr std::size_t kMaxLive = 12;
 
     MatcherBudget() = default;
     MatcherBudget(const MatcherBudget&) = delete;

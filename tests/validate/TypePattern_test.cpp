@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "validate/MatcherBudget.h"
+#include "validate/TypePatterns.h"
 
 namespace {
 
@@ -182,3 +187,97 @@ TEST(TypePattern, MatchesLongValuesOfManyStates) {
 }
 
 }  // namespace
+
+// Within an interval an escaped digit or comma stands for itself, as glibc
+// reads it; any other escape there does not compile.
+TEST(TypePattern, ReadsEscapesInsideIntervals) {
+    const TypePattern::Match none = TypePattern::NO_MATCH;
+    const TypePattern::Match part = TypePattern::PART_MATCH;
+    const TypePattern::Match whole = TypePattern::WHOLE_MATCH;
+    const struct {
+        const char* construct;
+        const char* value;
+        TypePattern::Match match;
+    } cases[] = {
+        {"x{2\\,}", "x", none},        {"x{2\\,}", "xx", whole},   {"x{2\\,}", "xxxxx", whole},
+        {"x{1\\,3}", "xxx", whole},    {"x{1\\,3}", "xxxx", part}, {"(ab){\\0,1}", "ab", whole},
+        {"(ab){\\0,1}", "abab", part}, {"x{\\,2}", "xx", whole},   {"x{,\\0}y", "xy", part},
+        {"x{\\0\\,\\0}y", "y", whole},
+    };
+    for (const auto& c : cases) {
+        const TypePattern pattern(c.construct);
+        ASSERT_TRUE(pattern.IsCompiled()) << c.construct;
+        EXPECT_EQ(c.match, pattern.Test(c.value)) << c.construct << " on " << c.value;
+    }
+    for (const char* refused :
+         {"x{\\1}", "x{1\\}", "x{\\9,}", "x{1,\\a}", "x{1\\,2\\,}", "x{}", "x{2,1}"}) {
+        EXPECT_FALSE(TypePattern(refused).IsCompiled()) << refused;
+    }
+}
+
+// Repetitions stacked on one atom say what glibc makes of them, folded into
+// one where that says the same and grouped where it does not; a megabyte of
+// them compiles in time linear in its length.
+TEST(TypePattern, ReadsStackedRepetitions) {
+    const TypePattern::Match none = TypePattern::NO_MATCH;
+    const TypePattern::Match part = TypePattern::PART_MATCH;
+    const TypePattern::Match whole = TypePattern::WHOLE_MATCH;
+    std::string ones = "(ab)";
+    while (ones.size() < (1u << 20)) {
+        ones += "{1}";
+    }
+    const struct {
+        std::string construct;
+        const char* value;
+        TypePattern::Match match;
+    } cases[] = {
+        {"a{2}?", "a", part},        {"a{2}?", "aa", whole},        {"a{2}?b", "ab", part},
+        {"(ab){2}?", "abab", whole}, {"(ab){2}?x", "abx", part},    {"a{2}{0,2}", "aaaa", whole},
+        {"a{2}{0,2}", "aaa", part},  {"a{2,3}{2}", "aaaaa", whole}, {"a{3}{1,2}b", "aaaab", part},
+        {"(a|bc)+{2}", "a", none},   {"(a|bc)+{2}", "abc", whole},  {"a{0}{2}b", "ab", part},
+        {"x{2}?{2}", "xx", whole},   {"x{2}?{2}", "xxx", part},     {ones, "ab", whole},
+        {ones, "abab", part},
+    };
+    for (const auto& c : cases) {
+        const TypePattern pattern(c.construct);
+        ASSERT_TRUE(pattern.IsCompiled()) << c.construct.substr(0, 20);
+        EXPECT_EQ(c.match, pattern.Test(c.value)) << c.construct.substr(0, 20) << " on " << c.value;
+    }
+}
+
+// regcomp reads a construct up to its first NUL byte, the limits too.
+TEST(TypePattern, ReadsUpToTheFirstNul) {
+    const TypePattern pattern(std::string("a\0.{0,999}", 10));
+    ASSERT_TRUE(pattern.IsCompiled());
+    EXPECT_EQ(TypePattern::WHOLE_MATCH, pattern.Test("a"));
+    EXPECT_EQ(TypePattern::PART_MATCH, pattern.Test("ab"));
+}
+
+// Patterns that share a budget keep at most kMaxLive compiled expressions,
+// and one that released its own answers as before.
+TEST(MatcherBudget, KeepsTheMostRecentlyUsed) {
+    auto budget = std::make_shared<MatcherBudget>();
+    std::vector<std::unique_ptr<TypePattern> > patterns;
+    for (int i = 0; i < 40; ++i) {
+        patterns.push_back(
+            std::make_unique<TypePattern>("[ab]*a[ab]{3}c|z" + std::to_string(i) + "y", budget));
+        ASSERT_TRUE(patterns.back()->IsCompiled());
+        EXPECT_LE(budget->Live(), MatcherBudget::kMaxLive);
+    }
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 40; ++i) {
+            const std::string own = "z" + std::to_string(i) + "y";
+            const std::string other = "z" + std::to_string((i + 1) % 40) + "y";
+            EXPECT_EQ(TypePattern::WHOLE_MATCH, patterns[i]->Test(own)) << i;
+            EXPECT_EQ(TypePattern::NO_MATCH, patterns[i]->Test(other)) << i;
+            EXPECT_EQ(TypePattern::PART_MATCH, patterns[i]->Test("babbbcc")) << i;
+            EXPECT_EQ(MatcherBudget::kMaxLive, budget->Live());
+        }
+    }
+    patterns.clear();
+    EXPECT_EQ(0u, budget->Live());
+
+    TypePatterns store;
+    EXPECT_EQ(store.Get("[0-9]+"), store.Get("[0-9]+"));
+    EXPECT_NE(store.Get("[0-9]+"), store.Get("[0-9]*"));
+}
