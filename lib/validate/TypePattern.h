@@ -21,13 +21,17 @@ class MatcherBudget;
 // Engine. regcomp only decides which constructs compile. Matching is RE2's,
 // on the construct written in RE2's syntax with the same meaning: time
 // linear in the value and memory bounded by kMaxMemory (past it RE2 leaves
-// its DFA for a slower but still linear simulation). What RE2 cannot match
-// so, or could mean otherwise, counts as not compiling: back-references
-// ("\1" to "\9"), the GNU escapes \w \W \s \S \b \B \< \> \` \', and a '^'
-// or '$' inside the construct, which glibc lets match beside a line feed
-// that the match takes ("a$\nb" matches "a\nb"): a '^' must come before and
-// a '$' after all that takes bytes, outside any repetition. The construct is
-// read up to its first NUL byte, as regcomp reads it.
+// its DFA for a slower but still linear simulation); a construct whose
+// program does not fit in kMaxMemory does not compile. What RE2 cannot
+// match so, or could mean otherwise, counts as not compiling:
+// back-references ("\1" to "\9"), the GNU escapes \w \W \s \S \b \B \< \>
+// \` \', a '^' that does not come before all that may take bytes in the
+// ways through the construct, a '$' that does not come after all of it, and
+// an anchor under a repetition: glibc lets an anchor match beside a line
+// feed that the match takes ("a$\nb" matches "a\nb"), which RE2 has no means
+// to say. The construct is read up to its first NUL byte, as regcomp reads
+// it, and once (ConstructReader), for the limits below, these rules and
+// RE2's text alike.
 //
 // Cost of compiling. regcomp writes out every repetition: an atom under
 // {m,n} is copied n times, under {m,} m + 1 times, under + twice, and the
@@ -71,8 +75,7 @@ public:
     static const unsigned long kMaxEmptyForks = 8;
     // The deepest nesting of groups.
     static const unsigned long kMaxDepth = 256;
-    // The memory budget of RE2 for one compiled construct, in bytes; a
-    // construct whose program does not fit does not compile.
+    // The memory budget of RE2 for one compiled construct, in bytes.
     static const long kMaxMemory = 8L << 20;
 
     // Translates the construct (ConvertEscapes) and compiles it, within
