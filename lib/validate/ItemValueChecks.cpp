@@ -186,8 +186,13 @@ enum ValueFinding : unsigned char {
     kNotEnumerated = 8
 };
 
-// The remembered decisions of a column are placed by a seeded hash, so that
-// values made to share a bucket cannot make the lookups slow.
+// The bucket of a remembered decision: SlotHash of std::hash, whose seed is
+// drawn once per process, so values whose std::hash differ cannot be aimed
+// at one bucket without knowing the seed. Values whose std::hash is equal
+// (it has no seed, and texts that share one can be made) share a bucket
+// whatever the seed, as do values made by one who knows it. What bounds a
+// flood is the cap: the map holds at most kMaxRemembered values, so a lookup
+// walks past at most that many, however long the column.
 struct SeededHash {
     std::size_t operator()(const std::string& text) const {
         return SlotHash(std::hash<std::string>()(text));
