@@ -234,6 +234,8 @@ const ItemDefinition& CheckDictionary::GetItemDefinition(const std::string& cifI
         }
     });
     if (definition.typeCode.empty()) {
+        // Nothing to test; prepared all the same, as every definition handed out is.
+        definition.Prepare();
         return _definitions.emplace(cifItemName, std::move(definition)).first->second;
     }
     const auto type = _types.find(definition.typeCode);

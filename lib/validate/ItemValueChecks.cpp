@@ -179,35 +179,6 @@ bool EntryLess(const std::string& a, const std::string& b) {
     return folded != 0 ? folded < 0 : a < b;
 }
 
-// The range test of a value that is a number: a row admits it.
-bool RangesAdmit(const ItemDefinition& definition, double v) {
-    if (std::binary_search(definition.rangePoints.begin(), definition.rangePoints.end(), v)) {
-        return true;
-    }
-    // The last interval that starts below v is the only one that can hold it.
-    const auto after = std::lower_bound(
-        definition.openRanges.begin(), definition.openRanges.end(), v,
-        [](const std::pair<double, double>& range, double x) { return range.first < x; });
-    return after != definition.openRanges.begin() && v < std::prev(after)->second;
-}
-
-bool EnumerationHolds(const ItemDefinition& definition, const std::string& value, bool foldCase) {
-    const Names& entries = definition.enumValues;
-    const std::vector<unsigned int>& order = definition.enumOrder;
-    if (foldCase) {
-        const auto at = std::lower_bound(order.begin(), order.end(), value,
-                                         [&](unsigned int entry, const std::string& text) {
-                                             return FoldedCompare(entries[entry], text) < 0;
-                                         });
-        return at != order.end() && FoldedCompare(entries[*at], value) == 0;
-    }
-    const auto at = std::lower_bound(order.begin(), order.end(), value,
-                                     [&](unsigned int entry, const std::string& text) {
-                                         return EntryLess(entries[entry], text);
-                                     });
-    return at != order.end() && entries[*at] == value;
-}
-
 // What a value is reported for, as bits.
 enum ValueFinding : unsigned char {
     kNoMatch = 1,
@@ -216,8 +187,13 @@ enum ValueFinding : unsigned char {
     kNotEnumerated = 8
 };
 
-// The remembered decisions of a column are placed by a seeded hash, so that
-// values made to share a bucket cannot make the lookups slow.
+// The bucket of a remembered decision: SlotHash of std::hash, whose seed is
+// drawn once per process, so values whose std::hash differ cannot be aimed
+// at one bucket without knowing the seed. Values whose std::hash is equal
+// (it has no seed, and texts that share one can be made) share a bucket
+// whatever the seed, as do values made by one who knows it. What bounds a
+// flood is the cap: the map holds at most kMaxRemembered values, so a lookup
+// walks past at most that many, however long the column.
 struct SeededHash {
     std::size_t operator()(const std::string& text) const {
         return SlotHash(std::hash<std::string>()(text));
@@ -232,12 +208,14 @@ struct SeededHash {
 // column. The kept rows hold a few bytes per finding, where each finding
 // writes a line.
 //
-// The definition is borrowed, prepared, and must outlive the object.
+// The definition is borrowed, prepared (std::logic_error otherwise), and
+// must outlive the object.
 class ColumnValues {
 public:
     ColumnValues(unsigned int column, const ItemDefinition& definition, bool enumCaseSense)
         : _column(column),
           _definition(definition),
+          _rules(definition.Rules()),
           _pattern(definition.pattern && definition.pattern->IsCompiled() ? definition.pattern.get()
                                                                           : nullptr),
           _isNumber(definition.typeCode == kFloat || definition.typeCode == kInt),
@@ -336,16 +314,13 @@ private:
             const bool converts = ToNumber(value, _isInt, number);
             // A value or a bound that is not a number is in range; a value
             // that is not a number is outside the enumeration.
-            if (_definition.hasRanges && converts && !_definition.rangesAdmitAll &&
-                !RangesAdmit(_definition, number)) {
+            if (_definition.hasRanges && converts && !_rules.RangesAdmit(number)) {
                 found |= kOutOfRange;
             }
-            if (_definition.hasEnumeration &&
-                (!converts || !std::binary_search(_definition.enumNumbers.begin(),
-                                                  _definition.enumNumbers.end(), number))) {
+            if (_definition.hasEnumeration && (!converts || !_rules.Enumerates(number))) {
                 found |= kNotEnumerated;
             }
-        } else if (_definition.hasEnumeration && !EnumerationHolds(_definition, value, _foldCase)) {
+        } else if (_definition.hasEnumeration && !_rules.Enumerates(value, _foldCase)) {
             found |= kNotEnumerated;
         }
         return found;
@@ -358,6 +333,7 @@ private:
 
     unsigned int _column;
     const ItemDefinition& _definition;
+    const ValueRules& _rules;
     const TypePattern* _pattern;
     bool _isNumber;
     bool _isInt;
@@ -426,54 +402,82 @@ void ItemDefinition::ReadType(ISTable& itemTypeList, TypePatterns* patterns) {
         patterns != nullptr ? patterns->Get(construct) : std::make_shared<TypePattern>(construct);
 }
 
-void ItemDefinition::Prepare() {
-    if (typeCode == kFloat || typeCode == kInt) {
-        const bool isInt = typeCode == kInt;
-        std::vector<std::pair<double, double> > ranges;
-        for (std::size_t i = 0; i < minimums.size() && i < maximums.size(); ++i) {
-            const bool hasMinimum = !CifString::IsEmptyValue(minimums[i]);
-            const bool hasMaximum = !CifString::IsEmptyValue(maximums[i]);
-            double minimum = -std::numeric_limits<double>::infinity();
-            double maximum = std::numeric_limits<double>::infinity();
-            if ((hasMinimum && !ToNumber(minimums[i], isInt, minimum)) ||
-                (hasMaximum && !ToNumber(maximums[i], isInt, maximum))) {
-                // Every value reaches this row or is admitted before it.
-                rangesAdmitAll = true;
-                break;
-            }
-            if (hasMinimum && hasMaximum && minimum == maximum) {
-                rangePoints.push_back(minimum);
-            } else if ((hasMinimum || hasMaximum) && minimum < maximum) {
-                // A converted number is finite: an open end is infinite.
-                ranges.emplace_back(minimum, maximum);
-            }
-        }
-        std::sort(rangePoints.begin(), rangePoints.end());
-        std::sort(ranges.begin(), ranges.end());
-        for (const std::pair<double, double>& range : ranges) {
-            // Intervals that share an open end stay apart: the end is not in them.
-            if (!openRanges.empty() && range.first < openRanges.back().second) {
-                openRanges.back().second = std::max(openRanges.back().second, range.second);
-            } else {
-                openRanges.push_back(range);
-            }
-        }
-        for (const std::string& entry : enumValues) {
-            double number = 0;
-            if (ToNumber(entry, isInt, number)) {
-                enumNumbers.push_back(number);
-            }
-        }
-        std::sort(enumNumbers.begin(), enumNumbers.end());
+ValueRules::ValueRules(const std::string& typeCode, const Names& minimums, const Names& maximums,
+                       const Names& enumValues) {
+    if (typeCode != kFloat && typeCode != kInt) {
+        _enumTexts = enumValues;
+        std::sort(_enumTexts.begin(), _enumTexts.end(), EntryLess);
         return;
     }
-    enumOrder.resize(enumValues.size());
-    for (unsigned int i = 0; i < enumOrder.size(); ++i) {
-        enumOrder[i] = i;
+    const bool isInt = typeCode == kInt;
+    std::vector<std::pair<double, double> > ranges;
+    for (std::size_t i = 0; i < minimums.size() && i < maximums.size(); ++i) {
+        const bool hasMinimum = !CifString::IsEmptyValue(minimums[i]);
+        const bool hasMaximum = !CifString::IsEmptyValue(maximums[i]);
+        double minimum = -std::numeric_limits<double>::infinity();
+        double maximum = std::numeric_limits<double>::infinity();
+        if ((hasMinimum && !ToNumber(minimums[i], isInt, minimum)) ||
+            (hasMaximum && !ToNumber(maximums[i], isInt, maximum))) {
+            // Every value reaches this row or is admitted before it.
+            _rangesAdmitAll = true;
+            break;
+        }
+        if (hasMinimum && hasMaximum && minimum == maximum) {
+            _rangePoints.push_back(minimum);
+        } else if ((hasMinimum || hasMaximum) && minimum < maximum) {
+            // A converted number is finite: an open end is infinite.
+            ranges.emplace_back(minimum, maximum);
+        }
     }
-    std::sort(enumOrder.begin(), enumOrder.end(), [this](unsigned int a, unsigned int b) {
-        return EntryLess(enumValues[a], enumValues[b]);
-    });
+    std::sort(_rangePoints.begin(), _rangePoints.end());
+    std::sort(ranges.begin(), ranges.end());
+    for (const std::pair<double, double>& range : ranges) {
+        // Intervals that share an open end stay apart: the end is not in them.
+        if (!_openRanges.empty() && range.first < _openRanges.back().second) {
+            _openRanges.back().second = std::max(_openRanges.back().second, range.second);
+        } else {
+            _openRanges.push_back(range);
+        }
+    }
+    for (const std::string& entry : enumValues) {
+        double number = 0;
+        if (ToNumber(entry, isInt, number)) {
+            _enumNumbers.push_back(number);
+        }
+    }
+    std::sort(_enumNumbers.begin(), _enumNumbers.end());
+}
+
+bool ValueRules::RangesAdmit(double number) const {
+    if (_rangesAdmitAll || std::binary_search(_rangePoints.begin(), _rangePoints.end(), number)) {
+        return true;
+    }
+    // The last interval that starts below the number is the only one that
+    // can hold it.
+    const auto after = std::lower_bound(
+        _openRanges.begin(), _openRanges.end(), number,
+        [](const std::pair<double, double>& range, double x) { return range.first < x; });
+    return after != _openRanges.begin() && number < std::prev(after)->second;
+}
+
+bool ValueRules::Enumerates(double number) const {
+    return std::binary_search(_enumNumbers.begin(), _enumNumbers.end(), number);
+}
+
+bool ValueRules::Enumerates(const std::string& value, bool foldCase) const {
+    if (foldCase) {
+        const auto at = std::lower_bound(_enumTexts.begin(), _enumTexts.end(), value,
+                                         [](const std::string& entry, const std::string& text) {
+                                             return FoldedCompare(entry, text) < 0;
+                                         });
+        return at != _enumTexts.end() && FoldedCompare(*at, value) == 0;
+    }
+    const auto at = std::lower_bound(_enumTexts.begin(), _enumTexts.end(), value, EntryLess);
+    return at != _enumTexts.end() && *at == value;
+}
+
+void ItemDefinition::Prepare() {
+    _rules.emplace(typeCode, minimums, maximums, enumValues);
 }
 
 void CifFile::_GetItemTypeCode(std::string& code, const std::string& cifItemName,

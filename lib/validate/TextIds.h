@@ -233,6 +233,10 @@ public:
         return id;
     }
 
+    // The text is held by address: a temporary (a std::string made for the
+    // call, from a literal or a view too) would be gone before its id is.
+    unsigned int Add(const std::string&& text) = delete;
+
     unsigned int Find(std::string_view text) const { return _ids.Find(text, _TextOf()); }
 
     const std::string& Text(unsigned int id) const { return *_texts[id]; }

@@ -326,6 +326,30 @@ TEST_F(SerializerTest, SoundLayoutsStillOpenForUpdate) {
         EXPECT_TRUE(ReadItem(ser, model[n].kind, n) == model[n]) << n;
 }
 
+TEST_F(SerializerTest, ItemsInTheLastWordOfABlockOpenForUpdate) {
+    // Where appends put them: a number in block 2's last word, and a text
+    // that starts in block 3's last word and goes on in block 4.
+    Items model = {S(Pattern(10000, 'a')), U(5),      S(Pattern(8192 - 1816 - 8, 'z')), U(6),
+                   S(Pattern(8184, 'y')),  S("spans")};
+    WriteItems(file, model);
+    const std::string bytes = read_text(file);
+    ASSERT_EQ(EntryAt(bytes, 3), (Words{2, 8188, 4, 9, 4, 0, 0, 0}));
+    ASSERT_EQ(EntryAt(bytes, 5), (Words{3, 8188, 9, 2, 12, 0, 0, 0}));
+    {
+        Serializer ser(file, UPDATE_MODE);
+        EXPECT_EQ(PutItem(ser, U(60), 3, true), 3u);
+        EXPECT_EQ(PutItem(ser, S("SPANS"), 5, true), 5u);
+        EXPECT_EQ(ser.WriteString("after"), 6u);
+    }
+    model[3] = U(60);
+    model[5] = S("SPANS");
+    model.push_back(S("after"));
+    Serializer ser(file, UPDATE_MODE);
+    ASSERT_EQ(ser.GetNumIndices(), model.size());
+    for (UInt32 n = 0; n < model.size(); ++n)
+        EXPECT_TRUE(ReadItem(ser, model[n].kind, n) == model[n]) << n;
+}
+
 TEST_F(SerializerTest, WritesThatCannotCompleteAreRefused) {
     // The one item and the index sit in the last blocks a block file may
     // have (a sparse file): an append that would leave no room for the index

@@ -25,10 +25,29 @@ file(REMOVE_RECURSE ${SCRATCH})
 run_step("install" ${CMAKE_COMMAND} --install ${TESRA_BUILD_DIR} --prefix ${prefix})
 foreach(installed bin/tesra-rovidev include/tesra/cif/CifFile.h
                   include/tesra/foundation/Exceptions.h include/tesra/table/ISTable.h
+                  include/tesra/validate/CifParentChild.h
                   share/tesra/autoFARNIX/tesra-data/ccp4_atomtype_hybridisation.dat
                   share/tesra/autoFARNIX/tesra-data/tesra-exceptions.dat)
   if(NOT EXISTS ${prefix}/${installed})
     message(FATAL_ERROR "not installed: ${installed}")
+  endif()
+endforeach()
+
+# Every installed header finds the project headers it includes installed too;
+# the checks' own headers stay out.
+file(GLOB_RECURSE headers RELATIVE ${prefix}/include/tesra ${prefix}/include/tesra/*.h)
+foreach(header ${headers})
+  file(STRINGS ${prefix}/include/tesra/${header} includes REGEX "^#include \"")
+  foreach(line ${includes})
+    string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" included "${line}")
+    if(NOT EXISTS ${prefix}/include/tesra/${included})
+      message(FATAL_ERROR "installed ${header} includes ${included}, which is not installed")
+    endif()
+  endforeach()
+endforeach()
+foreach(internal validate/TextIds.h validate/SlotHash.h validate/CheckDictionary.h)
+  if(EXISTS ${prefix}/include/tesra/${internal})
+    message(FATAL_ERROR "installed: ${internal}, a header of the checks' own")
   endif()
 endforeach()
 

@@ -109,6 +109,32 @@ public:
         return file._CheckTableValues(block, table, prepared, out);
     }
 
+    // One column against a definition gathered beforehand.
+    int Values(Block& block, ISTable& table, const std::string& column,
+               const ItemDefinition& definition) {
+        return file._CheckValues(block, table, column, definition, out);
+    }
+
+    // The reference rules of ranges and enumerations, a value at a time.
+    int IsFloatInRange(const std::string& value, const Strings& minimums,
+                       const Strings& maximums) const {
+        return file._IsFloatInRange(value, minimums, maximums);
+    }
+    int IsIntInRange(const std::string& value, const Strings& minimums,
+                     const Strings& maximums) const {
+        return file._IsIntInRange(value, minimums, maximums);
+    }
+    int IsFloatInEnumeration(const std::string& value, const Strings& entries) const {
+        return file._IsFloatInEnumeration(value, entries);
+    }
+    int IsIntInEnumeration(const std::string& value, const Strings& entries) const {
+        return file._IsIntInEnumeration(value, entries);
+    }
+    int IsStringInEnumeration(const std::string& value, const std::string& primitiveCode,
+                              const Strings& entries) const {
+        return file._IsStringInEnumeration(value, primitiveCode, entries);
+    }
+
     void NullKeys(const Strings& keys, ISTable& table) { file._CheckNullKeys(keys, table, out); }
     bool IsItemDefined(const std::string& category, const std::string& attribute, ISTable& item) {
         return file._IsItemDefined(category, attribute, item);

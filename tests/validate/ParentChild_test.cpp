@@ -89,6 +89,27 @@ TEST(ParentChildTest, RefusedDictionaries) {
                      "CifParentChild::CifParentChild"));
 }
 
+// Every item_linked row of a child item in no group gets a group of its own,
+// however many rows the item has; the notices come in row order.
+TEST(ParentChildTest, EveryUngroupedItemLinkedRowKept) {
+    Dictionary dict({{"category", "id", "c p q r"},
+                     {"item", "name category_id", "_c.x c _c.y c"},
+                     {"item_linked", "child_name parent_name",
+                      "_c.x _p.a _c.x _q.b _c.y _p.a _c.x _r.c _c.x _p.d _c.x _q.e"}});
+    std::string out;
+    const auto pc = Build(out, dict.block);
+    Strings created;
+    for (size_t at = 0; (at = out.find("child item \"", at)) != std::string::npos;) {
+        at += 12;
+        const size_t parent = out.find("parent item \"", at) + 13;
+        created.push_back(out.substr(at, out.find('"', at) - at) + ">" +
+                          out.substr(parent, out.find('"', parent) - parent));
+    }
+    EXPECT_EQ(Join(created), "_c.x>_p.a _c.x>_q.b _c.x>_r.c _c.x>_p.d _c.x>_q.e _c.y>_p.a");
+    EXPECT_EQ(Relations(*pc, "c"), (Strings{"_p.a <- _c.x", "_p.a <- _c.y", "_p.d <- _c.x",
+                                            "_q.b <- _c.x", "_q.e <- _c.x", "_r.c <- _c.x"}));
+}
+
 // New groups of b, for its two item_linked pairs, are numbered after an
 // existing group of b and after a list group of b without group row. A new
 // id equal to an existing one would merge the pairs into one two-part key.

@@ -10,6 +10,9 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "validate/CheckTestSupport.h"
@@ -100,6 +103,18 @@ TEST(TextIds, KeepTheirIdsAsTheTableGrows) {
         EXPECT_EQ(TextIds::kNone, ids.Find("t5000"));
     }
 }
+
+// Whether CellIds::Add takes an argument of type T.
+template <typename T, typename = void>
+struct AddTakes : std::false_type {};
+template <typename T>
+struct AddTakes<T, std::void_t<decltype(std::declval<CellIds&>().Add(std::declval<T>()))> >
+    : std::true_type {};
+static_assert(AddTakes<const std::string&>::value && AddTakes<std::string&>::value,
+              "a text that outlives the ids");
+static_assert(!AddTakes<std::string>::value && !AddTakes<const std::string>::value &&
+                  !AddTakes<const char*>::value && !AddTakes<std::string_view>::value,
+              "a temporary, which would be gone before its id");
 
 TEST(CellIds, HoldTheTextsByAddress) {
     const std::vector<std::string> cells = Split("x y x z y");
