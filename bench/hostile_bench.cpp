@@ -2,6 +2,7 @@
 // doubling sizes, so that a doubling that costs much more than twice the time
 // shows. The usage below says what is measured.
 #include <fcntl.h>
+#include <malloc.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -413,8 +414,7 @@ void ShowErrors(const std::string& errors) {
 }
 
 // Prints the row of one size; false when the limit cut the child short.
-bool Measure(ScratchDir& scratch, const char* label, unsigned int n, const Input& input,
-             int limit) {
+bool Measure(ScratchDir& scratch, const char* label, unsigned int n, Input input, int limit) {
     const std::string dictPath = input.dict.empty() ? "" : scratch.File("dict.dic");
     const std::string dataPath = scratch.File("data.cif");
     const std::string logPath = scratch.File("check.log");
@@ -423,6 +423,10 @@ bool Measure(ScratchDir& scratch, const char* label, unsigned int n, const Input
         Write(dictPath, input.dict);
     }
     Write(dataPath, input.data);
+    // The children start as copies of this process: memory that it has freed
+    // but still holds would count in their peaks, or be taken by them unseen.
+    input = Input();
+    malloc_trim(0);
     const bool check = !dictPath.empty();
     const Run run = InChild(dictPath, dataPath, logPath, errPath, !check, limit);
     const bool read = run.figures.read >= 0;
