@@ -1,6 +1,8 @@
 // Inputs whose cost grows faster than their size: each case is run at
 // doubling sizes, so that a doubling that costs much more than twice the time
 // shows. The usage below says what is measured.
+#include <fcntl.h>
+#include <malloc.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -26,7 +28,8 @@ const char* const kUsage =
     "usage: hostile_bench [--limit SECONDS] [CASE...]\n"
     "Times inputs whose cost grows faster than their size, each at doubling sizes: a\n"
     "doubling should cost about twice the time. Every case runs in a child process that is\n"
-    "killed after the limit (default 10 s; shown as \"> 10 s\"), so the program always ends.\n"
+    "killed after the limit (default 10 s; shown as \"> 10 s\"), so the program always ends;\n"
+    "the larger sizes of a case that the limit cut short are skipped.\n"
     "The inputs are made in a scratch directory under $TMPDIR (or /tmp), removed when the\n"
     "program ends or is interrupted.\n"
     "\n"
@@ -34,7 +37,19 @@ const char* const kUsage =
     "DDL2 dictionary unless said otherwise:\n"
     "  pattern      an item whose type construct is [ab]*a[ab]{20}c, one value of n random\n"
     "               a/b letters and a final d (and {100} at the largest size)\n"
-    "  backref      the construct (a*)(a*)(a*)(a*)\\4\\3\\2\\1b against n letters a\n"
+    "  backref      a refusal: the construct (a*)(a*)(a*)(a*)\\4\\3\\2\\1b counts as not\n"
+    "               compiling (back-references), so its n letters a are not matched and the\n"
+    "               check must cost no more than reading; it shows if such a construct ever\n"
+    "               reaches a matcher that backtracks\n"
+    "  types        n type codes, each with its own construct [ab]*a[ab]{20}c|z<k>y, and n\n"
+    "               items of one category, each of its own code, in one row: n columns of\n"
+    "               about 15 KB of random a/b letters that match whole, which take each\n"
+    "               construct's DFA through thousands of states. What the compiled\n"
+    "               constructs keep shows in the beyond column: their DFA states should\n"
+    "               not add up with n\n"
+    "  types-same   as types, but all n codes have the one construct [ab]*a[ab]{20}c\n"
+    "  stacked      a construct of stacked repetitions a{1}{1}{1}... of n bytes and one\n"
+    "               value a; the construct is compiled within the check\n"
     "  int-enum     an int item enumerating x0 ... x(n-2) and 5, n rows of value 5\n"
     "  float-enum   a float item enumerating n numbers, n rows of them\n"
     "  float-range  a float item with n ranges, n rows inside one of them\n"
@@ -46,7 +61,11 @@ const char* const kUsage =
     "Columns: n, the size; read s, reading the dictionary and the file (wall seconds);\n"
     "check s, DataChecking; peak MB, the child's peak resident memory; alone MB, the peak\n"
     "of a child that only reads the same files; beyond MB, the difference; findings,\n"
-    "report lines that are neither empty nor details.\n";
+    "report lines that are neither empty nor details.\n"
+    "\n"
+    "What a child writes on standard error is kept apart and its first lines are shown on\n"
+    "standard error after its row, so it never breaks into the table; RE2 may write many\n"
+    "lines such as \"CoalesceWalker::ShortVisit called\" while compiling a huge construct.\n";
 
 // What a child sends back: once when it has read its files (read set), once
 // at its end (ok set), so that a child killed in the check still tells how
@@ -58,17 +77,40 @@ struct Figures {
     bool ok = false;
 };
 
-// A child's end: finished within the limit or not, its figures and peak.
+// A child's end: finished within the limit or not, its figures and peak,
+// and the first lines of what it wrote on standard error.
 struct Run {
     bool finished = false;
     Figures figures;
     double peakMb = 0;
+    std::string errors;
 };
 
+// The first few lines of a child's standard error, and how many there were
+// beyond them.
+std::string FirstLines(const std::string& path) {
+    const unsigned int kShown = 3;
+    std::ifstream in(path);
+    std::string shown;
+    unsigned int lines = 0;
+    for (std::string line; std::getline(in, line); ++lines) {
+        if (lines < kShown) {
+            shown += "    child: " + line + "\n";
+        }
+    }
+    if (lines > kShown) {
+        const unsigned int more = lines - kShown;
+        shown += "    child: ... " + std::to_string(more) +
+                 (more == 1 ? " more line\n" : " more lines\n");
+    }
+    return shown;
+}
+
 // Reads the dictionary (when given) and the data, and checks the data unless
-// readOnly, in a child killed after `limit` seconds.
+// readOnly, in a child killed after `limit` seconds. The child's standard
+// error goes to errPath, so that it cannot break into a row of the table.
 Run InChild(const std::string& dictPath, const std::string& dataPath, const std::string& logPath,
-            bool readOnly, int limit) {
+            const std::string& errPath, bool readOnly, int limit) {
     Run run;
     int channel[2];
     if (pipe(channel) != 0) {
@@ -76,9 +118,16 @@ Run InChild(const std::string& dictPath, const std::string& dataPath, const std:
         return run;
     }
     std::fflush(stdout);
+    std::fflush(stderr);
+    std::remove(errPath.c_str());
     const pid_t pid = fork();
     if (pid == 0) {
         close(channel[0]);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (err < 0 || dup2(err, STDERR_FILENO) < 0) {
+            _exit(5);
+        }
+        close(err);
         Figures own;
         try {
             CifFile dict;
@@ -137,6 +186,7 @@ Run InChild(const std::string& dictPath, const std::string& dataPath, const std:
         run.peakMb = usage.ru_maxrss / 1024.0;
     }
     ScratchDir::Watch(0);
+    run.errors = FirstLines(errPath);
     return run;
 }
 
@@ -178,13 +228,18 @@ struct Input {
     std::string data;
 };
 
-Input Pattern(unsigned int repeat, unsigned int n) {
-    std::mt19937 random(n);
-    std::string value(n, 'a');
-    for (char& c : value) {
+// n letters a or b, drawn from `random`.
+std::string Letters(std::mt19937& random, unsigned int n) {
+    std::string letters(n, 'a');
+    for (char& c : letters) {
         c = random() % 2 ? 'a' : 'b';
     }
-    value += 'd';
+    return letters;
+}
+
+Input Pattern(unsigned int repeat, unsigned int n) {
+    std::mt19937 random(n);
+    const std::string value = Letters(random, n) + 'd';
     return {Dictionary("pat", "char", "[ab]*a[ab]{" + std::to_string(repeat) + "}c", ""),
             Rows({value})};
 }
@@ -192,6 +247,48 @@ Input Pattern(unsigned int repeat, unsigned int n) {
 Input BackReference(unsigned int n) {
     return {Dictionary("ref", "char", "(a*)(a*)(a*)(a*)\\4\\3\\2\\1b", ""),
             Rows({std::string(n, 'a')})};
+}
+
+// n type codes t0 ... t(n-1), with the construct [ab]*a[ab]{20}c|z<k>y each
+// (or all the one [ab]*a[ab]{20}c when `shared`), and the items _s.v0 ...
+// _s.v(n-1) of one category, each of its own code, in one row. Each value is
+// about 15 KB of random a/b letters that the construct matches whole: the
+// search for any match and that for the whole match both read it all, and
+// the letters take the DFA through a new state at almost every byte.
+Input Types(unsigned int n, bool shared) {
+    const unsigned int kLetters = 15000;
+    std::string items =
+        "loop_\n_item.name\n_item.category_id\n_item.mandatory_code\n'_s.id' s yes\n";
+    std::string typed = "loop_\n_item_type.name\n_item_type.code\n";
+    std::string codes =
+        "loop_\n_item_type_list.code\n_item_type_list.primitive_code\n"
+        "_item_type_list.construct\n";
+    std::string data = "data_b\n_s.id 1\n";
+    std::mt19937 random(n);
+    for (unsigned int k = 0; k < n; ++k) {
+        const std::string item = "_s.v" + std::to_string(k);
+        const std::string code = "t" + std::to_string(k);
+        items += "'" + item + "' s no\n";
+        typed += "'" + item + "' " + code + "\n";
+        codes += code + " char '[ab]*a[ab]{20}c" + (shared ? "" : "|z" + std::to_string(k) + "y") +
+                 "'\n";
+        data += item + " " + Letters(random, kLetters) + "a" + Letters(random, 20) + "c\n";
+    }
+    return {
+        "data_dict\n"
+        "_category.id s\n_category.mandatory_code no\n"
+        "_category_key.id s\n_category_key.name '_s.id'\n" +
+            items + typed + codes,
+        data};
+}
+
+// The construct a{1}{1}{1}... of about n bytes and the one value a.
+Input Stacked(unsigned int n) {
+    std::string construct = "a";
+    while (construct.size() + 3 <= n) {
+        construct += "{1}";
+    }
+    return {Dictionary("stk", "char", construct, ""), Rows({"a"})};
 }
 
 Input IntEnumeration(unsigned int n) {
@@ -263,7 +360,19 @@ std::vector<Case> Cases() {
          320000,
          [](unsigned int n) { return Pattern(100, n); },
          "[ab]*a[ab]{100}c"},
-        {"backref", "(a*)(a*)(a*)(a*)\\4\\3\\2\\1b", {40, 80, 160}, BackReference},
+        {"backref", "refused (a*)(a*)(a*)(a*)\\4\\3\\2\\1b", {40, 80, 160}, BackReference},
+        {"types",
+         "n codes, n constructs, 15 KB each",
+         {125, 250, 500, 1000},
+         [](unsigned int n) { return Types(n, false); }},
+        {"types-same",
+         "n codes, one construct, 15 KB each",
+         {125, 250, 500, 1000},
+         [](unsigned int n) { return Types(n, true); }},
+        {"stacked",
+         "a{1}{1}{1}..., n bytes",
+         {1u << 18, 1u << 19, 1u << 20, 1u << 21, 1u << 22},
+         Stacked},
         {"int-enum", "int, n-1 unknown entries + 5", {1000, 2000, 4000, 8000}, IntEnumeration},
         {"float-enum", "float, n entries, n rows", {5000, 10000, 20000}, FloatEnumeration},
         {"float-range", "float, n ranges, n rows", {5000, 10000, 20000}, FloatRange},
@@ -297,26 +406,38 @@ std::string Seconds(const Run& run, bool done, double seconds, bool reached, int
     return text;
 }
 
-void Measure(ScratchDir& scratch, const char* label, unsigned int n, const Input& input,
-             int limit) {
+// A child's standard error below its row, once the row is out.
+void ShowErrors(const std::string& errors) {
+    std::fflush(stdout);
+    std::fputs(errors.c_str(), stderr);
+    std::fflush(stderr);
+}
+
+// Prints the row of one size; false when the limit cut the child short.
+bool Measure(ScratchDir& scratch, const char* label, unsigned int n, Input input, int limit) {
     const std::string dictPath = input.dict.empty() ? "" : scratch.File("dict.dic");
     const std::string dataPath = scratch.File("data.cif");
     const std::string logPath = scratch.File("check.log");
+    const std::string errPath = scratch.File("child.err");
     if (!dictPath.empty()) {
         Write(dictPath, input.dict);
     }
     Write(dataPath, input.data);
+    // The children start as copies of this process: memory that it has freed
+    // but still holds would count in their peaks, or be taken by them unseen.
+    input = Input();
+    malloc_trim(0);
     const bool check = !dictPath.empty();
-    const Run run = InChild(dictPath, dataPath, logPath, !check, limit);
+    const Run run = InChild(dictPath, dataPath, logPath, errPath, !check, limit);
     const bool read = run.figures.read >= 0;
-    std::printf("  %-32s %8u %9s", label, n,
+    std::printf("  %-34s %8u %9s", label, n,
                 Seconds(run, read, run.figures.read, true, limit).c_str());
     if (!check) {
         std::printf(" %9s %8.1f\n", "", run.peakMb);
-        std::fflush(stdout);
-        return;
+        ShowErrors(run.errors);
+        return run.finished;
     }
-    const Run alone = InChild(dictPath, dataPath, logPath, true, limit);
+    const Run alone = InChild(dictPath, dataPath, logPath, errPath, true, limit);
     const bool done = run.finished && run.figures.ok;
     std::printf(" %9s %8.1f", Seconds(run, done, run.figures.check, read, limit).c_str(),
                 run.peakMb);
@@ -327,7 +448,12 @@ void Measure(ScratchDir& scratch, const char* label, unsigned int n, const Input
         }
     }
     std::printf("\n");
-    std::fflush(stdout);
+    ShowErrors(run.errors);
+    // The same files read again say the same, if anything.
+    if (alone.errors != run.errors) {
+        ShowErrors(alone.errors);
+    }
+    return run.finished;
 }
 
 }  // namespace
@@ -352,18 +478,26 @@ int main(int argc, char** argv) {
     ScratchDir scratch("hostile_bench.");
     std::printf("each size in a child killed after %d s; times in wall seconds, memory in MB\n",
                 limit);
-    std::printf("  %-32s %8s %9s %9s %8s %8s %8s %8s\n", "case", "n", "read s", "check s",
+    std::printf("  %-34s %8s %9s %9s %8s %8s %8s %8s\n", "case", "n", "read s", "check s",
                 "peak MB", "alone MB", "beyond", "findings");
     for (const Case& c : cases) {
         if (!chosen.empty() && std::find(chosen.begin(), chosen.end(), c.name) == chosen.end()) {
             continue;
         }
         std::printf("%s\n", c.name);
-        for (const unsigned int n : c.sizes) {
-            Measure(scratch, c.label, n, c.make(n), limit);
+        // The sizes double and the cost grows at least as fast: once the
+        // limit cuts a size short, it would cut every larger one.
+        std::size_t measured = 0;
+        bool within = true;
+        while (within && measured < c.sizes.size()) {
+            const unsigned int n = c.sizes[measured++];
+            within = Measure(scratch, c.label, n, c.make(n), limit);
         }
-        if (c.extra != nullptr) {
+        const std::size_t skipped = c.sizes.size() - measured + (c.extra != nullptr ? 1 : 0);
+        if (within && c.extra != nullptr) {
             Measure(scratch, c.extraLabel, c.extraSize, c.extra(c.extraSize), limit);
+        } else if (!within && skipped > 0) {
+            std::printf("  (%zu larger size%s skipped)\n", skipped, skipped == 1 ? "" : "s");
         }
     }
     return 0;
