@@ -1,0 +1,934 @@
+// Type patterns refereed by glibc: on fixed and generated constructs and
+// values, TypePattern compiles only what regcomp (REG_EXTENDED, C locale)
+// compiles and answers as regexec does; and the rules of the translation one
+// by one, each with its own small cases.
+
+#include <gtest/gtest.h>
+#include <locale.h>
+#include <regex.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "validate/TypePattern.h"
+
+namespace {
+
+typedef TypePattern::Match Match;
+const Match kNone = TypePattern::NO_MATCH;
+const Match kPart = TypePattern::PART_MATCH;
+const Match kWhole = TypePattern::WHOLE_MATCH;
+
+// The bytes printable, the others as \xNN, for messages.
+std::string Shown(const std::string& text) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string shown;
+    for (const char c : text.substr(0, 80)) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7f) {
+            shown.push_back(c);
+        } else {
+            shown += "\\x";
+            shown.push_back(kHex[b >> 4]);
+            shown.push_back(kHex[b & 15]);
+        }
+    }
+    return shown + (text.size() > 80 ? "..." : "");
+}
+
+const char* Name(Match match) {
+    return match == kNone ? "none" : match == kPart ? "part" : "whole";
+}
+
+// The given locale for the calling thread while the scope lasts.
+class ThreadLocale {
+public:
+    explicit ThreadLocale(locale_t locale) : _previous(uselocale(locale)) {}
+    ~ThreadLocale() { uselocale(_previous); }
+    ThreadLocale(const ThreadLocale&) = delete;
+    ThreadLocale& operator=(const ThreadLocale&) = delete;
+
+private:
+    locale_t _previous;
+};
+
+locale_t CLocale() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    return c;
+}
+
+// glibc's reading of a construct: regcomp with REG_EXTENDED and regexec with
+// one regmatch_t, both in the C locale.
+class Glibc {
+public:
+    explicit Glibc(const std::string& construct) {
+        std::string pattern;
+        TypePattern::ConvertEscapes(construct, pattern);
+        const ThreadLocale c(CLocale());
+        _compiled = regcomp(&_regex, pattern.c_str(), REG_EXTENDED) == 0;
+    }
+    ~Glibc() {
+        if (_compiled) {
+            regfree(&_regex);
+        }
+    }
+    Glibc(const Glibc&) = delete;
+    Glibc& operator=(const Glibc&) = delete;
+
+    bool IsCompiled() const { return _compiled; }
+
+    Match Test(const std::string& value) const {
+        const ThreadLocale c(CLocale());
+        regmatch_t match;
+        if (regexec(&_regex, value.c_str(), 1, &match, 0) != 0) {
+            return kNone;
+        }
+        const bool whole = match.rm_so == 0 &&
+                           match.rm_eo == static_cast<regoff_t>(std::strlen(value.c_str())) &&
+                           value.find('\0') == std::string::npos;
+        return whole ? kWhole : kPart;
+    }
+
+private:
+    regex_t _regex;
+    bool _compiled = false;
+};
+
+// What a referee run saw: constructs compiled, refused by TypePattern (for
+// its documented refusals, or by glibc), the answers compared and how many
+// differed.
+struct Tally {
+    unsigned long constructs = 0;
+    unsigned long compiled = 0;
+    unsigned long refused = 0;
+    unsigned long answers[3] = {0, 0, 0};
+    unsigned long divergences = 0;
+};
+
+// Compares TypePattern's verdict and answers with glibc's on one construct:
+// what TypePattern compiles glibc compiles, and answers alike. glibc is not
+// asked about a construct that TypePattern refuses, since its limits keep out
+// those on which regcomp takes seconds. The first divergences fail with their
+// construct and value; all are counted.
+void Referee(const std::string& construct, const std::vector<std::string>& values, Tally& tally) {
+    const unsigned long kShown = 25;
+    ++tally.constructs;
+    const TypePattern pattern(construct);
+    if (!pattern.IsCompiled()) {
+        ++tally.refused;
+        return;
+    }
+    const Glibc glibc(construct);
+    if (!glibc.IsCompiled()) {
+        if (tally.divergences++ < kShown) {
+            ADD_FAILURE() << "compiled, but glibc refuses: " << Shown(construct);
+        }
+        return;
+    }
+    ++tally.compiled;
+    for (const std::string& value : values) {
+        const Match expected = glibc.Test(value);
+        const Match actual = pattern.Test(value);
+        ++tally.answers[expected];
+        if (actual != expected && tally.divergences++ < kShown) {
+            ADD_FAILURE() << Shown(construct) << " on \"" << Shown(value) << "\": glibc "
+                          << Name(expected) << ", TypePattern " << Name(actual);
+        }
+    }
+}
+
+std::vector<std::string> AllBytes() {
+    std::vector<std::string> values;
+    for (int b = 0; b < 256; ++b) {
+        values.push_back(std::string(1, static_cast<char>(b)));
+    }
+    return values;
+}
+
+// Every string over `alphabet` up to `length` bytes long, the empty one too.
+std::vector<std::string> AllStrings(const std::string& alphabet, std::size_t length) {
+    std::vector<std::string> values(1);
+    for (std::size_t from = 0, to = 1; length-- > 0; from = to, to = values.size()) {
+        for (std::size_t i = from; i < to; ++i) {
+            for (const char c : alphabet) {
+                values.push_back(values[i] + c);
+            }
+        }
+    }
+    return values;
+}
+
+const char* const kClassNames[] = {"alpha", "digit", "alnum", "upper", "lower", "space",
+                                   "blank", "punct", "print", "graph", "cntrl", "xdigit"};
+
+// Every class name, alone, negated and in company, holds the bytes it holds
+// in the C locale.
+TEST(TypePatternReferee, ClassNamesHoldTheirBytes) {
+    const std::vector<std::string> values = AllBytes();
+    Tally tally;
+    for (const char* name : kClassNames) {
+        const std::string form = std::string("[:") + name + ":]";
+        for (const std::string& construct :
+             {"[" + form + "]", "[^" + form + "]", "[" + form + "_]", "[^" + form + "\\]",
+              "[" + form + "[:digit:]]", "[" + form + "]+"}) {
+            Referee(construct, values, tally);
+        }
+    }
+    EXPECT_EQ(0UL, tally.divergences);
+    EXPECT_EQ(tally.constructs, tally.compiled);
+}
+
+// Bracket forms: ']' and "^]" first, '-' first and last, ranges and the
+// bytes on either side of their ends, across 127 and 128, backslash, '['
+// and the collating symbols and equivalence classes, also as range ends.
+TEST(TypePatternReferee, BracketFormsHoldTheirBytes) {
+    // clang-format off
+    const char* const kBrackets[] = {
+        // ']' and '-' first and last
+        "[]a]", "[^]a]", "[]]", "[^]]", "[]-a]", "[^]-a]", "[-a]", "[^-a]", "[a-]", "[^a-]",
+        "[ab-]", "[-ab-]", "[--/]", "[%--]", "[!---]", "[a-c-]", "[[-]]",
+        // ranges, and across 127 and 128
+        "[a-c]", "[^a-c]", "[b-b]", "[a-cx-z]", "[0-9A-Fa-f]", "[ -~]", "[^ -~]", "[\t-\r]",
+        "[\\t-\\r ]", "[~-\x81]", "[\x7f-\x80]", "[\x80-\xff]", "[^\x80-\xff]", "[\xe0-\xef]",
+        "[\x01-\x7f]", "[\x01-\xff]", "[\xfe-\xff]", "[a-\xe9]", "[\xa9-\xc3]",
+        // backslash, '[', and bytes special outside brackets
+        "[\\\\]", "[\\]]", "[\\\\-a]", "[a\\\\]", "[[]", "[a[]", "[[a]", "[a^]", "[^^]",
+        "[\\n]", "[^\\n]", "[.]", "[*+?{}()|$^]", "[ab]", "[^ab]", "[\xe9]", "[^\xe9]",
+        // collating symbols and equivalence classes, also as range ends
+        "[[.-.]]", "[[.-.]a]", "[[.-.]-0]", "[!-[.-.]]", "[[.].]]", "[[.^.]]", "[[.[.]]",
+        "[[.a.]-[.c.]]", "[[.a.]-c]", "[a-[.c.]]", "[[=a=]]", "[[=a=]b-c]", "[^[=a=]]",
+        "[[=-=]]", "[[=]=]]", "[[.\xe9.]]", "[[=\xe9=]]",
+        // classes in company
+        "[[:digit:]-]", "[[:alpha:]0-2]", "[^[:space:][:punct:]]", "[[:upper:][:digit:]]",
+    };
+    // clang-format on
+    const std::vector<std::string> values = AllBytes();
+    Tally tally;
+    for (const char* construct : kBrackets) {
+        Referee(construct, values, tally);
+    }
+    EXPECT_EQ(0UL, tally.divergences);
+    EXPECT_EQ(tally.constructs, tally.compiled);
+}
+
+// Repetitions stacked on atoms, brackets and groups, alternatives and
+// anchors, on every short string over their letters.
+TEST(TypePatternReferee, RepetitionsAndAlternativesAnswerOnShortValues) {
+    // clang-format off
+    const char* const kConstructs[] = {
+        // repetitions stacked on atoms, brackets and groups
+        "(ab){2}{3}", "(ab){2}{2}", "(a|b)*{2}", "[ab]{1,2}{2}", "a{2}?", "(ab)+{0,1}",
+        "(a|bc)+{2}", "a+{3}", "a{1,2}{2}", "(ab){2}*", "a{2}{0}", "a{2}+", "a?{2}",
+        "(a|b){2}{2}{2}", "((ab){1,2}){2}", "(a{2}){2}?", "a**", "a*+", "a+?", "(a|b)?*",
+        "[abc]{0,2}{2,3}", "[ab]{2}{1,2}c", "(a|b)+{2}c", "((a|b){2})+", "(a(b|c){2})*",
+        // intervals: "{,n}", "{,}", and the escapes \0 and \, as glibc reads them
+        "c{,2}a", "(a{,2}b){2,}", "a{0}b", "a{,}b", "(ab){\\0,1}c", "a{2\\,}", "a{\\,2}b",
+        // alternatives, leftmost and then longest
+        "(a|bc|cab)+", "a|b|c", "ab|a|abc", "(a|ab)(c|bcd)", "(a|ab)(bc|c)", "a(b|c)*c",
+        "(abc|ab|a)*c", "(a|b|c){3}c", "(a*)(b|c)", "a*(b|ab)*c", "(a)|b", "a)",
+        // anchors
+        "(ab|a)(ba|b)*$", "^(a|b)c", "^a|b$", "(^a|b)c", "(ab|ba){1,3}$", "^(ab)?(a|c)*",
+        // empty groups and alternatives; in repeated groups, with one
+        // regmatch_t glibc answers on these (with more it may never return)
+        "()a", "a()b", "a|", "|b", "(a|)b", "(|a)*b", "(a|)+b", "(()|a)+", "(a|())*b",
+        "(|a|b)*+(ab)", "(a*|b)*c", "(a?|b)+c", "(a*)*b", "(a*)+b", "()*a",
+    };
+    // clang-format on
+    const std::vector<std::string> values = AllStrings("abc", 6);
+    Tally tally;
+    for (const char* construct : kConstructs) {
+        Referee(construct, values, tally);
+    }
+    EXPECT_EQ(0UL, tally.divergences);
+    // The escapes \0 and \, inside an interval may count as not compiling.
+    EXPECT_GE(tally.compiled + 3, tally.constructs);
+}
+
+// Bytes above 127 in literals and alternatives that share a prefix, a line
+// feed beside anchors, and '.', on every short string of such bytes.
+TEST(TypePatternReferee, HighBytesAndLineFeedsAnswerOnShortValues) {
+    // clang-format off
+    const char* const kConstructs[] = {
+        "\xe9|\xe9.", "[\xe9]|[\xe9].", "(\xe9" "a|\xe9)+", "\xe9\xff|\xe9" "a|\xff", "a\xe9*$",
+        "[^a]+", "[\x80-\xff]" "a", ".\xe9", "(\xe9|\xe9\xe9)(\xe9" "a|a)", "^(a|\xe9)*$",
+        "[[:alpha:]\xe9]+\\n?", "a$", "(a|\\n)$", "\\n*$", "^\\n|a", ".", ".+$",
+    };
+    // clang-format on
+    const std::vector<std::string> values = AllStrings("a\xe9\xff\n", 4);
+    Tally tally;
+    for (const char* construct : kConstructs) {
+        Referee(construct, values, tally);
+    }
+    EXPECT_EQ(0UL, tally.divergences);
+    EXPECT_EQ(tally.constructs, tally.compiled);
+}
+
+// A generated construct, with what it takes to build values along it: the
+// bytes an atom may take (a guess for brackets), its parts, and the bounds of
+// a repetition.
+struct Node {
+    enum Kind { kBytes, kSequence, kChoice, kRepeat };
+    Kind kind = kBytes;
+    std::string bytes;
+    std::vector<Node> parts;
+    unsigned low = 0;
+    unsigned high = 0;
+};
+
+// Seeded constructs and values. The shapes stay small, so that regcomp's
+// limits keep most of them compiled. No alternative that is empty, nor "()",
+// sits in a repeated group: glibc's regexec never returns on some of those
+// when asked for the groups' matches ("(|a|#b)*+(ab)" on "#bab"), and the
+// referee should not hang on a glibc that does so with one regmatch_t too.
+class Generator {
+public:
+    explicit Generator(std::uint32_t seed) : _random(seed) {}
+
+    std::string Construct(Node& node) {
+        std::string construct;
+        node = Node();
+        node.kind = Node::kSequence;
+        if (Chance(10)) {
+            construct += "^";
+        }
+        node.parts.emplace_back();
+        construct += Choice(0, false, node.parts.back());
+        if (Chance(10)) {
+            construct += "$";
+        }
+        if (Chance(2)) {
+            // regcomp reads the construct up to its first NUL.
+            construct += std::string(1, '\0') + (Chance(50) ? "((" : "[");
+        }
+        return construct;
+    }
+
+    // Values along the construct and beside it, and NULs at the start,
+    // before any match and after a match.
+    std::vector<std::string> Values(const Node& node) {
+        std::vector<std::string> values = {""};
+        for (int i = 0; i < 4; ++i) {
+            values.push_back(Sample(node));
+        }
+        const std::string s = Sample(node);
+        const std::string t = Sample(node);
+        const std::string nul(1, '\0');
+        values.push_back(s + t);
+        values.push_back(Byte() + s);
+        values.push_back(s + Byte());
+        if (!s.empty()) {
+            std::string changed = s;
+            changed[Below(static_cast<unsigned>(s.size()))] = Byte()[0];
+            values.push_back(changed);
+            values.push_back(s.substr(0, s.size() - 1));
+            values.push_back(s.substr(1));
+        }
+        std::string random;
+        for (unsigned n = Below(5); n > 0; --n) {
+            random += Byte();
+        }
+        values.push_back(random);
+        values.push_back(nul + s);
+        values.push_back(s + nul);
+        values.push_back(s + nul + t);
+        values.push_back(Byte() + nul + s);
+        values.push_back(s.substr(0, s.size() / 2) + nul + s.substr(s.size() / 2));
+        return values;
+    }
+
+private:
+    unsigned Below(unsigned n) { return static_cast<unsigned>(_random() % n); }
+    bool Chance(unsigned percent) { return Below(100) < percent; }
+
+    // A byte of the values beside the constructs' own.
+    std::string Byte() {
+        static const char kPool[] = "abc#-]}\n\t\\.\xe9\x80\xff\x7f\x01 0A{(|*";
+        return std::string(1, kPool[Below(sizeof kPool - 1)]);
+    }
+
+    std::string Sample(const Node& node) {
+        std::string sample;
+        switch (node.kind) {
+            case Node::kBytes:
+                if (!node.bytes.empty()) {
+                    sample.push_back(node.bytes[Below(static_cast<unsigned>(node.bytes.size()))]);
+                }
+                break;
+            case Node::kSequence:
+                for (const Node& part : node.parts) {
+                    sample += Sample(part);
+                }
+                break;
+            case Node::kChoice:
+                sample = Sample(node.parts[Below(static_cast<unsigned>(node.parts.size()))]);
+                break;
+            case Node::kRepeat: {
+                const unsigned high = std::min(node.high, node.low + 2);
+                for (unsigned n = node.low + Below(high - node.low + 1); n > 0; --n) {
+                    sample += Sample(node.parts[0]);
+                }
+                break;
+            }
+        }
+        return sample;
+    }
+
+    // Alternatives; an empty one only where nothing repeats it.
+    std::string Choice(int depth, bool repeated, Node& node) {
+        node.kind = Node::kChoice;
+        const unsigned r = Below(100);
+        const unsigned count = r < 75 ? 1 : r < 93 ? 2 : 3;
+        std::string text;
+        for (unsigned i = 0; i < count; ++i) {
+            if (i > 0) {
+                text += "|";
+            }
+            node.parts.emplace_back();
+            if (!repeated && count > 1 && Chance(8)) {
+                node.parts.back().kind = Node::kBytes;  // the empty alternative
+                continue;
+            }
+            // An anchor at the ends of a group's alternative; TypePattern
+            // refuses those that are not at the ends of the construct.
+            const bool caret = depth > 0 && Chance(2);
+            const bool dollar = depth > 0 && Chance(2);
+            text += (caret ? "^" : "") + Sequence(depth, repeated, node.parts.back()) +
+                    (dollar ? "$" : "");
+        }
+        return text;
+    }
+
+    std::string Sequence(int depth, bool repeated, Node& node) {
+        node.kind = Node::kSequence;
+        const unsigned r = Below(10);
+        const unsigned count = r < 4 ? 1 : r < 8 ? 2 : 3;
+        std::string text;
+        for (unsigned i = 0; i < count; ++i) {
+            node.parts.emplace_back();
+            text += Piece(depth, repeated, node.parts.back());
+        }
+        return text;
+    }
+
+    // An atom and up to two repetitions stacked on it.
+    std::string Piece(int depth, bool repeated, Node& node) {
+        const unsigned r = Below(100);
+        const unsigned count = r < 55 ? 0 : r < 88 ? 1 : 2;
+        Node atom;
+        std::string text = Atom(depth, repeated || count > 0, atom);
+        for (unsigned i = 0; i < count; ++i) {
+            Node repeat;
+            repeat.kind = Node::kRepeat;
+            text += Repetition(!repeated && i + 1 == count, repeat.low, repeat.high);
+            repeat.parts.push_back(atom);
+            atom = repeat;
+        }
+        node = atom;
+        return text;
+    }
+
+    // A repetition; with `escapes`, now and then an interval written with
+    // "\\0" or "\\,", which glibc reads as the digit and the comma. Those are
+    // kept off repeated atoms: TypePattern may not see them as intervals, and
+    // then its limits do not keep out the repetitions on which regcomp takes
+    // seconds.
+    std::string Repetition(bool escapes, unsigned& low, unsigned& high) {
+        const unsigned kMany = 1000;
+        const unsigned m = Below(4);
+        const unsigned n = m + Below(3);
+        const std::string ms = std::to_string(m);
+        const std::string ns = std::to_string(n);
+        low = m;
+        high = n;
+        switch (Below(escapes && Chance(50) ? 12 : 11)) {
+            case 0:
+            case 1:
+                low = 0;
+                high = kMany;
+                return "*";
+            case 2:
+            case 3:
+                low = 1;
+                high = kMany;
+                return "+";
+            case 4:
+            case 5:
+                low = 0;
+                high = 1;
+                return "?";
+            case 6:
+                high = m;
+                return "{" + ms + "}";
+            case 7:
+                high = kMany;
+                return "{" + ms + ",}";
+            case 8:
+            case 9:
+                return "{" + ms + "," + ns + "}";
+            case 10:
+                low = 0;
+                return "{," + ns + "}";
+            default:
+                switch (Below(3)) {
+                    case 0:
+                        low = 0;
+                        high = 1;
+                        return "{\\0,1}";
+                    case 1:
+                        high = kMany;
+                        return "{" + ms + "\\,}";
+                    default:
+                        low = 0;
+                        return "{\\," + ns + "}";
+                }
+        }
+    }
+
+    std::string Atom(int depth, bool repeated, Node& node) {
+        // Constructs and the byte each stands for: letters, the bytes special
+        // elsewhere, escapes (ConvertEscapes reads "\\t", "\\n" and a
+        // backslash pair), bytes above 127.
+        static const struct {
+            const char* text;
+            char byte;
+        } kLiterals[] = {
+            {"a", 'a'},    {"a", 'a'},       {"a", 'a'},       {"b", 'b'},   {"b", 'b'},
+            {"c", 'c'},    {"#", '#'},       {"-", '-'},       {"}", '}'},   {"]", ']'},
+            {" ", ' '},    {"\xe9", '\xe9'}, {"\x80", '\x80'}, {"\\.", '.'}, {"\\*", '*'},
+            {"\\[", '['},  {"\\(", '('},     {"\\{", '{'},     {"\\|", '|'}, {"\\\\\\\\", '\\'},
+            {"\\t", '\t'}, {"\\n", '\n'},    {"\\a", 'a'},     {"\\0", '0'}, {"\\}", '}'},
+            {"\\$", '$'},  {"\\^", '^'},     {"\\+", '+'},     {"\\?", '?'}, {"\\-", '-'},
+        };
+        const unsigned r = Below(100);
+        if (r < 40) {
+            const auto& literal = kLiterals[Below(sizeof kLiterals / sizeof kLiterals[0])];
+            node.bytes = std::string(1, literal.byte);
+            return literal.text;
+        }
+        if (r < 48) {
+            node.bytes = "ab\n\xe9#";
+            return ".";
+        }
+        if (r < 73 || depth >= 2) {
+            return Bracket(node);
+        }
+        if (r < 75 && !repeated) {
+            return "()";
+        }
+        return "(" + Choice(depth + 1, repeated, node) + ")";
+    }
+
+    // A bracket expression of one to three elements, with ']' or '-' first
+    // and '-' last now and then.
+    std::string Bracket(Node& node) {
+        // Bytes that stand for themselves anywhere in a list: no ']', '-',
+        // nor '[' and what can follow it to open a symbol or class.
+        static const char kPlain[] = "abcxyzAZ09#*\\^$(|{}\t\n \xe9\x80\xff\x7f\x01";
+        static const char kRangeStarts[] = "ab0A!~\x7f\x80\xe0%\\\t\x01\xfe";
+        static const struct {
+            const char* name;
+            const char* bytes;
+        } kClasses[] = {{"alpha", "aZ"},  {"digit", "07"},         {"alnum", "a5"},
+                        {"upper", "QZ"},  {"lower", "qz"},         {"space", " \t\n\v\f\r"},
+                        {"blank", " \t"}, {"punct", "!~#-"},       {"print", " a~"},
+                        {"graph", "!a~"}, {"cntrl", "\x01\x7f\n"}, {"xdigit", "0fF"}};
+        std::string text = "[";
+        std::string members;
+        const bool negated = Chance(20);
+        if (negated) {
+            text += "^";
+        }
+        const unsigned first = Below(10);
+        if (first == 0) {
+            text += "]";
+            members += "]";
+        } else if (first == 1) {
+            text += "-";
+            members += "-";
+        }
+        for (unsigned count = 1 + Below(3); count > 0; --count) {
+            const unsigned kind = Below(10);
+            if (kind < 4) {
+                const char b = kPlain[Below(sizeof kPlain - 1)];
+                // A backslash pair in the construct is one in the pattern.
+                text += b == '\\' ? std::string("\\\\") : std::string(1, b);
+                members.push_back(b);
+            } else if (kind < 7) {
+                const unsigned char start =
+                    static_cast<unsigned char>(kRangeStarts[Below(sizeof kRangeStarts - 1)]);
+                // Now and then a reversed range, which does not compile.
+                const unsigned end = Chance(5) ? start - 1 : std::min(255U, start + Below(6));
+                text += RangeEnd(start) + "-";
+                text += RangeEnd(static_cast<unsigned char>(end));
+                members.push_back(static_cast<char>(start));
+                members.push_back(static_cast<char>(end));
+                members.push_back(static_cast<char>((start + end) / 2));
+            } else if (kind < 8) {
+                const auto& c = kClasses[Below(sizeof kClasses / sizeof kClasses[0])];
+                text += std::string("[:") + c.name + ":]";
+                members += c.bytes;
+            } else if (kind < 9) {
+                static const char kSymbols[] = "a-].^[\xe9";
+                const char b = kSymbols[Below(sizeof kSymbols - 1)];
+                const bool collating = Chance(50);
+                text += std::string(collating ? "[." : "[=") + b + (collating ? ".]" : "=]");
+                members.push_back(b);
+            } else {
+                text += Chance(50) ? "[.-.]-0" : "!-[.-.]";
+                members += "-0!";
+            }
+        }
+        if (Chance(10)) {
+            text += "-";
+            members += "-";
+        }
+        text += "]";
+        node.kind = Node::kBytes;
+        if (negated) {
+            for (const char b : std::string(kPlain) + "]-") {
+                if (members.find(b) == std::string::npos) {
+                    node.bytes.push_back(b);
+                }
+            }
+        } else {
+            node.bytes = members;
+        }
+        return text;
+    }
+
+    // A byte as a range end: itself, or a collating symbol.
+    std::string RangeEnd(unsigned char b) {
+        const std::string byte = b == '\\' ? std::string("\\\\") : std::string(1, b);
+        return Chance(20) ? "[." + byte + ".]" : byte;
+    }
+
+    std::mt19937 _random;
+};
+
+// Generated constructs and values: TypePattern compiles only what glibc
+// compiles, and then answers as glibc does. Refusals of constructs that glibc
+// compiles are counted, not checked (the documented refusals and limits
+// decide them), but must stay few.
+TEST(TypePatternReferee, GeneratedConstructsAnswerAsGlibc) {
+    const unsigned kConstructs = 4000;
+    Generator generator(20240611);
+    Tally tally;
+    for (unsigned i = 0; i < kConstructs; ++i) {
+        Node node;
+        const std::string construct = generator.Construct(node);
+        Referee(construct, generator.Values(node), tally);
+    }
+    EXPECT_EQ(0UL, tally.divergences);
+    // Most constructs compile, and every answer comes up often.
+    EXPECT_GE(tally.compiled, kConstructs * 3 / 4) << tally.refused << " refused";
+    for (const unsigned long answers : tally.answers) {
+        EXPECT_GE(answers, kConstructs)
+            << "whole " << tally.answers[kWhole] << ", part " << tally.answers[kPart] << ", none "
+            << tally.answers[kNone];
+    }
+}
+
+struct Case {
+    const char* construct;
+    std::string value;
+    Match match;
+};
+
+void ExpectAnswers(const std::vector<Case>& cases) {
+    for (const Case& c : cases) {
+        const TypePattern pattern(c.construct);
+        ASSERT_TRUE(pattern.IsCompiled()) << Shown(c.construct);
+        EXPECT_EQ(c.match, pattern.Test(c.value))
+            << Shown(c.construct) << " on \"" << Shown(c.value) << "\"";
+    }
+}
+
+// A repetition of an atom that is already repeated repeats all of it: the
+// inner repetition is not replaced, dropped, nor read as a lazy one.
+TEST(TypePatternRules, RepeatsARepeatedAtomAsAWhole) {
+    ExpectAnswers({
+        {"(ab){2}{2}", "ababab", kNone},
+        {"(ab){2}{2}", "abababab", kWhole},
+        {"(ab){2}{2}", "ababababab", kPart},
+        {"(ab){2}{3}", "abababab", kNone},
+        {"(ab){2}{3}", "abababababab", kWhole},
+        {"(a|bc)+{2}", "a", kNone},
+        {"(a|bc)+{2}", "bc", kNone},
+        {"(a|bc)+{2}", "abc", kWhole},
+        {"(a|bc)+{2}", "bcabca", kWhole},
+        {"(a|b)*{2}", "", kWhole},
+        {"(a|b)*{2}", "abba", kWhole},
+        {"[ab]{1,2}{2}", "a", kNone},
+        {"[ab]{1,2}{2}", "abba", kWhole},
+        {"[ab]{1,2}{2}", "ababa", kPart},
+        {"a{2}?", "a", kPart},
+        {"a{2}?", "aa", kWhole},
+        {"a{2}?", "aaa", kPart},
+        {"a{2}+", "aaa", kPart},
+        {"a{2}+", "aaaa", kWhole},
+        {"(ab)+{0,1}", "", kWhole},
+        {"(ab)+{0,1}", "ababab", kWhole},
+        {"(ab){2}*", "ab", kPart},
+        {"(ab){2}*", "abab", kWhole},
+        {"(ab){2}*", "ababab", kPart},
+        {"a{2}{0}", "a", kPart},
+        {"a+{3}", "aa", kNone},
+        {"a+{3}", "aaaa", kWhole},
+    });
+}
+
+// A '-' last in a bracket expression is a member, not the start of a range.
+TEST(TypePatternRules, TakesAHyphenLastAsAMember) {
+    ExpectAnswers({
+        {"[a-]", "-", kWhole},
+        {"[a-]", "a", kWhole},
+        {"[a-]", "b", kNone},
+        {"[ab-]+", "a-b", kWhole},
+        {"[ab-]+", "a-c", kPart},
+        {"[^a-]", "-", kNone},
+        {"[a-c-]+", "b-c", kWhole},
+    });
+}
+
+// A range includes its end: "[a-c]" holds 'c' but not 'd'.
+TEST(TypePatternRules, IncludesARangesEnd) {
+    ExpectAnswers({
+        {"[a-c]", "c", kWhole},
+        {"[a-c]", "d", kNone},
+        {"[a-c]", "`", kNone},
+        {"[b-b]", "b", kWhole},
+        {"[^a-c]", "c", kNone},
+        {"[[.a.]-[.c.]]", "c", kWhole},
+        {"[0-9]+", "09", kWhole},
+        {"[\x80-\xff]+", "\x80\xff", kWhole},
+    });
+}
+
+// regexec reads the value up to its first NUL, so a match past it does not
+// count, and a value holding one is never matched whole.
+TEST(TypePatternRules, ReadsTheValueUpToItsFirstNul) {
+    const std::string nul(1, '\0');
+    ExpectAnswers({
+        {"b", "a" + nul + "b", kNone},
+        {"b", nul + "b", kNone},
+        {"a", "a" + nul, kPart},
+        {"a", "a" + nul + "a", kPart},
+        {"a*", nul + "a", kPart},
+        {"a*", nul, kPart},
+        {"a*", "", kWhole},
+        {"a$", "a" + nul + "b", kPart},
+        {"[^a]", nul, kNone},
+    });
+}
+
+// Class names other than alpha and digit hold exactly their C locale bytes,
+// none above 127: blank is tab and space only, space also \n \v \f \r.
+TEST(TypePatternRules, ClassNamesHoldTheirCLocaleBytes) {
+    // The bytes of each class from 1 on, as ranges of first and last byte
+    // (cntrl holds NUL too, which is never in a value).
+    const struct {
+        const char* name;
+        const char* ranges;
+    } kClasses[] = {
+        {"blank", "\t\t  "},  {"space", "\t\r  "}, {"punct", "!/:@[`{~"},
+        {"print", " ~"},      {"graph", "!~"},     {"cntrl", "\x01\x1f\x7f\x7f"},
+        {"xdigit", "09AFaf"}, {"alnum", "09AZaz"}, {"upper", "AZ"},
+        {"lower", "az"},
+    };
+    for (const auto& c : kClasses) {
+        const std::string ranges = c.ranges;
+        const TypePattern pattern(std::string("[[:") + c.name + ":]]");
+        ASSERT_TRUE(pattern.IsCompiled()) << c.name;
+        for (int b = 1; b < 256; ++b) {
+            bool member = false;
+            for (std::size_t i = 0; i + 1 < ranges.size(); i += 2) {
+                member = member || (b >= static_cast<unsigned char>(ranges[i]) &&
+                                    b <= static_cast<unsigned char>(ranges[i + 1]));
+            }
+            EXPECT_EQ(member ? kWhole : kNone, pattern.Test(std::string(1, static_cast<char>(b))))
+                << c.name << " on byte " << b;
+        }
+    }
+}
+
+// A back-reference does not compile, to \9 with nine groups, though glibc
+// compiles it.
+TEST(TypePatternRules, RefusesEveryBackReference) {
+    for (char digit = '1'; digit <= '9'; ++digit) {
+        const std::string construct = std::string("(a)(b)(c)(d)(e)(f)(g)(h)(i)\\") + digit;
+        EXPECT_TRUE(Glibc(construct).IsCompiled()) << construct;
+        EXPECT_FALSE(TypePattern(construct).IsCompiled()) << construct;
+    }
+}
+
+// The caller's locale does not reach regcomp: "[\xc3\xa9-\xc3\xa0]" is a
+// range of bytes in the C locale, and in a UTF-8 locale the reversed range
+// from e-acute to a-grave, which does not compile.
+TEST(TypePatternRules, CompilesInTheCLocaleWhateverTheCallers) {
+    const char* utf8 = nullptr;
+    for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
+        const locale_t locale = newlocale(LC_ALL_MASK, name, static_cast<locale_t>(0));
+        if (locale != static_cast<locale_t>(0)) {
+            freelocale(locale);
+            utf8 = name;
+            break;
+        }
+    }
+    if (utf8 == nullptr) {
+        GTEST_SKIP() << "no UTF-8 locale";
+    }
+    const std::string construct = "[\xc3\xa9-\xc3\xa0]";
+    const std::vector<Case> cases = {
+        {construct.c_str(), "\xa0", kWhole}, {construct.c_str(), "\xa9", kWhole},
+        {construct.c_str(), "\xb5", kWhole}, {construct.c_str(), "\xc3", kWhole},
+        {construct.c_str(), "\xa8", kNone},  {construct.c_str(), "\xc4", kNone},
+        {construct.c_str(), "\xe9", kNone},
+    };
+    // The process's locale, then the thread's.
+    const std::string previous = setlocale(LC_ALL, nullptr);
+    ASSERT_NE(nullptr, setlocale(LC_ALL, utf8));
+    regex_t regex;
+    const int inUtf8 = regcomp(&regex, construct.c_str(), REG_EXTENDED);
+    if (inUtf8 == 0) {
+        regfree(&regex);
+    }
+    EXPECT_NE(0, inUtf8) << "the construct compiles in " << utf8;
+    ExpectAnswers(cases);
+    setlocale(LC_ALL, previous.c_str());
+
+    const locale_t locale = newlocale(LC_ALL_MASK, utf8, static_cast<locale_t>(0));
+    ASSERT_NE(static_cast<locale_t>(0), locale);
+    {
+        const ThreadLocale scope(locale);
+        ExpectAnswers(cases);
+        EXPECT_EQ(locale, uselocale(static_cast<locale_t>(0)));
+    }
+    freelocale(locale);
+}
+
+// Standard error (fd 2) sent to a temporary file while the scope lasts.
+class StderrCapture {
+public:
+    StderrCapture() {
+        char name[] = "/tmp/tesra-stderr-XXXXXX";
+        _file = mkstemp(name);
+        if (_file >= 0) {
+            unlink(name);
+            std::fflush(stderr);
+            _saved = dup(2);
+            dup2(_file, 2);
+        }
+    }
+    ~StderrCapture() {
+        Restore();
+        if (_file >= 0) {
+            close(_file);
+        }
+    }
+    StderrCapture(const StderrCapture&) = delete;
+    StderrCapture& operator=(const StderrCapture&) = delete;
+
+    bool IsCapturing() const { return _file >= 0 && _saved >= 0; }
+
+    // Ends the capture; returns what was written.
+    std::string Restore() {
+        std::string written;
+        if (_saved >= 0) {
+            std::fflush(stderr);
+            dup2(_saved, 2);
+            close(_saved);
+            _saved = -1;
+            char buffer[4096];
+            ssize_t n;
+            for (off_t at = 0; (n = pread(_file, buffer, sizeof buffer, at)) > 0; at += n) {
+                written.append(buffer, static_cast<std::size_t>(n));
+            }
+        }
+        return written;
+    }
+
+private:
+    int _file = -1;
+    int _saved = -1;
+};
+
+// Hostile and bad constructs, compiled or not, write nothing to standard
+// error, nor do their answers on long values: deep nesting, a megabyte of
+// repetitions stacked on one atom, huge alternations, regcomp's limits and
+// constructs that do not compile.
+TEST(TypePatternRules, WritesNothingToStandardError) {
+    std::string stacked = "a";
+    while (stacked.size() < (1UL << 20)) {
+        stacked += "{1}";
+    }
+    std::string alternation = "a";
+    for (int i = 0; i < 100000; ++i) {
+        alternation += "|a";
+    }
+    // Within the limits: 400 alternatives of two letters.
+    std::string words = "aa";
+    for (int i = 1; i < 400; ++i) {
+        words += std::string("|") + "abc"[i % 3] + "abc"[i / 3 % 3];
+    }
+    std::string choices = "(a|b)";
+    for (int i = 0; i < 200; ++i) {
+        choices += "(a|b|c)";
+    }
+    const std::string deep = std::string(100000, '(') + "a" + std::string(100000, ')');
+    const std::string constructs[] = {
+        stacked,
+        alternation,
+        words,
+        choices,
+        deep,
+        std::string(300, '(') + "a" + std::string(300, ')'),
+        std::string(1UL << 20, 'a'),
+        "[" + std::string(1UL << 20, 'a') + "]",
+        "[ab]*a[ab]{250}c",
+        "(.{0,255}){0,255}",
+        ".{0,32767}",
+        "(a*|b*){100}",
+        "(a|b)\\1",
+        "\\w",
+        "a(",
+        "(a",
+        "[",
+        "[z-a]",
+        "[[:nope:]]",
+        "a{2,1}",
+        "a{99999}",
+        "*a",
+        "\\",
+        "a$b",
+        "a{1\\}",
+        std::string(1, '\0'),
+    };
+    std::string letters;
+    for (int i = 0; i < 200000; ++i) {
+        letters.push_back("ab"[(i * 7 + i / 3) % 2]);
+    }
+    StderrCapture capture;
+    ASSERT_TRUE(capture.IsCapturing());
+    unsigned compiled = 0;
+    for (const std::string& construct : constructs) {
+        const TypePattern pattern(construct);
+        if (pattern.IsCompiled()) {
+            ++compiled;
+            pattern.Test(letters);
+            pattern.Test(letters + "c");
+            pattern.Test(construct);
+        }
+    }
+    const std::string written = capture.Restore();
+    EXPECT_EQ("", Shown(written));
+    EXPECT_GE(compiled, 5U);
+}
+
+}  // namespace
