@@ -4,26 +4,25 @@
 
 #include "validate/TypePattern.h"
 
-void MatcherBudget::_Use(const TypePattern& pattern) {
-    if (!_live.empty() && _live.front() == &pattern) {
+void MatcherBudget::_Admit(const TypePattern& pattern) {
+    pattern._lastUse = _Tick();
+    _live.push_back(&pattern);
+    if (_live.size() <= kMaxLive) {
         return;
     }
-    const auto at = std::find(_live.begin(), _live.end(), &pattern);
-    if (at != _live.end()) {
-        std::rotate(_live.begin(), at, at + 1);
-        return;
-    }
-    _live.insert(_live.begin(), &pattern);
-    if (_live.size() > kMaxLive) {
-        const TypePattern* oldest = _live.back();
-        _live.pop_back();
-        oldest->_Release();
-    }
+    const auto oldest = std::min_element(
+        _live.begin(), _live.end(),
+        [](const TypePattern* a, const TypePattern* b) { return a->_lastUse < b->_lastUse; });
+    const TypePattern* released = *oldest;
+    *oldest = _live.back();
+    _live.pop_back();
+    released->_Release();
 }
 
 void MatcherBudget::_Forget(const TypePattern& pattern) {
     const auto at = std::find(_live.begin(), _live.end(), &pattern);
     if (at != _live.end()) {
-        _live.erase(at);
+        *at = _live.back();
+        _live.pop_back();
     }
 }

@@ -30,11 +30,14 @@ public:
 private:
     friend class TypePattern;
 
-    // The pattern has a compiled expression and is the most recently used.
-    void _Use(const TypePattern& pattern);
+    // A use's time: a pattern that keeps it is the most recently used. A
+    // test costs this alone, a compilation also the walk in _Admit.
+    unsigned long long _Tick() { return ++_clock; }
+    // The pattern has just compiled its expression.
+    void _Admit(const TypePattern& pattern);
     void _Forget(const TypePattern& pattern);
 
-    // The most recently used first.
+    unsigned long long _clock = 0;
     std::vector<const TypePattern*> _live;
 };
 

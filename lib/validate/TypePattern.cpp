@@ -272,7 +272,7 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
     _compiled = true;
     _matcher = std::move(matcher);
     if (_budget != nullptr) {
-        _budget->_Use(*this);
+        _budget->_Admit(*this);
     }
 }
 
@@ -283,12 +283,15 @@ TypePattern::~TypePattern() {
 }
 
 const re2::RE2& TypePattern::_Matcher() const {
-    if (_matcher == nullptr) {
-        // The same text compiles the same: it compiled before.
+    if (_matcher != nullptr) {
+        if (_budget != nullptr) {
+            _lastUse = _budget->_Tick();
+        }
+    } else {
+        // The same text compiles the same: it compiled before. Only a
+        // pattern with a budget is ever released.
         _matcher = Compile(_expression);
-    }
-    if (_budget != nullptr) {
-        _budget->_Use(*this);
+        _budget->_Admit(*this);
     }
     return *_matcher;
 }

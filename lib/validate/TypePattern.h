@@ -112,6 +112,8 @@ private:
     std::string _expression;
     std::shared_ptr<MatcherBudget> _budget;
     mutable std::unique_ptr<const re2::RE2> _matcher;  // null when released
+    // The budget's time of its last use.
+    mutable unsigned long long _lastUse = 0;
 };
 
 #endif  // TESRA_VALIDATE_TYPEPATTERN_H
