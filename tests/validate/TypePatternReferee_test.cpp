@@ -426,7 +426,7 @@ private:
         for (unsigned i = 0; i < count; ++i) {
             Node repeat;
             repeat.kind = Node::kRepeat;
-            text += Repetition(!repeated && i + 1 == count, repeat.low, repeat.high);
+            text += Repetition(repeat.low, repeat.high);
             repeat.parts.push_back(atom);
             atom = repeat;
         }
@@ -434,12 +434,9 @@ private:
         return text;
     }
 
-    // A repetition; with `escapes`, now and then an interval written with
-    // "\\0" or "\\,", which glibc reads as the digit and the comma. Those are
-    // kept off repeated atoms: TypePattern may not see them as intervals, and
-    // then its limits do not keep out the repetitions on which regcomp takes
-    // seconds.
-    std::string Repetition(bool escapes, unsigned& low, unsigned& high) {
+    // A repetition; now and then an interval written with "\\0" or "\\,",
+    // which glibc reads as the digit and the comma.
+    std::string Repetition(unsigned& low, unsigned& high) {
         const unsigned kMany = 1000;
         const unsigned m = Below(4);
         const unsigned n = m + Below(3);
@@ -447,7 +444,7 @@ private:
         const std::string ns = std::to_string(n);
         low = m;
         high = n;
-        switch (Below(escapes && Chance(50) ? 12 : 11)) {
+        switch (Below(Chance(50) ? 12 : 11)) {
             case 0:
             case 1:
                 low = 0;
