@@ -165,9 +165,12 @@ void AppendCounts(std::string& out, Counts counts) {
 }
 
 // RE2's text of a construct read: every byte that stands for itself and
-// every bracket expression as hexadecimal escapes; stacked repetitions that
-// RE2 refuses ("a**") folded where that says the same, and grouped where it
-// does not, each group opened where its atom starts.
+// every bracket expression as hexadecimal escapes; stacked repetitions
+// folded where that says the same, and grouped where it does not, each group
+// opened where its atom starts. Within the limits at most a few stay apart
+// ("a{2}?{2}?..."), so RE2 never meets the long chains of them that would
+// take it past what its walkers visit ("a{1}{1}..." of a megabyte), where
+// it writes to standard error and refuses the construct.
 std::string WriteExpression(const ConstructReader& reader) {
     const std::vector<Token>& tokens = reader.Tokens();
     std::string out;
