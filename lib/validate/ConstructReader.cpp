@@ -358,9 +358,7 @@ bool ConstructReader::_Repeat(unsigned int min, unsigned int max) {
     if (!_repeatable || _lastAnchored) {
         return false;
     }
-    _Push(Token::kRepeat);
-    _tokens.back().min = min;
-    _tokens.back().max = max;
+    _Push(Token::kRepeat, 0, 0, min, max);
 
     const unsigned long copies = std::max(max == kUnbounded ? min + 1UL : max, 1UL);
     const bool fixed = min == copies;
@@ -378,14 +376,9 @@ bool ConstructReader::_Repeat(unsigned int min, unsigned int max) {
     return true;
 }
 
-void ConstructReader::_Push(Token::Kind kind, unsigned char byte, unsigned int index) {
-    Token token;
-    token.kind = kind;
-    token.byte = byte;
-    token.index = index;
-    token.min = 0;
-    token.max = 0;
-    _tokens.push_back(token);
+void ConstructReader::_Push(Token::Kind kind, unsigned char byte, unsigned int index,
+                            unsigned int min, unsigned int max) {
+    _tokens.push_back(Token{kind, byte, index, min, max});
 }
 
 // Only the innermost group changes at a step, and what it writes out

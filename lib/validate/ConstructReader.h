@@ -91,7 +91,8 @@ private:
     bool _Atom(unsigned long copies, unsigned long atoms, bool empty, unsigned long forks,
                bool takes, bool anchored);
     bool _Repeat(unsigned int min, unsigned int max);
-    void _Push(Token::Kind kind, unsigned char byte = 0, unsigned int index = 0);
+    void _Push(Token::Kind kind, unsigned char byte = 0, unsigned int index = 0,
+               unsigned int min = 0, unsigned int max = 0);
     // False once the innermost group is beyond a limit: nothing after it
     // can make the construct smaller.
     bool _WithinLimits() const;

@@ -25,8 +25,6 @@ public:
         return pattern;
     }
 
-    const MatcherBudget& Budget() const { return *_budget; }
-
 private:
     std::shared_ptr<MatcherBudget> _budget = std::make_shared<MatcherBudget>();
     std::map<std::string, std::shared_ptr<const TypePattern> > _byConstruct;

@@ -68,6 +68,28 @@ std::string Many(char c, std::string::size_type count = 200000) {
     return std::string(count, c);
 }
 
+const TypePattern::Match none = TypePattern::NO_MATCH;
+const TypePattern::Match part = TypePattern::PART_MATCH;
+const TypePattern::Match whole = TypePattern::WHOLE_MATCH;
+
+// A construct, a value, and how the first match of the construct covers it.
+struct Answer {
+    std::string construct;
+    std::string value;
+    TypePattern::Match match;
+};
+
+// Each construct compiles and answers as given; long constructs and values
+// are named by their start.
+void ExpectAnswers(const std::vector<Answer>& answers) {
+    for (const Answer& a : answers) {
+        const TypePattern pattern(a.construct);
+        ASSERT_TRUE(pattern.IsCompiled()) << a.construct.substr(0, 40);
+        EXPECT_EQ(a.match, pattern.Test(a.value))
+            << a.construct.substr(0, 40) << " on " << a.value.substr(0, 20);
+    }
+}
+
 // The first match, leftmost and then longest, covers all of the value, part
 // of it or nothing; long values too.
 TEST(TypePattern, TellsWholePartAndNoMatch) {
@@ -75,14 +97,7 @@ TEST(TypePattern, TellsWholePartAndNoMatch) {
         "-?(([0-9]+)[.]?|([0-9]*[.][0-9]+))([(][0-9]+[)])?([eE][+-]?[0-9]+)?";
     const char* const kSequence = "(([\\nA-Z]+)?|(\\([0-9A-Z][0-9A-Z]?[0-9A-Z]?\\))?)+";
     const char* const kAuthor = "[A-Za-z]+(( |-)[A-Za-z]+)*, [A-Za-z]\\.(-?[A-Za-z]+\\.)*$";
-    const TypePattern::Match none = TypePattern::NO_MATCH;
-    const TypePattern::Match part = TypePattern::PART_MATCH;
-    const TypePattern::Match whole = TypePattern::WHOLE_MATCH;
-    const struct {
-        const char* construct;
-        std::string value;
-        TypePattern::Match match;
-    } cases[] = {
+    ExpectAnswers({
         {"[+-]?[0-9]+", "-12", whole},
         {"[+-]?[0-9]+", "12a", part},
         {"[+-]?[0-9]+", "abc", none},
@@ -122,12 +137,7 @@ TEST(TypePattern, TellsWholePartAndNoMatch) {
         {kAuthor, Many('A'), none},
         {kAuthor, Many('A') + ", B.", whole},
         {kAuthor, "*" + Many('A') + ", B.", part},
-    };
-    for (const auto& c : cases) {
-        const TypePattern pattern(c.construct);
-        ASSERT_TRUE(pattern.IsCompiled()) << c.construct;
-        EXPECT_EQ(c.match, pattern.Test(c.value)) << c.construct << " on " << c.value.substr(0, 20);
-    }
+    });
 }
 
 // What a construct needs that RE2 cannot match in linear time or could mean
@@ -186,29 +196,21 @@ TEST(TypePattern, MatchesLongValuesOfManyStates) {
     }
 }
 
-}  // namespace
-
 // Within an interval an escaped digit or comma stands for itself, as glibc
 // reads it; any other escape there does not compile.
 TEST(TypePattern, ReadsEscapesInsideIntervals) {
-    const TypePattern::Match none = TypePattern::NO_MATCH;
-    const TypePattern::Match part = TypePattern::PART_MATCH;
-    const TypePattern::Match whole = TypePattern::WHOLE_MATCH;
-    const struct {
-        const char* construct;
-        const char* value;
-        TypePattern::Match match;
-    } cases[] = {
-        {"x{2\\,}", "x", none},        {"x{2\\,}", "xx", whole},   {"x{2\\,}", "xxxxx", whole},
-        {"x{1\\,3}", "xxx", whole},    {"x{1\\,3}", "xxxx", part}, {"(ab){\\0,1}", "ab", whole},
-        {"(ab){\\0,1}", "abab", part}, {"x{\\,2}", "xx", whole},   {"x{,\\0}y", "xy", part},
+    ExpectAnswers({
+        {"x{2\\,}", "x", none},
+        {"x{2\\,}", "xx", whole},
+        {"x{2\\,}", "xxxxx", whole},
+        {"x{1\\,3}", "xxx", whole},
+        {"x{1\\,3}", "xxxx", part},
+        {"(ab){\\0,1}", "ab", whole},
+        {"(ab){\\0,1}", "abab", part},
+        {"x{\\,2}", "xx", whole},
+        {"x{,\\0}y", "xy", part},
         {"x{\\0\\,\\0}y", "y", whole},
-    };
-    for (const auto& c : cases) {
-        const TypePattern pattern(c.construct);
-        ASSERT_TRUE(pattern.IsCompiled()) << c.construct;
-        EXPECT_EQ(c.match, pattern.Test(c.value)) << c.construct << " on " << c.value;
-    }
+    });
     for (const char* refused :
          {"x{\\1}", "x{1\\}", "x{\\9,}", "x{1,\\a}", "x{1\\,2\\,}", "x{}", "x{2,1}"}) {
         EXPECT_FALSE(TypePattern(refused).IsCompiled()) << refused;
@@ -219,30 +221,28 @@ TEST(TypePattern, ReadsEscapesInsideIntervals) {
 // one where that says the same and grouped where it does not; a megabyte of
 // them compiles in time linear in its length.
 TEST(TypePattern, ReadsStackedRepetitions) {
-    const TypePattern::Match none = TypePattern::NO_MATCH;
-    const TypePattern::Match part = TypePattern::PART_MATCH;
-    const TypePattern::Match whole = TypePattern::WHOLE_MATCH;
     std::string ones = "(ab)";
     while (ones.size() < (1u << 20)) {
         ones += "{1}";
     }
-    const struct {
-        std::string construct;
-        const char* value;
-        TypePattern::Match match;
-    } cases[] = {
-        {"a{2}?", "a", part},        {"a{2}?", "aa", whole},        {"a{2}?b", "ab", part},
-        {"(ab){2}?", "abab", whole}, {"(ab){2}?x", "abx", part},    {"a{2}{0,2}", "aaaa", whole},
-        {"a{2}{0,2}", "aaa", part},  {"a{2,3}{2}", "aaaaa", whole}, {"a{3}{1,2}b", "aaaab", part},
-        {"(a|bc)+{2}", "a", none},   {"(a|bc)+{2}", "abc", whole},  {"a{0}{2}b", "ab", part},
-        {"x{2}?{2}", "xx", whole},   {"x{2}?{2}", "xxx", part},     {ones, "ab", whole},
+    ExpectAnswers({
+        {"a{2}?", "a", part},
+        {"a{2}?", "aa", whole},
+        {"a{2}?b", "ab", part},
+        {"(ab){2}?", "abab", whole},
+        {"(ab){2}?x", "abx", part},
+        {"a{2}{0,2}", "aaaa", whole},
+        {"a{2}{0,2}", "aaa", part},
+        {"a{2,3}{2}", "aaaaa", whole},
+        {"a{3}{1,2}b", "aaaab", part},
+        {"(a|bc)+{2}", "a", none},
+        {"(a|bc)+{2}", "abc", whole},
+        {"a{0}{2}b", "ab", part},
+        {"x{2}?{2}", "xx", whole},
+        {"x{2}?{2}", "xxx", part},
+        {ones, "ab", whole},
         {ones, "abab", part},
-    };
-    for (const auto& c : cases) {
-        const TypePattern pattern(c.construct);
-        ASSERT_TRUE(pattern.IsCompiled()) << c.construct.substr(0, 20);
-        EXPECT_EQ(c.match, pattern.Test(c.value)) << c.construct.substr(0, 20) << " on " << c.value;
-    }
+    });
 }
 
 // regcomp reads a construct up to its first NUL byte, the limits too.
@@ -255,7 +255,7 @@ TEST(TypePattern, ReadsUpToTheFirstNul) {
 
 // Patterns that share a budget keep at most kMaxLive compiled expressions,
 // and one that released its own answers as before.
-TEST(MatcherBudget, KeepsTheMostRecentlyUsed) {
+TEST(MatcherBudget, BoundsTheCompiledExpressions) {
     auto budget = std::make_shared<MatcherBudget>();
     std::vector<std::unique_ptr<TypePattern> > patterns;
     for (int i = 0; i < 40; ++i) {
@@ -281,3 +281,5 @@ TEST(MatcherBudget, KeepsTheMostRecentlyUsed) {
     EXPECT_EQ(store.Get("[0-9]+"), store.Get("[0-9]+"));
     EXPECT_NE(store.Get("[0-9]+"), store.Get("[0-9]*"));
 }
+
+}  // namespace
