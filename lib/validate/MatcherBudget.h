@@ -1,44 +1,40 @@
 #ifndef TESRA_VALIDATE_MATCHERBUDGET_H
 #define TESRA_VALIDATE_MATCHERBUDGET_H
 
-#include <cstddef>
-#include <vector>
-
-class TypePattern;
-
-// The memory that the type patterns of one check run keep for matching,
-// bounded whatever the number of patterns: at most kMaxLive of them keep a
-// compiled expression (each up to TypePattern::kMaxMemory, 96 MB in all), the
-// least recently used releasing its own when another needs one. The real
-// dictionaries put at most 9 type codes in one category, so a table's
-// columns are tested without compiling again.
+// The memory that the type patterns of one check run may give to what their
+// matchers learn while they match (RE2's DFA states), bounded whatever the
+// number of patterns: kRunMemory in all. A pattern asks for its share once,
+// when it compiles, and keeps it for its lifetime: the programs themselves
+// are kept for the whole run, since they grow only with the dictionary, so
+// no pattern is ever compiled again. Each pattern is given a part of what is
+// left (a kSpread-th, at most what it wants), so that the first few dozen
+// constructs, as many as real dictionaries hold, get room enough and a
+// dictionary of thousands still stays within the allowance; one that cannot
+// be given the least it can work with gets nothing and matches without a
+// DFA.
 //
 // Ownership: shared by its patterns (TypePattern holds a std::shared_ptr),
-// which it knows by address and which leave it when they end. Not
-// thread-safe.
+// which know it; it knows none of them. Not thread-safe.
 class MatcherBudget {
 public:
-    static constexpr std::size_t kMaxLive = 12;
+    static constexpr long kRunMemory = 64L << 20;
+    static constexpr long kSpread = 16;
 
     MatcherBudget() = default;
     MatcherBudget(const MatcherBudget&) = delete;
     MatcherBudget& operator=(const MatcherBudget&) = delete;
 
-    // How many patterns keep a compiled expression now.
-    std::size_t Live() const { return _live.size(); }
+    // A share of at least `least` and at most `wanted` bytes, taken from
+    // what is left; 0 when not even `least` is left.
+    long Grant(long least, long wanted);
+    // A share granted before, back to the allowance.
+    void Return(long share) { _left += share; }
+
+    // What the shares granted and not returned add up to.
+    long Granted() const { return kRunMemory - _left; }
 
 private:
-    friend class TypePattern;
-
-    // A use's time: a pattern that keeps it is the most recently used. A
-    // test costs this alone, a compilation also the walk in _Admit.
-    unsigned long long _Tick() { return ++_clock; }
-    // The pattern has just compiled its expression.
-    void _Admit(const TypePattern& pattern);
-    void _Forget(const TypePattern& pattern);
-
-    unsigned long long _clock = 0;
-    std::vector<const TypePattern*> _live;
+    long _left = kRunMemory;
 };
 
 #endif  // TESRA_VALIDATE_MATCHERBUDGET_H

@@ -4,6 +4,7 @@
 #include <re2/re2.h>
 #include <regex.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -229,7 +230,10 @@ std::string WriteExpression(const ConstructReader& reader) {
     return out;
 }
 
-std::unique_ptr<const re2::RE2> Compile(const std::string& expression) {
+// RE2 objects built, for Compilations().
+std::atomic<unsigned long> compilations{0};
+
+std::unique_ptr<const re2::RE2> Compile(const std::string& expression, long maxMemory) {
     RE2::Options options;
     options.set_encoding(RE2::Options::EncodingLatin1);
     options.set_posix_syntax(true);
@@ -238,9 +242,22 @@ std::unique_ptr<const re2::RE2> Compile(const std::string& expression) {
     options.set_dot_nl(true);
     options.set_never_capture(true);
     options.set_log_errors(false);
-    options.set_max_mem(TypePattern::kMaxMemory);
+    options.set_max_mem(maxMemory);
+    compilations.fetch_add(1, std::memory_order_relaxed);
     return std::make_unique<const RE2>(expression, options);
 }
+
+// RE2's memory for a program of `size` instructions, measured on RE2
+// 2022-06-01: its two programs (forward and reverse) compile within
+// kProgramBytes an instruction. A DFA starts only when its part of the
+// memory holds its work queues and room for twenty states of the largest
+// kind; for the forward and the reverse DFA together that takes some 375
+// bytes an instruction beyond the programs, whatever the construct. Below
+// that RE2 matches with its slower simulation alone, which also keeps
+// nothing between values.
+const long kProgramBytes = 32;
+const long kProgramSlack = 8L << 10;
+const long kDfaBytes = 400;
 
 }  // namespace
 
@@ -267,44 +284,37 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
         }
         regfree(&plain);
     }
-    _expression = WriteExpression(reader);
-    std::unique_ptr<const re2::RE2> matcher = Compile(_expression);
-    if (!matcher->ok()) {
+    // Whether RE2 can hold the program is decided at kMaxMemory alone; the
+    // matcher is then given the memory its program needs and a share for
+    // its DFAs.
+    const std::string expression = WriteExpression(reader);
+    std::unique_ptr<const re2::RE2> trial = Compile(expression, kMaxMemory);
+    if (!trial->ok()) {
         return;
     }
-    _compiled = true;
-    _matcher = std::move(matcher);
-    if (_budget != nullptr) {
-        _budget->_Admit(*this);
-    }
+    // The reverse program, compiled only when a search needs it, is as
+    // large.
+    const long size = trial->ProgramSize();
+    trial.reset();
+    const long least = kDfaBytes * size;
+    const long wanted = least + kMaxMemory;
+    _share = _budget != nullptr ? _budget->Grant(least, wanted) : wanted;
+    _matcher = Compile(expression, kProgramBytes * size + kProgramSlack + _share);
+    _compiled = _matcher->ok();
 }
 
 TypePattern::~TypePattern() {
     if (_budget != nullptr) {
-        _budget->_Forget(*this);
+        _budget->Return(_share);
     }
 }
 
-const re2::RE2& TypePattern::_Matcher() const {
-    if (_matcher != nullptr) {
-        if (_budget != nullptr) {
-            _lastUse = _budget->_Tick();
-        }
-    } else {
-        // The same text compiles the same: it compiled before. Only a
-        // pattern with a budget is ever released.
-        _matcher = Compile(_expression);
-        _budget->_Admit(*this);
-    }
-    return *_matcher;
-}
-
-void TypePattern::_Release() const {
-    _matcher.reset();
+unsigned long TypePattern::Compilations() {
+    return compilations.load(std::memory_order_relaxed);
 }
 
 TypePattern::Match TypePattern::Test(const std::string& value) const {
-    const re2::RE2& matcher = _Matcher();
+    const re2::RE2& matcher = *_matcher;
     // A match of the whole value is the leftmost one, and the longest there.
     // The search for any match comes first: it stops at the first match
     // that it finds, and a value with none is read once.

@@ -20,9 +20,8 @@ class MatcherBudget;
 //
 // Engine. regcomp only decides which constructs compile. Matching is RE2's,
 // on the construct written in RE2's syntax with the same meaning: time
-// linear in the value and memory bounded by kMaxMemory (past it RE2 leaves
-// its DFA for a slower but still linear simulation); a construct whose
-// program does not fit in kMaxMemory does not compile. What RE2 cannot
+// linear in the value and memory bounded (see Cost of matching); a
+// construct whose program does not fit in kMaxMemory does not compile. What RE2 cannot
 // match so, or could mean otherwise, counts as not compiling:
 // back-references ("\1" to "\9"), the GNU escapes \w \W \s \S \b \B \< \>
 // \` \', a '^' that does not come before all that may take bytes in the
@@ -49,19 +48,22 @@ class MatcherBudget;
 // one that does not compile; the dictionaries in use need a depth of at most
 // 6, at most 18 copies, 463 atoms and no such choice.
 //
-// Cost of matching. A compiled expression keeps what RE2 learns while it
-// matches (its DFA states), up to kMaxMemory. A pattern given a
-// MatcherBudget shares it with the other patterns of that budget: at most
-// MatcherBudget::kMaxLive of them keep a compiled expression at once, the
-// least recently used releasing its own, which is compiled again when next
-// needed; so a run holds a bounded amount whatever the number of patterns.
-// Without a budget the pattern keeps its expression for its lifetime.
+// Cost of matching. A compiled construct keeps its programs for its
+// lifetime, and with them what RE2 learns while it matches (its DFA states)
+// up to a share of memory: kMaxMemory beyond the least its DFAs can work
+// with, or, given a MatcherBudget, what the run's budget grants it. So no
+// construct is compiled more than twice (once to decide whether it compiles
+// at all, and once for matching) however often it is tested, and a run
+// holds a bounded amount beyond its programs whatever the number of
+// patterns. A pattern granted less than its DFAs need matches with RE2's
+// slower simulation.
 //
-// Ownership: the object owns its compiled expression and shares the budget;
-// it is neither copied nor moved. Failures: none are raised; a pattern that
-// does not compile only makes IsCompiled false. Thread safety: a pattern
-// without a budget may be tested from several threads at once; patterns
-// that share a budget may not.
+// Ownership: the object owns its compiled expression and a share of the
+// budget, which it returns when it ends; it is neither copied nor moved.
+// Failures: none are raised; a pattern that does not compile only makes
+// IsCompiled false. Thread safety: once made, a pattern may be tested from
+// several threads at once; patterns that share a budget may not be made or
+// destroyed at once.
 class TypePattern {
 public:
     enum Match { NO_MATCH, PART_MATCH, WHOLE_MATCH };
@@ -75,12 +77,13 @@ public:
     static const unsigned long kMaxEmptyForks = 8;
     // The deepest nesting of groups.
     static const unsigned long kMaxDepth = 256;
-    // The memory budget of RE2 for one compiled construct, in bytes.
+    // The memory in which RE2 must fit a construct's program, in bytes; also
+    // the most that a pattern's DFAs are given beyond their least.
     static const long kMaxMemory = 8L << 20;
 
-    // Translates the construct (ConvertEscapes) and compiles it, within
-    // `budget` when one is given. The empty pattern counts as one that does
-    // not compile.
+    // Translates the construct (ConvertEscapes) and compiles it, its share
+    // granted by `budget` when one is given. The empty pattern counts as one
+    // that does not compile.
     explicit TypePattern(const std::string& construct,
                          std::shared_ptr<MatcherBudget> budget = nullptr);
     ~TypePattern();
@@ -100,20 +103,15 @@ public:
     // and "\(" reach the expression unchanged.
     static void ConvertEscapes(const std::string& construct, std::string& pattern);
 
+    // How many RE2 objects the process has built so far.
+    static unsigned long Compilations();
+
 private:
-    friend class MatcherBudget;
-
-    // The compiled expression, compiled again when it was released.
-    const re2::RE2& _Matcher() const;
-    void _Release() const;
-
     bool _compiled = false;
-    // RE2's text of the construct.
-    std::string _expression;
     std::shared_ptr<MatcherBudget> _budget;
-    mutable std::unique_ptr<const re2::RE2> _matcher;  // null when released
-    // The budget's time of its last use.
-    mutable unsigned long long _lastUse = 0;
+    // What the budget granted, returned when the pattern ends.
+    long _share = 0;
+    std::unique_ptr<const re2::RE2> _matcher;
 };
 
 #endif  // TESRA_VALIDATE_TYPEPATTERN_H

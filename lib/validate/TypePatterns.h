@@ -9,8 +9,8 @@
 #include "validate/TypePattern.h"
 
 // The type patterns of one check run: a construct met again gets the pattern
-// made for it, and every pattern keeps its compiled expression within the
-// run's one MatcherBudget. Ordered by construct, so that constructs made to
+// made for it, and every pattern's share of memory comes from the run's one
+// MatcherBudget. Ordered by construct, so that constructs made to
 // collide cost no more than any others.
 //
 // Ownership: shares the patterns it hands out and their budget. Not
@@ -24,6 +24,8 @@ public:
         }
         return pattern;
     }
+
+    const MatcherBudget& Budget() const { return *_budget; }
 
 private:
     std::shared_ptr<MatcherBudget> _budget = std::make_shared<MatcherBudget>();

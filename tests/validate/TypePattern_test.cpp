@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "validate/CheckTestSupport.h"
 #include "validate/MatcherBudget.h"
 #include "validate/TypePatterns.h"
 
@@ -253,33 +255,107 @@ TEST(TypePattern, ReadsUpToTheFirstNul) {
     EXPECT_EQ(TypePattern::PART_MATCH, pattern.Test("ab"));
 }
 
-// Patterns that share a budget keep at most kMaxLive compiled expressions,
-// and one that released its own answers as before.
-TEST(MatcherBudget, BoundsTheCompiledExpressions) {
-    auto budget = std::make_shared<MatcherBudget>();
-    std::vector<std::unique_ptr<TypePattern> > patterns;
-    for (int i = 0; i < 40; ++i) {
-        patterns.push_back(
-            std::make_unique<TypePattern>("[ab]*a[ab]{3}c|z" + std::to_string(i) + "y", budget));
+// What a run's patterns keep for matching stays within the run's allowance
+// however many constructs there are: the allowance is spent, no more, and
+// what later patterns could not be given leaves them answering all the
+// same. A pattern gives its share back when it ends.
+TEST(MatcherBudget, BoundsWhatPatternsKeepForMatching) {
+    const int kConstructs = 600;
+    TypePatterns store;
+    std::vector<std::shared_ptr<const TypePattern> > patterns;
+    for (int i = 0; i < kConstructs; ++i) {
+        patterns.push_back(store.Get("[ab]*a[ab]{3}c|z" + std::to_string(i) + "y"));
         ASSERT_TRUE(patterns.back()->IsCompiled());
-        EXPECT_LE(budget->Live(), MatcherBudget::kMaxLive);
+        EXPECT_LE(store.Budget().Granted(), MatcherBudget::kRunMemory);
     }
-    for (int round = 0; round < 3; ++round) {
-        for (int i = 0; i < 40; ++i) {
-            const std::string own = "z" + std::to_string(i) + "y";
-            const std::string other = "z" + std::to_string((i + 1) % 40) + "y";
-            EXPECT_EQ(TypePattern::WHOLE_MATCH, patterns[i]->Test(own)) << i;
-            EXPECT_EQ(TypePattern::NO_MATCH, patterns[i]->Test(other)) << i;
-            EXPECT_EQ(TypePattern::PART_MATCH, patterns[i]->Test("babbbcc")) << i;
-            EXPECT_EQ(MatcherBudget::kMaxLive, budget->Live());
+    EXPECT_GE(store.Budget().Granted(), MatcherBudget::kRunMemory / 10 * 9);
+    for (const int i : {0, 1, kConstructs / 2, kConstructs - 1}) {
+        const std::string own = "z" + std::to_string(i) + "y";
+        EXPECT_EQ(TypePattern::WHOLE_MATCH, patterns[i]->Test(own)) << i;
+        EXPECT_EQ(TypePattern::NO_MATCH, patterns[i]->Test("z" + std::to_string(i + 1) + "y")) << i;
+        EXPECT_EQ(TypePattern::PART_MATCH, patterns[i]->Test("babbbcc")) << i;
+    }
+    EXPECT_EQ(patterns[7], store.Get("[ab]*a[ab]{3}c|z7y"));
+
+    auto budget = std::make_shared<MatcherBudget>();
+    {
+        const TypePattern first("[0-9]+", budget);
+        const TypePattern second("[a-z]+", budget);
+        EXPECT_GT(budget->Granted(), 0);
+    }
+    EXPECT_EQ(0, budget->Granted());
+    // A share is at least the least asked for, or nothing.
+    EXPECT_EQ(MatcherBudget::kRunMemory / MatcherBudget::kSpread, budget->Grant(1, 1L << 40));
+    EXPECT_EQ(0, budget->Grant(MatcherBudget::kRunMemory, MatcherBudget::kRunMemory));
+}
+
+// A dictionary with `codes` type codes c0 ... and its own construct each,
+// given to the items v0 ... of the categories named, in turn.
+std::string CodesDictionary(const std::vector<std::string>& categories, int codes) {
+    std::string text = "data_dict\nloop_\n_category.id\n_category.mandatory_code\n";
+    std::string keys = "loop_\n_category_key.id\n_category_key.name\n";
+    std::string items = "loop_\n_item.name\n_item.category_id\n_item.mandatory_code\n";
+    std::string types = "loop_\n_item_type.name\n_item_type.code\n";
+    std::string list =
+        "loop_\n_item_type_list.code\n_item_type_list.primitive_code\n"
+        "_item_type_list.construct\n";
+    for (const std::string& category : categories) {
+        text += category + " no\n";
+        keys += category + " '_" + category + ".v0'\n";
+    }
+    for (int k = 0; k < codes; ++k) {
+        const std::string& category = categories[k % categories.size()];
+        const std::string item = "'_" + category + ".v" + std::to_string(k / categories.size());
+        items +=
+            item + "' " + category + (k < static_cast<int>(categories.size()) ? " yes\n" : " no\n");
+        types += item + "' c" + std::to_string(k) + "\n";
+        list += "c" + std::to_string(k) + " char '[a-c]+" + std::to_string(k) + "'\n";
+    }
+    return text + keys + items + types + list;
+}
+
+// The RE2 objects that checking `data` against `dictionary` builds; the
+// data must check clean.
+unsigned long CompilationsOfCheck(const std::string& data, const std::string& dictionary) {
+    const std::unique_ptr<CifFile> dict = ReadCif(dictionary);
+    const std::unique_ptr<CifFile> file = ReadCif(data);
+    const std::string log = testing::TempDir() + "tesra-compilations.log";
+    std::remove(log.c_str());
+    const unsigned long before = TypePattern::Compilations();
+    EXPECT_EQ(1, file->DataChecking(*dict, log, false, false));
+    return TypePattern::Compilations() - before;
+}
+
+// Each construct of a run is compiled twice (to decide, then to match)
+// however its values lie: in many columns of many rows, or in categories
+// that take turns over the data blocks.
+TEST(TypePatterns, CompileEachConstructTwicePerRun) {
+    std::string rows = "data_b\nloop_\n";
+    for (int k = 0; k < 13; ++k) {
+        rows += "_s.v" + std::to_string(k) + "\n";
+    }
+    for (int row = 0; row < 300; ++row) {
+        for (int k = 0; k < 13; ++k) {
+            // Distinct rows: the row number in the letters a to c.
+            for (int n = row + k + 1; n > 0; n /= 3) {
+                rows.push_back("abc"[n % 3]);
+            }
+            rows += std::to_string(k) + " ";
+        }
+        rows += "\n";
+    }
+    EXPECT_EQ(2UL * 13, CompilationsOfCheck(rows, CodesDictionary({"s"}, 13)));
+
+    std::string blocks;
+    for (int block = 0; block < 64; ++block) {
+        const std::string category = block % 2 == 0 ? "p" : "q";
+        blocks += "data_b" + std::to_string(block) + "\n";
+        for (int k = block % 2; k < 24; k += 2) {
+            blocks +=
+                "_" + category + ".v" + std::to_string(k / 2) + " ab" + std::to_string(k) + "\n";
         }
     }
-    patterns.clear();
-    EXPECT_EQ(0u, budget->Live());
-
-    TypePatterns store;
-    EXPECT_EQ(store.Get("[0-9]+"), store.Get("[0-9]+"));
-    EXPECT_NE(store.Get("[0-9]+"), store.Get("[0-9]*"));
+    EXPECT_EQ(2UL * 24, CompilationsOfCheck(blocks, CodesDictionary({"p", "q"}, 24)));
 }
 
 }  // namespace
