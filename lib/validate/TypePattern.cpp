@@ -4,6 +4,7 @@
 #include <re2/re2.h>
 #include <regex.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -251,13 +252,32 @@ std::unique_ptr<const re2::RE2> Compile(const std::string& expression, long maxM
 // 2022-06-01: its two programs (forward and reverse) compile within
 // kProgramBytes an instruction. A DFA starts only when its part of the
 // memory holds its work queues and room for twenty states of the largest
-// kind; for the forward and the reverse DFA together that takes some 375
-// bytes an instruction beyond the programs, whatever the construct. Below
-// that RE2 matches with its slower simulation alone, which also keeps
-// nothing between values.
+// kind the program could make; for the forward and the reverse DFA
+// together that takes some 375 bytes an instruction beyond the programs,
+// whatever the construct. Below that RE2 matches with its slower
+// simulation alone, and keeps nothing between values.
 const long kProgramBytes = 32;
 const long kProgramSlack = 8L << 10;
 const long kDfaBytes = 400;
+
+// Whether the construct ends in a '$' outside any group and alternation,
+// and does not start with a '^' so: RE2 then finds every match from the
+// end of the value backwards, with the reverse program, whose DFA holds a
+// state for each position however large the construct is.
+bool AnchoredAtEndOnly(const std::vector<Token>& tokens) {
+    if (tokens.empty() || tokens.back().kind != Token::kEnd ||
+        tokens.front().kind == Token::kStart) {
+        return false;
+    }
+    int depth = 0;
+    for (const Token& token : tokens) {
+        depth += token.kind == Token::kOpen ? 1 : token.kind == Token::kClose ? -1 : 0;
+        if (depth == 0 && token.kind == Token::kOr) {
+            return false;
+        }
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -286,7 +306,12 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
     }
     // Whether RE2 can hold the program is decided at kMaxMemory alone; the
     // matcher is then given the memory its program needs and a share for
-    // its DFAs.
+    // its DFAs. A DFA pays while its states recur, and costs some four
+    // times what the simulation does when nearly every byte makes a new
+    // one, as in large constructs of many bracket expressions: so a
+    // construct gets a DFA only where kMaxMemory would hold it, except one
+    // anchored at its end alone, whose reverse DFA keeps few states and
+    // spares reading the whole value at every search.
     const std::string expression = WriteExpression(reader);
     std::unique_ptr<const re2::RE2> trial = Compile(expression, kMaxMemory);
     if (!trial->ok()) {
@@ -296,9 +321,12 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
     // large.
     const long size = trial->ProgramSize();
     trial.reset();
+    _anchoredAtEnd = AnchoredAtEndOnly(reader.Tokens());
     const long least = kDfaBytes * size;
-    const long wanted = least + kMaxMemory;
-    _share = _budget != nullptr ? _budget->Grant(least, wanted) : wanted;
+    const long wanted = _anchoredAtEnd ? std::max(least, kMaxMemory) : kMaxMemory;
+    if (least <= wanted) {
+        _share = _budget != nullptr ? _budget->Grant(least, wanted) : wanted;
+    }
     _matcher = Compile(expression, kProgramBytes * size + kProgramSlack + _share);
     _compiled = _matcher->ok();
 }
@@ -315,18 +343,27 @@ unsigned long TypePattern::Compilations() {
 
 TypePattern::Match TypePattern::Test(const std::string& value) const {
     const re2::RE2& matcher = *_matcher;
+    const std::string::size_type nul = value.find('\0');
+    const re2::StringPiece text(value.data(), nul == std::string::npos ? value.size() : nul);
+    const bool cut = nul != std::string::npos;
+    if (_anchoredAtEnd) {
+        // Every match ends at the end of the text: the leftmost one, which
+        // the reverse DFA finds, covers the value when it starts there.
+        re2::StringPiece match;
+        if (!matcher.Match(text, 0, text.size(), RE2::UNANCHORED, &match, 1)) {
+            return NO_MATCH;
+        }
+        return !cut && match.data() == text.data() && match.size() == text.size() ? WHOLE_MATCH
+                                                                                  : PART_MATCH;
+    }
     // A match of the whole value is the leftmost one, and the longest there.
     // The search for any match comes first: it stops at the first match
     // that it finds, and a value with none is read once.
-    const std::string::size_type nul = value.find('\0');
-    const re2::StringPiece text(value.data(), nul == std::string::npos ? value.size() : nul);
     if (!matcher.Match(text, 0, text.size(), RE2::UNANCHORED, nullptr, 0)) {
         return NO_MATCH;
     }
-    return nul == std::string::npos &&
-                   matcher.Match(text, 0, text.size(), RE2::ANCHOR_BOTH, nullptr, 0)
-               ? WHOLE_MATCH
-               : PART_MATCH;
+    return !cut && matcher.Match(text, 0, text.size(), RE2::ANCHOR_BOTH, nullptr, 0) ? WHOLE_MATCH
+                                                                                     : PART_MATCH;
 }
 
 void TypePattern::ConvertEscapes(const std::string& construct, std::string& pattern) {

@@ -111,6 +111,9 @@ private:
     std::shared_ptr<MatcherBudget> _budget;
     // What the budget granted, returned when the pattern ends.
     long _share = 0;
+    // Whether the construct is anchored at its end alone (one search, from
+    // the end, answers).
+    bool _anchoredAtEnd = false;
     std::unique_ptr<const re2::RE2> _matcher;
 };
 
