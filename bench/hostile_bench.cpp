@@ -50,6 +50,19 @@ const char* const kUsage =
     "  types-same   as types, but all n codes have the one construct [ab]*a[ab]{20}c\n"
     "  stacked      a construct of stacked repetitions a{1}{1}{1}... of n bytes and one\n"
     "               value a; the construct is compiled within the check\n"
+    "  type-columns 13 type codes, each with its own construct of 60 alternatives of\n"
+    "               bracket repetitions, for 13 items of one category, and n rows of\n"
+    "               distinct values: each construct should be compiled once per run,\n"
+    "               whatever the number of columns\n"
+    "  type-blocks  two categories of 12 items, each item with its own code and construct\n"
+    "               as in type-columns, that take turns over n data blocks of one row\n"
+    "  end-anchor   a construct of 255 copies of a 108-byte bracket expression and a final\n"
+    "               $, against n values of 15,000 letters that it matches at their end; a\n"
+    "               last row has the same construct bare, which the anchored one should\n"
+    "               cost no more than three times\n"
+    "  large        the largest construct within the limits of its kind: [ab]*a, 4 times\n"
+    "               the 108-byte bracket expression {255}, c, against one value of n\n"
+    "               letters a and b: check s / n is its cost a byte\n"
     "  int-enum     an int item enumerating x0 ... x(n-2) and 5, n rows of value 5\n"
     "  float-enum   a float item enumerating n numbers, n rows of them\n"
     "  float-range  a float item with n ranges, n rows inside one of them\n"
@@ -340,6 +353,130 @@ Input Columns(unsigned int n) {
     return {"", text + row + "\n"};
 }
 
+// A bracket expression of 108 bytes that holds a and b and, apart from one
+// another, other letters and bytes above 127: RE2 writes an instruction for
+// each of its ranges, so that its copies make a large program.
+std::string SparseBracket() {
+    std::string text = "[ab";
+    for (char c = 'd'; c <= 'z'; c += 2) {
+        text.push_back(c);
+    }
+    for (unsigned int c = 0x81; c <= 0xff; c += 2) {
+        text.push_back(static_cast<char>(c));
+    }
+    // Odd bytes up to 'Y' but the quote and '-', which the dictionary's
+    // quoting and the bracket would read otherwise.
+    for (char c = '!'; text.size() < 107; c += 2) {
+        if (c != '\'' && c != '-') {
+            text.push_back(c);
+        }
+    }
+    return text + "]";
+}
+
+// The construct of code k of the type-code layouts: 60 alternatives of
+// bracket repetitions, its own by their last letters; and a value of row r
+// that it matches whole.
+std::string Alternatives(unsigned int k) {
+    std::string construct;
+    for (unsigned int j = 0; j < 60; ++j) {
+        construct += (j == 0 ? "" : "|") + std::string("[a-z]{2}[0-9]{1,3}x") + std::to_string(j) +
+                     "y" + std::to_string(k);
+    }
+    return construct;
+}
+
+std::string AlternativeValue(unsigned int k, unsigned int r) {
+    return std::string(1, static_cast<char>('a' + r % 26)) + static_cast<char>('a' + r / 26 % 26) +
+           std::to_string(r / 676 % 1000) + "x" + std::to_string(r % 60) + "y" + std::to_string(k);
+}
+
+// The dictionary of the type-code layouts: `codes` codes, each with its own
+// construct, given in turn to the items v0 ... of the categories named,
+// whose key is their item id.
+std::string LayoutDictionary(const std::vector<std::string>& categories, unsigned int codes) {
+    std::string text = "data_dict\nloop_\n_category.id\n_category.mandatory_code\n";
+    std::string keys = "loop_\n_category_key.id\n_category_key.name\n";
+    std::string items = "loop_\n_item.name\n_item.category_id\n_item.mandatory_code\n";
+    std::string typed = "loop_\n_item_type.name\n_item_type.code\n";
+    std::string list =
+        "loop_\n_item_type_list.code\n_item_type_list.primitive_code\n"
+        "_item_type_list.construct\n";
+    for (const std::string& category : categories) {
+        text += category + " no\n";
+        keys += category + " '_" + category + ".id'\n";
+        items += "'_" + category + ".id' " + category + " yes\n";
+    }
+    for (unsigned int k = 0; k < codes; ++k) {
+        const std::string& category = categories[k % categories.size()];
+        const std::string item = "'_" + category + ".v" + std::to_string(k) + "'";
+        items += item + " " + category + " no\n";
+        typed += item + " t" + std::to_string(k) + "\n";
+        list += "t" + std::to_string(k) + " char '" + Alternatives(k) + "'\n";
+    }
+    return text + keys + items + typed + list;
+}
+
+// 13 columns of one category, n rows of distinct values.
+Input TypeColumns(unsigned int n) {
+    const unsigned int kCodes = 13;
+    std::string data = "data_b\nloop_\n_s.id\n";
+    for (unsigned int k = 0; k < kCodes; ++k) {
+        data += "_s.v" + std::to_string(k) + "\n";
+    }
+    for (unsigned int r = 0; r < n; ++r) {
+        data += std::to_string(r);
+        for (unsigned int k = 0; k < kCodes; ++k) {
+            data += " " + AlternativeValue(k, r);
+        }
+        data += "\n";
+    }
+    return {LayoutDictionary({"s"}, kCodes), data};
+}
+
+// Categories p and q of 12 items each, taking turns over n blocks.
+Input TypeBlocks(unsigned int n) {
+    const unsigned int kCodes = 24;
+    std::string data;
+    for (unsigned int b = 0; b < n; ++b) {
+        const std::string category = b % 2 == 0 ? "p" : "q";
+        data += "data_b" + std::to_string(b) + "\n_" + category + ".id 1\n";
+        for (unsigned int k = b % 2; k < kCodes; k += 2) {
+            data += "_" + category + ".v" + std::to_string(k) + " " + AlternativeValue(k, b) + "\n";
+        }
+    }
+    return {LayoutDictionary({"p", "q"}, kCodes), data};
+}
+
+// 255 copies of the sparse bracket expression, then `end` ("$" or none),
+// and n values of 15,000 of its letters.
+Input Anchored(unsigned int n, const std::string& end) {
+    const std::string kLetters = "abdfhjlnprtvxz";
+    std::string construct;
+    for (int i = 0; i < 255; ++i) {
+        construct += SparseBracket();
+    }
+    std::mt19937 random(n);
+    std::vector<std::string> values;
+    for (unsigned int i = 0; i < n; ++i) {
+        std::string value(15000, 'a');
+        for (char& c : value) {
+            c = kLetters[random() % kLetters.size()];
+        }
+        values.push_back(value);
+    }
+    return {Dictionary("anc", "char", construct + end, ""), Rows(values)};
+}
+
+Input Large(unsigned int n) {
+    std::string construct = "[ab]*a";
+    for (int i = 0; i < 4; ++i) {
+        construct += SparseBracket() + "{255}";
+    }
+    std::mt19937 random(n);
+    return {Dictionary("big", "char", construct + "c", ""), Rows({Letters(random, n)})};
+}
+
 struct Case {
     const char* name;
     const char* label;  // what a row is
@@ -373,6 +510,19 @@ std::vector<Case> Cases() {
          "a{1}{1}{1}..., n bytes",
          {1u << 18, 1u << 19, 1u << 20, 1u << 21, 1u << 22},
          Stacked},
+        {"type-columns",
+         "13 columns of 13 constructs, n rows",
+         {4600, 9200, 18400, 36800},
+         TypeColumns},
+        {"type-blocks", "2 categories of 12 codes, n blocks", {64, 128, 256, 512}, TypeBlocks},
+        {"end-anchor",
+         "255 brackets $, n values of 15 KB",
+         {4, 8, 16},
+         [](unsigned int n) { return Anchored(n, "$"); },
+         16,
+         [](unsigned int n) { return Anchored(n, ""); },
+         "the same, bare"},
+        {"large", "[ab]*a ([...]{255}){4} c, n bytes", {2000, 4000, 8000, 16000}, Large},
         {"int-enum", "int, n-1 unknown entries + 5", {1000, 2000, 4000, 8000}, IntEnumeration},
         {"float-enum", "float, n entries, n rows", {5000, 10000, 20000}, FloatEnumeration},
         {"float-range", "float, n ranges, n rows", {5000, 10000, 20000}, FloatRange},
