@@ -52,7 +52,7 @@ const char* const kUsage =
     "               value a; the construct is compiled within the check\n"
     "  type-columns 13 type codes, each with its own construct of 60 alternatives of\n"
     "               bracket repetitions, for 13 items of one category, and n rows of\n"
-    "               distinct values: each construct should be compiled once per run,\n"
+    "               distinct values: no construct is compiled more than twice in a run,\n"
     "               whatever the number of columns\n"
     "  type-blocks  two categories of 12 items, each item with its own code and construct\n"
     "               as in type-columns, that take turns over n data blocks of one row\n"
