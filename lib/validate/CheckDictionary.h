@@ -71,9 +71,9 @@ public:
     // True when the item table has a row with that category_id and name.
     bool IsItemDefined(const std::string& category, const std::string& cifItemName) const;
     // As the item value check reads the tables, for a full item name; made
-    // and prepared on first request, the pattern of a construct compiled once
-    // and its matcher kept within the run's one budget (TypePatterns). Its
-    // alias is looked up only when asked for.
+    // and prepared on first request, the pattern of a construct made once
+    // for the run, its memory for matching drawn from the run's one budget
+    // (TypePatterns). Its alias is looked up only when asked for.
     const ItemDefinition& GetItemDefinition(const std::string& cifItemName);
 
 private:
