@@ -1,12 +1,9 @@
 #include "validate/MatcherBudget.h"
 
-#include <algorithm>
-
-long MatcherBudget::Grant(long least, long wanted) {
-    const long share = std::min(wanted, std::max(least, _left / kSpread));
-    if (share > _left) {
-        return 0;
+bool MatcherBudget::Take(long bytes) {
+    if (bytes > _left) {
+        return false;
     }
-    _left -= share;
-    return share;
+    _left -= bytes;
+    return true;
 }

@@ -252,13 +252,15 @@ std::unique_ptr<const re2::RE2> Compile(const std::string& expression, long maxM
 // 2022-06-01: its two programs (forward and reverse) compile within
 // kProgramBytes an instruction. A DFA starts only when its part of the
 // memory holds its work queues and room for twenty states of the largest
-// kind the program could make; for the forward and the reverse DFA
-// together that takes some 375 bytes an instruction beyond the programs,
-// whatever the construct. Below that RE2 matches with its slower
-// simulation alone, and keeps nothing between values.
-const long kProgramBytes = 32;
+// kind the program could make: for the forward and the reverse DFA together
+// some 375 bytes an instruction beyond the programs, whatever the
+// construct, and never less than kNoDfaBytes in all. Without one RE2
+// matches with its slower simulation alone, and keeps nothing between
+// values.
+const long kProgramBytes = 80;
 const long kProgramSlack = 8L << 10;
 const long kDfaBytes = 400;
+const long kNoDfaBytes = 350;
 
 // Whether the construct ends in a '$' outside any group and alternation,
 // and does not start with a '^' so: RE2 then finds every match from the
@@ -304,31 +306,55 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
         }
         regfree(&plain);
     }
-    // Whether RE2 can hold the program is decided at kMaxMemory alone; the
-    // matcher is then given the memory its program needs and a share for
-    // its DFAs. A DFA pays while its states recur, and costs some four
-    // times what the simulation does when nearly every byte makes a new
-    // one, as in large constructs of many bracket expressions: so a
-    // construct gets a DFA only where kMaxMemory would hold it, except one
-    // anchored at its end alone, whose reverse DFA keeps few states and
-    // spares reading the whole value at every search.
+    // Whether RE2 can hold the program is decided at kMaxMemory; a
+    // construct of a smaller program matches with kMatchMemory, room enough
+    // for the DFAs of the constructs in use. A construct anchored at its
+    // end alone matches from the end with a reverse DFA, which keeps few
+    // states whatever its size; so it is given room for one from the start,
+    // however large its program. Other constructs of large programs match
+    // without a DFA: one pays while its states recur, and costs some four
+    // times the simulation where nearly every byte makes a new one.
     const std::string expression = WriteExpression(reader);
-    std::unique_ptr<const re2::RE2> trial = Compile(expression, kMaxMemory);
-    if (!trial->ok()) {
+    _anchoredAtEnd = AnchoredAtEndOnly(reader.Tokens());
+    long memory = _anchoredAtEnd ? kMaxMemory : kMatchMemory;
+    std::unique_ptr<const re2::RE2> matcher = Compile(expression, memory);
+    if (!matcher->ok() && memory < kMaxMemory) {
+        memory = kMaxMemory;
+        matcher = Compile(expression, memory);
+    }
+    if (!matcher->ok()) {
         return;
     }
+    _compiled = true;
     // The reverse program, compiled only when a search needs it, is as
     // large.
-    const long size = trial->ProgramSize();
-    trial.reset();
-    _anchoredAtEnd = AnchoredAtEndOnly(reader.Tokens());
+    const long size = matcher->ProgramSize();
+    const long programs = kProgramBytes * size + kProgramSlack;
+    const long room = memory - programs;
     const long least = kDfaBytes * size;
-    const long wanted = _anchoredAtEnd ? std::max(least, kMaxMemory) : kMaxMemory;
-    if (least <= wanted) {
-        _share = _budget != nullptr ? _budget->Grant(least, wanted) : wanted;
+    // What the DFAs may hold comes from the run's budget; a matcher that
+    // cannot have it is compiled again with the room of its programs alone.
+    if (room >= least) {
+        if (_Take(room)) {
+            _matcher = std::move(matcher);
+            return;
+        }
+    } else if (_anchoredAtEnd) {
+        _Take(least);
+    } else if (memory < kNoDfaBytes * size) {
+        _matcher = std::move(matcher);
+        return;
     }
-    _matcher = Compile(expression, kProgramBytes * size + kProgramSlack + _share);
-    _compiled = _matcher->ok();
+    matcher.reset();
+    _matcher = Compile(expression, programs + _share);
+}
+
+bool TypePattern::_Take(long bytes) {
+    if (_budget != nullptr && !_budget->Take(bytes)) {
+        return false;
+    }
+    _share = bytes;
+    return true;
 }
 
 TypePattern::~TypePattern() {

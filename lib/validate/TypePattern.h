@@ -50,13 +50,14 @@ class MatcherBudget;
 //
 // Cost of matching. A compiled construct keeps its programs for its
 // lifetime, and with them what RE2 learns while it matches (its DFA states)
-// up to a share of memory: kMaxMemory beyond the least its DFAs can work
-// with, or, given a MatcherBudget, what the run's budget grants it. So no
-// construct is compiled more than twice (once to decide whether it compiles
-// at all, and once for matching) however often it is tested, and a run
-// holds a bounded amount beyond its programs whatever the number of
-// patterns. A pattern granted less than its DFAs need matches with RE2's
-// slower simulation.
+// within its room: kMatchMemory for a small program, and for a construct
+// anchored at its end alone room for a reverse DFA whatever its size. Given
+// a MatcherBudget, that room is taken from the run's budget, and a pattern
+// that finds the budget spent matches with RE2's slower simulation alone.
+// So no construct is compiled more than twice (to decide, and again where
+// its first compilation is not what it matches with) however often it is
+// tested, and a run holds a bounded amount beyond its programs whatever the
+// number of patterns.
 //
 // Ownership: the object owns its compiled expression and a share of the
 // budget, which it returns when it ends; it is neither copied nor moved.
@@ -77,9 +78,10 @@ public:
     static const unsigned long kMaxEmptyForks = 8;
     // The deepest nesting of groups.
     static const unsigned long kMaxDepth = 256;
-    // The memory in which RE2 must fit a construct's program, in bytes; also
-    // the most that a pattern's DFAs are given beyond their least.
+    // The memory in which RE2 must fit a construct's program, in bytes.
     static const long kMaxMemory = 8L << 20;
+    // RE2's memory for a construct of a small program, its DFAs' room.
+    static const long kMatchMemory = 1L << 20;
 
     // Translates the construct (ConvertEscapes) and compiles it, its share
     // granted by `budget` when one is given. The empty pattern counts as one
@@ -107,6 +109,10 @@ public:
     static unsigned long Compilations();
 
 private:
+    // Takes `bytes` from the budget, if any, as the share; false when the
+    // budget has not that much left.
+    bool _Take(long bytes);
+
     bool _compiled = false;
     std::shared_ptr<MatcherBudget> _budget;
     // What the budget granted, returned when the pattern ends.
