@@ -21,8 +21,9 @@ class MatcherBudget;
 // Engine. regcomp only decides which constructs compile. Matching is RE2's,
 // on the construct written in RE2's syntax with the same meaning: time
 // linear in the value and memory bounded (see Cost of matching); a
-// construct whose program does not fit in kMaxMemory does not compile. What RE2 cannot
-// match so, or could mean otherwise, counts as not compiling:
+// construct whose program does not fit in kMaxMemory does not compile.
+// What RE2 cannot match so, or could mean otherwise, counts as not
+// compiling:
 // back-references ("\1" to "\9"), the GNU escapes \w \W \s \S \b \B \< \>
 // \` \', a '^' that does not come before all that may take bytes in the
 // ways through the construct, a '$' that does not come after all of it, and
