@@ -67,12 +67,12 @@ locale_t CLocale() {
 // glibc's reading of a construct: regcomp with REG_EXTENDED and regexec, both
 // in the C locale, regexec given ten regmatch_t (flags 0, only the first
 // read) as the validator is defined. With more than one, glibc follows its
-// search with a pass
-// that finds the groups' matches and drops a match whose anchor holds only
-// beside a line feed that the match takes ("(b|a$)\n" matches "a\n" with one
-// regmatch_t, not with two), which TypePattern refuses; so the answers with
-// one and with ten agree on all it compiles. That pass may never return on
-// an empty alternative under a repetition, where only one is asked for.
+// search with a pass that finds the groups' matches and drops a match whose
+// anchor holds only beside a line feed that the match takes ("(b|a$)\n"
+// matches "a\n" with one regmatch_t, not with two), which TypePattern
+// refuses; so the answers with one and with ten agree on all it compiles.
+// That pass may never return on a repeated group that can match the empty
+// string, where only one is asked for.
 class Glibc {
 public:
     static constexpr std::size_t kSlots = 10;
@@ -976,6 +976,123 @@ TEST(TypePatternRules, WritesNothingToStandardError) {
     const std::string written = capture.Restore();
     EXPECT_EQ("", Shown(written));
     EXPECT_GE(compiled, 5U);
+}
+
+// Each construct answers as given, and so does glibc: the cases pin glibc's
+// answers for faults that the generated constructs meet only now and then.
+void ExpectAnswersAsGlibc(const std::vector<Case>& cases) {
+    for (const Case& c : cases) {
+        const Glibc glibc(c.construct);
+        ASSERT_TRUE(glibc.IsCompiled()) << Shown(c.construct);
+        EXPECT_EQ(c.match, glibc.Test(c.value))
+            << "glibc: " << Shown(c.construct) << " on \"" << Shown(c.value) << "\"";
+    }
+    ExpectAnswers(cases);
+}
+
+// An anchor in nested groups, or a group's alternatives beside one: a '^'
+// compiles only before all that may take bytes on every way through the
+// construct, a '$' only after all of it, and neither under a repetition;
+// glibc compiles them all, and answers as TypePattern where it compiles.
+TEST(TypePatternReferee, AnchorsInGroupsCompileOnlyAtTheEnds) {
+    // clang-format off
+    const struct {
+        const char* construct;
+        bool compiled;
+    } kAnchors[] = {
+        // in two or three nested groups
+        {"((^a))b", true}, {"(((a$)))", true}, {"(((^a)))b$", true}, {"(x|((^a)))", true},
+        {"(x|((^a)))b", true}, {"((^a)|x)b", true}, {"((a$))|b", true}, {"b((^a))", false},
+        {"x(((^a)))", false}, {"(b((^a)))", false}, {"((b)((^a)))", false}, {"(((a$)))b", false},
+        {"((a$)|b)x", false}, {"((^a))*", false}, {"(((a$)))+", false}, {"((x|(^a)))?", false},
+        {"(((^a)b))+", false},
+        // a '$' ending a group's last alternative, bytes after the group
+        {"(a|b$)", true}, {"(a|b$)|x", true}, {"(a|b$)$", true}, {"(a|b$)()", true},
+        {"(a|b$)x", false}, {"((a|b$))x", false}, {"(a|(b$))x", false}, {"(a|b$)x*", false},
+        // an earlier alternative takes bytes, the last does not
+        {"(a|)b$", true}, {"(a|())$", true}, {"(a|)$", true}, {"(x|^a)", true}, {"x|^a", true},
+        {"(a|)^b", false}, {"(|a)^b", false}, {"(a|())^b", false}, {"((a|))^b", false},
+        {"(a|()|)^b", false}, {"(a|())$b", false},
+        // empty groups after what takes bytes
+        {"()^a", true}, {"(())^a", true}, {"()()^a$", true}, {".()$", true}, {".()^a", false},
+        {".(())^a", false}, {"a*()^b", false}, {"x()(^a)", false},
+    };
+    // clang-format on
+    const std::vector<std::string> values = AllStrings("abx\n", 4);
+    Tally tally;
+    for (const auto& a : kAnchors) {
+        EXPECT_TRUE(Glibc(a.construct).IsCompiled()) << a.construct;
+        EXPECT_EQ(a.compiled, TypePattern(a.construct).IsCompiled()) << a.construct;
+        Referee(a.construct, values, tally);
+    }
+    EXPECT_EQ(0UL, tally.divergences);
+}
+
+// The GNU escapes do not compile, though glibc compiles them; other escapes
+// outside brackets stand for the byte escaped.
+TEST(TypePatternRules, RefusesTheGnuEscapesAlone) {
+    for (const char escaped : std::string("wWsSbB<>`'")) {
+        const std::string construct = std::string("a\\") + escaped + "b";
+        EXPECT_TRUE(Glibc(construct).IsCompiled()) << construct;
+        EXPECT_FALSE(TypePattern(construct).IsCompiled()) << construct;
+    }
+    ExpectAnswersAsGlibc({
+        {"\\a+", "aa", kWhole},
+        {"\\a", "\\a", kPart},
+        {"\\.", ".", kWhole},
+        {"\\.", "x", kNone},
+        {"x\\0", "x0", kWhole},
+        {"\\}{2}", "}}", kWhole},
+        {"\\{", "{", kWhole},
+        {"\\x", "x", kWhole},
+        {"\\|", "|", kWhole},
+    });
+}
+
+// "{,}" is "{0,}"; repetitions stacked on a bracket expression that allow
+// counts no one repetition does stay apart.
+TEST(TypePatternRules, ReadsOpenIntervalsAndStackedRepetitionsOnBrackets) {
+    ExpectAnswersAsGlibc({
+        {"a{,}b", "b", kWhole},
+        {"a{,}b", "aaab", kWhole},
+        {"a{,}b", "abab", kPart},
+        {"a{,}b", "a", kNone},
+        {"[ab]{,}c", "abac", kWhole},
+        {"x{,}", "", kWhole},
+        {"(xy){,}", "xyxy", kWhole},
+        {"[ab]{2}{1,2}c", "abc", kWhole},
+        {"[ab]{2}{1,2}c", "abbac", kWhole},
+        {"[ab]{2}{1,2}c", "aabbbc", kPart},
+        {"[ab]{2}{1,2}c", "bc", kNone},
+        {"[0-9]{2}?", "", kWhole},
+        {"[0-9]{2}?", "1", kPart},
+        {"[0-9]{2}?", "12", kWhole},
+        {"[0-9]{2}?", "123", kPart},
+        {"[0-9]{2}?x", "1x", kPart},
+    });
+}
+
+// Stacked repetitions folded into one only where that allows the same
+// counts: "a{2,}?" allows no single 'a', "a{0}*" nothing but the empty
+// string, "{1}" exactly one, and an unbounded repetition over a bounded one
+// any count.
+TEST(TypePatternRules, FoldsStackedRepetitionsOnlyWhereTheySayTheSame) {
+    ExpectAnswersAsGlibc({
+        {"a{2,}?", "", kWhole},
+        {"a{2,}?", "a", kPart},
+        {"a{2,}?", "aaa", kWhole},
+        {"a{2,}?b", "ab", kPart},
+        {"a{0}*b", "b", kWhole},
+        {"a{0}*b", "ab", kPart},
+        {"a{0}*", "a", kPart},
+        {"a{1}b", "b", kNone},
+        {"a{1}b", "ab", kWhole},
+        {"(ab){1,1}", "", kNone},
+        {"[ab]{1,2}*c", "c", kWhole},
+        {"[ab]{1,2}*c", "ababac", kWhole},
+        {"(ab){1,2}+", "ababab", kWhole},
+        {"a{0,2}{2,}", "aaaaa", kWhole},
+    });
 }
 
 }  // namespace
