@@ -335,7 +335,7 @@ unsigned long CompilationsOfCheck(const std::string& data, const std::string& di
 // Each construct of a run is compiled once however its values lie: in many
 // columns of many rows, or in categories that take turns over the data
 // blocks.
-TEST(TypePatterns, CompileEachConstructTwicePerRun) {
+TEST(TypePatterns, CompileEachConstructOncePerRun) {
     std::string rows = "data_b\nloop_\n";
     for (int k = 0; k < 13; ++k) {
         rows += "_s.v" + std::to_string(k) + "\n";
