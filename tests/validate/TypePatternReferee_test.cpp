@@ -674,7 +674,7 @@ public:
         if (!rule.empty()) {
             return rule;
         }
-        const Cost cost = Measure(node, false, 0);
+        const Cost cost = Measure(node, 0);
         if (cost.escape) {
             return "a back-reference or GNU escape";
         }
@@ -935,7 +935,7 @@ private:
         Closure closure;
     };
 
-    static Cost Measure(const Node& node, bool inGroup, unsigned long depth) {
+    static Cost Measure(const Node& node, unsigned long depth) {
         Cost cost;
         cost.depth = depth;
         switch (node.kind) {
@@ -962,7 +962,7 @@ private:
                 return cost;
             case Node::kSequence:
                 for (const Node& part : node.parts) {
-                    const Cost inner = Measure(part, inGroup, depth);
+                    const Cost inner = Measure(part, depth);
                     cost.depth = std::max(cost.depth, inner.depth);
                     cost.most = std::max(cost.most, inner.most);
                     cost.atoms += inner.atoms;
@@ -975,7 +975,7 @@ private:
                 const unsigned long inner = depth + (node.group ? 1 : 0);
                 cost.depth = inner;
                 for (const Node& part : node.parts) {
-                    const Cost alternative = Measure(part, inGroup || node.group, inner);
+                    const Cost alternative = Measure(part, inner);
                     cost.depth = std::max(cost.depth, alternative.depth);
                     cost.most = std::max(cost.most, alternative.most);
                     cost.atoms += alternative.atoms;
@@ -993,7 +993,7 @@ private:
                 const bool unbounded = node.high >= 1000;
                 const unsigned long copies = std::max(
                     unbounded ? node.low + 1UL : static_cast<unsigned long>(node.high), 1UL);
-                cost = Measure(node.parts[0], inGroup, depth);
+                cost = Measure(node.parts[0], depth);
                 cost.most *= copies;
                 cost.atoms *= copies;
                 cost.closure = Repeat(cost.closure, node.low, node.high, unbounded);
