@@ -16,6 +16,8 @@ typedef ConstructReader::ByteSet ByteSet;
 // Above the limits, so that products and sums stay small.
 const unsigned long kTooMany = TypePattern::kMaxCopies + 1;
 const unsigned long kTooLarge = TypePattern::kMaxAtoms + 1;
+// Far above the limits of the closure.
+const unsigned long kFar = 1UL << 20;
 
 unsigned long Times(unsigned long a, unsigned long b, unsigned long cap = kTooMany) {
     return a != 0 && b > cap / a ? cap : a * b;
@@ -133,24 +135,188 @@ bool ReadBracket(const std::string& pattern, Position& i, ByteSet& bytes) {
     if (negated) {
         bytes.flip();
     }
-    return bytes.any();
+    // A set that holds no byte compiles, and matches nothing.
+    return true;
 }
 
 }  // namespace
 
-// A choice among n alternatives that can each match the empty string is an
-// empty fork of n - 1.
-void ConstructReader::Level::EndAlternative() {
-    if (emptyBefore && (!hasLast || lastEmpty)) {
-        ++emptyAlternatives;
-    }
-    emptyBefore = true;
-    hasLast = false;
+// An atom that takes a byte, and an anchor: a step that takes none.
+ConstructReader::Closure ConstructReader::_ByteClosure() {
+    Closure closure;
+    closure.empty = false;
+    return closure;
 }
 
-unsigned long ConstructReader::Level::AllForks() {
-    EndAlternative();
-    return Plus(forks, emptyAlternatives > 1 ? emptyAlternatives - 1 : 0);
+ConstructReader::Closure ConstructReader::_AnchorClosure() {
+    Closure closure;
+    closure.all = closure.head = Ways{0, 1};
+    closure.anchors = 1;
+    closure.first.steps = 1;
+    return closure;
+}
+
+ConstructReader::Ways& ConstructReader::Ways::Add(const Ways& other, unsigned long times) {
+    choices = std::min(choices + Times(other.choices, times, kFar), kFar);
+    steps = std::min(steps + Times(other.steps, times, kFar), kFar);
+    return *this;
+}
+
+ConstructReader::Run& ConstructReader::Run::Add(const Run& other) {
+    steps = std::min(steps + other.steps, kFar);
+    loop = loop || other.loop;
+    return *this;
+}
+
+void ConstructReader::_Close(const Run& run, Closure& closure) {
+    if (run.loop) {
+        closure.charged.Add(Ways{0, run.steps});
+    }
+}
+
+// The ways into a loop in `b` charge what reaches it from `a`, and the
+// anchors at the end of `a` charge what `b` leads to from its start, once
+// for each anchor: regcomp copies that for each. Where neither can match the
+// empty string, the run between them ends.
+ConstructReader::Closure ConstructReader::_Then(const Closure& a, const Closure& b) {
+    Closure c;
+    c.empty = a.empty && b.empty;
+    c.charged = a.charged;
+    c.charged.Add(b.charged);
+    if (b.loopHead) {
+        c.charged.Add(Ways{a.tail, 0});
+    }
+    c.charged.Add(b.head, a.anchors);
+    c.all = a.all;
+    c.all.Add(b.all);
+    c.head = a.head;
+    if (a.empty) {
+        c.head.Add(b.head);
+    }
+    c.tail = b.tail;
+    if (b.empty && !b.loopHead) {
+        c.tail = std::min(c.tail + a.tail, kFar);
+    }
+    c.loopHead = a.loopHead || (a.empty && b.loopHead);
+    c.anchors = std::min(b.anchors + (b.empty ? a.anchors : 0), kFar);
+    c.first = a.first;
+    if (a.empty) {
+        c.first.Add(b.first);
+        c.last = b.last;
+    } else if (b.empty) {
+        c.last = a.last;
+        c.last.Add(b.first);
+    } else {
+        Run between = a.last;
+        _Close(between.Add(b.first), c);
+        c.last = b.last;
+    }
+    return c;
+}
+
+// regcomp writes {m,n} out as m copies and n - m optional ones, {m,} as m
+// copies and a starred one (see TypePattern.h). An optional copy of what can
+// match the empty string is a choice of two ways; a starred one is a loop,
+// whose closure walks all of it again for each way into it, and which is a
+// choice of two ways to what follows an anchor. {0} drops the atom, but what
+// it charged stays charged.
+ConstructReader::Closure ConstructReader::_Repeated(const Closure& x, unsigned int min,
+                                                    unsigned int max) {
+    Closure repeated;
+    if (max == 0) {
+        repeated.charged = x.charged;
+        return repeated;
+    }
+    for (unsigned int i = 0; i < min; ++i) {
+        repeated = _Then(repeated, x);
+    }
+    if (max == min) {
+        return repeated;
+    }
+    const bool loop = max == kUnbounded && x.empty;
+    Closure copy;
+    copy.charged = x.charged;
+    copy.all = x.all;
+    copy.all.Add(Ways{0, 1});
+    copy.first = x.first;
+    if (!x.empty) {
+        copy.first.Add(x.last);
+    }
+    copy.first.Add(Run{1, loop});
+    if (loop) {
+        copy.charged.Add(Ways{x.all.choices, 0});
+        copy.head = copy.all;
+        copy.head.Add(Ways{2, 0});
+        copy.loopHead = true;
+    } else {
+        const unsigned long own = max != kUnbounded && x.empty ? 2 : 0;
+        copy.all.Add(Ways{own, 0});
+        copy.head = x.head;
+        copy.head.Add(Ways{own, 1});
+        copy.tail = std::min(x.tail + own, kFar);
+        copy.loopHead = x.loopHead;
+    }
+    const unsigned int copies = max == kUnbounded ? 1 : max - min;
+    for (unsigned int i = 0; i < copies; ++i) {
+        repeated = _Then(repeated, copy);
+    }
+    return repeated;
+}
+
+void ConstructReader::Level::EndAlternative() {
+    alternatives.charged.Add(current.charged);
+    alternatives.all.Add(current.all);
+    alternatives.head.Add(current.head);
+    alternatives.tail = std::min(alternatives.tail + current.tail, kFar);
+    alternatives.loopHead = alternatives.loopHead || current.loopHead;
+    alternatives.anchors = std::min(alternatives.anchors + current.anchors, kFar);
+    alternatives.first.Add(current.first);
+    if (!current.empty) {
+        alternatives.last.Add(current.last);
+    }
+    ++count;
+    if (current.empty) {
+        ++empties;
+    }
+    current = Closure();
+    ends = ends || altEnds;
+    altEnds = false;
+    altTakes = false;
+}
+
+// A choice among n alternatives that can each match the empty string offers
+// n ways; each '|', and the group itself, is a step. When one alternative
+// can match the empty string, the runs at the ends of all are one.
+ConstructReader::Closure ConstructReader::Level::End(bool group) const {
+    Closure closure = alternatives;
+    closure.empty = empties > 0;
+    const Ways own{empties > 1 ? empties : 0, count - 1 + (group ? 1 : 0)};
+    closure.all.Add(own);
+    closure.head.Add(own);
+    closure.tail = std::min(closure.tail + own.choices, kFar);
+    const Run steps{own.steps, false};
+    closure.first.Add(steps);
+    if (closure.empty) {
+        closure.first.Add(closure.last);
+        closure.last = Run();
+    } else {
+        closure.last.Add(steps);
+    }
+    if (!group) {
+        _Close(closure.first, closure);
+        _Close(closure.last, closure);
+    }
+    return closure;
+}
+
+void ConstructReader::Level::Charge() {
+    Ways charged = alternatives.charged;
+    charged.Add(current.charged);
+    if (hasLast) {
+        charged.Add(lastClosure.charged);
+    }
+    forks = charged.choices;
+    steps = charged.steps;
 }
 
 bool ConstructReader::Read(const std::string& pattern) {
@@ -175,6 +341,10 @@ bool ConstructReader::Read(const std::string& pattern) {
                 if (_levels.size() > TypePattern::kMaxDepth) {
                     return false;
                 }
+                // What comes before the group can no longer be repeated.
+                if (!_Commit()) {
+                    return false;
+                }
                 Level inner;
                 inner.open = static_cast<unsigned int>(_tokens.size());
                 inner.cleanStart = _levels.back().cleanStart && !_levels.back().altTakes;
@@ -187,29 +357,30 @@ bool ConstructReader::Read(const std::string& pattern) {
                 // An unmatched ')' is an ordinary character.
                 if (_levels.size() == 1) {
                     _Push(Token::kByte, c);
-                    read = _Atom(1, 1, false, 0, true, false);
+                    read = _Atom(1, 1, _ByteClosure(), true, false);
                 } else {
+                    if (!_Commit()) {
+                        return false;
+                    }
                     Level inner = _levels.back();
                     _levels.pop_back();
                     _tokens[inner.open].index = static_cast<unsigned int>(_tokens.size());
                     _Push(Token::kClose);
-                    const unsigned long forks = inner.AllForks();
-                    read = _Atom(inner.most, std::max(inner.atoms, 1UL),
-                                 inner.emptyAlternatives > 0, forks, inner.takes, inner.anchored);
+                    inner.EndAlternative();
+                    read = _Atom(inner.most, std::max(inner.atoms, 1UL), inner.End(true),
+                                 inner.takes, inner.anchored, inner.ends);
                     Level& outer = _levels.back();
                     outer.anchored = outer.anchored || inner.anchored;
-                    outer.altEnds = outer.altEnds || inner.ends || inner.altEnds;
                 }
                 break;
             case '|': {
+                if (!_Commit()) {
+                    return false;
+                }
                 Level& level = _levels.back();
                 level.last = 0;
                 level.lastAtoms = 0;
-                level.lastForks = 0;
                 level.EndAlternative();
-                level.ends = level.ends || level.altEnds;
-                level.altEnds = false;
-                level.altTakes = false;
                 _Push(Token::kOr);
                 _repeatable = false;
                 break;
@@ -217,23 +388,25 @@ bool ConstructReader::Read(const std::string& pattern) {
             case '^': {
                 // glibc lets a '^' match after a line feed that the match
                 // itself has taken, which RE2 has no means to say.
+                if (!_Commit()) {
+                    return false;
+                }
                 Level& level = _levels.back();
                 if (!level.cleanStart || level.altTakes) {
                     return false;
                 }
                 _Push(Token::kStart);
-                read = _Atom(1, 1, true, 0, false, true);
+                read = _Atom(1, 1, _AnchorClosure(), false, true);
                 level.anchored = true;
                 _repeatable = false;
                 break;
             }
             case '$':
                 // Likewise a '$' before a line feed that the match goes on
-                // to take.
+                // to take (see _Commit).
                 _Push(Token::kEnd);
-                read = _Atom(1, 1, true, 0, false, true);
+                read = _Atom(1, 1, _AnchorClosure(), false, true, true);
                 _levels.back().anchored = true;
-                _levels.back().altEnds = true;
                 _repeatable = false;
                 break;
             case '*':
@@ -250,22 +423,25 @@ bool ConstructReader::Read(const std::string& pattern) {
                 break;
             case '.':
                 _Push(Token::kAny);
-                read = _Atom(1, 1, false, 0, true, false);
+                read = _Atom(1, 1, _ByteClosure(), true, false);
                 break;
             default:
                 _Push(Token::kByte, c);
-                read = _Atom(1, 1, false, 0, true, false);
+                read = _Atom(1, 1, _ByteClosure(), true, false);
                 break;
         }
         if (!read || !_WithinLimits()) {
             return false;
         }
     }
-    if (_levels.size() != 1) {
+    if (_levels.size() != 1 || !_Commit()) {
         return false;
     }
     Level& top = _levels.back();
-    top.forks = top.AllForks();
+    top.EndAlternative();
+    const Closure whole = top.End(false);
+    top.forks = whole.charged.choices;
+    top.steps = whole.charged.steps;
     return _WithinLimits();
 }
 
@@ -276,7 +452,7 @@ bool ConstructReader::_Escape(char escaped) {
         return false;
     }
     _Push(Token::kByte, static_cast<unsigned char>(escaped));
-    return _Atom(1, 1, false, 0, true, false);
+    return _Atom(1, 1, _ByteClosure(), true, false);
 }
 
 bool ConstructReader::_Bracket() {
@@ -286,7 +462,7 @@ bool ConstructReader::_Bracket() {
     }
     _Push(Token::kSet, 0, static_cast<unsigned int>(_sets.size()));
     _sets.push_back(bytes);
-    return _Atom(1, 1, false, 0, true, false);
+    return _Atom(1, 1, _ByteClosure(), true, false);
 }
 
 // regcomp takes "{" only as an interval: "{m}", "{m,}", "{m,n}", "{,n}" or
@@ -327,14 +503,12 @@ bool ConstructReader::_Interval() {
     return false;
 }
 
-bool ConstructReader::_Atom(unsigned long copies, unsigned long atoms, bool empty,
-                            unsigned long forks, bool takes, bool anchored) {
-    Level& level = _levels.back();
-    if (takes && level.altEnds) {
+bool ConstructReader::_Atom(unsigned long copies, unsigned long atoms, const Closure& closure,
+                            bool takes, bool anchored, bool ends) {
+    if (!_Commit()) {
         return false;
     }
-    level.takes = level.takes || takes;
-    level.altTakes = level.altTakes || takes;
+    Level& level = _levels.back();
     _repeatable = true;
     _lastAnchored = anchored;
 
@@ -342,18 +516,36 @@ bool ConstructReader::_Atom(unsigned long copies, unsigned long atoms, bool empt
     level.most = std::max(level.most, level.last);
     level.lastAtoms = atoms;
     level.atoms = Plus(level.atoms, atoms);
-    level.emptyBefore = level.emptyBefore && (!level.hasLast || level.lastEmpty);
     level.hasLast = true;
-    level.lastEmpty = empty;
-    level.lastForks = forks;
-    level.forks = Plus(level.forks, forks);
+    level.lastClosure = closure;
+    level.lastTakes = takes;
+    level.lastEnds = ends;
+    level.Charge();
+    return true;
+}
+
+bool ConstructReader::_Commit() {
+    Level& level = _levels.back();
+    if (!level.hasLast) {
+        return true;
+    }
+    // glibc lets a '$' match before a line feed that the match goes on to
+    // take, which RE2 has no means to say.
+    const bool takes = level.lastTakes;
+    if (takes && level.altEnds) {
+        return false;
+    }
+    level.takes = level.takes || takes;
+    level.altTakes = level.altTakes || takes;
+    level.altEnds = level.altEnds || level.lastEnds;
+    level.current = _Then(level.current, level.lastClosure);
+    level.hasLast = false;
+    level.Charge();
     return true;
 }
 
 // What regcomp writes out for a repetition: {m,n} makes n copies of its atom,
-// {m} m, {m,} m and a starred one; at least one. An atom that can match the
-// empty string, made optional or repeated beyond a fixed count, is an empty
-// fork of its own in each copy.
+// {m} m, {m,} m and a starred one; at least one.
 bool ConstructReader::_Repeat(unsigned int min, unsigned int max) {
     if (!_repeatable || _lastAnchored) {
         return false;
@@ -361,18 +553,16 @@ bool ConstructReader::_Repeat(unsigned int min, unsigned int max) {
     _Push(Token::kRepeat, 0, 0, min, max);
 
     const unsigned long copies = std::max(max == kUnbounded ? min + 1UL : max, 1UL);
-    const bool fixed = min == copies;
     Level& level = _levels.back();
-    const unsigned long own = level.hasLast && level.lastEmpty && !fixed ? copies : 0;
     level.last = Times(level.last, copies);
     level.most = std::max(level.most, level.last);
     const unsigned long atoms = Times(level.lastAtoms, copies, kTooLarge);
     level.atoms = Plus(level.atoms, atoms - std::min(atoms, level.lastAtoms));
     level.lastAtoms = atoms;
-    const unsigned long forks = Plus(Times(level.lastForks, copies, kTooLarge), own);
-    level.forks = Plus(level.forks, forks - std::min(forks, level.lastForks));
-    level.lastForks = forks;
-    level.lastEmpty = level.lastEmpty || min == 0;
+    // Repeated zero times, it takes no bytes.
+    level.lastTakes = level.lastTakes && max != 0;
+    level.lastClosure = _Repeated(level.lastClosure, min, max);
+    level.Charge();
     return true;
 }
 
@@ -385,6 +575,9 @@ void ConstructReader::_Push(Token::Kind kind, unsigned char byte, unsigned int i
 // reaches the groups around it when it ends.
 bool ConstructReader::_WithinLimits() const {
     const Level& level = _levels.back();
+    if (level.steps > TypePattern::kMaxClosureSteps) {
+        return false;
+    }
     return level.most <= TypePattern::kMaxCopies && level.atoms <= TypePattern::kMaxAtoms &&
            level.forks <= TypePattern::kMaxEmptyForks;
 }

@@ -29,25 +29,37 @@ class MatcherBudget;
 // ways through the construct, a '$' that does not come after all of it, and
 // an anchor under a repetition: glibc lets an anchor match beside a line
 // feed that the match takes ("a$\nb" matches "a\nb"), which RE2 has no means
-// to say. The construct is read up to its first NUL byte, as regcomp reads
+// to say. An atom that can only match the empty string ("a{0}", "()") takes
+// no bytes. The construct is read up to its first NUL byte, as regcomp reads
 // it, and once (ConstructReader), for the limits below, these rules and
 // RE2's text alike.
 //
 // Cost of compiling. regcomp writes out every repetition: an atom under
-// {m,n} is copied n times, under {m,} m + 1 times, under + twice, and the
-// counts multiply through nesting, so ".{0,32767}" or "(.{0,255}){0,255}"
-// take gigabytes, and many bounded atoms in a row add up ("a{0,250}" a
-// hundred times). And regcomp follows every way through a row of choices
-// among alternatives that can each match the empty string, so its time
-// doubles with each such choice that it writes out: "(a*|b*){24,}" takes
-// seconds, and 28 bytes take minutes. Its parser recurses once per group
-// nesting level and overflows the stack from some ten thousand levels on. A
-// construct whose groups nest deeper than kMaxDepth, in which some atom is
-// copied more than kMaxCopies times, which is written out to more than
-// kMaxAtoms atoms in all, or in which such choices (a choice among n
-// counting n - 1) are written out more than kMaxEmptyForks times, counts as
-// one that does not compile; the dictionaries in use need a depth of at most
-// 6, at most 18 copies, 463 atoms and no such choice.
+// {m,n} is copied n times (n - m of them optional), under {m,} m + 1 times
+// (the last starred), under + twice, and the counts multiply through
+// nesting, so ".{0,32767}" or "(.{0,255}){0,255}" take gigabytes, and many
+// bounded atoms in a row add up ("a{0,250}" a hundred times). Its parser
+// recurses once per group nesting level and overflows the stack from some
+// ten thousand levels on. It then finds, for each part, all it reaches
+// without taking a byte (its epsilon closure). Choices between parts that
+// can match the empty string cost nothing there by themselves
+// ("(a*|b*){200}" takes milliseconds), but regcomp walks each way that leads
+// into a loop (a starred copy of what can match the empty string) again,
+// and copies what follows an anchor for each anchor and each way: its time
+// doubles with each such choice ("(a*|b*){24,}" takes seconds, 28 copies
+// minutes), and grows as the cube of the steps walked by a loop. A construct
+// whose groups nest deeper than kMaxDepth, in which some atom is copied more
+// than kMaxCopies times, which is written out to more than kMaxAtoms atoms
+// in all, in which more than kMaxEmptyForks ways of such choices lead into
+// a loop or follow an anchor (a choice among n alternatives that can each
+// match the empty string has n ways, an optional copy of what can match it
+// 2, a loop after an anchor 2), or in which more than kMaxClosureSteps
+// steps (each '|', group, anchor and optional or starred copy is one) lie
+// in a stretch without bytes that holds a loop or follow an anchor (for
+// each anchor) counts as one that does not compile. Within the limits
+// regcomp, as called here (REG_NOSUB), takes well under 0.1 s and 100 MB;
+// the dictionaries in use need a depth of at most 6, at most 18 copies, 463
+// atoms, 4 such ways and 19 such steps.
 //
 // Cost of matching. A compiled construct keeps its programs for its
 // lifetime, and with them what RE2 learns while it matches (its DFA states)
@@ -74,9 +86,12 @@ public:
     static const unsigned long kMaxCopies = 256;
     // The most atoms regcomp may write out for a whole construct.
     static const unsigned long kMaxAtoms = 1024;
-    // The most choices among alternatives that can each match the empty
-    // string that regcomp may write out for a whole construct.
+    // The most ways of choices between parts that take no byte that may
+    // lead into a loop or follow an anchor (see Cost of compiling).
     static const unsigned long kMaxEmptyForks = 8;
+    // The most steps of regcomp's epsilon closure that may lie in a stretch
+    // without bytes that holds a loop, or follow an anchor.
+    static const unsigned long kMaxClosureSteps = 256;
     // The deepest nesting of groups.
     static const unsigned long kMaxDepth = 256;
     // The memory in which RE2 must fit a construct's program, in bytes.

@@ -3,6 +3,8 @@
 #include "validate/TypePattern.h"
 
 #include <gtest/gtest.h>
+#include <locale.h>
+#include <regex.h>
 
 #include <cstdio>
 #include <memory>
@@ -17,12 +19,22 @@ namespace {
 
 // Repetitions that regcomp would write out more than 256 times, or more than
 // 1024 atoms in all, count as not compiling; brackets and escapes hold no
-// repetitions. So do more than 8 written-out choices among alternatives that
-// can match the empty string (an optional or repeated part that can match it
-// is one such choice in each copy).
+// repetitions. So do those whose epsilon closure regcomp would walk again
+// and again: more than 8 ways of choices between parts that take no byte
+// leading into a loop (an unbounded repetition of what can match the empty
+// string) or following an anchor, or more than 256 steps in the runs that
+// hold a loop or follow an anchor. Fixed counts and rows of what can match
+// the empty string cost regcomp next to nothing: they compile.
 TEST(TypePattern, RefusesConstructsRepeatedTooOften) {
+    auto times = [](const std::string& part, int count) {
+        std::string whole;
+        for (int i = 0; i < count; ++i) {
+            whole += part;
+        }
+        return whole;
+    };
     const struct {
-        const char* construct;
+        std::string construct;
         bool compiled;
     } cases[] = {
         {".{0,9}", true},
@@ -45,24 +57,59 @@ TEST(TypePattern, RefusesConstructsRepeatedTooOften) {
         {"(ab){200}(cd){200}(e{2}){112}", true},
         {"(ab){200}(cd){200}(e{2}){113}", false},
         {"x|y{250}|z{250}|w{250}|v{250}|u{250}", false},
-        {"(a*|b*){8}", true},
-        {"(a*|b*){9}", false},
+        // Choices between parts that take no byte: free where no loop
+        // follows them nor anchor comes before them.
+        {"(a*|b*){9}", true},
+        {"(a*|b*){200}", true},
+        {"((a*|b*)c){20}", true},
+        {times("(a*|b*)", 18), true},
+        {"(a?|b){200}", true},
+        {"((a?)?){9}", true},
+        {"(a?b*){0,9}", true},
+        {"a*|b*|c*|d*|e*|f*|g*|h*|i*|j*", true},
+        {"(a*|b*){200}$", true},
+        // Into a loop: two ways for each choice of two.
         {"(a*|b*){3,}", true},
         {"(a*|b*){4,}", false},
+        {"(a*|b*){24,}", false},
         {"((((a*|b*){2,}){2,}){2,}){2,}", false},
-        {"(a?|b){200}", true},
-        {"((a?)?){8}", true},
-        {"((a?)?){9}", false},
+        {"(a*|b*)(a*|b*)(a*|b*)(a*|b*)()*", true},
+        {"(a*|b*)(a*|b*)(a*|b*)(a*|b*)(a*|b*)()*", false},
+        {"(a*|b*)(a*|b*)(a*|b*)(a*|b*)(a*|b*)c()*", true},
+        {"()*(a*|b*)(a*|b*)(a*|b*)(a*|b*)(a*|b*)", true},
+        {"((a?)?){4}()*", true},
+        {"((a?)?){5}()*", false},
         {"(a?b*)+", true},
-        {"(a?b*){0,8}", true},
-        {"(a?b*){0,9}", false},
-        {"a*|b*|c*|d*|e*|f*|g*|h*|i*", true},
-        {"a*|b*|c*|d*|e*|f*|g*|h*|i*|j*", false},
+        {"(a?b*){0,4}()*", true},
+        {"(a?b*){0,5}()*", false},
+        {"(a*|b*|c*|d*|e*|f*|g*|h*)*", true},
+        {"(a*|b*|c*|d*|e*|f*|g*|h*|i*)*", false},
+        // After an anchor: a loop is a choice of two ways too.
+        {"^(a*|b*){4}", true},
+        {"^(a*|b*){5}", false},
+        {"^()*()*()*()*", true},
+        {"^()*()*()*()*()*", false},
+        {"a$(|)(|)(|)(|)", true},
+        {"a$(|)(|)(|)(|)(|)", false},
+        // Steps: of a run that holds a loop, before and after it, and
+        // after an anchor; a byte ends the run.
+        {"()+++", true},
+        {"b*+{33}", true},
+        {"(c?{2,}){3}", true},
+        {"()*{128}", true},
+        {"()*{129}", false},
+        {times("()", 254) + "()*", true},
+        {times("()", 255) + "()*", false},
+        {"()*" + times("()", 254), true},
+        {"()*" + times("()", 255), false},
+        {times("()", 254) + "()*a" + times("()", 300), true},
+        {"^" + times("()", 256), true},
+        {"^" + times("()", 257), false},
         {"", false},
         {"a(", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(c.compiled, TypePattern(c.construct).IsCompiled()) << c.construct;
+        EXPECT_EQ(c.compiled, TypePattern(c.construct).IsCompiled()) << c.construct.substr(0, 60);
     }
 }
 
@@ -146,21 +193,118 @@ TEST(TypePattern, TellsWholePartAndNoMatch) {
 // otherwise does not compile: back-references (a back-reference in a
 // repetition crashed matching, and four of them took time growing as the
 // value's length to the fifth power), the GNU escapes, and anchors that
-// glibc lets match beside a line feed that the match takes.
+// glibc lets match beside a line feed that the match takes; beside an
+// anchor, an atom that can only match the empty string takes no bytes.
 TEST(TypePattern, RefusesWhatCannotBeMatchedInLinearTime) {
     const struct {
         const char* construct;
         bool compiled;
     } cases[] = {
-        {"(a|b)\\1", false}, {"(|)(\\1\\1)*", false}, {"(a*)(a*)(a*)(a*)\\4\\3\\2\\1b", false},
-        {"\\w+", false},     {"a\\b", false},         {"\\<a", false},
-        {"a$\nb", false},    {".^a", false},          {"a(^b)", false},
-        {"(a$|b)c", false},  {"(^a)*", false},        {"^(^a|b)$|^c$", true},
+        {"(a|b)\\1", false},
+        {"(|)(\\1\\1)*", false},
+        {"(a*)(a*)(a*)(a*)\\4\\3\\2\\1b", false},
+        {"\\w+", false},
+        {"a\\b", false},
+        {"\\<a", false},
+        {"a$\nb", false},
+        {".^a", false},
+        {"a(^b)", false},
+        {"(a$|b)c", false},
+        {"(^a)*", false},
+        {"^(^a|b)$|^c$", true},
         {"\\0", true},
+        // An atom that can only match the empty string takes no bytes.
+        {"a{0}^b", true},
+        {"$a{0}", true},
+        {"()^a", true},
+        {"a{0}{3}^b", true},
+        {"(b{0})^a", true},
+        {"(b{0}|)^a$()", true},
+        {"a{1}^b", false},
+        {"a{0,1}^b", false},
+        {"$a{0,1}", false},
+        {"(a|b{0})^c", false},
+        {"$(a{0}|b)", false},
+        {"(^a){0}", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.compiled, TypePattern(c.construct).IsCompiled()) << c.construct;
     }
+}
+
+// What the limits and rules no longer refuse answers as glibc does
+// (regcomp with REG_EXTENDED and regexec with ten slots, in the C locale) on
+// every short value: fixed counts and rows of what can match the empty
+// string, loops within the limits, atoms repeated zero times beside anchors,
+// and a bracket expression that holds no byte.
+TEST(TypePattern, AnswersAsGlibcWhereNothingGrows) {
+    const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    ASSERT_NE(static_cast<locale_t>(0), c);
+    const locale_t previous = uselocale(c);
+    // Every value of up to five bytes of these.
+    std::vector<std::string> values(1);
+    for (std::size_t i = 0; values[i].size() < 5; ++i) {
+        for (const char b : std::string("ab\n\x80")) {
+            values.push_back(values[i] + b);
+        }
+    }
+    std::string row;
+    for (int i = 0; i < 18; ++i) {
+        row += "(a*|b*)";
+    }
+    const std::string constructs[] = {
+        "(a*|b*){16}",
+        "(a*|b*){200}b",
+        "((a*|b*)\\n){20}",
+        row,
+        "(a*|b*){9}a",
+        "((a?)?){9}b",
+        "(a?b*){0,9}\\n",
+        "a*|b*|\\n*|(ab)*|(ba)*|a*b|b*a|a+|b+|\\n+",
+        "(a*|b*){3,}",
+        "(a*|b*)(a*|b*)(a*|b*)(a*|b*)()*a",
+        "()*(a*|b*)(a*|b*)(a*|b*)(a*|b*)(a*|b*)b",
+        "(a?b*){0,4}()*",
+        "()+++",
+        "b*+{33}",
+        "(\\n?{2,}){3}a",
+        "^(a*|b*){4}",
+        "^()*()*()*()*b",
+        "a$(|)(|)(|)(|)",
+        "a{0}^b",
+        "$a{0}",
+        "()^a",
+        "a{0}{3}^b",
+        "(b{0})^a",
+        "(b{0}|)^a$()",
+        "\\n{0}^a",
+        "a$\\n{0}",
+        "(a$|b)\\n{0}",
+        "a|[^[:cntrl:][:print:]\x80-\xff]",
+        "[^[:cntrl:][:print:]\x80-\xff]*a",
+        "([^\x01-\xff]|b)+",
+    };
+    for (const std::string& construct : constructs) {
+        const TypePattern pattern(construct);
+        ASSERT_TRUE(pattern.IsCompiled()) << construct;
+        std::string converted;
+        TypePattern::ConvertEscapes(construct, converted);
+        regex_t regex;
+        ASSERT_EQ(0, regcomp(&regex, converted.c_str(), REG_EXTENDED)) << construct;
+        for (const std::string& value : values) {
+            regmatch_t match[10];
+            TypePattern::Match expected = TypePattern::NO_MATCH;
+            if (regexec(&regex, value.c_str(), 10, match, 0) == 0) {
+                expected = match[0].rm_so == 0 && match[0].rm_eo == regoff_t(value.size())
+                               ? TypePattern::WHOLE_MATCH
+                               : TypePattern::PART_MATCH;
+            }
+            EXPECT_EQ(expected, pattern.Test(value)) << construct << " on \"" << value << "\"";
+        }
+        regfree(&regex);
+    }
+    uselocale(previous);
+    freelocale(c);
 }
 
 // Groups nested deeper than kMaxDepth do not compile; regcomp overflowed
