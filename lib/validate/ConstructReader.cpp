@@ -23,8 +23,8 @@ unsigned long Times(unsigned long a, unsigned long b, unsigned long cap = kTooMa
     return a != 0 && b > cap / a ? cap : a * b;
 }
 
-unsigned long Plus(unsigned long a, unsigned long b) {
-    return std::min(a + b, kTooLarge);
+unsigned long Plus(unsigned long a, unsigned long b, unsigned long cap = kTooLarge) {
+    return std::min(a + b, cap);
 }
 
 // The bytes of the character class `name` in the C locale; false for a name
@@ -157,13 +157,13 @@ ConstructReader::Closure ConstructReader::_AnchorClosure() {
 }
 
 ConstructReader::Ways& ConstructReader::Ways::Add(const Ways& other, unsigned long times) {
-    choices = std::min(choices + Times(other.choices, times, kFar), kFar);
-    steps = std::min(steps + Times(other.steps, times, kFar), kFar);
+    choices = Plus(choices, Times(other.choices, times, kFar), kFar);
+    steps = Plus(steps, Times(other.steps, times, kFar), kFar);
     return *this;
 }
 
 ConstructReader::Run& ConstructReader::Run::Add(const Run& other) {
-    steps = std::min(steps + other.steps, kFar);
+    steps = Plus(steps, other.steps, kFar);
     loop = loop || other.loop;
     return *this;
 }
@@ -195,10 +195,10 @@ ConstructReader::Closure ConstructReader::_Then(const Closure& a, const Closure&
     }
     c.tail = b.tail;
     if (b.empty && !b.loopHead) {
-        c.tail = std::min(c.tail + a.tail, kFar);
+        c.tail = Plus(c.tail, a.tail, kFar);
     }
     c.loopHead = a.loopHead || (a.empty && b.loopHead);
-    c.anchors = std::min(b.anchors + (b.empty ? a.anchors : 0), kFar);
+    c.anchors = Plus(b.anchors, b.empty ? a.anchors : 0, kFar);
     c.first = a.first;
     if (a.empty) {
         c.first.Add(b.first);
@@ -253,7 +253,7 @@ ConstructReader::Closure ConstructReader::_Repeated(const Closure& x, unsigned i
         copy.all.Add(Ways{own, 0});
         copy.head = x.head;
         copy.head.Add(Ways{own, 1});
-        copy.tail = std::min(x.tail + own, kFar);
+        copy.tail = Plus(x.tail, own, kFar);
         copy.loopHead = x.loopHead;
     }
     const unsigned int copies = max == kUnbounded ? 1 : max - min;
@@ -267,9 +267,9 @@ void ConstructReader::Level::EndAlternative() {
     alternatives.charged.Add(current.charged);
     alternatives.all.Add(current.all);
     alternatives.head.Add(current.head);
-    alternatives.tail = std::min(alternatives.tail + current.tail, kFar);
+    alternatives.tail = Plus(alternatives.tail, current.tail, kFar);
     alternatives.loopHead = alternatives.loopHead || current.loopHead;
-    alternatives.anchors = std::min(alternatives.anchors + current.anchors, kFar);
+    alternatives.anchors = Plus(alternatives.anchors, current.anchors, kFar);
     alternatives.first.Add(current.first);
     if (!current.empty) {
         alternatives.last.Add(current.last);
@@ -293,7 +293,7 @@ ConstructReader::Closure ConstructReader::Level::End(bool group) const {
     const Ways own{empties > 1 ? empties : 0, count - 1 + (group ? 1 : 0)};
     closure.all.Add(own);
     closure.head.Add(own);
-    closure.tail = std::min(closure.tail + own.choices, kFar);
+    closure.tail = Plus(closure.tail, own.choices, kFar);
     const Run steps{own.steps, false};
     closure.first.Add(steps);
     if (closure.empty) {

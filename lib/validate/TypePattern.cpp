@@ -4,7 +4,6 @@
 #include <re2/re2.h>
 #include <regex.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -347,6 +346,7 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
     }
     matcher.reset();
     _matcher = Compile(expression, programs + _share);
+    _compiled = _matcher->ok();
 }
 
 bool TypePattern::_Take(long bytes) {

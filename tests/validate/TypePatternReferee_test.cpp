@@ -280,6 +280,56 @@ TEST(TypePatternReferee, RepetitionsAndAlternativesAnswerOnShortValues) {
     EXPECT_EQ(tally.constructs, tally.compiled);
 }
 
+// What the limits and rules no longer refuse answers as glibc does on
+// every value of up to five bytes of "ab\n\x80": fixed counts and rows of
+// what can match the empty string, loops within the limits, atoms repeated
+// zero times beside anchors, and a bracket expression that holds no byte.
+TEST(TypePatternReferee, AnswersAsGlibcWhereNothingGrows) {
+    std::string row;
+    for (int i = 0; i < 18; ++i) {
+        row += "(a*|b*)";
+    }
+    const std::string constructs[] = {
+        "(a*|b*){16}",
+        "(a*|b*){200}b",
+        "((a*|b*)\\n){20}",
+        row,
+        "(a*|b*){9}a",
+        "((a?)?){9}b",
+        "(a?b*){0,9}\\n",
+        "a*|b*|\\n*|(ab)*|(ba)*|a*b|b*a|a+|b+|\\n+",
+        "(a*|b*){3,}",
+        "(a*|b*)(a*|b*)(a*|b*)(a*|b*)()*a",
+        "()*(a*|b*)(a*|b*)(a*|b*)(a*|b*)(a*|b*)b",
+        "(a?b*){0,4}()*",
+        "()+++",
+        "b*+{33}",
+        "(\\n?{2,}){3}a",
+        "^(a*|b*){4}",
+        "^()*()*()*()*b",
+        "a$(|)(|)(|)(|)",
+        "a{0}^b",
+        "$a{0}",
+        "()^a",
+        "a{0}{3}^b",
+        "(b{0})^a",
+        "(b{0}|)^a$()",
+        "\\n{0}^a",
+        "a$\\n{0}",
+        "(a$|b)\\n{0}",
+        "a|[^[:cntrl:][:print:]\x80-\xff]",
+        "[^[:cntrl:][:print:]\x80-\xff]*a",
+        "([^\x01-\xff]|b)+",
+    };
+    const std::vector<std::string> values = AllStrings("ab\n\x80", 5);
+    Tally tally;
+    for (const std::string& construct : constructs) {
+        Referee(construct, values, tally);
+    }
+    EXPECT_EQ(0UL, tally.divergences);
+    EXPECT_EQ(tally.constructs, tally.compiled);
+}
+
 // Bytes above 127 in literals and alternatives that share a prefix, a line
 // feed beside anchors, and '.', on every short string of such bytes.
 TEST(TypePatternReferee, HighBytesAndLineFeedsAnswerOnShortValues) {
