@@ -1,8 +1,6 @@
 #include "validate/TypePattern.h"
 
-#include <locale.h>
 #include <re2/re2.h>
-#include <regex.h>
 
 #include <atomic>
 #include <cstring>
@@ -17,28 +15,6 @@ namespace {
 
 typedef ConstructReader::Token Token;
 typedef std::vector<Token>::size_type Index;
-
-// The C locale for the calling thread while the scope lasts. Should the
-// locale object be missing, uselocale(0) changes nothing.
-class CLocaleScope {
-public:
-    CLocaleScope() : _previous(uselocale(CLocale())) {}
-    ~CLocaleScope() {
-        if (_previous != static_cast<locale_t>(0)) {
-            uselocale(_previous);
-        }
-    }
-    CLocaleScope(const CLocaleScope&) = delete;
-    CLocaleScope& operator=(const CLocaleScope&) = delete;
-
-private:
-    static locale_t CLocale() {
-        static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-        return c;
-    }
-
-    locale_t _previous;
-};
 
 void AppendHex(std::string& out, unsigned b) {
     static const char kHex[] = "0123456789abcdef";
@@ -119,8 +95,8 @@ bool Compose(Counts inner, Counts outer, Counts& result) {
     if (!meet) {
         return false;
     }
-    // Within the limits every count is at most kMaxCopies: no product
-    // overflows.
+    // Within kMaxAtoms no atom is copied more than that many times in all:
+    // no product overflows.
     result.min = outer.min * inner.min;
     result.max =
         inner.max == kUnbounded || outer.max == kUnbounded ? kUnbounded : outer.max * inner.max;
@@ -129,29 +105,37 @@ bool Compose(Counts inner, Counts outer, Counts& result) {
 
 // Folds the repetitions that follow one another from `first` into as few as
 // say the same, calls write(counts, closes) for each in order (`closes`
-// false for the first), and returns the index past them.
+// false for the first), and returns the index past them. `optional`: the
+// atom is a group written without its empty alternatives, which a '?' then
+// stands for, before the repetitions.
 template <typename Write>
-Index FoldRepeats(const std::vector<Token>& tokens, Index first, Write write) {
+Index FoldRepeats(const std::vector<Token>& tokens, Index first, bool optional, Write write) {
     Index i = first;
-    Counts counts{0, 0};
+    bool any = optional;
+    Counts counts{0, 1};
     bool closes = false;
     for (; i < tokens.size() && tokens[i].kind == Token::kRepeat; ++i) {
         const Counts next{tokens[i].min, tokens[i].max};
-        if (i == first) {
+        if (!any) {
             counts = next;
+            any = true;
         } else if (!Compose(counts, next, counts)) {
             write(counts, closes);
             closes = true;
             counts = next;
         }
     }
-    if (i > first) {
+    if (any) {
         write(counts, closes);
     }
     return i;
 }
 
+// "{1}" says nothing, and is left out.
 void AppendCounts(std::string& out, Counts counts) {
+    if (counts.min == 1 && counts.max == 1) {
+        return;
+    }
     if (counts.max == kUnbounded) {
         out += counts.min == 0   ? "*"
                : counts.min == 1 ? "+"
@@ -165,67 +149,175 @@ void AppendCounts(std::string& out, Counts counts) {
     }
 }
 
-// RE2's text of a construct read: every byte that stands for itself and
-// every bracket expression as hexadecimal escapes; stacked repetitions
-// folded where that says the same, and grouped where it does not, each group
-// opened where its atom starts. Within the limits at most a few stay apart
-// ("a{2}?{2}?..."), so RE2 never meets the long chains of them that would
-// take it past what its walkers visit ("a{1}{1}..." of a megabyte), where
-// it writes to standard error and refuses the construct.
+// How a group is written: as it is; without its empty alternatives, which
+// a '?' after it stands for; or bare, without its parentheses, where it has
+// one alternative and no repetition.
+enum GroupForm : unsigned char { kAsIs, kOptional, kBare };
+
+// The form of each group, by its kOpen token, and of the whole construct,
+// at the end (kAsIs or kOptional).
+std::vector<GroupForm> GroupForms(const std::vector<Token>& tokens) {
+    struct Scan {
+        Index open;
+        bool empty = false;    // an empty alternative
+        bool full = false;     // one that is not
+        bool current = false;  // the current alternative holds a token
+        bool alternatives = false;
+
+        void EndAlternative() {
+            (current ? full : empty) = true;
+            current = false;
+        }
+        GroupForm Form(bool repeated) const {
+            return empty && full ? kOptional : !alternatives && !repeated ? kBare : kAsIs;
+        }
+    };
+    std::vector<GroupForm> forms(tokens.size() + 1, kAsIs);
+    std::vector<Scan> scans(1, Scan{tokens.size()});
+    for (Index i = 0; i < tokens.size(); ++i) {
+        switch (tokens[i].kind) {
+            case Token::kOpen:
+                scans.back().current = true;
+                scans.push_back(Scan{i});
+                break;
+            case Token::kClose:
+                scans.back().EndAlternative();
+                forms[scans.back().open] = scans.back().Form(i + 1 < tokens.size() &&
+                                                             tokens[i + 1].kind == Token::kRepeat);
+                scans.pop_back();
+                break;
+            case Token::kOr:
+                scans.back().EndAlternative();
+                scans.back().alternatives = true;
+                break;
+            default:
+                scans.back().current = true;
+                break;
+        }
+    }
+    scans.back().EndAlternative();
+    forms[tokens.size()] = scans.back().empty && scans.back().full ? kOptional : kAsIs;
+    return forms;
+}
+
+// RE2's text of a construct read, in a form that says the same in fewer
+// nodes, since RE2's parser takes time growing as the square of nested
+// empty alternatives, and its walkers stop (writing to standard error) past
+// a million nodes: every byte that stands for itself and every bracket
+// expression as hexadecimal escapes; the empty alternatives of a group left
+// out for a '?' after it ("(a||b)" is "(a|b)?", "(|)" is "()"), a group of
+// one alternative not repeated left bare ("((a))" is "a"); stacked
+// repetitions folded where that says the same ("{1}" left out) and grouped
+// where it does not, each group opened where its atom starts; an atom
+// repeated zero times written as "()". So RE2 never meets the long chains of
+// stacked repetitions ("a{1}{1}..." of a megabyte) it would refuse.
 std::string WriteExpression(const ConstructReader& reader) {
     const std::vector<Token>& tokens = reader.Tokens();
+    const std::vector<GroupForm> forms = GroupForms(tokens);
     std::string out;
-    // Opens the groups that the repetitions after the atom ending at `last`
-    // need.
-    auto open = [&](Index last) {
-        FoldRepeats(tokens, last + 1, [&](Counts, bool closes) {
-            if (closes) {
-                out.push_back('(');
-            }
+    // Per open group: its form, whether an alternative is written, and
+    // whether a '|' is owed before the next.
+    struct Level {
+        GroupForm form;
+        bool any;
+        bool separator;
+    };
+    std::vector<Level> levels(1, Level{forms[tokens.size()], false, false});
+    auto write = [&](Counts counts, bool closes) {
+        if (closes) {
+            out.push_back(')');
+        }
+        AppendCounts(out, counts);
+    };
+    // Starts an atom whose last token is at `last`, its repetitions after
+    // it: writes the '|' owed and opens the groups that the repetitions
+    // need; false, and `next` past them, when the atom is repeated zero
+    // times, which is written as "()".
+    auto start = [&](Index last, bool optionalGroup, Index& next) {
+        Level& level = levels.back();
+        if (level.separator) {
+            out.push_back('|');
+        }
+        level.any = true;
+        level.separator = false;
+        bool none = false;
+        unsigned long pieces = 0;
+        next = FoldRepeats(tokens, last + 1, optionalGroup, [&](Counts counts, bool) {
+            none = none || counts.max == 0;
+            ++pieces;
         });
+        if (none) {
+            out += "()";
+            return false;
+        }
+        out.append(pieces > 1 ? pieces - 1 : 0, '(');
+        return true;
     };
     for (Index i = 0; i < tokens.size(); ++i) {
         const Token& token = tokens[i];
+        Index next = i + 1;
         switch (token.kind) {
             case Token::kByte:
-                open(i);
-                AppendByte(out, token.byte);
+                if (start(i, false, next)) {
+                    AppendByte(out, token.byte);
+                } else {
+                    i = next - 1;
+                }
                 break;
             case Token::kSet:
-                open(i);
-                AppendBytes(out, reader.Sets()[token.index]);
+                if (start(i, false, next)) {
+                    AppendBytes(out, reader.Sets()[token.index]);
+                } else {
+                    i = next - 1;
+                }
                 break;
             case Token::kAny:
-                open(i);
-                out.push_back('.');
+                if (start(i, false, next)) {
+                    out.push_back('.');
+                } else {
+                    i = next - 1;
+                }
                 break;
             case Token::kStart:
-                out.push_back('^');
+            case Token::kEnd: {
+                Level& level = levels.back();
+                if (level.separator) {
+                    out.push_back('|');
+                }
+                level.any = true;
+                level.separator = false;
+                out.push_back(token.kind == Token::kStart ? '^' : '$');
                 break;
-            case Token::kEnd:
-                out.push_back('$');
-                break;
+            }
             case Token::kOpen:
-                open(token.index);
-                out.push_back('(');
+                if (start(token.index, forms[i] == kOptional, next)) {
+                    if (forms[i] != kBare) {
+                        out.push_back('(');
+                    }
+                    levels.push_back(Level{forms[i], false, false});
+                } else {
+                    i = next - 1;
+                }
                 break;
-            case Token::kClose:
-                out.push_back(')');
+            case Token::kClose: {
+                const GroupForm form = levels.back().form;
+                levels.pop_back();
+                if (form != kBare) {
+                    out.push_back(')');
+                    i = FoldRepeats(tokens, i + 1, form == kOptional, write) - 1;
+                }
                 break;
+            }
             case Token::kOr:
-                out.push_back('|');
+                levels.back().separator = levels.back().any;
                 break;
             case Token::kRepeat:
-                i = FoldRepeats(tokens, i,
-                                [&](Counts counts, bool closes) {
-                                    if (closes) {
-                                        out.push_back(')');
-                                    }
-                                    AppendCounts(out, counts);
-                                }) -
-                    1;
+                i = FoldRepeats(tokens, i, false, write) - 1;
                 break;
         }
+    }
+    if (forms[tokens.size()] == kOptional) {
+        out = "(" + out + ")?";
     }
     return out;
 }
@@ -292,18 +384,8 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
     // regcomp reads the pattern up to its first NUL byte.
     pattern.resize(std::strlen(pattern.c_str()));
     ConstructReader reader;
-    if (!reader.Read(pattern)) {
+    if (reader.Read(pattern) != ConstructReader::kRead) {
         return;
-    }
-    // regcomp decides what compiles; within the reader's limits it is quick
-    // and shallow.
-    {
-        const CLocaleScope cLocale;
-        regex_t plain;
-        if (regcomp(&plain, pattern.c_str(), REG_EXTENDED | REG_NOSUB) != 0) {
-            return;
-        }
-        regfree(&plain);
     }
     // Whether RE2 can hold the program is decided at kMaxMemory; a
     // construct of a smaller program matches with kMatchMemory, room enough
@@ -317,7 +399,7 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
     _anchoredAtEnd = AnchoredAtEndOnly(reader.Tokens());
     long memory = _anchoredAtEnd ? kMaxMemory : kMatchMemory;
     std::unique_ptr<const re2::RE2> matcher = Compile(expression, memory);
-    if (!matcher->ok() && memory < kMaxMemory) {
+    if (matcher->error_code() == RE2::ErrorPatternTooLarge && memory < kMaxMemory) {
         memory = kMaxMemory;
         matcher = Compile(expression, memory);
     }

@@ -18,48 +18,33 @@ class MatcherBudget;
 // construct matches the whole of "1.5", where an ECMAScript engine such as
 // std::regex stops after "1".
 //
-// Engine. regcomp only decides which constructs compile. Matching is RE2's,
-// on the construct written in RE2's syntax with the same meaning: time
-// linear in the value and memory bounded (see Cost of matching); a
-// construct whose program does not fit in kMaxMemory does not compile.
-// What RE2 cannot match so, or could mean otherwise, counts as not
-// compiling:
-// back-references ("\1" to "\9"), the GNU escapes \w \W \s \S \b \B \< \>
-// \` \', a '^' that does not come before all that may take bytes in the
-// ways through the construct, a '$' that does not come after all of it, and
-// an anchor under a repetition: glibc lets an anchor match beside a line
-// feed that the match takes ("a$\nb" matches "a\nb"), which RE2 has no means
-// to say. An atom that can only match the empty string ("a{0}", "()") takes
-// no bytes. The construct is read up to its first NUL byte, as regcomp reads
-// it, and once (ConstructReader), for the limits below, these rules and
-// RE2's text alike.
-//
-// Cost of compiling. regcomp writes out every repetition: an atom under
-// {m,n} is copied n times (n - m of them optional), under {m,} m + 1 times
-// (the last starred), under + twice, and the counts multiply through
-// nesting, so ".{0,32767}" or "(.{0,255}){0,255}" take gigabytes, and many
-// bounded atoms in a row add up ("a{0,250}" a hundred times). Its parser
-// recurses once per group nesting level and overflows the stack from some
-// ten thousand levels on. It then finds, for each part, all it reaches
-// without taking a byte (its epsilon closure). Choices between parts that
-// can match the empty string cost nothing there by themselves
-// ("(a*|b*){200}" takes milliseconds), but regcomp walks each way that leads
-// into a loop (a starred copy of what can match the empty string) again,
-// and copies what follows an anchor for each anchor and each way: its time
-// doubles with each such choice ("(a*|b*){24,}" takes seconds, 28 copies
-// minutes), and grows as the cube of the steps walked by a loop. A construct
-// whose groups nest deeper than kMaxDepth, in which some atom is copied more
-// than kMaxCopies times, which is written out to more than kMaxAtoms atoms
-// in all, in which more than kMaxEmptyForks ways of such choices lead into
-// a loop or follow an anchor (a choice among n alternatives that can each
-// match the empty string has n ways, an optional copy of what can match it
-// 2, a loop after an anchor 2), or in which more than kMaxClosureSteps
-// steps (each '|', group, anchor and optional or starred copy is one) lie
-// in a stretch without bytes that holds a loop or follow an anchor (for
-// each anchor) counts as one that does not compile. Within the limits
-// regcomp, as called here (REG_NOSUB), takes well under 0.1 s and 100 MB;
-// the dictionaries in use need a depth of at most 6, at most 18 copies, 463
-// atoms, 4 such ways and 19 such steps.
+// Engine. The construct is read once (ConstructReader) as regcomp reads it,
+// and that reading decides whether it compiles: no regcomp call is made,
+// whose cost grows beyond bounds on constructs that a dictionary can hold
+// (a group of 258 empty alternatives repeated 256 times overflows its
+// stack). Matching is RE2's, on the construct written in RE2's syntax with
+// the same meaning: time linear in the value and memory bounded (see Cost
+// of matching). A construct does not compile when regcomp would refuse it
+// (its syntax, counts above 32767 included), when RE2 cannot match it as
+// glibc means it, or when it is beyond a limit of RE2's own cost:
+// - back-references ("\1" to "\9") and the GNU escapes \w \W \s \S \b \B
+//   \< \> \` \', which have no linear-time match or mean otherwise in RE2;
+// - a '^' that does not come before all that may take bytes in the ways
+//   through the construct, a '$' that does not come after all of it, and
+//   an anchor under a repetition: glibc lets an anchor match beside a line
+//   feed that the match takes ("a$\nb" matches "a\nb"), which RE2 has no
+//   means to say. An atom that can only match the empty string ("a{0}",
+//   "()") takes no bytes;
+// - more than kMaxAtoms atoms written out: an atom under {m,n} counts n
+//   times, under {m,} m + 1 times, under + twice, and the counts multiply
+//   through nesting ("(.{0,40}){0,40}" is 1,600). That bounds RE2's
+//   program, and so its cost a byte of matching;
+// - a count, or a product of counts through nesting, above 1,000, which
+//   RE2 does not take, and a program that RE2 cannot fit in kMaxMemory.
+// Anything else compiles: any number of empty alternatives, any stacking
+// of repetitions, any nesting of groups, loops of what matches the empty
+// string beside anchors. The construct is read up to its first NUL byte,
+// as regcomp reads it.
 //
 // Cost of matching. A compiled construct keeps its programs for its
 // lifetime, and with them what RE2 learns while it matches (its DFA states)
@@ -82,22 +67,12 @@ class TypePattern {
 public:
     enum Match { NO_MATCH, PART_MATCH, WHOLE_MATCH };
 
-    // The most copies regcomp may make of one atom of a construct.
-    static const unsigned long kMaxCopies = 256;
-    // The most atoms regcomp may write out for a whole construct.
-    static const unsigned long kMaxAtoms = 1024;
-    // The most ways of choices between parts that take no byte that may
-    // lead into a loop or follow an anchor (see Cost of compiling).
-    static const unsigned long kMaxEmptyForks = 8;
-    // The most steps of regcomp's epsilon closure that may lie in a stretch
-    // without bytes that holds a loop, or follow an anchor.
-    static const unsigned long kMaxClosureSteps = 256;
-    // The deepest nesting of groups.
-    static const unsigned long kMaxDepth = 256;
+    // The most atoms that a construct may write out (see Engine).
+    static constexpr unsigned long kMaxAtoms = 1024;
     // The memory in which RE2 must fit a construct's program, in bytes.
-    static const long kMaxMemory = 8L << 20;
+    static constexpr long kMaxMemory = 8L << 20;
     // RE2's memory for a construct of a small program, its DFAs' room.
-    static const long kMatchMemory = 1L << 20;
+    static constexpr long kMatchMemory = 1L << 20;
 
     // Translates the construct (ConvertEscapes) and compiles it, its share
     // granted by `budget` when one is given. The empty pattern counts as one

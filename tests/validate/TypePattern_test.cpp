@@ -15,14 +15,11 @@
 
 namespace {
 
-// Repetitions that regcomp would write out more than 256 times, or more than
-// 1024 atoms in all, count as not compiling; brackets and escapes hold no
-// repetitions. So do those whose epsilon closure regcomp would walk again
-// and again: more than 8 ways of choices between parts that take no byte
-// leading into a loop (an unbounded repetition of what can match the empty
-// string) or following an anchor, or more than 256 steps in the runs that
-// hold a loop or follow an anchor. Fixed counts and rows of what can match
-// the empty string cost regcomp next to nothing: they compile.
+// A construct that writes out more than 1024 atoms in all does not compile,
+// nor one with a count, or a product of counts through nesting, above
+// 1,000 (RE2 takes none); brackets and escapes hold no repetitions. Nothing
+// else limits repetitions, alternatives or nesting: the limits that stood
+// for regcomp's cost are gone.
 TEST(TypePattern, RefusesConstructsRepeatedTooOften) {
     auto times = [](const std::string& part, int count) {
         std::string whole;
@@ -36,15 +33,17 @@ TEST(TypePattern, RefusesConstructsRepeatedTooOften) {
         bool compiled;
     } cases[] = {
         {".{0,9}", true},
-        {".{256}", true},
-        {".{0,257}", false},
-        {"a{255,}", true},
-        {"a{256,}", false},  // an open bound writes one copy more
-        {"(a{16}){0,16}", true},
-        {"(a{20}){20}", false},
-        {"(a|(b){2}c){150}", false},
-        {"((((((((a+)+)+)+)+)+)+)+)", true},
-        {"(((((((((a+)+)+)+)+)+)+)+)+)", false},
+        {".{0,257}", true},
+        {"a{1000}", true},
+        {"a{1000,}", true},
+        {"a{1001}", false},
+        {"(a{2}){500}", true},
+        {"(a{2}){501}", false},
+        {".{0,1024}", false},
+        {"(a{20}){20}", true},
+        {"(a|(b){2}c){150}", true},
+        {"((((((((((a+)+)+)+)+)+)+)+)+)+)", true},
+        {"(((((((((((a+)+)+)+)+)+)+)+)+)+)+)", false},
         {"(([0-9]+ ){3}\\n){3}", true},
         {"[]{300}]", true},
         {"[^]{300}]", true},
@@ -55,54 +54,20 @@ TEST(TypePattern, RefusesConstructsRepeatedTooOften) {
         {"(ab){200}(cd){200}(e{2}){112}", true},
         {"(ab){200}(cd){200}(e{2}){113}", false},
         {"x|y{250}|z{250}|w{250}|v{250}|u{250}", false},
-        // Choices between parts that take no byte: free where no loop
-        // follows them nor anchor comes before them.
-        {"(a*|b*){9}", true},
-        {"(a*|b*){200}", true},
-        {"((a*|b*)c){20}", true},
-        {times("(a*|b*)", 18), true},
-        {"(a?|b){200}", true},
-        {"((a?)?){9}", true},
-        {"(a?b*){0,9}", true},
-        {"a*|b*|c*|d*|e*|f*|g*|h*|i*|j*", true},
-        {"(a*|b*){200}$", true},
-        // Into a loop: two ways for each choice of two.
-        {"(a*|b*){3,}", true},
-        {"(a*|b*){4,}", false},
-        {"(a*|b*){24,}", false},
-        {"((((a*|b*){2,}){2,}){2,}){2,}", false},
-        {"(a*|b*)(a*|b*)(a*|b*)(a*|b*)()*", true},
-        {"(a*|b*)(a*|b*)(a*|b*)(a*|b*)(a*|b*)()*", false},
-        {"(a*|b*)(a*|b*)(a*|b*)(a*|b*)(a*|b*)c()*", true},
-        {"()*(a*|b*)(a*|b*)(a*|b*)(a*|b*)(a*|b*)", true},
-        {"((a?)?){4}()*", true},
-        {"((a?)?){5}()*", false},
-        {"(a?b*)+", true},
-        {"(a?b*){0,4}()*", true},
-        {"(a?b*){0,5}()*", false},
-        {"(a*|b*|c*|d*|e*|f*|g*|h*)*", true},
-        {"(a*|b*|c*|d*|e*|f*|g*|h*|i*)*", false},
-        // After an anchor: a loop is a choice of two ways too.
-        {"^(a*|b*){4}", true},
-        {"^(a*|b*){5}", false},
-        {"^()*()*()*()*", true},
-        {"^()*()*()*()*()*", false},
-        {"a$(|)(|)(|)(|)", true},
-        {"a$(|)(|)(|)(|)(|)", false},
-        // Steps: of a run that holds a loop, before and after it, and
-        // after an anchor; a byte ends the run.
-        {"()+++", true},
-        {"b*+{33}", true},
-        {"(c?{2,}){3}", true},
-        {"()*{128}", true},
-        {"()*{129}", false},
-        {times("()", 254) + "()*", true},
-        {times("()", 255) + "()*", false},
-        {"()*" + times("()", 254), true},
-        {"()*" + times("()", 255), false},
-        {times("()", 254) + "()*a" + times("()", 300), true},
-        {"^" + times("()", 256), true},
-        {"^" + times("()", 257), false},
+        // Choices between parts that can match the empty string, loops of
+        // them, and runs of empty groups, also beside anchors.
+        {"(a*|b*){24,}", true},
+        {"((((a*|b*){2,}){2,}){2,}){2,}", true},
+        {"(a*|b*|c*|d*|e*|f*|g*|h*|i*)*", true},
+        {"^(a*|b*){200}", true},
+        {"^" + times("()*", 300), true},
+        {"a$" + times("(|)", 300), true},
+        {"()*{1000}", true},
+        {times("()", 1000) + "()*", true},
+        {"(" + std::string(257, '|') + "){256}", true},
+        {"((" + std::string(31, '|') + "){16}){16}", true},
+        {"a" + std::string(32768, '?'), true},
+        {"(" + std::string(32767, '|') + ")", true},
         {"", false},
         {"a(", false},
     };
@@ -224,23 +189,24 @@ TEST(TypePattern, RefusesWhatCannotBeMatchedInLinearTime) {
         {"(a|b{0})^c", false},
         {"$(a{0}|b)", false},
         {"(^a){0}", false},
+        // Bytes after a '$' that a part repeated zero times comes between.
+        {"a$a{0}\n", false},
+        {"a$[a]{0}\\n", false},
+        {"(a$|b)a{0}\n", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.compiled, TypePattern(c.construct).IsCompiled()) << c.construct;
     }
 }
 
-// Groups nested deeper than kMaxDepth do not compile; regcomp overflowed
-// the stack on twenty thousand levels.
-TEST(TypePattern, RefusesDeepNesting) {
-    typedef std::string::size_type Depth;
-    for (const Depth depth : {Depth(TypePattern::kMaxDepth), Depth(TypePattern::kMaxDepth + 1),
-                              Depth(20000), Depth(100000), Depth(1000000)}) {
+// Groups nest as deep as a construct goes: the nesting limit stood for
+// regcomp's stack, which overflowed on twenty thousand levels.
+TEST(TypePattern, CompilesDeepNesting) {
+    for (const std::string::size_type depth : {257, 20000, 100000, 1000000}) {
         const TypePattern pattern(std::string(depth, '(') + "a" + std::string(depth, ')'));
-        ASSERT_EQ(depth <= TypePattern::kMaxDepth, pattern.IsCompiled()) << depth;
-        if (pattern.IsCompiled()) {
-            EXPECT_EQ(TypePattern::WHOLE_MATCH, pattern.Test("a"));
-        }
+        ASSERT_TRUE(pattern.IsCompiled()) << depth;
+        EXPECT_EQ(TypePattern::WHOLE_MATCH, pattern.Test("a"));
+        EXPECT_EQ(TypePattern::PART_MATCH, pattern.Test("ab"));
     }
 }
 
@@ -360,6 +326,91 @@ TEST(MatcherBudget, BoundsWhatPatternsKeepForMatching) {
     EXPECT_TRUE(budget->Take(MatcherBudget::kRunMemory));
     EXPECT_FALSE(budget->Take(1));
     EXPECT_EQ(MatcherBudget::kRunMemory, budget->Taken());
+}
+
+// The room each compilation draws, whole, from the budget: a construct
+// anchored at its end alone (a '|' within a group is no bar, a '^' at its
+// start is) is compiled with kMaxMemory, room for its reverse DFA, others
+// with kMatchMemory; less their programs, far below 64 KB here. It all
+// comes back when the pattern ends.
+TEST(MatcherBudget, GivesEachCompilationItsRoom) {
+    const long kPrograms = 64L << 10;
+    const struct {
+        const char* construct;
+        long memory;
+        const char* value;
+    } cases[] = {
+        {"[0-9]+", TypePattern::kMatchMemory, "12"},   {"[ab]*a$", TypePattern::kMaxMemory, "ba"},
+        {"(a|b)c$", TypePattern::kMaxMemory, "bc"},    {"(a|b$)", TypePattern::kMatchMemory, "b"},
+        {"^[ab]*a$", TypePattern::kMatchMemory, "ba"}, {"a|b$", TypePattern::kMatchMemory, "b"},
+    };
+    for (const auto& c : cases) {
+        const auto budget = std::make_shared<MatcherBudget>();
+        {
+            const TypePattern pattern(c.construct, budget);
+            ASSERT_TRUE(pattern.IsCompiled()) << c.construct;
+            EXPECT_LE(budget->Taken(), c.memory) << c.construct;
+            EXPECT_GT(budget->Taken(), c.memory - kPrograms) << c.construct;
+            EXPECT_EQ(TypePattern::WHOLE_MATCH, pattern.Test(c.value)) << c.construct;
+        }
+        EXPECT_EQ(0, budget->Taken()) << c.construct;
+    }
+}
+
+// A grant that the budget cannot give is no share: the pattern matches all
+// the same, without a DFA, and gives nothing back when it ends, so what the
+// run may take never grows.
+TEST(MatcherBudget, RecordsNoShareOfARefusedGrant) {
+    const auto budget = std::make_shared<MatcherBudget>();
+    const long taken = MatcherBudget::kRunMemory - 4096;
+    ASSERT_TRUE(budget->Take(taken));
+    for (const char* construct : {"[0-9]+", "[ab]*a$"}) {
+        {
+            const TypePattern pattern(construct, budget);
+            ASSERT_TRUE(pattern.IsCompiled()) << construct;
+            EXPECT_EQ(taken, budget->Taken()) << construct;
+            EXPECT_EQ(TypePattern::NO_MATCH, pattern.Test("x")) << construct;
+        }
+        EXPECT_EQ(taken, budget->Taken()) << construct;
+    }
+    budget->Return(taken);
+    EXPECT_EQ(0, budget->Taken());
+}
+
+// A construct anchored at its end alone whose program is too large for a
+// DFA within kMaxMemory is given room for its reverse DFA beyond that, and
+// answers with one search from the end; the same construct bare matches
+// without a DFA and takes nothing.
+TEST(MatcherBudget, GivesALargeEndAnchoredConstructItsRoom) {
+    // Bytes apart from one another, a range each: odd bytes from '!' on,
+    // but those that a bracket expression reads otherwise.
+    std::string bracket = "[";
+    for (int b = '!'; b <= 0xff; b += 2) {
+        if (b != '-' && b != '[' && b != ']' && b != 0x7f) {
+            bracket.push_back(static_cast<char>(b));
+        }
+    }
+    bracket += "]";
+    std::string construct;
+    for (int i = 0; i < 300; ++i) {
+        construct += bracket;
+    }
+    const std::string value(300, 'a');
+    for (const bool anchored : {true, false}) {
+        const auto budget = std::make_shared<MatcherBudget>();
+        const TypePattern pattern(construct + (anchored ? "$" : ""), budget);
+        ASSERT_TRUE(pattern.IsCompiled()) << anchored;
+        if (anchored) {
+            EXPECT_GT(budget->Taken(), TypePattern::kMaxMemory);
+        } else {
+            EXPECT_EQ(0, budget->Taken());
+        }
+        EXPECT_EQ(TypePattern::WHOLE_MATCH, pattern.Test(value)) << anchored;
+        EXPECT_EQ(anchored ? TypePattern::NO_MATCH : TypePattern::PART_MATCH,
+                  pattern.Test(value + "b"))
+            << anchored;
+        EXPECT_EQ(TypePattern::PART_MATCH, pattern.Test("b" + value)) << anchored;
+    }
 }
 
 // A dictionary with `codes` type codes c0 ... and its own construct each,
