@@ -131,11 +131,7 @@ Index FoldRepeats(const std::vector<Token>& tokens, Index first, bool optional, 
     return i;
 }
 
-// "{1}" says nothing, and is left out.
 void AppendCounts(std::string& out, Counts counts) {
-    if (counts.min == 1 && counts.max == 1) {
-        return;
-    }
     if (counts.max == kUnbounded) {
         out += counts.min == 0   ? "*"
                : counts.min == 1 ? "+"
@@ -207,10 +203,10 @@ std::vector<GroupForm> GroupForms(const std::vector<Token>& tokens) {
 // expression as hexadecimal escapes; the empty alternatives of a group left
 // out for a '?' after it ("(a||b)" is "(a|b)?", "(|)" is "()"), a group of
 // one alternative not repeated left bare ("((a))" is "a"); stacked
-// repetitions folded where that says the same ("{1}" left out) and grouped
-// where it does not, each group opened where its atom starts; an atom
-// repeated zero times written as "()". So RE2 never meets the long chains of
-// stacked repetitions ("a{1}{1}..." of a megabyte) it would refuse.
+// repetitions folded where that says the same and grouped where it does
+// not, each group opened where its atom starts. So RE2 never meets the long
+// chains of stacked repetitions ("a{1}{1}..." of a megabyte) it would
+// refuse.
 std::string WriteExpression(const ConstructReader& reader) {
     const std::vector<Token>& tokens = reader.Tokens();
     const std::vector<GroupForm> forms = GroupForms(tokens);
@@ -229,75 +225,51 @@ std::string WriteExpression(const ConstructReader& reader) {
         }
         AppendCounts(out, counts);
     };
-    // Starts an atom whose last token is at `last`, its repetitions after
-    // it: writes the '|' owed and opens the groups that the repetitions
-    // need; false, and `next` past them, when the atom is repeated zero
-    // times, which is written as "()".
-    auto start = [&](Index last, bool optionalGroup, Index& next) {
+    // Starts an atom or anchor: the '|' owed before it.
+    auto separate = [&]() {
         Level& level = levels.back();
         if (level.separator) {
             out.push_back('|');
         }
         level.any = true;
         level.separator = false;
-        bool none = false;
-        unsigned long pieces = 0;
-        next = FoldRepeats(tokens, last + 1, optionalGroup, [&](Counts counts, bool) {
-            none = none || counts.max == 0;
-            ++pieces;
+    };
+    // Opens the groups that the repetitions after the atom ending at `last`
+    // need.
+    auto open = [&](Index last, bool optionalGroup) {
+        separate();
+        FoldRepeats(tokens, last + 1, optionalGroup, [&](Counts, bool closes) {
+            if (closes) {
+                out.push_back('(');
+            }
         });
-        if (none) {
-            out += "()";
-            return false;
-        }
-        out.append(pieces > 1 ? pieces - 1 : 0, '(');
-        return true;
     };
     for (Index i = 0; i < tokens.size(); ++i) {
         const Token& token = tokens[i];
-        Index next = i + 1;
         switch (token.kind) {
             case Token::kByte:
-                if (start(i, false, next)) {
-                    AppendByte(out, token.byte);
-                } else {
-                    i = next - 1;
-                }
+                open(i, false);
+                AppendByte(out, token.byte);
                 break;
             case Token::kSet:
-                if (start(i, false, next)) {
-                    AppendBytes(out, reader.Sets()[token.index]);
-                } else {
-                    i = next - 1;
-                }
+                open(i, false);
+                AppendBytes(out, reader.Sets()[token.index]);
                 break;
             case Token::kAny:
-                if (start(i, false, next)) {
-                    out.push_back('.');
-                } else {
-                    i = next - 1;
-                }
+                open(i, false);
+                out.push_back('.');
                 break;
             case Token::kStart:
-            case Token::kEnd: {
-                Level& level = levels.back();
-                if (level.separator) {
-                    out.push_back('|');
-                }
-                level.any = true;
-                level.separator = false;
+            case Token::kEnd:
+                separate();
                 out.push_back(token.kind == Token::kStart ? '^' : '$');
                 break;
-            }
             case Token::kOpen:
-                if (start(token.index, forms[i] == kOptional, next)) {
-                    if (forms[i] != kBare) {
-                        out.push_back('(');
-                    }
-                    levels.push_back(Level{forms[i], false, false});
-                } else {
-                    i = next - 1;
+                open(token.index, forms[i] == kOptional);
+                if (forms[i] != kBare) {
+                    out.push_back('(');
                 }
+                levels.push_back(Level{forms[i], false, false});
                 break;
             case Token::kClose: {
                 const GroupForm form = levels.back().form;

@@ -1295,8 +1295,9 @@ private:
 
 // Hostile and bad constructs, compiled or not, write nothing to standard
 // error, nor do their answers on long values: deep nesting, a megabyte of
-// repetitions stacked on one atom, huge alternations, regcomp's limits and
-// constructs that do not compile.
+// repetitions stacked on one atom, huge alternations, millions of empty
+// alternatives under a count, the limits and constructs that do not
+// compile.
 TEST(TypePatternRules, WritesNothingToStandardError) {
     std::string stacked = "a";
     while (stacked.size() < (1UL << 20)) {
@@ -1318,6 +1319,8 @@ TEST(TypePatternRules, WritesNothingToStandardError) {
     const std::string deep = std::string(100000, '(') + "a" + std::string(100000, ')');
     const std::string constructs[] = {
         stacked,
+        "(" + std::string(3000000, '|') + "){256}",
+        "((" + std::string(1000000, '|') + "a){2}|){2}",
         alternation,
         words,
         choices,

@@ -54,6 +54,10 @@ TEST(TypePattern, RefusesConstructsRepeatedTooOften) {
         {"(ab){200}(cd){200}(e{2}){112}", true},
         {"(ab){200}(cd){200}(e{2}){113}", false},
         {"x|y{250}|z{250}|w{250}|v{250}|u{250}", false},
+        {times("a", 1024), true},
+        {times("a", 1025), false},
+        {"b{1000}a{23,}", true},  // an open bound writes one copy more
+        {"b{1000}a{24,}", false},
         // Choices between parts that can match the empty string, loops of
         // them, and runs of empty groups, also beside anchors.
         {"(a*|b*){24,}", true},
