@@ -50,6 +50,12 @@ const char* const kUsage =
     "  types-same   as types, but all n codes have the one construct [ab]*a[ab]{20}c\n"
     "  stacked      a construct of stacked repetitions a{1}{1}{1}... of n bytes and one\n"
     "               value a; the construct is compiled within the check\n"
+    "  bars         a construct of a group of n empty alternatives repeated 256 times,\n"
+    "               (||...){256}, and one value a: it compiles, at a cost linear in n\n"
+    "  count        a construct .{0,n} and one value of n letters a: up to 1,000 it\n"
+    "               compiles and matches whole; above, RE2 takes no such count, and the\n"
+    "               refusal must cost no more than reading; a last row .{0,32768} is\n"
+    "               beyond the largest count regcomp reads\n"
     "  type-columns 13 type codes, each with its own construct of 60 alternatives of\n"
     "               bracket repetitions, for 13 items of one category, and n rows of\n"
     "               distinct values: no construct is compiled more than twice in a run,\n"
@@ -304,6 +310,18 @@ Input Stacked(unsigned int n) {
     return {Dictionary("stk", "char", construct, ""), Rows({"a"})};
 }
 
+// A group of n + 1 empty alternatives repeated 256 times, and the one value
+// a: regcomp overflowed its stack from 258 on.
+Input Bars(unsigned int n) {
+    return {Dictionary("bar", "char", "(" + std::string(n, '|') + "){256}", ""), Rows({"a"})};
+}
+
+// The construct .{0,n}, and one value of n letters a.
+Input Count(unsigned int n) {
+    return {Dictionary("cnt", "char", ".{0," + std::to_string(n) + "}", ""),
+            Rows({std::string(n, 'a')})};
+}
+
 Input IntEnumeration(unsigned int n) {
     std::string enumeration = "loop_\n_item_enumeration.name\n_item_enumeration.value\n";
     for (unsigned int i = 0; i + 1 < n; ++i) {
@@ -510,6 +528,14 @@ std::vector<Case> Cases() {
          "a{1}{1}{1}..., n bytes",
          {1u << 18, 1u << 19, 1u << 20, 1u << 21, 1u << 22},
          Stacked},
+        {"bars", "(||...){256}, n bars", {1u << 18, 1u << 19, 1u << 20, 1u << 21}, Bars},
+        {"count",
+         ".{0,n}, a value of n bytes",
+         {1000, 2000, 4000, 8000, 16000, 32000},
+         Count,
+         32768,
+         Count,
+         ".{0,32768}"},
         {"type-columns",
          "13 columns of 13 constructs, n rows",
          {4600, 9200, 18400, 36800},
