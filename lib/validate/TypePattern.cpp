@@ -131,7 +131,11 @@ Index FoldRepeats(const std::vector<Token>& tokens, Index first, bool optional, 
     return i;
 }
 
+// "{1}" says nothing, and is left out.
 void AppendCounts(std::string& out, Counts counts) {
+    if (counts.min == 1 && counts.max == 1) {
+        return;
+    }
     if (counts.max == kUnbounded) {
         out += counts.min == 0   ? "*"
                : counts.min == 1 ? "+"
@@ -198,15 +202,19 @@ std::vector<GroupForm> GroupForms(const std::vector<Token>& tokens) {
 
 // RE2's text of a construct read, in a form that says the same in fewer
 // nodes, since RE2's parser takes time growing as the square of nested
-// empty alternatives, and its walkers stop (writing to standard error) past
-// a million nodes: every byte that stands for itself and every bracket
-// expression as hexadecimal escapes; the empty alternatives of a group left
-// out for a '?' after it ("(a||b)" is "(a|b)?", "(|)" is "()"), a group of
-// one alternative not repeated left bare ("((a))" is "a"); stacked
-// repetitions folded where that says the same and grouped where it does
-// not, each group opened where its atom starts. So RE2 never meets the long
-// chains of stacked repetitions ("a{1}{1}..." of a megabyte) it would
-// refuse.
+// empty alternatives, and its walkers stop past a million nodes, writing to
+// standard error and refusing the construct: every byte that stands for
+// itself and every bracket expression as hexadecimal escapes; the empty
+// alternatives of a group left out for a '?' after it ("(a||b)" is
+// "(a|b)?", "(|)" is "()"), a group of one alternative not repeated left
+// bare ("((a))" is "a"); stacked repetitions folded where that says the
+// same and grouped where it does not, each group opened where its atom
+// starts, "{1}" left out and an atom repeated zero times written "()". So
+// every repetition that RE2 meets nested in another is of a count of 2 or
+// more, or one that it merges with the other ("(a?)*" is "a*"), and RE2's
+// tree stays within a few nodes an atom written out, however the construct
+// stacks or nests repetitions ("a{1}{1}..." or "((a){1}){1}..." of
+// megabytes).
 std::string WriteExpression(const ConstructReader& reader) {
     const std::vector<Token>& tokens = reader.Tokens();
     const std::vector<GroupForm> forms = GroupForms(tokens);
@@ -234,43 +242,59 @@ std::string WriteExpression(const ConstructReader& reader) {
         level.any = true;
         level.separator = false;
     };
-    // Opens the groups that the repetitions after the atom ending at `last`
-    // need.
-    auto open = [&](Index last, bool optionalGroup) {
+    // Starts the atom ending at `last`: opens the groups that the
+    // repetitions after it need, or, where they repeat it zero times, writes
+    // "()" for it all and moves `i` to the last of them.
+    auto open = [&](Index& i, Index last, bool optionalGroup) {
         separate();
+        bool none = false;
+        const Index end = FoldRepeats(tokens, last + 1, optionalGroup,
+                                      [&](Counts counts, bool) { none = none || counts.max == 0; });
+        if (none) {
+            out += "()";
+            i = end - 1;
+            return false;
+        }
         FoldRepeats(tokens, last + 1, optionalGroup, [&](Counts, bool closes) {
             if (closes) {
                 out.push_back('(');
             }
         });
+        return true;
     };
     for (Index i = 0; i < tokens.size(); ++i) {
         const Token& token = tokens[i];
         switch (token.kind) {
             case Token::kByte:
-                open(i, false);
-                AppendByte(out, token.byte);
+                if (open(i, i, false)) {
+                    AppendByte(out, token.byte);
+                }
                 break;
             case Token::kSet:
-                open(i, false);
-                AppendBytes(out, reader.Sets()[token.index]);
+                if (open(i, i, false)) {
+                    AppendBytes(out, reader.Sets()[token.index]);
+                }
                 break;
             case Token::kAny:
-                open(i, false);
-                out.push_back('.');
+                if (open(i, i, false)) {
+                    out.push_back('.');
+                }
                 break;
             case Token::kStart:
             case Token::kEnd:
                 separate();
                 out.push_back(token.kind == Token::kStart ? '^' : '$');
                 break;
-            case Token::kOpen:
-                open(token.index, forms[i] == kOptional);
-                if (forms[i] != kBare) {
-                    out.push_back('(');
+            case Token::kOpen: {
+                const GroupForm form = forms[i];
+                if (open(i, token.index, form == kOptional)) {
+                    if (form != kBare) {
+                        out.push_back('(');
+                    }
+                    levels.push_back(Level{form, false, false});
                 }
-                levels.push_back(Level{forms[i], false, false});
                 break;
+            }
             case Token::kClose: {
                 const GroupForm form = levels.back().form;
                 levels.pop_back();
