@@ -248,18 +248,18 @@ std::string WriteExpression(const ConstructReader& reader) {
     auto open = [&](Index& i, Index last, bool optionalGroup) {
         separate();
         bool none = false;
-        const Index end = FoldRepeats(tokens, last + 1, optionalGroup,
-                                      [&](Counts counts, bool) { none = none || counts.max == 0; });
+        std::string::size_type groups = 0;
+        const Index end =
+            FoldRepeats(tokens, last + 1, optionalGroup, [&](Counts counts, bool closes) {
+                none = none || counts.max == 0;
+                groups += closes ? 1 : 0;
+            });
         if (none) {
             out += "()";
             i = end - 1;
             return false;
         }
-        FoldRepeats(tokens, last + 1, optionalGroup, [&](Counts, bool closes) {
-            if (closes) {
-                out.push_back('(');
-            }
-        });
+        out.append(groups, '(');
         return true;
     };
     for (Index i = 0; i < tokens.size(); ++i) {

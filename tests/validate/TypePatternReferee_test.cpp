@@ -181,17 +181,26 @@ std::vector<std::string> AllBytes() {
     return values;
 }
 
-// Every string over `alphabet` up to `length` bytes long, the empty one too.
-std::vector<std::string> AllStrings(const std::string& alphabet, std::size_t length) {
+// Every string made of up to `length` of the `parts`, the empty one too.
+std::vector<std::string> AllStrings(const std::vector<std::string>& parts, std::size_t length) {
     std::vector<std::string> values(1);
     for (std::size_t from = 0, to = 1; length-- > 0; from = to, to = values.size()) {
         for (std::size_t i = from; i < to; ++i) {
-            for (const char c : alphabet) {
-                values.push_back(values[i] + c);
+            for (const std::string& part : parts) {
+                values.push_back(values[i] + part);
             }
         }
     }
     return values;
+}
+
+// Every string over `alphabet` up to `length` bytes long, the empty one too.
+std::vector<std::string> AllStrings(const std::string& alphabet, std::size_t length) {
+    std::vector<std::string> parts;
+    for (const char c : alphabet) {
+        parts.emplace_back(1, c);
+    }
+    return AllStrings(parts, length);
 }
 
 const char* const kClassNames[] = {"alpha", "digit", "alnum", "upper", "lower", "space",
@@ -384,20 +393,6 @@ void ExpectSyntaxAsRegcomp(const std::string& pattern, unsigned long& difference
     }
 }
 
-// Every pattern made of up to `length` of the `parts`.
-void EveryPattern(const std::vector<std::string>& parts, std::size_t length,
-                  const std::function<void(const std::string&)>& visit) {
-    std::vector<std::string> patterns(1);
-    for (std::size_t from = 0, to = 1; length-- > 0; from = to, to = patterns.size()) {
-        for (std::size_t i = from; i < to; ++i) {
-            for (const std::string& part : parts) {
-                patterns.push_back(patterns[i] + part);
-                visit(patterns.back());
-            }
-        }
-    }
-}
-
 // The reading refuses as syntax exactly what regcomp refuses: every pattern
 // of up to four bytes that make syntax, every one of up to five tokens, and
 // the edges: counts up to RE_DUP_MAX and beyond, intervals, bracket forms,
@@ -408,15 +403,14 @@ void EveryPattern(const std::vector<std::string>& parts, std::size_t length,
 // is quick on them.
 TEST(ConstructReader, RefusesAsSyntaxWhatRegcompRefuses) {
     unsigned long differences = 0;
-    const auto visit = [&](const std::string& pattern) {
-        ExpectSyntaxAsRegcomp(pattern, differences);
-    };
-    std::vector<std::string> bytes;
-    for (const char c : std::string("a()|*+?{},1[]^$\\-:.=")) {
-        bytes.push_back(std::string(1, c));
+    const std::vector<std::string> tokens = {"a",    "(", ")", "|",   "*",  "{2}",
+                                             "{1,}", "^", "$", "\\1", "[a]"};
+    for (const std::vector<std::string>& patterns :
+         {AllStrings("a()|*+?{},1[]^$\\-:.=", 4), AllStrings(tokens, 5)}) {
+        for (const std::string& pattern : patterns) {
+            ExpectSyntaxAsRegcomp(pattern, differences);
+        }
     }
-    EveryPattern(bytes, 4, visit);
-    EveryPattern({"a", "(", ")", "|", "*", "{2}", "{1,}", "^", "$", "\\1", "[a]"}, 5, visit);
     // clang-format off
     const char* const kEdges[] = {
         // counts
