@@ -16,12 +16,19 @@ typedef ConstructReader::ByteSet ByteSet;
 // Above the limit, so that products and sums stay small.
 const unsigned long kTooLarge = TypePattern::kMaxAtoms + 1;
 
-unsigned long Times(unsigned long a, unsigned long b) {
-    return a != 0 && b > kTooLarge / a ? kTooLarge : std::min(a * b, kTooLarge);
+// Products and sums of counts, held at `cap` once they reach it.
+unsigned long Times(unsigned long a, unsigned long b, unsigned long cap = kTooLarge) {
+    return a != 0 && b > cap / a ? cap : std::min(a * b, cap);
 }
 
-unsigned long Plus(unsigned long a, unsigned long b) {
-    return std::min(a + b, kTooLarge);
+unsigned long Plus(unsigned long a, unsigned long b, unsigned long cap = kTooLarge) {
+    return std::min(a + b, cap);
+}
+
+// The copies of its atom that a repetition writes out: {m,n} n, {m} m,
+// {m,} m + 1 (m and a starred one); none when it repeats it zero times.
+unsigned long Copies(unsigned int min, unsigned int max) {
+    return max == ConstructReader::kUnbounded ? std::max(min + 1UL, 1UL) : max;
 }
 
 // The bytes of the character class `name` in the C locale; false for a name
@@ -373,8 +380,6 @@ void ConstructReader::_Commit() {
     level.hasLast = false;
 }
 
-// What a repetition writes out: {m,n} n copies of its atom, {m} m, {m,}
-// m + 1 (m and a starred one), at least one.
 bool ConstructReader::_Repeat(unsigned int min, unsigned int max) {
     if (!_repeatable) {
         return false;
@@ -384,11 +389,10 @@ bool ConstructReader::_Repeat(unsigned int min, unsigned int max) {
     }
     _Push(Token::kRepeat, 0, 0, min, max);
 
-    const unsigned long copies = std::max(max == kUnbounded ? min + 1UL : max, 1UL);
     Level& level = _levels.back();
-    const unsigned long atoms = Times(level.lastAtoms, copies);
-    level.atoms = static_cast<unsigned short>(
-        Plus(level.atoms, atoms - std::min<unsigned long>(atoms, level.lastAtoms)));
+    const unsigned long atoms = Times(level.lastAtoms, Copies(min, max));
+    // Below the limit the last atom's count is within the level's.
+    level.atoms = static_cast<unsigned short>(Plus(level.atoms - level.lastAtoms, atoms));
     level.lastAtoms = static_cast<unsigned short>(atoms);
     // Repeated zero times, it takes no bytes.
     level.lastTakes = level.lastTakes && max != 0;
@@ -413,4 +417,46 @@ void ConstructReader::_Refuse(Verdict verdict) {
         _sets.clear();
         _sets.shrink_to_fit();
     }
+}
+
+unsigned long ConstructReader::WrittenOut(const std::vector<unsigned long>& setWeights,
+                                          unsigned long cap) const {
+    // Per open group: all that it writes out, and its last atom, which a
+    // repetition multiplies.
+    struct Group {
+        unsigned long all;
+        unsigned long last;
+    };
+    std::vector<Group> groups(1, Group{0, 0});
+    for (const Token& token : _tokens) {
+        unsigned long atom = 1;
+        switch (token.kind) {
+            case Token::kOpen:
+                groups.push_back(Group{0, 0});
+                continue;
+            case Token::kClose:
+                atom = std::max(groups.back().all, 1UL);
+                groups.pop_back();
+                break;
+            case Token::kOr:
+                groups.back().last = 0;
+                continue;
+            case Token::kRepeat: {
+                Group& group = groups.back();
+                const unsigned long repeated = Times(group.last, Copies(token.min, token.max), cap);
+                group.all = Plus(group.all - std::min(group.all, group.last), repeated, cap);
+                group.last = repeated;
+                continue;
+            }
+            case Token::kSet:
+                atom = setWeights[token.index];
+                break;
+            default:
+                break;
+        }
+        Group& group = groups.back();
+        group.all = Plus(group.all, atom, cap);
+        group.last = atom;
+    }
+    return groups.front().all;
 }

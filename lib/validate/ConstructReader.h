@@ -55,6 +55,13 @@ public:
     const std::vector<Token>& Tokens() const { return _tokens; }
     const std::vector<ByteSet>& Sets() const { return _sets; }
 
+    // What the construct writes out when each set counts its weight in
+    // `setWeights` (by its index in Sets()) and every other atom one, by the
+    // rule of the atoms limit: an atom under {m,n} counts n times, under
+    // {m,} m + 1 times, under {0} not at all, and counts multiply through
+    // nesting. Held at `cap` once it reaches it.
+    unsigned long WrittenOut(const std::vector<unsigned long>& setWeights, unsigned long cap) const;
+
 private:
     // Per open group (the whole pattern first); small, as a construct may
     // open millions.

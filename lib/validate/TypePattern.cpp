@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "validate/ByteClasses.h"
 #include "validate/ConstructReader.h"
 #include "validate/MatcherBudget.h"
 
 namespace {
 
 typedef ConstructReader::Token Token;
+typedef ConstructReader::ByteSet ByteSet;
 typedef std::vector<Token>::size_type Index;
 
 void AppendHex(std::string& out, unsigned b) {
@@ -40,7 +42,7 @@ void AppendByte(std::string& out, unsigned b) {
 }
 
 // A class of the bytes, NUL added (see AppendByte).
-void AppendBytes(std::string& out, ConstructReader::ByteSet bytes) {
+void AppendBytes(std::string& out, ByteSet bytes) {
     bytes.set(0);
     out.push_back('[');
     for (unsigned b = 0; b < 256; ++b) {
@@ -215,7 +217,11 @@ std::vector<GroupForm> GroupForms(const std::vector<Token>& tokens) {
 // tree stays within a few nodes an atom written out, however the construct
 // stacks or nests repetitions ("a{1}{1}..." or "((a){1}){1}..." of
 // megabytes).
-std::string WriteExpression(const ConstructReader& reader) {
+//
+// With `classes`, every byte and set is written as its classes, for values
+// read through the class map, numbered from 1: no class is NUL, which keeps
+// AppendByte's NUL out of every value.
+std::string WriteExpression(const ConstructReader& reader, const ByteClasses* classes) {
     const std::vector<Token>& tokens = reader.Tokens();
     const std::vector<GroupForm> forms = GroupForms(tokens);
     std::string out;
@@ -267,12 +273,13 @@ std::string WriteExpression(const ConstructReader& reader) {
         switch (token.kind) {
             case Token::kByte:
                 if (open(i, i, false)) {
-                    AppendByte(out, token.byte);
+                    AppendByte(out, classes != nullptr ? classes->Of(token.byte) + 1 : token.byte);
                 }
                 break;
             case Token::kSet:
                 if (open(i, i, false)) {
-                    AppendBytes(out, reader.Sets()[token.index]);
+                    const ByteSet& bytes = reader.Sets()[token.index];
+                    AppendBytes(out, classes != nullptr ? classes->Classes(bytes) << 1 : bytes);
                 }
                 break;
             case Token::kAny:
@@ -349,13 +356,10 @@ const long kProgramSlack = 8L << 10;
 const long kDfaBytes = 400;
 const long kNoDfaBytes = 350;
 
-// Whether the construct ends in a '$' outside any group and alternation,
-// and does not start with a '^' so: RE2 then finds every match from the
-// end of the value backwards, with the reverse program, whose DFA holds a
-// state for each position however large the construct is.
-bool AnchoredAtEndOnly(const std::vector<Token>& tokens) {
-    if (tokens.empty() || tokens.back().kind != Token::kEnd ||
-        tokens.front().kind == Token::kStart) {
+// Whether every match of the construct ends at the end of the value: it
+// ends in a '$' outside any group and alternation.
+bool EndsAtTheEnd(const std::vector<Token>& tokens) {
+    if (tokens.empty() || tokens.back().kind != Token::kEnd) {
         return false;
     }
     int depth = 0;
@@ -366,6 +370,26 @@ bool AnchoredAtEndOnly(const std::vector<Token>& tokens) {
         }
     }
     return true;
+}
+
+bool HoldsEnd(const std::vector<Token>& tokens) {
+    for (const Token& token : tokens) {
+        if (token.kind == Token::kEnd) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The weight of each set as RE2 writes it: its ranges of bytes, or of
+// classes.
+std::vector<unsigned long> SetRanges(const ConstructReader& reader, const ByteClasses* classes) {
+    std::vector<unsigned long> ranges;
+    ranges.reserve(reader.Sets().size());
+    for (const ByteSet& bytes : reader.Sets()) {
+        ranges.push_back(ByteClasses::Ranges(classes != nullptr ? classes->Classes(bytes) : bytes));
+    }
+    return ranges;
 }
 
 }  // namespace
@@ -383,19 +407,46 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
     if (reader.Read(pattern) != ConstructReader::kRead) {
         return;
     }
-    // Whether RE2 can hold the program is decided at kMaxMemory; a
-    // construct of a smaller program matches with kMatchMemory, room enough
-    // for the DFAs of the constructs in use. A construct anchored at its
-    // end alone matches from the end with a reverse DFA, which keeps few
-    // states whatever its size; so it is given room for one from the start,
-    // however large its program. Other constructs of large programs match
-    // without a DFA: one pays while its states recur, and costs some four
-    // times the simulation where nearly every byte makes a new one.
-    const std::string expression = WriteExpression(reader);
-    _anchoredAtEnd = AnchoredAtEndOnly(reader.Tokens());
-    long memory = _anchoredAtEnd ? kMaxMemory : kMatchMemory;
+    // Over bytes, or over classes where that writes fewer ranges and the
+    // bytes would write more than kMaxAtoms: more than a construct of '.'
+    // may. The class map costs a pass over each value.
+    const unsigned long cap = kMaxRanges + 1;
+    unsigned long ranges = reader.WrittenOut(SetRanges(reader, nullptr), cap);
+    std::unique_ptr<const ByteClasses> classes;
+    if (ranges > kMaxAtoms) {
+        classes = std::make_unique<const ByteClasses>(reader);
+        const unsigned long inClasses = reader.WrittenOut(SetRanges(reader, classes.get()), cap);
+        if (classes->Count() < 256 && inClasses < ranges) {
+            ranges = inClasses;
+            _classOf = std::make_unique<std::array<unsigned char, 256> >();
+            for (unsigned b = 0; b < 256; ++b) {
+                (*_classOf)[b] =
+                    static_cast<unsigned char>(classes->Of(static_cast<unsigned char>(b)) + 1);
+            }
+        } else {
+            classes.reset();
+        }
+    }
+    if (ranges > kMaxRanges) {
+        return;
+    }
+    // RE2 finds the matches of a construct that ends in '$' from the end
+    // backwards, with a DFA that it never leaves for its simulation, however
+    // fast it makes states: a NUL, which no value holds, may follow the '$'
+    // so that RE2 searches forwards, as for every other construct.
+    std::string expression = WriteExpression(reader, classes.get());
+    if (HoldsEnd(reader.Tokens())) {
+        expression += "\\x00?";
+    }
+    _endsAtTheEnd = EndsAtTheEnd(reader.Tokens());
+    // Whether RE2 can hold the program is decided at kMaxMemory; a construct
+    // of a smaller program matches with kMatchMemory, room enough for the
+    // DFAs of the constructs in use. Others match without a DFA: one pays
+    // while its states recur, and costs some four times the simulation
+    // where nearly every byte makes a new one.
+    long memory = kMatchMemory;
     std::unique_ptr<const re2::RE2> matcher = Compile(expression, memory);
-    if (matcher->error_code() == RE2::ErrorPatternTooLarge && memory < kMaxMemory) {
+    if (matcher->error_code() == RE2::ErrorPatternTooLarge) {
         memory = kMaxMemory;
         matcher = Compile(expression, memory);
     }
@@ -408,22 +459,19 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
     const long size = matcher->ProgramSize();
     const long programs = kProgramBytes * size + kProgramSlack;
     const long room = memory - programs;
-    const long least = kDfaBytes * size;
     // What the DFAs may hold comes from the run's budget; a matcher that
     // cannot have it is compiled again with the room of its programs alone.
-    if (room >= least) {
+    if (room >= kDfaBytes * size) {
         if (_Take(room)) {
             _matcher = std::move(matcher);
             return;
         }
-    } else if (_anchoredAtEnd) {
-        _Take(least);
     } else if (memory < kNoDfaBytes * size) {
         _matcher = std::move(matcher);
         return;
     }
     matcher.reset();
-    _matcher = Compile(expression, programs + _share);
+    _matcher = Compile(expression, programs);
     _compiled = _matcher->ok();
 }
 
@@ -445,20 +493,16 @@ unsigned long TypePattern::Compilations() {
     return compilations.load(std::memory_order_relaxed);
 }
 
-TypePattern::Match TypePattern::Test(const std::string& value) const {
+inline TypePattern::Match TypePattern::_Test(const re2::StringPiece& text, bool cut) const {
     const re2::RE2& matcher = *_matcher;
-    const std::string::size_type nul = value.find('\0');
-    const re2::StringPiece text(value.data(), nul == std::string::npos ? value.size() : nul);
-    const bool cut = nul != std::string::npos;
-    if (_anchoredAtEnd) {
-        // Every match ends at the end of the text: the leftmost one, which
-        // the reverse DFA finds, covers the value when it starts there.
-        re2::StringPiece match;
-        if (!matcher.Match(text, 0, text.size(), RE2::UNANCHORED, &match, 1)) {
-            return NO_MATCH;
+    if (_endsAtTheEnd) {
+        // Every match ends at the end: one that starts at the start, which
+        // the search anchored at both ends finds at once, is the first.
+        if (!cut && matcher.Match(text, 0, text.size(), RE2::ANCHOR_BOTH, nullptr, 0)) {
+            return WHOLE_MATCH;
         }
-        return !cut && match.data() == text.data() && match.size() == text.size() ? WHOLE_MATCH
-                                                                                  : PART_MATCH;
+        return matcher.Match(text, 0, text.size(), RE2::UNANCHORED, nullptr, 0) ? PART_MATCH
+                                                                                : NO_MATCH;
     }
     // A match of the whole value is the leftmost one, and the longest there.
     // The search for any match comes first: it stops at the first match
@@ -468,6 +512,21 @@ TypePattern::Match TypePattern::Test(const std::string& value) const {
     }
     return !cut && matcher.Match(text, 0, text.size(), RE2::ANCHOR_BOTH, nullptr, 0) ? WHOLE_MATCH
                                                                                      : PART_MATCH;
+}
+
+TypePattern::Match TypePattern::Test(const std::string& value) const {
+    const std::string::size_type nul = value.find('\0');
+    const bool cut = nul != std::string::npos;
+    const re2::StringPiece text(value.data(), cut ? nul : value.size());
+    return _classOf == nullptr ? _Test(text, cut) : _TestClasses(text, cut);
+}
+
+TypePattern::Match TypePattern::_TestClasses(const re2::StringPiece& text, bool cut) const {
+    std::string classes(text.size(), '\0');
+    for (std::string::size_type i = 0; i < classes.size(); ++i) {
+        classes[i] = static_cast<char>((*_classOf)[static_cast<unsigned char>(text[i])]);
+    }
+    return _Test(re2::StringPiece(classes), cut);
 }
 
 void TypePattern::ConvertEscapes(const std::string& construct, std::string& pattern) {

@@ -1,6 +1,9 @@
 #ifndef TESRA_VALIDATE_TYPEPATTERN_H
 #define TESRA_VALIDATE_TYPEPATTERN_H
 
+#include <re2/stringpiece.h>
+
+#include <array>
 #include <memory>
 #include <string>
 
@@ -36,9 +39,14 @@ class MatcherBudget;
 //   means to say. An atom that can only match the empty string ("a{0}",
 //   "()") takes no bytes;
 // - more than kMaxAtoms atoms written out: an atom under {m,n} counts n
-//   times, under {m,} m + 1 times, under + twice, and the counts multiply
-//   through nesting ("(.{0,40}){0,40}" is 1,600). That bounds RE2's
-//   program, and so its cost a byte of matching;
+//   times, under {m,} m + 1 times, under + twice, under {0} not at all, and
+//   the counts multiply through nesting ("(.{0,40}){0,40}" is 1,600);
+// - more than kMaxRanges ranges written out, counted as the atoms with each
+//   bracket expression weighing the ranges it is written in: of bytes, or,
+//   where the construct's sets would write many, of the classes of bytes
+//   that the construct does not tell apart (ByteClasses), so that a large
+//   set is a range or two. That bounds RE2's program, and so its cost a
+//   byte of matching;
 // - a count, or a product of counts through nesting, above 1,000, which
 //   RE2 does not take, and a program that RE2 cannot fit in kMaxMemory.
 // Anything else compiles: any number of empty alternatives, any stacking
@@ -48,14 +56,15 @@ class MatcherBudget;
 //
 // Cost of matching. A compiled construct keeps its programs for its
 // lifetime, and with them what RE2 learns while it matches (its DFA states)
-// within its room: kMatchMemory for a small program, and for a construct
-// anchored at its end alone room for a reverse DFA whatever its size. Given
-// a MatcherBudget, that room is taken from the run's budget, and a pattern
-// that finds the budget spent matches with RE2's slower simulation alone.
-// So no construct is compiled more than twice (to decide, and again where
-// its first compilation is not what it matches with) however often it is
-// tested, and a run holds a bounded amount beyond its programs whatever the
-// number of patterns.
+// within its room, kMatchMemory for a small program. Given a MatcherBudget,
+// that room is taken from the run's budget, and a pattern that finds the
+// budget spent matches with RE2's slower simulation alone. So no construct
+// is compiled more than twice (to decide, and again where its first
+// compilation is not what it matches with) however often it is tested, and
+// a run holds a bounded amount beyond its programs whatever the number of
+// patterns. Every search runs forwards, where RE2 leaves its DFA for the
+// simulation when the DFA makes states too fast: a byte costs at most the
+// simulation's pass over the program.
 //
 // Ownership: the object owns its compiled expression and a share of the
 // budget, which it returns when it ends; it is neither copied nor moved.
@@ -67,8 +76,10 @@ class TypePattern {
 public:
     enum Match { NO_MATCH, PART_MATCH, WHOLE_MATCH };
 
-    // The most atoms that a construct may write out (see Engine).
+    // The most atoms, and ranges, that a construct may write out (see
+    // Engine).
     static constexpr unsigned long kMaxAtoms = 1024;
+    static constexpr unsigned long kMaxRanges = 4096;
     // The memory in which RE2 must fit a construct's program, in bytes.
     static constexpr long kMaxMemory = 8L << 20;
     // RE2's memory for a construct of a small program, its DFAs' room.
@@ -100,6 +111,11 @@ public:
     static unsigned long Compilations();
 
 private:
+    // Test on the text that RE2 reads: the value up to its first NUL, read
+    // through the class map where there is one; `cut` when a NUL ended it.
+    Match _Test(const re2::StringPiece& text, bool cut) const;
+    // _Test on the text read through the class map.
+    Match _TestClasses(const re2::StringPiece& text, bool cut) const;
     // Takes `bytes` from the budget, if any, as the share; false when the
     // budget has not that much left.
     bool _Take(long bytes);
@@ -108,9 +124,12 @@ private:
     std::shared_ptr<MatcherBudget> _budget;
     // What the budget granted, returned when the pattern ends.
     long _share = 0;
-    // Whether the construct is anchored at its end alone (one search, from
-    // the end, answers).
-    bool _anchoredAtEnd = false;
+    // Whether every match ends at the end of the value, so that a match of
+    // the whole is sought first.
+    bool _endsAtTheEnd = false;
+    // The class of each byte, counted from 1, where the construct is
+    // written over classes; null where it is written over bytes.
+    std::unique_ptr<std::array<unsigned char, 256> > _classOf;
     std::unique_ptr<const re2::RE2> _matcher;
 };
 
