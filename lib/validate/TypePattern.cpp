@@ -325,8 +325,14 @@ std::string WriteExpression(const ConstructReader& reader, const ByteClasses* cl
     return out;
 }
 
-// RE2 objects built, for Compilations().
+// RE2 objects built and searches made, for Compilations() and Searches().
 std::atomic<unsigned long> compilations{0};
+std::atomic<unsigned long> searches{0};
+
+bool Search(const re2::RE2& matcher, const re2::StringPiece& text, RE2::Anchor anchor) {
+    searches.fetch_add(1, std::memory_order_relaxed);
+    return matcher.Match(text, 0, text.size(), anchor, nullptr, 0);
+}
 
 std::unique_ptr<const re2::RE2> Compile(const std::string& expression, long maxMemory) {
     RE2::Options options;
@@ -493,31 +499,32 @@ unsigned long TypePattern::Compilations() {
     return compilations.load(std::memory_order_relaxed);
 }
 
+unsigned long TypePattern::Searches() {
+    return searches.load(std::memory_order_relaxed);
+}
+
 inline TypePattern::Match TypePattern::_Test(const re2::StringPiece& text, bool cut) const {
-    const re2::RE2& matcher = *_matcher;
     if (_endsAtTheEnd) {
         // Every match ends at the end: one that starts at the start, which
         // the search anchored at both ends finds at once, is the first.
-        if (!cut && matcher.Match(text, 0, text.size(), RE2::ANCHOR_BOTH, nullptr, 0)) {
+        if (!cut && Search(*_matcher, text, RE2::ANCHOR_BOTH)) {
             return WHOLE_MATCH;
         }
-        return matcher.Match(text, 0, text.size(), RE2::UNANCHORED, nullptr, 0) ? PART_MATCH
-                                                                                : NO_MATCH;
+        return Search(*_matcher, text, RE2::UNANCHORED) ? PART_MATCH : NO_MATCH;
     }
     // A match of the whole value is the leftmost one, and the longest there.
     // The search for any match comes first: it stops at the first match
     // that it finds, and a value with none is read once.
-    if (!matcher.Match(text, 0, text.size(), RE2::UNANCHORED, nullptr, 0)) {
+    if (!Search(*_matcher, text, RE2::UNANCHORED)) {
         return NO_MATCH;
     }
-    return !cut && matcher.Match(text, 0, text.size(), RE2::ANCHOR_BOTH, nullptr, 0) ? WHOLE_MATCH
-                                                                                     : PART_MATCH;
+    return !cut && Search(*_matcher, text, RE2::ANCHOR_BOTH) ? WHOLE_MATCH : PART_MATCH;
 }
 
 TypePattern::Match TypePattern::Test(const std::string& value) const {
-    const std::string::size_type nul = value.find('\0');
-    const bool cut = nul != std::string::npos;
-    const re2::StringPiece text(value.data(), cut ? nul : value.size());
+    const char* const nul = static_cast<const char*>(std::memchr(value.data(), '\0', value.size()));
+    const bool cut = nul != nullptr;
+    const re2::StringPiece text(value.data(), cut ? nul - value.data() : value.size());
     return _classOf == nullptr ? _Test(text, cut) : _TestClasses(text, cut);
 }
 

@@ -109,6 +109,8 @@ public:
 
     // How many RE2 objects the process has built so far.
     static unsigned long Compilations();
+    // How many searches of a value all patterns have made so far.
+    static unsigned long Searches();
 
 private:
     // Test on the text that RE2 reads: the value up to its first NUL, read
