@@ -58,6 +58,13 @@ TEST(TypePattern, RefusesConstructsRepeatedTooOften) {
         {times("a", 1025), false},
         {"b{1000}a{23,}", true},  // an open bound writes one copy more
         {"b{1000}a{24,}", false},
+        // An atom repeated zero times counts none.
+        {"x{0}{1000}[0-9]{24}", true},
+        {"x{0}{1000}[0-9]{30}", true},
+        // A count read to its end, however long, and refused.
+        {"a{32768}", false},
+        {"a{18446744073709551621}", false},
+        {"a{0,18446744073709551621}", false},
         // Choices between parts that can match the empty string, loops of
         // them, and runs of empty groups, also beside anchors.
         {"(a*|b*){24,}", true},
@@ -292,6 +299,177 @@ TEST(TypePattern, ReadsUpToTheFirstNul) {
     EXPECT_EQ(TypePattern::PART_MATCH, pattern.Test("ab"));
 }
 
+// A bracket expression of the bytes from 1 to 255 whose bit `bit` is set:
+// ']' first, '^' and '-' last, so that each stands for itself.
+std::string BitBracket(int bit) {
+    std::string members;
+    for (int b = 1; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        if ((b >> bit & 1) != 0 && c != ']' && c != '^' && c != '-') {
+            members.push_back(c);
+        }
+    }
+    auto holds = [bit](char c) { return (static_cast<unsigned char>(c) >> bit & 1) != 0; };
+    return std::string("[") + (holds(']') ? "]" : "") + members + (holds('^') ? "^" : "") +
+           (holds('-') ? "-" : "") + "]";
+}
+
+// The bit brackets of bits 7 to 1, in a row, then '|': 127 ranges, and with
+// bit 0 all 256 bytes told apart, so that no class map helps.
+std::string EveryByteApart() {
+    std::string row;
+    for (int bit = 7; bit >= 1; --bit) {
+        row += BitBracket(bit);
+    }
+    return row + "|";
+}
+
+// The ranges that RE2 is given are bounded: 4096 in all, each bracket
+// expression counting its ranges of bytes where the construct tells every
+// byte apart. The odd bytes are 128 ranges.
+TEST(TypePattern, LimitsTheRangesWrittenOut) {
+    const std::string odd = EveryByteApart() + "(" + BitBracket(0) + "){31}";
+    for (const std::string end : {"a", "$"}) {
+        const TypePattern pattern(odd + end);
+        ASSERT_TRUE(pattern.IsCompiled()) << end;
+        const std::string value(31, '\x81');
+        EXPECT_EQ(TypePattern::WHOLE_MATCH, pattern.Test(value + (end[0] == 'a' ? "a" : ""))) << end;
+        EXPECT_EQ(TypePattern::PART_MATCH, pattern.Test("\x81" + value + (end[0] == 'a' ? "a" : "")))
+            << end;
+    }
+    const std::string atLimit = odd + "a";
+    EXPECT_FALSE(TypePattern(atLimit + "a").IsCompiled());
+    EXPECT_FALSE(TypePattern(EveryByteApart() + "(" + BitBracket(0) + "){32}").IsCompiled());
+}
+
+// The bracket expression X of 128 bytes and 126 ranges, holding b and d but
+// not c; with `one` one byte apart from it (0x3f for 0x3e).
+std::string LargeBracket(bool one = false) {
+    std::string bracket = "[]";
+    for (int b = 0x02; b <= 0x3e; b += 2) {
+        bracket.push_back(static_cast<char>(b == 0x3e && one ? 0x3f : b));
+    }
+    for (int b = 0x41; b <= 0x5b; b += 2) {
+        bracket.push_back(static_cast<char>(b));
+    }
+    for (int b = 0x60; b <= 0xfe; b += 2) {
+        bracket.push_back(static_cast<char>(b));
+    }
+    return bracket + "]";
+}
+
+// The room that RE2's programs leave of kMatchMemory, taken from a budget of
+// its own, or 0 for a construct that does not compile.
+long RoomLeft(const std::string& construct) {
+    const auto budget = std::make_shared<MatcherBudget>();
+    const TypePattern pattern(construct, budget);
+    return pattern.IsCompiled() ? budget->Taken() : 0;
+}
+
+// A large bracket expression costs what one atom costs: its copies are
+// written over the classes of bytes that the construct tells apart, so
+// that X{1000} gives RE2 a program of about the size of .{1000}'s, which
+// leaves a DFA its room, and answers as X does.
+TEST(TypePattern, WritesALargeSetAsFewClasses) {
+    const std::string x = LargeBracket();
+    const std::string y = LargeBracket(true);
+    // The program's instructions take 80 bytes each.
+    const long kInstruction = 80;
+    const struct {
+        std::string withSets;
+        std::string withAny;
+    } twins[] = {
+        {x + "{1000}b[bd]*", ".{1000}b[bd]*"},
+        {x + "{1000}b[bd]*$", ".{1000}b[bd]*$"},
+        {"(" + x + "?" + y + "?){300}c", "(.?.?){300}c"},
+        {x + "{990}bdbdbdbdbdbd", ".{990}bdbdbdbdbdbd"},
+    };
+    for (const auto& twin : twins) {
+        const long room = RoomLeft(twin.withAny);
+        ASSERT_GT(room, 0) << twin.withAny;
+        EXPECT_GT(RoomLeft(twin.withSets), room - 1000 * kInstruction) << twin.withAny;
+    }
+    const std::string letters = std::string(1000, 'd') + "b" + std::string(50, 'b');
+    ExpectAnswers({
+        {x + "{1000}b[bd]*", letters, whole},
+        {x + "{1000}b[bd]*", letters + "c", part},
+        {x + "{1000}b[bd]*", "c" + letters, part},
+        {x + "{1000}b[bd]*$", letters + "c", none},
+        {x + "{1000}b[bd]*$", "c" + letters, part},
+        {x + "{1000}b[bd]*", std::string(999, 'd') + "cb", none},
+        {"(" + x + "?" + y + "?){300}c", "\x3e\x3f" "c", whole},
+        {"(" + x + "?" + y + "?){300}c", "\x3f\x3e" "c", whole},
+        {"(" + x + "?" + y + "?){300}c", "\x3f\x3e" "cd", part},
+        {"(" + x + "?" + y + "?){300}c", std::string(3000, 'b'), none},
+    });
+}
+
+// Where every match ends at the end of the value, a match of the whole is
+// sought first, anchored at both ends: one search answers a value that the
+// construct matches whole, where a search for any match would go through
+// the whole value from each start. Other values take a second search, as
+// every value that a bare construct matches does.
+TEST(TypePattern, SeeksAWholeMatchFirstWhereMatchesEndAtTheEnd) {
+    const std::string x = LargeBracket();
+    const std::string letters = std::string(1001, 'b') + std::string(2000, 'd');
+    const struct {
+        std::string construct;
+        std::string value;
+        TypePattern::Match match;
+        unsigned long searches;
+    } cases[] = {
+        {x + "{1000}b[bd]*$", letters, whole, 1},
+        {".{1000}b[bd]*$", letters, whole, 1},
+        {"^" + x + "{1000}b[bd]*$", letters, whole, 1},
+        {"(a|b)d*$", "b" + letters.substr(1001), whole, 1},
+        {x + "{1000}b[bd]*$", "c" + letters, part, 2},
+        {x + "{1000}b[bd]*$", letters + "c", none, 2},
+        {"^" + x + "{1000}b[bd]*$", "c" + letters, none, 2},
+        {x + "{1000}b[bd]*", letters, whole, 2},
+        {"a|[bd]*$", letters, whole, 2},
+    };
+    for (const auto& c : cases) {
+        const TypePattern pattern(c.construct);
+        ASSERT_TRUE(pattern.IsCompiled()) << c.construct.substr(0, 40);
+        const unsigned long before = TypePattern::Searches();
+        EXPECT_EQ(c.match, pattern.Test(c.value)) << c.construct.substr(0, 40);
+        EXPECT_EQ(c.searches, TypePattern::Searches() - before) << c.construct.substr(0, 40);
+    }
+}
+
+// RE2 is built once for a construct, and again only where that is what it
+// matches with: a program too large for kMatchMemory is built at
+// kMaxMemory, and one of a middle size, whose DFA would have no room, with
+// the room of its programs alone. A construct that RE2 refuses for
+// another reason than its size, a small one without a budget, and a large
+// one that matches without a DFA anyway are built once.
+TEST(TypePattern, BuildsRe2OnlyAsOftenAsItMatchesWith) {
+    const std::string apart = EveryByteApart() + "(" + BitBracket(0) + ")";
+    const struct {
+        std::string construct;
+        bool budget;
+        bool compiled;
+        unsigned long compilations;
+    } cases[] = {
+        {"a{1001}", true, false, 1},
+        {"a{1001}", false, false, 1},
+        {"[0-9]+", false, true, 1},
+        {"[0-9]+", true, true, 1},
+        {apart + "{22}", true, true, 2},
+        {apart + "{22}", false, true, 2},
+        {apart + "{31}", true, true, 1},
+        {apart + "{31}", false, true, 1},
+    };
+    for (const auto& c : cases) {
+        const unsigned long before = TypePattern::Compilations();
+        const TypePattern pattern(c.construct,
+                                  c.budget ? std::make_shared<MatcherBudget>() : nullptr);
+        EXPECT_EQ(c.compiled, pattern.IsCompiled()) << c.construct.substr(c.construct.size() - 8);
+        EXPECT_EQ(c.compilations, TypePattern::Compilations() - before)
+            << c.construct.substr(c.construct.size() - 8) << (c.budget ? " budget" : "");
+    }
+}
+
 // What a run's patterns keep for matching stays within the run's allowance
 // however many constructs there are: the allowance is spent, no more, and
 // what later patterns could not be given leaves them answering all the
@@ -332,29 +510,25 @@ TEST(MatcherBudget, BoundsWhatPatternsKeepForMatching) {
     EXPECT_EQ(MatcherBudget::kRunMemory, budget->Taken());
 }
 
-// The room each compilation draws, whole, from the budget: a construct
-// anchored at its end alone (a '|' within a group is no bar, a '^' at its
-// start is) is compiled with kMaxMemory, room for its reverse DFA, others
-// with kMatchMemory; less their programs, far below 64 KB here. It all
-// comes back when the pattern ends.
+// The room each compilation draws, whole, from the budget: kMatchMemory
+// less its programs, far below 64 KB here, anchored or not. It all comes
+// back when the pattern ends.
 TEST(MatcherBudget, GivesEachCompilationItsRoom) {
     const long kPrograms = 64L << 10;
     const struct {
         const char* construct;
-        long memory;
         const char* value;
     } cases[] = {
-        {"[0-9]+", TypePattern::kMatchMemory, "12"},   {"[ab]*a$", TypePattern::kMaxMemory, "ba"},
-        {"(a|b)c$", TypePattern::kMaxMemory, "bc"},    {"(a|b$)", TypePattern::kMatchMemory, "b"},
-        {"^[ab]*a$", TypePattern::kMatchMemory, "ba"}, {"a|b$", TypePattern::kMatchMemory, "b"},
+        {"[0-9]+", "12"}, {"[ab]*a$", "ba"}, {"(a|b)c$", "bc"},
+        {"(a|b$)", "b"},  {"^[ab]*a$", "ba"}, {"a|b$", "b"},
     };
     for (const auto& c : cases) {
         const auto budget = std::make_shared<MatcherBudget>();
         {
             const TypePattern pattern(c.construct, budget);
             ASSERT_TRUE(pattern.IsCompiled()) << c.construct;
-            EXPECT_LE(budget->Taken(), c.memory) << c.construct;
-            EXPECT_GT(budget->Taken(), c.memory - kPrograms) << c.construct;
+            EXPECT_LE(budget->Taken(), TypePattern::kMatchMemory) << c.construct;
+            EXPECT_GT(budget->Taken(), TypePattern::kMatchMemory - kPrograms) << c.construct;
             EXPECT_EQ(TypePattern::WHOLE_MATCH, pattern.Test(c.value)) << c.construct;
         }
         EXPECT_EQ(0, budget->Taken()) << c.construct;
@@ -379,42 +553,6 @@ TEST(MatcherBudget, RecordsNoShareOfARefusedGrant) {
     }
     budget->Return(taken);
     EXPECT_EQ(0, budget->Taken());
-}
-
-// A construct anchored at its end alone whose program is too large for a
-// DFA within kMaxMemory is given room for its reverse DFA beyond that, and
-// answers with one search from the end; the same construct bare matches
-// without a DFA and takes nothing.
-TEST(MatcherBudget, GivesALargeEndAnchoredConstructItsRoom) {
-    // Bytes apart from one another, a range each: odd bytes from '!' on,
-    // but those that a bracket expression reads otherwise.
-    std::string bracket = "[";
-    for (int b = '!'; b <= 0xff; b += 2) {
-        if (b != '-' && b != '[' && b != ']' && b != 0x7f) {
-            bracket.push_back(static_cast<char>(b));
-        }
-    }
-    bracket += "]";
-    std::string construct;
-    for (int i = 0; i < 300; ++i) {
-        construct += bracket;
-    }
-    const std::string value(300, 'a');
-    for (const bool anchored : {true, false}) {
-        const auto budget = std::make_shared<MatcherBudget>();
-        const TypePattern pattern(construct + (anchored ? "$" : ""), budget);
-        ASSERT_TRUE(pattern.IsCompiled()) << anchored;
-        if (anchored) {
-            EXPECT_GT(budget->Taken(), TypePattern::kMaxMemory);
-        } else {
-            EXPECT_EQ(0, budget->Taken());
-        }
-        EXPECT_EQ(TypePattern::WHOLE_MATCH, pattern.Test(value)) << anchored;
-        EXPECT_EQ(anchored ? TypePattern::NO_MATCH : TypePattern::PART_MATCH,
-                  pattern.Test(value + "b"))
-            << anchored;
-        EXPECT_EQ(TypePattern::PART_MATCH, pattern.Test("b" + value)) << anchored;
-    }
 }
 
 // A dictionary with `codes` type codes c0 ... and its own construct each,
@@ -484,6 +622,20 @@ TEST(TypePatterns, CompileEachConstructOncePerRun) {
         }
     }
     EXPECT_EQ(24UL, CompilationsOfCheck(blocks, CodesDictionary({"p", "q"}, 24)));
+}
+
+// The store keys a construct by all of its bytes, NUL bytes too, and keeps
+// the pattern of one that does not compile as it keeps any other: made
+// once, however often it is met.
+TEST(TypePatterns, MakeEachConstructOnceCompiledOrNot) {
+    TypePatterns store;
+    EXPECT_NE(store.Get(""), store.Get(std::string("\0x", 2)));
+    EXPECT_NE(store.Get("a"), store.Get(std::string("a\0b", 3)));
+    const unsigned long before = TypePattern::Compilations();
+    const std::shared_ptr<const TypePattern> refused = store.Get("a{1001}");
+    EXPECT_FALSE(refused->IsCompiled());
+    EXPECT_EQ(refused, store.Get("a{1001}"));
+    EXPECT_EQ(1UL, TypePattern::Compilations() - before);
 }
 
 }  // namespace
