@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <random>
 #include <string>
@@ -66,9 +67,18 @@ const char* const kUsage =
     "               $, against n values of 15,000 letters that it matches at their end; a\n"
     "               last row has the same construct bare, which the anchored one should\n"
     "               cost no more than three times\n"
-    "  large        the largest construct within the limits of its kind: [ab]*a, 4 times\n"
-    "               the 108-byte bracket expression {255}, c, against one value of n\n"
-    "               letters a and b: check s / n is its cost a byte\n"
+    "  large        the construct of the worst cost a byte measured within the limits,\n"
+    "               ([ab]*){1000}c, against one value of n letters a and b: RE2 follows\n"
+    "               each of its thousand loops at every byte; check s / n is its cost a byte\n"
+    "  sets         a construct X{1000}b[bd]*, X a bracket expression of 128 bytes and 126\n"
+    "               ranges that holds b and d but not c, against n values of 3,000 letters,\n"
+    "               b or (one in twenty) d, that it matches whole; a last row has . in place\n"
+    "               of X, so that the two costs show side by side\n"
+    "  sets-end     as sets, with a final $ (and in the last row)\n"
+    "  sets-codes   n type codes, each with its own construct X{990} and 12 letters b or d\n"
+    "               that write k in binary, and n items of one category, each of its own\n"
+    "               code, in one row: n values of 1,002 letters that their constructs match\n"
+    "               whole; a last row has 200 codes with . in place of X\n"
     "  int-enum     an int item enumerating x0 ... x(n-2) and 5, n rows of value 5\n"
     "  float-enum   a float item enumerating n numbers, n rows of them\n"
     "  float-range  a float item with n ranges, n rows inside one of them\n"
@@ -80,7 +90,9 @@ const char* const kUsage =
     "Columns: n, the size; read s, reading the dictionary and the file (wall seconds);\n"
     "check s, DataChecking; peak MB, the child's peak resident memory; alone MB, the peak\n"
     "of a child that only reads the same files; beyond MB, the difference; findings,\n"
-    "report lines that are neither empty nor details.\n"
+    "report lines that are neither empty nor details; ns/byte, for the cases that hold many\n"
+    "values of known size (end-anchor, large, sets, sets-end, sets-codes),\n"
+    "check s over those bytes, in nanoseconds.\n"
     "\n"
     "What a child writes on standard error is kept apart and its first lines are shown on\n"
     "standard error after its row, so it never breaks into the table; RE2 may write many\n"
@@ -209,6 +221,16 @@ Run InChild(const std::string& dictPath, const std::string& dataPath, const std:
     return run;
 }
 
+// A construct as a dictionary value: quoted, or a text field where it holds
+// a control byte or a line feed, which a quoted value cannot (none here has
+// a ';' after a line feed, which would end the field).
+std::string ConstructValue(const std::string& construct) {
+    const bool quoted = std::none_of(construct.begin(), construct.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+    });
+    return quoted ? "'" + construct + "'" : "\n;" + construct + "\n;";
+}
+
 // A dictionary of one category s, key _s.id, and the item _s.v of type `code`
 // (with its type construct when `construct` is not empty), plus `extra`
 // tables.
@@ -224,7 +246,7 @@ std::string Dictionary(const std::string& code, const std::string& primitive,
         code + "\n";
     if (!construct.empty()) {
         text += "_item_type_list.code " + code + "\n_item_type_list.primitive_code " + primitive +
-                "\n_item_type_list.construct '" + construct + "'\n";
+                "\n_item_type_list.construct " + ConstructValue(construct) + "\n";
     }
     return text + extra;
 }
@@ -268,14 +290,11 @@ Input BackReference(unsigned int n) {
             Rows({std::string(n, 'a')})};
 }
 
-// n type codes t0 ... t(n-1), with the construct [ab]*a[ab]{20}c|z<k>y each
-// (or all the one [ab]*a[ab]{20}c when `shared`), and the items _s.v0 ...
-// _s.v(n-1) of one category, each of its own code, in one row. Each value is
-// about 15 KB of random a/b letters that the construct matches whole: the
-// search for any match and that for the whole match both read it all, and
-// the letters take the DFA through a new state at almost every byte.
-Input Types(unsigned int n, bool shared) {
-    const unsigned int kLetters = 15000;
+// n type codes t0 ... t(n-1), code k of construct(k), and the items _s.v0
+// ... _s.v(n-1) of one category, each of its own code, in one row, item k of
+// value(k).
+Input OwnCodes(unsigned int n, const std::function<std::string(unsigned int)>& construct,
+               const std::function<std::string(unsigned int)>& value) {
     std::string items =
         "loop_\n_item.name\n_item.category_id\n_item.mandatory_code\n'_s.id' s yes\n";
     std::string typed = "loop_\n_item_type.name\n_item_type.code\n";
@@ -283,15 +302,13 @@ Input Types(unsigned int n, bool shared) {
         "loop_\n_item_type_list.code\n_item_type_list.primitive_code\n"
         "_item_type_list.construct\n";
     std::string data = "data_b\n_s.id 1\n";
-    std::mt19937 random(n);
     for (unsigned int k = 0; k < n; ++k) {
         const std::string item = "_s.v" + std::to_string(k);
         const std::string code = "t" + std::to_string(k);
         items += "'" + item + "' s no\n";
         typed += "'" + item + "' " + code + "\n";
-        codes += code + " char '[ab]*a[ab]{20}c" + (shared ? "" : "|z" + std::to_string(k) + "y") +
-                 "'\n";
-        data += item + " " + Letters(random, kLetters) + "a" + Letters(random, 20) + "c\n";
+        codes += code + " char " + ConstructValue(construct(k)) + "\n";
+        data += item + " " + value(k) + "\n";
     }
     return {
         "data_dict\n"
@@ -299,6 +316,24 @@ Input Types(unsigned int n, bool shared) {
         "_category_key.id s\n_category_key.name '_s.id'\n" +
             items + typed + codes,
         data};
+}
+
+// n codes of the construct [ab]*a[ab]{20}c|z<k>y each (or all the one
+// [ab]*a[ab]{20}c when `shared`). Each value is about 15 KB of random a/b
+// letters that the construct matches whole: the search for any match and
+// that for the whole match both read it all, and the letters take the DFA
+// through a new state at almost every byte.
+Input Types(unsigned int n, bool shared) {
+    const unsigned int kLetters = 15000;
+    std::mt19937 random(n);
+    return OwnCodes(
+        n,
+        [shared](unsigned int k) {
+            return "[ab]*a[ab]{20}c" + (shared ? "" : "|z" + std::to_string(k) + "y");
+        },
+        [&random](unsigned int) {
+            return Letters(random, kLetters) + "a" + Letters(random, 20) + "c";
+        });
 }
 
 // The construct a{1}{1}{1}... of about n bytes and the one value a.
@@ -388,6 +423,28 @@ std::string SparseBracket() {
         if (c != '\'' && c != '-') {
             text.push_back(c);
         }
+    }
+    return text + "]";
+}
+
+// A bracket expression of 128 bytes that holds b and d but not c: ']', then
+// every other byte from 0x02 to '>', from 'A' to '[' and from '`' to 0xfe.
+// None is next to another, so RE2 would write 126 ranges for it; yet a
+// construct of it, b and d tells apart only four classes of bytes (those of
+// it but b and d, b, d, the rest), over which it is written instead. The
+// quote, '-' and '\\' are odd or between the runs, and its '[' comes before
+// '`', not '.', ':' or '='. Its control bytes and line feed make it a text
+// field in the dictionary (ConstructValue).
+std::string SetBracket() {
+    std::string text = "[]";
+    for (unsigned int c = 0x02; c <= 0x3e; c += 2) {
+        text.push_back(static_cast<char>(c));
+    }
+    for (unsigned int c = 'A'; c <= '['; c += 2) {
+        text.push_back(static_cast<char>(c));
+    }
+    for (unsigned int c = '`'; c <= 0xfe; c += 2) {
+        text.push_back(static_cast<char>(c));
     }
     return text + "]";
 }
@@ -487,12 +544,50 @@ Input Anchored(unsigned int n, const std::string& end) {
 }
 
 Input Large(unsigned int n) {
-    std::string construct = "[ab]*a";
-    for (int i = 0; i < 4; ++i) {
-        construct += SparseBracket() + "{255}";
-    }
     std::mt19937 random(n);
-    return {Dictionary("big", "char", construct + "c", ""), Rows({Letters(random, n)})};
+    return {Dictionary("big", "char", "([ab]*){1000}c", ""), Rows({Letters(random, n)})};
+}
+
+// n letters b, but for one in twenty d, drawn from `random`.
+std::string MostlyB(std::mt19937& random, unsigned int n) {
+    std::string letters(n, 'b');
+    for (char& c : letters) {
+        c = random() % 20 == 0 ? 'd' : 'b';
+    }
+    return letters;
+}
+
+// The construct `set`{1000}b[bd]* and `end` ("$" or none), and n values of
+// 3,000 letters b or d with a b at 1000, which it matches whole.
+Input Sets(unsigned int n, const std::string& set, const std::string& end) {
+    std::mt19937 random(n);
+    std::vector<std::string> values;
+    for (unsigned int i = 0; i < n; ++i) {
+        values.push_back(MostlyB(random, 3000));
+        values.back()[1000] = 'b';
+    }
+    return {Dictionary("set", "char", set + "{1000}b[bd]*" + end, ""), Rows(values)};
+}
+
+// The 12 letters of code k: its binary digits, b for 0 and d for 1.
+std::string CodeLetters(unsigned int k) {
+    std::string letters(12, 'b');
+    for (unsigned int i = 0; i < letters.size(); ++i) {
+        if ((k >> (letters.size() - 1 - i)) & 1) {
+            letters[i] = 'd';
+        }
+    }
+    return letters;
+}
+
+// n codes of the construct `set`{990} and their own 12 letters, and values
+// of 990 letters b or d and those 12, each matched whole by its construct
+// alone.
+Input SetCodes(unsigned int n, const std::string& set) {
+    std::mt19937 random(n);
+    return OwnCodes(
+        n, [&set](unsigned int k) { return set + "{990}" + CodeLetters(k); },
+        [&random](unsigned int k) { return MostlyB(random, 990) + CodeLetters(k); });
 }
 
 struct Case {
@@ -504,6 +599,8 @@ struct Case {
     unsigned int extraSize = 0;
     Input (*extra)(unsigned int n) = nullptr;
     const char* extraLabel = "";
+    // The bytes of the values per unit of n, for the ns/byte column; 0: none.
+    unsigned int bytesEach = 0;
 };
 
 std::vector<Case> Cases() {
@@ -547,8 +644,33 @@ std::vector<Case> Cases() {
          [](unsigned int n) { return Anchored(n, "$"); },
          16,
          [](unsigned int n) { return Anchored(n, ""); },
-         "the same, bare"},
-        {"large", "[ab]*a ([...]{255}){4} c, n bytes", {2000, 4000, 8000, 16000}, Large},
+         "the same, bare",
+         15000},
+        {"large", "([ab]*){1000}c, n bytes", {2000, 4000, 8000, 16000}, Large, 0, nullptr, "", 1},
+        {"sets",
+         "X{1000}b[bd]*, n values of 3 KB",
+         {2, 4, 8, 16},
+         [](unsigned int n) { return Sets(n, SetBracket(), ""); },
+         16,
+         [](unsigned int n) { return Sets(n, ".", ""); },
+         ".{1000}b[bd]*, n values of 3 KB",
+         3000},
+        {"sets-end",
+         "X{1000}b[bd]*$, n values of 3 KB",
+         {2, 4, 8, 16},
+         [](unsigned int n) { return Sets(n, SetBracket(), "$"); },
+         16,
+         [](unsigned int n) { return Sets(n, ".", "$"); },
+         ".{1000}b[bd]*$, n values of 3 KB",
+         3000},
+        {"sets-codes",
+         "n codes X{990}bd.., 1,002 B each",
+         {25, 50, 100, 200},
+         [](unsigned int n) { return SetCodes(n, SetBracket()); },
+         200,
+         [](unsigned int n) { return SetCodes(n, "."); },
+         "n codes .{990}bd.., 1,002 B each",
+         1002},
         {"int-enum", "int, n-1 unknown entries + 5", {1000, 2000, 4000, 8000}, IntEnumeration},
         {"float-enum", "float, n entries, n rows", {5000, 10000, 20000}, FloatEnumeration},
         {"float-range", "float, n ranges, n rows", {5000, 10000, 20000}, FloatRange},
@@ -590,7 +712,9 @@ void ShowErrors(const std::string& errors) {
 }
 
 // Prints the row of one size; false when the limit cut the child short.
-bool Measure(ScratchDir& scratch, const char* label, unsigned int n, Input input, int limit) {
+// `bytes`: those of the values, for the check's cost a byte; 0: not shown.
+bool Measure(ScratchDir& scratch, const char* label, unsigned int n, double bytes, Input input,
+             int limit) {
     const std::string dictPath = input.dict.empty() ? "" : scratch.File("dict.dic");
     const std::string dataPath = scratch.File("data.cif");
     const std::string logPath = scratch.File("check.log");
@@ -621,6 +745,9 @@ bool Measure(ScratchDir& scratch, const char* label, unsigned int n, Input input
         std::printf(" %8.1f", alone.peakMb);
         if (done) {
             std::printf(" %8.1f %8u", run.peakMb - alone.peakMb, run.figures.findings);
+            if (bytes > 0) {
+                std::printf(" %8.1f", run.figures.check * 1e9 / bytes);
+            }
         }
     }
     std::printf("\n");
@@ -654,8 +781,8 @@ int main(int argc, char** argv) {
     ScratchDir scratch("hostile_bench.");
     std::printf("each size in a child killed after %d s; times in wall seconds, memory in MB\n",
                 limit);
-    std::printf("  %-34s %8s %9s %9s %8s %8s %8s %8s\n", "case", "n", "read s", "check s",
-                "peak MB", "alone MB", "beyond", "findings");
+    std::printf("  %-34s %8s %9s %9s %8s %8s %8s %8s %8s\n", "case", "n", "read s", "check s",
+                "peak MB", "alone MB", "beyond", "findings", "ns/byte");
     for (const Case& c : cases) {
         if (!chosen.empty() && std::find(chosen.begin(), chosen.end(), c.name) == chosen.end()) {
             continue;
@@ -667,11 +794,12 @@ int main(int argc, char** argv) {
         bool within = true;
         while (within && measured < c.sizes.size()) {
             const unsigned int n = c.sizes[measured++];
-            within = Measure(scratch, c.label, n, c.make(n), limit);
+            within = Measure(scratch, c.label, n, 1.0 * c.bytesEach * n, c.make(n), limit);
         }
         const std::size_t skipped = c.sizes.size() - measured + (c.extra != nullptr ? 1 : 0);
         if (within && c.extra != nullptr) {
-            Measure(scratch, c.extraLabel, c.extraSize, c.extra(c.extraSize), limit);
+            Measure(scratch, c.extraLabel, c.extraSize, 1.0 * c.bytesEach * c.extraSize,
+                    c.extra(c.extraSize), limit);
         } else if (!within && skipped > 0) {
             std::printf("  (%zu larger size%s skipped)\n", skipped, skipped == 1 ? "" : "s");
         }
