@@ -372,6 +372,57 @@ TEST(TypePatternReferee, AnswersAsGlibcWhereNothingGrows) {
     EXPECT_EQ(tally.constructs, tally.compiled);
 }
 
+// A bracket expression of 128 bytes and 126 ranges: ']', then every other
+// byte from 0x02 to '>' (or '?' with `shifted`), from 'A' to '[' and from
+// '`' to 0xfe; with b, d, a line feed and bytes above 127.
+std::string LargeBracket(bool shifted = false) {
+    std::string bracket = "[]";
+    for (int b = 0x02; b <= 0x3e; b += 2) {
+        bracket.push_back(static_cast<char>(b == 0x3e && shifted ? 0x3f : b));
+    }
+    for (int b = 'A'; b <= '['; b += 2) {
+        bracket.push_back(static_cast<char>(b));
+    }
+    for (int b = '`'; b <= 0xfe; b += 2) {
+        bracket.push_back(static_cast<char>(b));
+    }
+    return bracket + "]";
+}
+
+// Constructs whose bracket expressions would write more ranges of bytes
+// than any construct of '.' may are written over the classes of bytes that
+// they tell apart, and answer as glibc does on values over bytes at the
+// classes' edges: sets one byte apart or overlapping, negated, beside '.',
+// holding all 256 bytes, a line feed or bytes above 127, and literals in a
+// set or outside all of them.
+TEST(TypePatternReferee, ClassesOfBytesAnswerAsGlibc) {
+    const std::string x = LargeBracket();
+    const std::string y = LargeBracket(true);
+    const std::string notX = "[^" + x.substr(1);
+    const std::string constructs[] = {
+        x + "{0,9}c",
+        "(" + x + "|" + y + "){0,9}c",
+        "(" + x + "?" + y + "?){5}c",
+        "(" + x + "|" + notX + "){0,5}b",
+        notX + "{0,9}b",
+        x + "{0,9}.c",
+        ".(" + x + "{2}|.){0,5}",
+        x + "{0,9}bd",
+        x + "{0,9}\\n\x80",
+        x + "{0,9}[[:cntrl:][:print:]\x80-\xff]c",
+        x + "{0,9}[\x80-\xff]",
+        "^" + x + "{0,9}c$",
+        x + "{0,9}b$",
+    };
+    const std::vector<std::string> values = AllStrings("bcd\n\x02\x03\x3e\x3f\x80\x81\xfe\xff", 3);
+    Tally tally;
+    for (const std::string& construct : constructs) {
+        Referee(construct, values, tally);
+    }
+    EXPECT_EQ(0UL, tally.divergences);
+    EXPECT_EQ(tally.constructs, tally.compiled);
+}
+
 // Whether regcomp (REG_EXTENDED, C locale) takes the pattern, and whether
 // the reading refuses it as syntax; they must disagree nowhere.
 bool RegcompTakes(const std::string& pattern) {
@@ -1013,9 +1064,10 @@ private:
                 return cost;
             case Node::kRepeat: {
                 // The generator writes an open bound as kMany.
+                // An atom repeated zero times counts none.
                 const bool unbounded = node.high >= 1000;
-                const unsigned long copies = std::max(
-                    unbounded ? node.low + 1UL : static_cast<unsigned long>(node.high), 1UL);
+                const unsigned long copies =
+                    unbounded ? node.low + 1UL : static_cast<unsigned long>(node.high);
                 cost = Measure(node.parts[0]);
                 cost.atoms *= copies;
                 return cost;
