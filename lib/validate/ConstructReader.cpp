@@ -28,7 +28,7 @@ unsigned long Plus(unsigned long a, unsigned long b, unsigned long cap = kTooLar
 // The copies of its atom that a repetition writes out: {m,n} n, {m} m,
 // {m,} m + 1 (m and a starred one); none when it repeats it zero times.
 unsigned long Copies(unsigned int min, unsigned int max) {
-    return max == ConstructReader::kUnbounded ? std::max(min + 1UL, 1UL) : max;
+    return max == ConstructReader::kUnbounded ? min + 1UL : max;
 }
 
 // The bytes of the character class `name` in the C locale; false for a name
