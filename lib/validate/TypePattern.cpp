@@ -460,8 +460,8 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
         return;
     }
     _compiled = true;
-    // The reverse program, compiled only when a search needs it, is as
-    // large.
+    // kProgramBytes an instruction holds room for a reverse program as
+    // large, though no search here makes RE2 build one.
     const long size = matcher->ProgramSize();
     const long programs = kProgramBytes * size + kProgramSlack;
     const long room = memory - programs;
