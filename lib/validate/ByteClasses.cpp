@@ -43,23 +43,26 @@ ByteClasses::ByteClasses(const ConstructReader& reader) {
         classes.swap(next);
     }
     _count = static_cast<unsigned>(classes.size());
+    if (_count == 256) {
+        return;
+    }
     for (unsigned n = 0; n < _count; ++n) {
         for (unsigned b = 0; b < 256; ++b) {
             if (classes[n].test(b)) {
-                _of[b] = static_cast<unsigned short>(n);
+                _of[b] = static_cast<unsigned char>(n + 1);
             }
         }
     }
-}
-
-ByteClasses::ByteSet ByteClasses::Classes(const ByteSet& bytes) const {
-    ByteSet classes;
-    for (unsigned b = 0; b < 256; ++b) {
-        if (bytes.test(b)) {
-            classes.set(_of[b]);
+    _sets.reserve(reader.Sets().size());
+    for (const ByteSet& bytes : reader.Sets()) {
+        ByteSet numbers;
+        for (unsigned b = 0; b < 256; ++b) {
+            if (bytes.test(b)) {
+                numbers.set(_of[b]);
+            }
         }
+        _sets.push_back(numbers);
     }
-    return classes;
 }
 
 unsigned long ByteClasses::Ranges(const ByteSet& set) {

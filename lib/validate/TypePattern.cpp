@@ -2,6 +2,7 @@
 
 #include <re2/re2.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -219,8 +220,7 @@ std::vector<GroupForm> GroupForms(const std::vector<Token>& tokens) {
 // megabytes).
 //
 // With `classes`, every byte and set is written as its classes, for values
-// read through the class map, numbered from 1: no class is NUL, which keeps
-// AppendByte's NUL out of every value.
+// read through the class map.
 std::string WriteExpression(const ConstructReader& reader, const ByteClasses* classes) {
     const std::vector<Token>& tokens = reader.Tokens();
     const std::vector<GroupForm> forms = GroupForms(tokens);
@@ -273,13 +273,13 @@ std::string WriteExpression(const ConstructReader& reader, const ByteClasses* cl
         switch (token.kind) {
             case Token::kByte:
                 if (open(i, i, false)) {
-                    AppendByte(out, classes != nullptr ? classes->Of(token.byte) + 1 : token.byte);
+                    AppendByte(out, classes != nullptr ? classes->Of(token.byte) : token.byte);
                 }
                 break;
             case Token::kSet:
                 if (open(i, i, false)) {
-                    const ByteSet& bytes = reader.Sets()[token.index];
-                    AppendBytes(out, classes != nullptr ? classes->Classes(bytes) << 1 : bytes);
+                    AppendBytes(
+                        out, (classes != nullptr ? classes->Sets() : reader.Sets())[token.index]);
                 }
                 break;
             case Token::kAny:
@@ -378,22 +378,13 @@ bool EndsAtTheEnd(const std::vector<Token>& tokens) {
     return true;
 }
 
-bool HoldsEnd(const std::vector<Token>& tokens) {
-    for (const Token& token : tokens) {
-        if (token.kind == Token::kEnd) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// The weight of each set as RE2 writes it: its ranges of bytes, or of
+// The weight of each set as RE2 writes it: its ranges, of bytes or of
 // classes.
-std::vector<unsigned long> SetRanges(const ConstructReader& reader, const ByteClasses* classes) {
+std::vector<unsigned long> SetRanges(const std::vector<ByteSet>& sets) {
     std::vector<unsigned long> ranges;
-    ranges.reserve(reader.Sets().size());
-    for (const ByteSet& bytes : reader.Sets()) {
-        ranges.push_back(ByteClasses::Ranges(classes != nullptr ? classes->Classes(bytes) : bytes));
+    ranges.reserve(sets.size());
+    for (const ByteSet& set : sets) {
+        ranges.push_back(ByteClasses::Ranges(set));
     }
     return ranges;
 }
@@ -417,17 +408,17 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
     // bytes would write more than kMaxAtoms: more than a construct of '.'
     // may. The class map costs a pass over each value.
     const unsigned long cap = kMaxRanges + 1;
-    unsigned long ranges = reader.WrittenOut(SetRanges(reader, nullptr), cap);
+    unsigned long ranges = reader.WrittenOut(SetRanges(reader.Sets()), cap);
     std::unique_ptr<const ByteClasses> classes;
     if (ranges > kMaxAtoms) {
         classes = std::make_unique<const ByteClasses>(reader);
-        const unsigned long inClasses = reader.WrittenOut(SetRanges(reader, classes.get()), cap);
-        if (classes->Count() < 256 && inClasses < ranges) {
+        const unsigned long inClasses =
+            classes->Count() < 256 ? reader.WrittenOut(SetRanges(classes->Sets()), cap) : ranges;
+        if (inClasses < ranges) {
             ranges = inClasses;
             _classOf = std::make_unique<std::array<unsigned char, 256> >();
             for (unsigned b = 0; b < 256; ++b) {
-                (*_classOf)[b] =
-                    static_cast<unsigned char>(classes->Of(static_cast<unsigned char>(b)) + 1);
+                (*_classOf)[b] = classes->Of(static_cast<unsigned char>(b));
             }
         } else {
             classes.reset();
@@ -441,10 +432,12 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
     // fast it makes states: a NUL, which no value holds, may follow the '$'
     // so that RE2 searches forwards, as for every other construct.
     std::string expression = WriteExpression(reader, classes.get());
-    if (HoldsEnd(reader.Tokens())) {
+    const std::vector<Token>& tokens = reader.Tokens();
+    if (std::any_of(tokens.begin(), tokens.end(),
+                    [](const Token& token) { return token.kind == Token::kEnd; })) {
         expression += "\\x00?";
     }
-    _endsAtTheEnd = EndsAtTheEnd(reader.Tokens());
+    _endsAtTheEnd = EndsAtTheEnd(tokens);
     // Whether RE2 can hold the program is decided at kMaxMemory; a construct
     // of a smaller program matches with kMatchMemory, room enough for the
     // DFAs of the constructs in use. Others match without a DFA: one pays

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "validate/ConstructReader.h"
+#include "validate/LargeBracket.h"
 #include "validate/TypePattern.h"
 
 namespace {
@@ -370,23 +371,6 @@ TEST(TypePatternReferee, AnswersAsGlibcWhereNothingGrows) {
     }
     EXPECT_EQ(0UL, tally.divergences);
     EXPECT_EQ(tally.constructs, tally.compiled);
-}
-
-// A bracket expression of 128 bytes and 126 ranges: ']', then every other
-// byte from 0x02 to '>' (or '?' with `shifted`), from 'A' to '[' and from
-// '`' to 0xfe; with b, d, a line feed and bytes above 127.
-std::string LargeBracket(bool shifted = false) {
-    std::string bracket = "[]";
-    for (int b = 0x02; b <= 0x3e; b += 2) {
-        bracket.push_back(static_cast<char>(b == 0x3e && shifted ? 0x3f : b));
-    }
-    for (int b = 'A'; b <= '['; b += 2) {
-        bracket.push_back(static_cast<char>(b));
-    }
-    for (int b = '`'; b <= 0xfe; b += 2) {
-        bracket.push_back(static_cast<char>(b));
-    }
-    return bracket + "]";
 }
 
 // Constructs whose bracket expressions would write more ranges of bytes

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "validate/CheckTestSupport.h"
+#include "validate/LargeBracket.h"
 #include "validate/MatcherBudget.h"
 #include "validate/TypePatterns.h"
 
@@ -342,22 +343,6 @@ TEST(TypePattern, LimitsTheRangesWrittenOut) {
     const std::string atLimit = odd + "a";
     EXPECT_FALSE(TypePattern(atLimit + "a").IsCompiled());
     EXPECT_FALSE(TypePattern(EveryByteApart() + "(" + BitBracket(0) + "){32}").IsCompiled());
-}
-
-// The bracket expression X of 128 bytes and 126 ranges, holding b and d but
-// not c; with `one` one byte apart from it (0x3f for 0x3e).
-std::string LargeBracket(bool one = false) {
-    std::string bracket = "[]";
-    for (int b = 0x02; b <= 0x3e; b += 2) {
-        bracket.push_back(static_cast<char>(b == 0x3e && one ? 0x3f : b));
-    }
-    for (int b = 0x41; b <= 0x5b; b += 2) {
-        bracket.push_back(static_cast<char>(b));
-    }
-    for (int b = 0x60; b <= 0xfe; b += 2) {
-        bracket.push_back(static_cast<char>(b));
-    }
-    return bracket + "]";
 }
 
 // The room that RE2's programs leave of kMatchMemory, taken from a budget of
