@@ -377,8 +377,8 @@ TEST(TypePatternReferee, AnswersAsGlibcWhereNothingGrows) {
 // than any construct of '.' may are written over the classes of bytes that
 // they tell apart, and answer as glibc does on values over bytes at the
 // classes' edges: sets one byte apart or overlapping, negated, beside '.',
-// holding all 256 bytes, a line feed or bytes above 127, and literals in a
-// set or outside all of them.
+// holding all 256 bytes, a line feed or bytes above 127, a small set apart
+// from a large one, and literals in a set or outside all of them.
 TEST(TypePatternReferee, ClassesOfBytesAnswerAsGlibc) {
     const std::string x = LargeBracket();
     const std::string y = LargeBracket(true);
@@ -395,6 +395,7 @@ TEST(TypePatternReferee, ClassesOfBytesAnswerAsGlibc) {
         x + "{0,9}\\n\x80",
         x + "{0,9}[[:cntrl:][:print:]\x80-\xff]c",
         x + "{0,9}[\x80-\xff]",
+        x + "{0,9}[c\x81]",
         "^" + x + "{0,9}c$",
         x + "{0,9}b$",
     };
