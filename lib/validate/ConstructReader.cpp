@@ -16,13 +16,13 @@ typedef ConstructReader::ByteSet ByteSet;
 // Above the limit, so that products and sums stay small.
 const unsigned long kTooLarge = TypePattern::kMaxAtoms + 1;
 
-// Products and sums of counts, held at `cap` once they reach it.
-unsigned long Times(unsigned long a, unsigned long b, unsigned long cap = kTooLarge) {
-    return a != 0 && b > cap / a ? cap : std::min(a * b, cap);
+// Products and sums of counts, held at kTooLarge once they reach it.
+unsigned long Times(unsigned long a, unsigned long b) {
+    return a != 0 && b > kTooLarge / a ? kTooLarge : std::min(a * b, kTooLarge);
 }
 
-unsigned long Plus(unsigned long a, unsigned long b, unsigned long cap = kTooLarge) {
-    return std::min(a + b, cap);
+unsigned long Plus(unsigned long a, unsigned long b) {
+    return std::min(a + b, kTooLarge);
 }
 
 // The copies of its atom that a repetition writes out: {m,n} n, {m} m,
@@ -419,10 +419,11 @@ void ConstructReader::_Refuse(Verdict verdict) {
     }
 }
 
-unsigned long ConstructReader::WrittenOut(const std::vector<unsigned long>& setWeights,
-                                          unsigned long cap) const {
+unsigned long ConstructReader::WrittenOut(const std::vector<unsigned long>& setWeights) const {
     // Per open group: all that it writes out, and its last atom, which a
-    // repetition multiplies.
+    // repetition multiplies. The sums are exact, never held at a limit, so
+    // that what follows a count past the limit cannot bring it back below:
+    // the atoms limit bounds them, at kMaxAtoms atoms of at most 128 ranges.
     struct Group {
         unsigned long all;
         unsigned long last;
@@ -435,6 +436,7 @@ unsigned long ConstructReader::WrittenOut(const std::vector<unsigned long>& setW
                 groups.push_back(Group{0, 0});
                 continue;
             case Token::kClose:
+                // A group that writes nothing counts one, as for the atoms.
                 atom = std::max(groups.back().all, 1UL);
                 groups.pop_back();
                 break;
@@ -443,8 +445,8 @@ unsigned long ConstructReader::WrittenOut(const std::vector<unsigned long>& setW
                 continue;
             case Token::kRepeat: {
                 Group& group = groups.back();
-                const unsigned long repeated = Times(group.last, Copies(token.min, token.max), cap);
-                group.all = Plus(group.all - std::min(group.all, group.last), repeated, cap);
+                const unsigned long repeated = group.last * Copies(token.min, token.max);
+                group.all = group.all - group.last + repeated;
                 group.last = repeated;
                 continue;
             }
@@ -455,7 +457,7 @@ unsigned long ConstructReader::WrittenOut(const std::vector<unsigned long>& setW
                 break;
         }
         Group& group = groups.back();
-        group.all = Plus(group.all, atom, cap);
+        group.all += atom;
         group.last = atom;
     }
     return groups.front().all;

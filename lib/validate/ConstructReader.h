@@ -59,8 +59,8 @@ public:
     // `setWeights` (by its index in Sets()) and every other atom one, by the
     // rule of the atoms limit: an atom under {m,n} counts n times, under
     // {m,} m + 1 times, under {0} not at all, and counts multiply through
-    // nesting. Held at `cap` once it reaches it.
-    unsigned long WrittenOut(const std::vector<unsigned long>& setWeights, unsigned long cap) const;
+    // nesting. Exact: within the atoms limit it is at most 2^17.
+    unsigned long WrittenOut(const std::vector<unsigned long>& setWeights) const;
 
 private:
     // Per open group (the whole pattern first); small, as a construct may

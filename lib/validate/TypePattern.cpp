@@ -134,6 +134,21 @@ Index FoldRepeats(const std::vector<Token>& tokens, Index first, bool optional, 
     return i;
 }
 
+// Whether one of the repetitions from `first` repeats their atom zero times,
+// which leaves it only the empty string to match, so that it is written as
+// nothing; `last` is set to the last of them.
+bool RepeatedZeroTimes(const std::vector<Token>& tokens, Index first, Index& last) {
+    bool zero = false;
+    Index i = first;
+    for (; i < tokens.size() && tokens[i].kind == Token::kRepeat; ++i) {
+        zero = zero || tokens[i].max == 0;
+    }
+    if (zero) {
+        last = i - 1;
+    }
+    return zero;
+}
+
 // "{1}" says nothing, and is left out.
 void AppendCounts(std::string& out, Counts counts) {
     if (counts.min == 1 && counts.max == 1) {
@@ -180,8 +195,10 @@ std::vector<GroupForm> GroupForms(const std::vector<Token>& tokens) {
     for (Index i = 0; i < tokens.size(); ++i) {
         switch (tokens[i].kind) {
             case Token::kOpen:
-                scans.back().current = true;
-                scans.push_back(Scan{i});
+                if (!RepeatedZeroTimes(tokens, tokens[i].index + 1, i)) {
+                    scans.back().current = true;
+                    scans.push_back(Scan{i});
+                }
                 break;
             case Token::kClose:
                 scans.back().EndAlternative();
@@ -192,6 +209,13 @@ std::vector<GroupForm> GroupForms(const std::vector<Token>& tokens) {
             case Token::kOr:
                 scans.back().EndAlternative();
                 scans.back().alternatives = true;
+                break;
+            case Token::kByte:
+            case Token::kSet:
+            case Token::kAny:
+                if (!RepeatedZeroTimes(tokens, i + 1, i)) {
+                    scans.back().current = true;
+                }
                 break;
             default:
                 scans.back().current = true;
@@ -212,8 +236,11 @@ std::vector<GroupForm> GroupForms(const std::vector<Token>& tokens) {
 // "(a|b)?", "(|)" is "()"), a group of one alternative not repeated left
 // bare ("((a))" is "a"); stacked repetitions folded where that says the
 // same and grouped where it does not, each group opened where its atom
-// starts, "{1}" left out and an atom repeated zero times written "()". So
-// every repetition that RE2 meets nested in another is of a count of 2 or
+// starts, "{1}" left out, and an atom repeated zero times written as
+// nothing, its alternative empty where nothing else is in it ("(a{0}|b)" is
+// "(b)?"): RE2 takes an instruction for each "()" while it compiles, though
+// none is left in its program, so that a run of them needed the memory of a
+// large program. So every repetition that RE2 meets nested in another is of a count of 2 or
 // more, or one that it merges with the other ("(a?)*" is "a*"), and RE2's
 // tree stays within a few nodes an atom written out, however the construct
 // stacks or nests repetitions ("a{1}{1}..." or "((a){1}){1}..." of
@@ -250,21 +277,15 @@ std::string WriteExpression(const ConstructReader& reader, const ByteClasses* cl
     };
     // Starts the atom ending at `last`: opens the groups that the
     // repetitions after it need, or, where they repeat it zero times, writes
-    // "()" for it all and moves `i` to the last of them.
+    // nothing for it all and moves `i` to the last of them.
     auto open = [&](Index& i, Index last, bool optionalGroup) {
-        separate();
-        bool none = false;
-        std::string::size_type groups = 0;
-        const Index end =
-            FoldRepeats(tokens, last + 1, optionalGroup, [&](Counts counts, bool closes) {
-                none = none || counts.max == 0;
-                groups += closes ? 1 : 0;
-            });
-        if (none) {
-            out += "()";
-            i = end - 1;
+        if (RepeatedZeroTimes(tokens, last + 1, i)) {
             return false;
         }
+        separate();
+        std::string::size_type groups = 0;
+        FoldRepeats(tokens, last + 1, optionalGroup,
+                    [&](Counts, bool closes) { groups += closes ? 1 : 0; });
         out.append(groups, '(');
         return true;
     };
@@ -407,13 +428,12 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
     // Over bytes, or over classes where that writes fewer ranges and the
     // bytes would write more than kMaxAtoms: more than a construct of '.'
     // may. The class map costs a pass over each value.
-    const unsigned long cap = kMaxRanges + 1;
-    unsigned long ranges = reader.WrittenOut(SetRanges(reader.Sets()), cap);
+    unsigned long ranges = reader.WrittenOut(SetRanges(reader.Sets()));
     std::unique_ptr<const ByteClasses> classes;
     if (ranges > kMaxAtoms) {
         classes = std::make_unique<const ByteClasses>(reader);
         const unsigned long inClasses =
-            classes->Count() < 256 ? reader.WrittenOut(SetRanges(classes->Sets()), cap) : ranges;
+            classes->Count() < 256 ? reader.WrittenOut(SetRanges(classes->Sets())) : ranges;
         if (inClasses < ranges) {
             ranges = inClasses;
             _classOf = std::make_unique<std::array<unsigned char, 256> >();
@@ -452,26 +472,24 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
     if (!matcher->ok()) {
         return;
     }
-    _compiled = true;
     // kProgramBytes an instruction holds room for a reverse program as
     // large, though no search here makes RE2 build one.
     const long size = matcher->ProgramSize();
     const long programs = kProgramBytes * size + kProgramSlack;
     const long room = memory - programs;
     // What the DFAs may hold comes from the run's budget; a matcher that
-    // cannot have it is compiled again with the room of its programs alone.
-    if (room >= kDfaBytes * size) {
-        if (_Take(room)) {
-            _matcher = std::move(matcher);
-            return;
-        }
-    } else if (memory < kNoDfaBytes * size) {
-        _matcher = std::move(matcher);
-        return;
+    // cannot have it is compiled again with the room of its programs alone,
+    // as is one whose DFA would not start in its room: it would keep what
+    // it was given for nothing. One too large to start a DFA at all is kept.
+    const bool kept = room >= kDfaBytes * size ? _Take(room) : memory < kNoDfaBytes * size;
+    if (!kept) {
+        matcher.reset();
+        memory = programs;
+        matcher = Compile(expression, memory);
     }
-    matcher.reset();
-    _matcher = Compile(expression, programs);
-    _compiled = _matcher->ok();
+    _compiled = matcher->ok();
+    _memory = memory;
+    _matcher = std::move(matcher);
 }
 
 bool TypePattern::_Take(long bytes) {
@@ -486,6 +504,14 @@ TypePattern::~TypePattern() {
     if (_budget != nullptr) {
         _budget->Return(_share);
     }
+}
+
+long TypePattern::ProgramSize() const {
+    return _matcher->ProgramSize();
+}
+
+const std::string& TypePattern::Expression() const {
+    return _matcher->pattern();
 }
 
 unsigned long TypePattern::Compilations() {

@@ -107,6 +107,14 @@ public:
     // and "\(" reach the expression unchanged.
     static void ConvertEscapes(const std::string& construct, std::string& pattern);
 
+    // What a compiled pattern matches with, for tests and benchmarks: the
+    // memory RE2 was given (its programs, and the room of its DFAs where it
+    // has one), the instructions of its program, and the text it read. The
+    // last two only for a compiled pattern.
+    long Memory() const { return _memory; }
+    long ProgramSize() const;
+    const std::string& Expression() const;
+
     // How many RE2 objects the process has built so far.
     static unsigned long Compilations();
     // How many searches of a value all patterns have made so far.
@@ -126,6 +134,8 @@ private:
     std::shared_ptr<MatcherBudget> _budget;
     // What the budget granted, returned when the pattern ends.
     long _share = 0;
+    // The memory RE2 was given for the matcher.
+    long _memory = 0;
     // Whether every match ends at the end of the value, so that a match of
     // the whole is sought first.
     bool _endsAtTheEnd = false;

@@ -340,41 +340,67 @@ TEST(TypePattern, LimitsTheRangesWrittenOut) {
                   pattern.Test("\x81" + value + (end[0] == 'a' ? "a" : "")))
             << end;
     }
+    // Past the limit a construct stays past it, whatever follows: atoms and
+    // groups repeated zero times, alternatives, anchors, groups around it.
+    // Each repetition stacked on a group counts its copies, and a group that
+    // writes nothing counts one.
     const std::string atLimit = odd + "a";
-    EXPECT_FALSE(TypePattern(atLimit + "a").IsCompiled());
-    EXPECT_FALSE(TypePattern(EveryByteApart() + "(" + BitBracket(0) + "){32}").IsCompiled());
-}
-
-// The room that RE2's programs leave of kMatchMemory, taken from a budget of
-// its own, or 0 for a construct that does not compile.
-long RoomLeft(const std::string& construct) {
-    const auto budget = std::make_shared<MatcherBudget>();
-    const TypePattern pattern(construct, budget);
-    return pattern.IsCompiled() ? budget->Taken() : 0;
+    const std::string apart = EveryByteApart() + "(" + BitBracket(0) + ")";
+    const struct {
+        std::string construct;
+        bool compiled;
+    } cases[] = {
+        {atLimit + "a", false},
+        {atLimit + "ab{0}", false},
+        {atLimit + "a(b){0}", false},
+        {atLimit + "a(){0}", false},
+        {atLimit + "ab{0}(){0}", false},
+        {atLimit + "a|b{0}", false},
+        {atLimit + "a$b{0}", false},
+        {"(" + atLimit + "ab{0})", false},
+        {"(" + atLimit + "a)b{0}", false},
+        {atLimit + "()", false},
+        {atLimit + "b{0}", true},
+        {apart + "{32}", false},
+        {apart + "{2}{2}{2}{2}{2}", false},
+        {apart + "{2}{2}{2}{2}{2}b{0}", false},
+        {apart + "{31}{1}a", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.compiled, TypePattern(c.construct).IsCompiled())
+            << c.construct.substr(c.construct.size() - 30);
+    }
 }
 
 // A large bracket expression costs what one atom costs: its copies are
 // written over the classes of bytes that the construct tells apart, so
-// that X{1000} gives RE2 a program of about the size of .{1000}'s, which
-// leaves a DFA its room, and answers as X does.
+// that X{1000} gives RE2 a program of the size of .{1000}'s, which leaves a
+// DFA its room, and answers as X does. A set of two runs of classes, as Y
+// is beside X, costs an instruction more a copy. Numbered so that most sets
+// are one run, the sets of a chain of optional atoms keep the DFA that
+// larger programs lose, and so does X{0,9} beside a row of 20 sets.
 TEST(TypePattern, WritesALargeSetAsFewClasses) {
     const std::string x = LargeBracket();
     const std::string y = LargeBracket(true);
-    // The program's instructions take 80 bytes each.
-    const long kInstruction = 80;
     const struct {
         std::string withSets;
         std::string withAny;
+        long extra;
     } twins[] = {
-        {x + "{1000}b[bd]*", ".{1000}b[bd]*"},
-        {x + "{1000}b[bd]*$", ".{1000}b[bd]*$"},
-        {"(" + x + "?" + y + "?){300}c", "(.?.?){300}c"},
-        {x + "{990}bdbdbdbdbdbd", ".{990}bdbdbdbdbdbd"},
+        {x + "{1000}b[bd]*", ".{1000}b[bd]*", 0},
+        {x + "{1000}b[bd]*$", ".{1000}b[bd]*$", 0},
+        {"(" + x + "?" + y + "?){300}c", "(.?.?){300}c", 300},
+        {x + "{990}bdbdbdbdbdbd", ".{990}bdbdbdbdbdbd", 0},
+        {x + "{0,9}c", ".{0,9}c", 0},
+        {"[ab]*a[ab]{20}" + x + "{0,9}c", "[ab]*a[ab]{20}.{0,9}c", 0},
+        {"(" + x + "?" + y + "?[a-z]?[0-9a-fA-F]?){150}c", "(.?.?[a-z]?[0-9a-fA-F]?){150}c", 300},
     };
     for (const auto& twin : twins) {
-        const long room = RoomLeft(twin.withAny);
-        ASSERT_GT(room, 0) << twin.withAny;
-        EXPECT_GT(RoomLeft(twin.withSets), room - 1000 * kInstruction) << twin.withAny;
+        const TypePattern withSets(twin.withSets);
+        const TypePattern withAny(twin.withAny);
+        ASSERT_TRUE(withSets.IsCompiled()) << twin.withAny;
+        ASSERT_TRUE(withAny.IsCompiled()) << twin.withAny;
+        EXPECT_LE(withSets.ProgramSize(), withAny.ProgramSize() + twin.extra) << twin.withAny;
     }
     const std::string letters = std::string(1000, 'd') + "b" + std::string(50, 'b');
     ExpectAnswers({
@@ -414,6 +440,7 @@ TEST(TypePattern, SeeksAWholeMatchFirstWhereMatchesEndAtTheEnd) {
         {"^" + x + "{1000}b[bd]*$", "c" + letters, none, 2},
         {x + "{1000}b[bd]*", letters, whole, 2},
         {"a|[bd]*$", letters, whole, 2},
+        {"(a)[ab]*x|c$", "d", none, 1},
     };
     for (const auto& c : cases) {
         const TypePattern pattern(c.construct);
@@ -424,24 +451,46 @@ TEST(TypePattern, SeeksAWholeMatchFirstWhereMatchesEndAtTheEnd) {
     }
 }
 
+// RE2 searches a construct that ends in '$' from the end backwards, with a
+// DFA that it never leaves for its simulation (1 ms a byte): no text that
+// it is given ends in '$', whatever groups close after it.
+TEST(TypePattern, GivesRe2NoConstructEndingInAnEndAnchor) {
+    for (const char* construct :
+         {"a$", "([ab]{20}a[abc]*$)", "((a$))", "(a|b)$", "(a$)b{0}", "a|b$", "^(a$)"}) {
+        const TypePattern pattern(construct);
+        ASSERT_TRUE(pattern.IsCompiled()) << construct;
+        const std::string& text = pattern.Expression();
+        EXPECT_NE('$', text[text.find_last_not_of(')')]) << construct << ": " << text;
+    }
+}
+
 // RE2 is built once for a construct, and again only where that is what it
 // matches with: a program too large for kMatchMemory is built at
-// kMaxMemory, and one of a middle size, whose DFA would have no room, with
-// the room of its programs alone. A construct that RE2 refuses for
-// another reason than its size, a small one without a budget, and a large
-// one that matches without a DFA anyway are built once.
+// kMaxMemory, and one of a middle size, whose DFA would have no room (its
+// states need some 375 bytes an instruction), with the room of its programs
+// alone. A construct that RE2 refuses for another reason than its size, a
+// small one without a budget, a large one that matches without a DFA
+// anyway, and one whose text is long but its program small are built once,
+// at kMatchMemory.
 TEST(TypePattern, BuildsRe2OnlyAsOftenAsItMatchesWith) {
     const std::string apart = EveryByteApart() + "(" + BitBracket(0) + ")";
+    std::string zeros;
+    while (zeros.size() < 400000) {
+        zeros += "a{0}";
+    }
+    zeros += "b";
     const struct {
         std::string construct;
         bool budget;
         bool compiled;
         unsigned long compilations;
     } cases[] = {
-        {"a{1001}", true, false, 1},     {"a{1001}", false, false, 1},
-        {"[0-9]+", false, true, 1},      {"[0-9]+", true, true, 1},
-        {apart + "{22}", true, true, 2}, {apart + "{22}", false, true, 2},
-        {apart + "{31}", true, true, 1}, {apart + "{31}", false, true, 1},
+        {"a{1001}", true, false, 1},      {"a{1001}", false, false, 1},
+        {"[0-9]+", false, true, 1},       {"[0-9]+", true, true, 1},
+        {apart + "{22}", true, true, 2},  {apart + "{22}", false, true, 2},
+        {apart + "{31}", true, true, 1},  {apart + "{31}", false, true, 1},
+        {"([ab]*){700}c", true, true, 1}, {"([ab]*){750}c", true, true, 2},
+        {"([ab]*){800}c", true, true, 2}, {zeros, true, true, 1},
     };
     for (const auto& c : cases) {
         const unsigned long before = TypePattern::Compilations();
@@ -450,6 +499,10 @@ TEST(TypePattern, BuildsRe2OnlyAsOftenAsItMatchesWith) {
         EXPECT_EQ(c.compiled, pattern.IsCompiled()) << c.construct.substr(c.construct.size() - 8);
         EXPECT_EQ(c.compilations, TypePattern::Compilations() - before)
             << c.construct.substr(c.construct.size() - 8) << (c.budget ? " budget" : "");
+        if (c.compiled && c.compilations == 1) {
+            EXPECT_LE(pattern.Memory(), TypePattern::kMatchMemory)
+                << c.construct.substr(c.construct.size() - 8);
+        }
     }
 }
 
@@ -462,11 +515,19 @@ TEST(MatcherBudget, BoundsWhatPatternsKeepForMatching) {
     const unsigned long compilations = TypePattern::Compilations();
     TypePatterns store;
     std::vector<std::shared_ptr<const TypePattern> > patterns;
+    long beyond = 0;
     for (int i = 0; i < kConstructs; ++i) {
+        const long taken = store.Budget().Taken();
         patterns.push_back(store.Get("[ab]*a[ab]{3}c|z" + std::to_string(i) + "y"));
         ASSERT_TRUE(patterns.back()->IsCompiled());
         EXPECT_LE(store.Budget().Taken(), MatcherBudget::kRunMemory);
+        if (store.Budget().Taken() == taken) {
+            // Beyond the allowance, a pattern holds its programs alone.
+            EXPECT_LT(patterns.back()->Memory(), 16L << 10) << i;
+            beyond += patterns.back()->Memory();
+        }
     }
+    EXPECT_LT(beyond, 16L << 20);
     EXPECT_GE(store.Budget().Taken(), MatcherBudget::kRunMemory / 10 * 9);
     // Those beyond the allowance once more, to match without a DFA.
     EXPECT_LT(TypePattern::Compilations() - compilations, 2UL * kConstructs);
@@ -510,8 +571,11 @@ TEST(MatcherBudget, GivesEachCompilationItsRoom) {
         {
             const TypePattern pattern(c.construct, budget);
             ASSERT_TRUE(pattern.IsCompiled()) << c.construct;
-            EXPECT_LE(budget->Taken(), TypePattern::kMatchMemory) << c.construct;
+            EXPECT_EQ(TypePattern::kMatchMemory, pattern.Memory()) << c.construct;
             EXPECT_GT(budget->Taken(), TypePattern::kMatchMemory - kPrograms) << c.construct;
+            // The programs stay outside it: some 80 bytes an instruction.
+            EXPECT_GE(pattern.Memory() - budget->Taken(), 80 * pattern.ProgramSize())
+                << c.construct;
             EXPECT_EQ(TypePattern::WHOLE_MATCH, pattern.Test(c.value)) << c.construct;
         }
         EXPECT_EQ(0, budget->Taken()) << c.construct;
