@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -377,8 +378,9 @@ TEST(TypePatternReferee, AnswersAsGlibcWhereNothingGrows) {
 // than any construct of '.' may are written over the classes of bytes that
 // they tell apart, and answer as glibc does on values over bytes at the
 // classes' edges: sets one byte apart or overlapping, negated, beside '.',
-// holding all 256 bytes, a line feed or bytes above 127, a small set apart
-// from a large one, and literals in a set or outside all of them.
+// holding all 256 bytes, a line feed, bytes above 127, 0x01 or 0xff alone,
+// a small set apart from a large one, and literals in a set or outside all
+// of them; on values holding a NUL before, inside or after a match.
 TEST(TypePatternReferee, ClassesOfBytesAnswerAsGlibc) {
     const std::string x = LargeBracket();
     const std::string y = LargeBracket(true);
@@ -396,10 +398,62 @@ TEST(TypePatternReferee, ClassesOfBytesAnswerAsGlibc) {
         x + "{0,9}[[:cntrl:][:print:]\x80-\xff]c",
         x + "{0,9}[\x80-\xff]",
         x + "{0,9}[c\x81]",
+        x + "{0,9}[\xff]",
+        x + "{0,9}[\x01]",
+        x + "{0,9}[^\xff]c",
+        x + "{0,9}[^\x01]",
+        x + "{0,9}[^b\n]\\n",
         "^" + x + "{0,9}c$",
         x + "{0,9}b$",
     };
-    const std::vector<std::string> values = AllStrings("bcd\n\x02\x03\x3e\x3f\x80\x81\xfe\xff", 3);
+    const std::vector<std::string> values =
+        AllStrings(std::string("bcd\n\x02\x03\x3e\x3f\x80\x81\xfe\xff\x01\0", 14), 3);
+    Tally tally;
+    for (const std::string& construct : constructs) {
+        Referee(construct, values, tally);
+    }
+    EXPECT_EQ(0UL, tally.divergences);
+    EXPECT_EQ(tally.constructs, tally.compiled);
+}
+
+// An alternation of every byte from 1 to 255 but those `left` out, each as
+// itself or in a bracket expression of its own, `last` last.
+std::string EveryByteBut(const std::string& left, char last) {
+    std::string alternation;
+    auto add = [&alternation](unsigned char b) {
+        alternation += alternation.empty() ? "(" : "|";
+        if (std::isalnum(b) != 0) {
+            alternation.push_back(static_cast<char>(b));
+        } else if (b == '^') {
+            alternation += "\\^";
+        } else {
+            alternation += "[" + std::string(1, static_cast<char>(b)) + "]";
+        }
+    };
+    for (int b = 1; b < 256; ++b) {
+        if (left.find(static_cast<char>(b)) == std::string::npos &&
+            b != static_cast<unsigned char>(last)) {
+            add(static_cast<unsigned char>(b));
+        }
+    }
+    add(static_cast<unsigned char>(last));
+    return alternation + ")";
+}
+
+// A construct that tells 254, 255 or all 256 bytes apart, written over
+// classes below 256 and over bytes at 256, answers as glibc on every byte
+// and on pairs of the bytes that share a class or were split last.
+TEST(TypePatternReferee, ClassesOfEveryByteAnswerAsGlibc) {
+    const std::string x = LargeBracket();
+    // b, d, f and h are in X; NUL in no set.
+    const std::string constructs[] = {
+        x + "{0,9}" + EveryByteBut("b", 'd'),       x + "{0,9}" + EveryByteBut("bf", 'd'),
+        x + "{0,9}" + EveryByteBut("bfh", 'd'),     x + "{0,9}" + EveryByteBut("", '\xff'),
+        x + "{0,9}" + EveryByteBut("\xfe", '\xff'), x + "{0,9}" + EveryByteBut("\x01", 'd'),
+    };
+    std::vector<std::string> values = AllBytes();
+    const std::vector<std::string> pairs = AllStrings(std::string("bdfh\x01\xfe\xff\0", 8), 2);
+    values.insert(values.end(), pairs.begin(), pairs.end());
     Tally tally;
     for (const std::string& construct : constructs) {
         Referee(construct, values, tally);
