@@ -70,6 +70,19 @@ const char* const kUsage =
     "  large        the construct of the worst cost a byte measured within the limits,\n"
     "               ([ab]*){1000}c, against one value of n letters a and b: RE2 follows\n"
     "               each of its thousand loops at every byte; check s / n is its cost a byte\n"
+    "  loops        ([bdfh]*){1000}cK, the most ranges that the limits let in, against one\n"
+    "               value of n letters h that it does not match, which RE2 reads with all\n"
+    "               its loops at every byte. K is (B0B1...B7){0}, B<i> the bracket expression\n"
+    "               of the bytes whose bit i is set: it takes no bytes, but tells every byte\n"
+    "               apart, so that the construct is not written over its three classes of\n"
+    "               bytes (b d f h, c, the rest), where [bdfh] would be one range, not four;\n"
+    "               a last row has . in place of [bdfh], without K\n"
+    "  loops-whole  as loops, against n - 1 letters h and a final c, which it matches\n"
+    "               whole (in two searches)\n"
+    "  loops-end    as loops, with a final $, against n - 2 letters h, c and h: it fails\n"
+    "               at the end\n"
+    "  loops-nested (([bdfh]?){4}){250}cK, as many copies in nested loops, against n\n"
+    "               letters h; a last row has . in place of [bdfh], without K\n"
     "  sets         a construct X{1000}b[bd]*, X a bracket expression of 128 bytes and 126\n"
     "               ranges that holds b and d but not c, against n values of 3,000 letters,\n"
     "               b or (one in twenty) d, that it matches whole; a last row has . in place\n"
@@ -91,8 +104,8 @@ const char* const kUsage =
     "check s, DataChecking; peak MB, the child's peak resident memory; alone MB, the peak\n"
     "of a child that only reads the same files; beyond MB, the difference; findings,\n"
     "report lines that are neither empty nor details; ns/byte, for the cases that hold many\n"
-    "values of known size (end-anchor, large, sets, sets-end, sets-codes),\n"
-    "check s over those bytes, in nanoseconds.\n"
+    "values of known size (end-anchor, large, the loops cases, sets, sets-end,\n"
+    "sets-codes), check s over those bytes, in nanoseconds.\n"
     "\n"
     "What a child writes on standard error is kept apart and its first lines are shown on\n"
     "standard error after its row, so it never breaks into the table; RE2 may write many\n"
@@ -548,6 +561,58 @@ Input Large(unsigned int n) {
     return {Dictionary("big", "char", "([ab]*){1000}c", ""), Rows({Letters(random, n)})};
 }
 
+// The bracket expression of the bytes 1 to 255 whose bit `bit` is set, ']'
+// first and '^' and '-' last, where they stand for themselves. The carriage
+// return is left out: a text field reads it as a line feed, which would put
+// the line feed in sets that it is not of; no value read holds one either.
+std::string BitBracket(int bit) {
+    std::string members;
+    for (int b = 1; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        if ((b >> bit & 1) != 0 && c != ']' && c != '^' && c != '-' && c != '\r') {
+            members.push_back(c);
+        }
+    }
+    auto holds = [bit](char c) { return (static_cast<unsigned char>(c) >> bit & 1) != 0; };
+    return std::string("[") + (holds(']') ? "]" : "") + members + (holds('^') ? "^" : "") +
+           (holds('-') ? "-" : "") + "]";
+}
+
+// The bit brackets of bits 0 to 7 repeated zero times: they take no bytes,
+// yet tell apart every byte that a value may hold, so that the sets of a
+// construct beside them cannot be written over fewer classes of bytes, where
+// [bdfh] would be one range rather than four.
+std::string EveryByteApart() {
+    std::string row;
+    for (int bit = 0; bit < 8; ++bit) {
+        row += BitBracket(bit);
+    }
+    return "(" + row + "){0}";
+}
+
+// The thousand loops of the most ranges the limits let in, and the thousand
+// optional copies nested, each with every byte told apart.
+const char* const kLoops = "([bdfh]*){1000}c";
+const char* const kNested = "(([bdfh]?){4}){250}c";
+
+// The construct and one value.
+Input OneValue(const std::string& construct, const std::string& value) {
+    return {Dictionary("lop", "char", construct, ""), Rows({value})};
+}
+
+// n letters h; n - 1 and a final c; n - 2, c and h: each n bytes.
+std::string Hs(unsigned int n) {
+    return std::string(n, 'h');
+}
+
+std::string HsThenC(unsigned int n) {
+    return std::string(n - 1, 'h') + "c";
+}
+
+std::string HsCH(unsigned int n) {
+    return std::string(n - 2, 'h') + "ch";
+}
+
 // n letters b, but for one in twenty d, drawn from `random`.
 std::string MostlyB(std::mt19937& random, unsigned int n) {
     std::string letters(n, 'b');
@@ -647,6 +712,40 @@ std::vector<Case> Cases() {
          "the same, bare",
          15000},
         {"large", "([ab]*){1000}c, n bytes", {2000, 4000, 8000, 16000}, Large, 0, nullptr, "", 1},
+        // A byte of the loops cases may cost 50 to 80 microseconds: their
+        // largest size fits the default limit with room for a loaded machine.
+        {"loops",
+         "([bdfh]*){1000}cK, n bytes",
+         {3000, 6000, 12000, 24000, 48000, 96000},
+         [](unsigned int n) { return OneValue(kLoops + EveryByteApart(), Hs(n)); },
+         96000,
+         [](unsigned int n) { return OneValue("(.*){1000}c", Hs(n)); },
+         "(.*){1000}c, n bytes",
+         1},
+        {"loops-whole",
+         "([bdfh]*){1000}cK, n bytes, whole",
+         {3000, 6000, 12000, 24000, 48000, 96000},
+         [](unsigned int n) { return OneValue(kLoops + EveryByteApart(), HsThenC(n)); },
+         96000,
+         [](unsigned int n) { return OneValue("(.*){1000}c", HsThenC(n)); },
+         "(.*){1000}c, n bytes, whole",
+         1},
+        {"loops-end",
+         "([bdfh]*){1000}cK$, n bytes",
+         {3000, 6000, 12000, 24000, 48000, 96000},
+         [](unsigned int n) { return OneValue(kLoops + EveryByteApart() + "$", HsCH(n)); },
+         96000,
+         [](unsigned int n) { return OneValue("(.*){1000}c$", HsCH(n)); },
+         "(.*){1000}c$, n bytes",
+         1},
+        {"loops-nested",
+         "(([bdfh]?){4}){250}cK, n bytes",
+         {3000, 6000, 12000, 24000, 48000, 96000},
+         [](unsigned int n) { return OneValue(kNested + EveryByteApart(), Hs(n)); },
+         96000,
+         [](unsigned int n) { return OneValue("((.?){4}){250}c", Hs(n)); },
+         "((.?){4}){250}c, n bytes",
+         1},
         {"sets",
          "X{1000}b[bd]*, n values of 3 KB",
          {2, 4, 8, 16},
