@@ -240,11 +240,11 @@ std::vector<GroupForm> GroupForms(const std::vector<Token>& tokens) {
 // nothing, its alternative empty where nothing else is in it ("(a{0}|b)" is
 // "(b)?"): RE2 takes an instruction for each "()" while it compiles, though
 // none is left in its program, so that a run of them needed the memory of a
-// large program. So every repetition that RE2 meets nested in another is of a count of 2 or
-// more, or one that it merges with the other ("(a?)*" is "a*"), and RE2's
-// tree stays within a few nodes an atom written out, however the construct
-// stacks or nests repetitions ("a{1}{1}..." or "((a){1}){1}..." of
-// megabytes).
+// large program. So every repetition that RE2 meets nested in another is of
+// a count of 2 or more, or one that it merges with the other ("(a?)*" is
+// "a*"), and RE2's tree stays within a few nodes an atom written out,
+// however the construct stacks or nests repetitions ("a{1}{1}..." or
+// "((a){1}){1}..." of megabytes).
 //
 // With `classes`, every byte and set is written as its classes, for values
 // read through the class map.

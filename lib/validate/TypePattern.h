@@ -108,9 +108,10 @@ public:
     static void ConvertEscapes(const std::string& construct, std::string& pattern);
 
     // What a compiled pattern matches with, for tests and benchmarks: the
-    // memory RE2 was given (its programs, and the room of its DFAs where it
-    // has one), the instructions of its program, and the text it read. The
-    // last two only for a compiled pattern.
+    // memory RE2 was given, which bounds what it holds (its programs, and
+    // what its DFAs learn where they have room), the instructions of its
+    // program, and the text it read. The last two only for a compiled
+    // pattern.
     long Memory() const { return _memory; }
     long ProgramSize() const;
     const std::string& Expression() const;
