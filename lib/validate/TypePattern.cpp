@@ -251,6 +251,7 @@ std::vector<GroupForm> GroupForms(const std::vector<Token>& tokens) {
 std::string WriteExpression(const ConstructReader& reader, const ByteClasses* classes) {
     const std::vector<Token>& tokens = reader.Tokens();
     const std::vector<GroupForm> forms = GroupForms(tokens);
+    const std::vector<ByteSet>& sets = classes != nullptr ? classes->Sets() : reader.Sets();
     std::string out;
     // Per open group: its form, whether an alternative is written, and
     // whether a '|' is owed before the next.
@@ -299,8 +300,7 @@ std::string WriteExpression(const ConstructReader& reader, const ByteClasses* cl
                 break;
             case Token::kSet:
                 if (open(i, i, false)) {
-                    AppendBytes(
-                        out, (classes != nullptr ? classes->Sets() : reader.Sets())[token.index]);
+                    AppendBytes(out, sets[token.index]);
                 }
                 break;
             case Token::kAny:
@@ -436,10 +436,6 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
             classes->Count() < 256 ? reader.WrittenOut(SetRanges(classes->Sets())) : ranges;
         if (inClasses < ranges) {
             ranges = inClasses;
-            _classOf = std::make_unique<std::array<unsigned char, 256> >();
-            for (unsigned b = 0; b < 256; ++b) {
-                (*_classOf)[b] = classes->Of(static_cast<unsigned char>(b));
-            }
         } else {
             classes.reset();
         }
@@ -452,6 +448,7 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
     // fast it makes states: a NUL, which no value holds, may follow the '$'
     // so that RE2 searches forwards, as for every other construct.
     std::string expression = WriteExpression(reader, classes.get());
+    _classes = std::move(classes);
     const std::vector<Token>& tokens = reader.Tokens();
     if (std::any_of(tokens.begin(), tokens.end(),
                     [](const Token& token) { return token.kind == Token::kEnd; })) {
@@ -544,13 +541,13 @@ TypePattern::Match TypePattern::Test(const std::string& value) const {
     const char* const nul = static_cast<const char*>(std::memchr(value.data(), '\0', value.size()));
     const bool cut = nul != nullptr;
     const re2::StringPiece text(value.data(), cut ? nul - value.data() : value.size());
-    return _classOf == nullptr ? _Test(text, cut) : _TestClasses(text, cut);
+    return _classes == nullptr ? _Test(text, cut) : _TestClasses(text, cut);
 }
 
 TypePattern::Match TypePattern::_TestClasses(const re2::StringPiece& text, bool cut) const {
     std::string classes(text.size(), '\0');
     for (std::string::size_type i = 0; i < classes.size(); ++i) {
-        classes[i] = static_cast<char>((*_classOf)[static_cast<unsigned char>(text[i])]);
+        classes[i] = static_cast<char>(_classes->Of(static_cast<unsigned char>(text[i])));
     }
     return _Test(re2::StringPiece(classes), cut);
 }

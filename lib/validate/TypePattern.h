@@ -3,7 +3,6 @@
 
 #include <re2/stringpiece.h>
 
-#include <array>
 #include <memory>
 #include <string>
 
@@ -11,6 +10,7 @@ namespace re2 {
 class RE2;
 }
 
+class ByteClasses;
 class MatcherBudget;
 
 // The construct of a DDL2 item type (item_type_list.construct), a POSIX
@@ -140,9 +140,9 @@ private:
     // Whether every match ends at the end of the value, so that a match of
     // the whole is sought first.
     bool _endsAtTheEnd = false;
-    // The class of each byte, counted from 1, where the construct is
-    // written over classes; null where it is written over bytes.
-    std::unique_ptr<std::array<unsigned char, 256> > _classOf;
+    // The classes of bytes that the construct is written over; null where
+    // it is written over bytes.
+    std::unique_ptr<const ByteClasses> _classes;
     std::unique_ptr<const re2::RE2> _matcher;
 };
 
