@@ -13,16 +13,21 @@ namespace {
 typedef std::string::size_type Position;
 typedef ConstructReader::ByteSet ByteSet;
 
-// Above the limit, so that products and sums stay small.
-const unsigned long kTooLarge = TypePattern::kMaxAtoms + 1;
+// Where the atoms are held: above the limit, so that products and sums stay
+// small.
+const unsigned long kAtomsHeld = TypePattern::kMaxAtoms + 1;
 
-// Products and sums of counts, held at kTooLarge once they reach it.
-unsigned long Times(unsigned long a, unsigned long b) {
-    return a != 0 && b > kTooLarge / a ? kTooLarge : std::min(a * b, kTooLarge);
+// Products and sums of counts, held at `hold` once they reach it. A count
+// held there stays above every limit below it: sums and copies only raise
+// it, and a repetition of zero makes it none, as it makes the count that it
+// stands for. So no count overflows however deep the nesting, and none is
+// ever lowered by a subtraction.
+unsigned long Times(unsigned long a, unsigned long b, unsigned long hold) {
+    return a != 0 && b > hold / a ? hold : std::min(a * b, hold);
 }
 
-unsigned long Plus(unsigned long a, unsigned long b) {
-    return std::min(a + b, kTooLarge);
+unsigned long Plus(unsigned long a, unsigned long b, unsigned long hold) {
+    return std::min(a + b, hold);
 }
 
 // The copies of its atom that a repetition writes out: {m,n} n, {m} m,
@@ -211,7 +216,6 @@ ConstructReader::Verdict ConstructReader::Read(const std::string& pattern) {
             case '|': {
                 _Commit();
                 Level& level = _levels.back();
-                level.lastAtoms = 0;
                 level.EndAlternative();
                 // A back-reference sees no group of another alternative.
                 level.earlierClosed = static_cast<unsigned short>(level.earlierClosed | _closed);
@@ -355,13 +359,9 @@ void ConstructReader::_Atom(unsigned long atoms, bool takes, bool anchored, bool
     _repeatable = repeatable;
     _lastAnchored = anchored;
     level.lastAtoms = static_cast<unsigned short>(atoms);
-    level.atoms = static_cast<unsigned short>(Plus(level.atoms, atoms));
     level.hasLast = true;
     level.lastTakes = takes;
     level.lastEnds = ends;
-    if (level.atoms > TypePattern::kMaxAtoms) {
-        _Refuse(kTooLarge);
-    }
 }
 
 void ConstructReader::_Commit() {
@@ -378,6 +378,13 @@ void ConstructReader::_Commit() {
     level.altTakes = level.altTakes || level.lastTakes;
     level.altEnds = level.altEnds || level.lastEnds;
     level.hasLast = false;
+    // Only a repetition of zero could make the last atom's count none; once
+    // it has joined, the count of the whole stands, as nothing repeats it.
+    level.atoms = static_cast<unsigned short>(Plus(level.atoms, level.lastAtoms, kAtomsHeld));
+    level.lastAtoms = 0;
+    if (_levels.size() == 1 && level.atoms > TypePattern::kMaxAtoms) {
+        _Refuse(kTooLarge);
+    }
 }
 
 bool ConstructReader::_Repeat(unsigned int min, unsigned int max) {
@@ -390,15 +397,10 @@ bool ConstructReader::_Repeat(unsigned int min, unsigned int max) {
     _Push(Token::kRepeat, 0, 0, min, max);
 
     Level& level = _levels.back();
-    const unsigned long atoms = Times(level.lastAtoms, Copies(min, max));
-    // Below the limit the last atom's count is within the level's.
-    level.atoms = static_cast<unsigned short>(Plus(level.atoms - level.lastAtoms, atoms));
-    level.lastAtoms = static_cast<unsigned short>(atoms);
+    level.lastAtoms =
+        static_cast<unsigned short>(Times(level.lastAtoms, Copies(min, max), kAtomsHeld));
     // Repeated zero times, it takes no bytes.
     level.lastTakes = level.lastTakes && max != 0;
-    if (level.atoms > TypePattern::kMaxAtoms) {
-        _Refuse(kTooLarge);
-    }
     return true;
 }
 
@@ -420,12 +422,12 @@ void ConstructReader::_Refuse(Verdict verdict) {
 }
 
 unsigned long ConstructReader::WrittenOut(const std::vector<unsigned long>& setWeights) const {
-    // Per open group: all that it writes out, and its last atom, which a
-    // repetition multiplies. The sums are exact, never held at a limit, so
-    // that what follows a count past the limit cannot bring it back below:
-    // the atoms limit bounds them, at kMaxAtoms atoms of at most 128 ranges.
+    // Per open group: all that it writes out before its last atom, and its
+    // last atom, which a repetition multiplies; held one beyond the ranges
+    // limit (see Times).
+    const unsigned long hold = TypePattern::kMaxRanges + 1;
     struct Group {
-        unsigned long all;
+        unsigned long before;
         unsigned long last;
     };
     std::vector<Group> groups(1, Group{0, 0});
@@ -437,19 +439,12 @@ unsigned long ConstructReader::WrittenOut(const std::vector<unsigned long>& setW
                 continue;
             case Token::kClose:
                 // A group that writes nothing counts one, as for the atoms.
-                atom = std::max(groups.back().all, 1UL);
+                atom = std::max(Plus(groups.back().before, groups.back().last, hold), 1UL);
                 groups.pop_back();
                 break;
-            case Token::kOr:
-                groups.back().last = 0;
+            case Token::kRepeat:
+                groups.back().last = Times(groups.back().last, Copies(token.min, token.max), hold);
                 continue;
-            case Token::kRepeat: {
-                Group& group = groups.back();
-                const unsigned long repeated = group.last * Copies(token.min, token.max);
-                group.all = group.all - group.last + repeated;
-                group.last = repeated;
-                continue;
-            }
             case Token::kSet:
                 atom = setWeights[token.index];
                 break;
@@ -457,8 +452,8 @@ unsigned long ConstructReader::WrittenOut(const std::vector<unsigned long>& setW
                 break;
         }
         Group& group = groups.back();
-        group.all += atom;
-        group.last = atom;
+        group.before = Plus(group.before, group.last, hold);
+        group.last = token.kind == Token::kOr ? 0 : atom;
     }
-    return groups.front().all;
+    return Plus(groups.front().before, groups.front().last, hold);
 }

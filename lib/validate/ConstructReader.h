@@ -31,8 +31,10 @@ public:
     // (kEscape: a back-reference or a GNU escape; kAnchor: a '^' after what
     // may take bytes, what may take bytes after a '$', an anchor under a
     // repetition), or because it writes out more than TypePattern::kMaxAtoms
-    // atoms (kTooLarge). The construct is always read to its end, so a syntax
-    // error anywhere outranks the others, which are told as they are met.
+    // atoms (kTooLarge), which is known once the atoms outside every group
+    // pass it, since a group may yet be repeated zero times. The construct is
+    // always read to its end, so a syntax error anywhere outranks the others,
+    // which are told as they are met.
     enum Verdict { kRead, kSyntax, kEscape, kAnchor, kTooLarge };
 
     struct Token {
@@ -58,8 +60,9 @@ public:
     // What the construct writes out when each set counts its weight in
     // `setWeights` (by its index in Sets()) and every other atom one, by the
     // rule of the atoms limit: an atom under {m,n} counts n times, under
-    // {m,} m + 1 times, under {0} not at all, and counts multiply through
-    // nesting. Exact: within the atoms limit it is at most 2^17.
+    // {m,} m + 1 times, under {0} not at all, wherever the {0} stands, and
+    // counts multiply through nesting. Exact up to TypePattern::kMaxRanges,
+    // and held one beyond it.
     unsigned long WrittenOut(const std::vector<unsigned long>& setWeights) const;
 
 private:
@@ -70,8 +73,9 @@ private:
         // Its number, counted from 1, where it is at most 9; else 0, as for
         // the whole.
         unsigned char number = 0;
-        // The atoms written out for it, and for its last atom, up to one
-        // beyond TypePattern::kMaxAtoms.
+        // The atoms written out for it before its last atom, and for its
+        // last atom, which a repetition may yet multiply, or make none; each
+        // held one beyond TypePattern::kMaxAtoms.
         unsigned short atoms = 0;
         unsigned short lastAtoms = 0;
         // The closed groups (as _closed) when it opened, which each of its

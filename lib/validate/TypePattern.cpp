@@ -134,17 +134,25 @@ Index FoldRepeats(const std::vector<Token>& tokens, Index first, bool optional, 
     return i;
 }
 
+// The index past the repetitions from `first`, and whether one of them
+// repeats their atom zero times.
+Index PastRepeats(const std::vector<Token>& tokens, Index first, bool& zero) {
+    zero = false;
+    Index i = first;
+    for (; i < tokens.size() && tokens[i].kind == Token::kRepeat; ++i) {
+        zero = zero || tokens[i].max == 0;
+    }
+    return i;
+}
+
 // Whether one of the repetitions from `first` repeats their atom zero times,
 // which leaves it only the empty string to match, so that it is written as
 // nothing; `last` is set to the last of them.
 bool RepeatedZeroTimes(const std::vector<Token>& tokens, Index first, Index& last) {
     bool zero = false;
-    Index i = first;
-    for (; i < tokens.size() && tokens[i].kind == Token::kRepeat; ++i) {
-        zero = zero || tokens[i].max == 0;
-    }
+    const Index past = PastRepeats(tokens, first, zero);
     if (zero) {
-        last = i - 1;
+        last = past - 1;
     }
     return zero;
 }
@@ -168,9 +176,10 @@ void AppendCounts(std::string& out, Counts counts) {
 }
 
 // How a group is written: as it is; without its empty alternatives, which
-// a '?' after it stands for; or bare, without its parentheses, where it has
-// one alternative and no repetition.
-enum GroupForm : unsigned char { kAsIs, kOptional, kBare };
+// a '?' after it stands for; bare, without its parentheses, where it has one
+// alternative and no repetition; or as nothing, with its repetitions, where
+// it can match only the empty string.
+enum GroupForm : unsigned char { kAsIs, kOptional, kBare, kNothing };
 
 // The form of each group, by its kOpen token, and of the whole construct,
 // at the end (kAsIs or kOptional).
@@ -196,16 +205,25 @@ std::vector<GroupForm> GroupForms(const std::vector<Token>& tokens) {
         switch (tokens[i].kind) {
             case Token::kOpen:
                 if (!RepeatedZeroTimes(tokens, tokens[i].index + 1, i)) {
-                    scans.back().current = true;
                     scans.push_back(Scan{i});
                 }
                 break;
-            case Token::kClose:
-                scans.back().EndAlternative();
-                forms[scans.back().open] = scans.back().Form(i + 1 < tokens.size() &&
-                                                             tokens[i + 1].kind == Token::kRepeat);
+            case Token::kClose: {
+                Scan& scan = scans.back();
+                scan.EndAlternative();
+                bool zero = false;
+                const Index past = PastRepeats(tokens, i + 1, zero);
+                const GroupForm form = scan.full ? scan.Form(past > i + 1) : kNothing;
+                forms[scan.open] = form;
                 scans.pop_back();
+                // A group that writes nothing leaves its alternative empty.
+                if (form == kNothing) {
+                    i = past - 1;
+                } else {
+                    scans.back().current = true;
+                }
                 break;
+            }
             case Token::kOr:
                 scans.back().EndAlternative();
                 scans.back().alternatives = true;
@@ -315,7 +333,10 @@ std::string WriteExpression(const ConstructReader& reader, const ByteClasses* cl
                 break;
             case Token::kOpen: {
                 const GroupForm form = forms[i];
-                if (open(i, token.index, form == kOptional)) {
+                if (form == kNothing) {
+                    bool zero = false;
+                    i = PastRepeats(tokens, token.index + 1, zero) - 1;
+                } else if (open(i, token.index, form == kOptional)) {
                     if (form != kBare) {
                         out.push_back('(');
                     }
@@ -382,6 +403,25 @@ const long kProgramBytes = 80;
 const long kProgramSlack = 8L << 10;
 const long kDfaBytes = 400;
 const long kNoDfaBytes = 350;
+
+// RE2 compiled in the room of its programs, `programs`. RE2 counts, while
+// it compiles, instructions that its program does not keep (a thousand
+// alternatives that are one, "(a|a|...)", are one instruction in the
+// end), so that room may not hold it: it is tried at twice the room, and so
+// on up to `compiled`, the memory in which it compiled before. So the
+// construct compiles here whenever it compiled there, within at most twice
+// what RE2 needs.
+std::unique_ptr<const re2::RE2> CompileWithin(const std::string& expression, long programs,
+                                              long compiled) {
+    long memory = std::min(programs, compiled);
+    std::unique_ptr<const re2::RE2> matcher = Compile(expression, memory);
+    while (!matcher->ok() && memory < compiled) {
+        memory = std::min(2 * memory, compiled);
+        matcher.reset();
+        matcher = Compile(expression, memory);
+    }
+    return matcher;
+}
 
 // Whether every match of the construct ends at the end of the value: it
 // ends in a '$' outside any group and alternation.
@@ -480,12 +520,9 @@ TypePattern::TypePattern(const std::string& construct, std::shared_ptr<MatcherBu
     // it was given for nothing. One too large to start a DFA at all is kept.
     const bool kept = room >= kDfaBytes * size ? _Take(room) : memory < kNoDfaBytes * size;
     if (!kept) {
-        matcher.reset();
-        memory = programs;
-        matcher = Compile(expression, memory);
+        matcher = CompileWithin(expression, programs, memory);
     }
     _compiled = matcher->ok();
-    _memory = memory;
     _matcher = std::move(matcher);
 }
 
@@ -501,6 +538,10 @@ TypePattern::~TypePattern() {
     if (_budget != nullptr) {
         _budget->Return(_share);
     }
+}
+
+long TypePattern::Memory() const {
+    return _matcher != nullptr ? _matcher->options().max_mem() : 0;
 }
 
 long TypePattern::ProgramSize() const {

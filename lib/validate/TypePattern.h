@@ -112,7 +112,7 @@ public:
     // what its DFAs learn where they have room), the instructions of its
     // program, and the text it read. The last two only for a compiled
     // pattern.
-    long Memory() const { return _memory; }
+    long Memory() const;
     long ProgramSize() const;
     const std::string& Expression() const;
 
@@ -135,8 +135,6 @@ private:
     std::shared_ptr<MatcherBudget> _budget;
     // What the budget granted, returned when the pattern ends.
     long _share = 0;
-    // The memory RE2 was given for the matcher.
-    long _memory = 0;
     // Whether every match ends at the end of the value, so that a match of
     // the whole is sought first.
     bool _endsAtTheEnd = false;
