@@ -374,6 +374,54 @@ TEST(TypePatternReferee, AnswersAsGlibcWhereNothingGrows) {
     EXPECT_EQ(tally.constructs, tally.compiled);
 }
 
+// What RE2 is given nothing for answers as glibc does: atoms and groups
+// repeated zero times however the repetitions stack, '.' and bracket
+// expressions among them, and groups that can match only the empty string,
+// alone, repeated and inside alternatives; and constructs at the atoms
+// limit with a part repeated zero times after it, on values about as long.
+TEST(TypePatternReferee, WhatIsWrittenAsNothingAnswersAsGlibc) {
+    const std::string constructs[] = {
+        "()b",         "(|)b",         "(()|)b",       "((|)|)b",
+        "(|()|)b",     "(a{0}|)b",     "a{2}{0}b",     "a{0}{2}b",
+        "(a{0}|b)",    "(b|a{0})",     "(b|a{0}|c)",   "(.{0}|b)",
+        "([ab]{0}|b)", "((a){0}|b)",   "(a{0}{2}|b)",  "(a{2}{0}|b)",
+        "((a{0})|b)",  "(a|(|))",      "((|)|a)b",     "a(b|())",
+        "((|)a)",      "(^)b",         "b(|)$",        "(|)^a",
+        "a$(a{0}|)",   "(a|b{0}){2}b", "(a{0}|b){3}a", "((a|b{0}){0}|a)b",
+    };
+    const std::string emptyLoops[] = {
+        "(|)*b", "(|)?b", "(a{0})*b", "(a{0}(|))*b", "((|){2}|b)", "(b|(a{0})*)", "(|)+a",
+    };
+    std::vector<std::string> values = AllStrings("ab\n", 4);
+    Tally tally;
+    for (const std::string& construct : constructs) {
+        Referee(construct, values, tally);
+    }
+    for (const std::string& construct : emptyLoops) {
+        Referee(construct, values, tally, 1);
+    }
+    const std::string atLimit[] = {
+        "a{1000}a{24}b{0}",      "(ab){512}c{0}",       "((ab){512}c){0}a",
+        "(ab){500}(ba){12}b{0}", "(a{1000}a{23}b{0})a",
+    };
+    std::string abs;
+    while (abs.size() < 1024) {
+        abs += "ab";
+    }
+    values = {"a",
+              std::string(1023, 'a'),
+              std::string(1024, 'a'),
+              std::string(1025, 'a'),
+              abs,
+              "b" + abs,
+              abs + "a"};
+    for (const std::string& construct : atLimit) {
+        Referee(construct, values, tally);
+    }
+    EXPECT_EQ(0UL, tally.divergences);
+    EXPECT_EQ(tally.constructs, tally.compiled);
+}
+
 // Constructs whose bracket expressions would write more ranges of bytes
 // than any construct of '.' may are written over the classes of bytes that
 // they tell apart, and answer as glibc does on values over bytes at the
