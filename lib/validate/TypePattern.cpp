@@ -251,14 +251,16 @@ std::vector<GroupForm> GroupForms(const std::vector<Token>& tokens) {
 // standard error and refusing the construct: every byte that stands for
 // itself and every bracket expression as hexadecimal escapes; the empty
 // alternatives of a group left out for a '?' after it ("(a||b)" is
-// "(a|b)?", "(|)" is "()"), a group of one alternative not repeated left
-// bare ("((a))" is "a"); stacked repetitions folded where that says the
-// same and grouped where it does not, each group opened where its atom
-// starts, "{1}" left out, and an atom repeated zero times written as
-// nothing, its alternative empty where nothing else is in it ("(a{0}|b)" is
-// "(b)?"): RE2 takes an instruction for each "()" while it compiles, though
-// none is left in its program, so that a run of them needed the memory of a
-// large program. So every repetition that RE2 meets nested in another is of
+// "(a|b)?"), a group of one alternative not repeated left bare ("((a))" is
+// "a"); stacked repetitions folded where that says the same and grouped
+// where it does not, each group opened where its atom starts, "{1}" left
+// out, and an atom repeated zero times or a group that can match only the
+// empty string written as nothing, its alternative empty where nothing else
+// is in it ("(a{0}|b)" and "((|)|b)" are "(b)?"): RE2 takes an instruction
+// for each "()" while it compiles, though none is left in its program, so
+// that a run of them needed the memory of a large program, and a verdict
+// could depend on the room that the run's budget left the construct. So
+// every repetition that RE2 meets nested in another is of
 // a count of 2 or more, or one that it merges with the other ("(a?)*" is
 // "a*"), and RE2's tree stays within a few nodes an atom written out,
 // however the construct stacks or nests repetitions ("a{1}{1}..." or

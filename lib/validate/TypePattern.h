@@ -36,19 +36,21 @@ class MatcherBudget;
 //   through the construct, a '$' that does not come after all of it, and
 //   an anchor under a repetition: glibc lets an anchor match beside a line
 //   feed that the match takes ("a$\nb" matches "a\nb"), which RE2 has no
-//   means to say. An atom that can only match the empty string ("a{0}",
-//   "()") takes no bytes;
+//   means to say. An atom or group that can only match the empty string
+//   ("a{0}", "()") takes no bytes, and is written as nothing;
 // - more than kMaxAtoms atoms written out: an atom under {m,n} counts n
-//   times, under {m,} m + 1 times, under + twice, under {0} not at all, and
-//   the counts multiply through nesting ("(.{0,40}){0,40}" is 1,600);
+//   times, under {m,} m + 1 times, under + twice, under {0} not at all,
+//   wherever the {0} stands, and the counts multiply through nesting
+//   ("(.{0,40}){0,40}" is 1,600); a group that writes nothing counts one;
 // - more than kMaxRanges ranges written out, counted as the atoms with each
-//   bracket expression weighing the ranges it is written in: of bytes, or,
-//   where the construct's sets would write many, of the classes of bytes
-//   that the construct does not tell apart (ByteClasses), so that a large
-//   set is a range or two. That bounds RE2's program, and so its cost a
-//   byte of matching;
-// - a count, or a product of counts through nesting, above 1,000, which
-//   RE2 does not take, and a program that RE2 cannot fit in kMaxMemory.
+//   bracket expression weighing its ranges, not the NUL that it is written
+//   with (see AppendBytes): of bytes, or, where the construct's sets would
+//   write many, of the classes of bytes that the construct does not tell
+//   apart (ByteClasses), so that a large set is a range or two. That bounds
+//   RE2's program, and so its cost a byte of matching;
+// - a count, or a product of counts through nesting, above 1,000 in what
+//   is written out, which RE2 does not take, and a program that RE2 cannot
+//   fit in kMaxMemory.
 // Anything else compiles: any number of empty alternatives, any stacking
 // of repetitions, any nesting of groups, loops of what matches the empty
 // string beside anchors. The construct is read up to its first NUL byte,
@@ -58,9 +60,11 @@ class MatcherBudget;
 // lifetime, and with them what RE2 learns while it matches (its DFA states)
 // within its room, kMatchMemory for a small program. Given a MatcherBudget,
 // that room is taken from the run's budget, and a pattern that finds the
-// budget spent matches with RE2's slower simulation alone. So no construct
-// is compiled more than twice (to decide, and again where its first
-// compilation is not what it matches with) however often it is tested, and
+// budget spent matches with RE2's slower simulation alone. So a construct
+// is compiled to decide, and again where its first compilation is not what
+// it matches with (a few times more, at doubling room, where RE2 counts
+// more instructions while it compiles than its program keeps), however
+// often it is tested; whether it compiles never depends on the budget; and
 // a run holds a bounded amount beyond its programs whatever the number of
 // patterns. Every search runs forwards, where RE2 leaves its DFA for the
 // simulation when the DFA makes states too fast: a byte costs at most the
@@ -108,10 +112,11 @@ public:
     static void ConvertEscapes(const std::string& construct, std::string& pattern);
 
     // What a compiled pattern matches with, for tests and benchmarks: the
-    // memory RE2 was given, which bounds what it holds (its programs, and
-    // what its DFAs learn where they have room), the instructions of its
-    // program, and the text it read. The last two only for a compiled
-    // pattern.
+    // memory RE2 was given, as RE2 tells it, which bounds its programs and
+    // what its DFAs learn where they have room (RE2 keeps its reading of
+    // the text beside them, some tens of bytes a byte of it); the
+    // instructions of its program, and the text it read. The last two only
+    // for a compiled pattern.
     long Memory() const;
     long ProgramSize() const;
     const std::string& Expression() const;
