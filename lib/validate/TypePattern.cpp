@@ -75,7 +75,8 @@ const unsigned int kUnbounded = ConstructReader::kUnbounded;
 // Repeating what `inner` repeats under `outer` allows the counts n1 + ... +
 // nk, each ni in inner, k in outer. When those are one interval, sets
 // `result` to it and returns true: "a{2}{3}" is "a{6}", "(ab)*+" is
-// "(ab)*", "a{1}{1}" is "a". "a{2}?" allows 0 and 2 and stays two.
+// "(ab)*", "a{1}{1}" is "a". "a{2}?" allows 0 and 2 and stays two. No
+// count is zero: an atom repeated zero times is written as nothing.
 bool Compose(Counts inner, Counts outer, Counts& result) {
     if (outer.min == 1 && outer.max == 1) {
         result = inner;
@@ -83,10 +84,6 @@ bool Compose(Counts inner, Counts outer, Counts& result) {
     }
     if (inner.min == 1 && inner.max == 1) {
         result = outer;
-        return true;
-    }
-    if (inner.max == 0 || outer.max == 0) {
-        result = Counts{0, 0};
         return true;
     }
     // k copies allow [k * min, k * max]; the intervals of k and k + 1 meet
@@ -134,23 +131,21 @@ Index FoldRepeats(const std::vector<Token>& tokens, Index first, bool optional, 
     return i;
 }
 
-// The index past the repetitions from `first`, and whether one of them
-// repeats their atom zero times.
-Index PastRepeats(const std::vector<Token>& tokens, Index first, bool& zero) {
-    zero = false;
-    Index i = first;
-    for (; i < tokens.size() && tokens[i].kind == Token::kRepeat; ++i) {
-        zero = zero || tokens[i].max == 0;
+// The index past the repetitions from `first`.
+Index PastRepeats(const std::vector<Token>& tokens, Index first) {
+    while (first < tokens.size() && tokens[first].kind == Token::kRepeat) {
+        ++first;
     }
-    return i;
+    return first;
 }
 
 // Whether one of the repetitions from `first` repeats their atom zero times,
 // which leaves it only the empty string to match, so that it is written as
 // nothing; `last` is set to the last of them.
 bool RepeatedZeroTimes(const std::vector<Token>& tokens, Index first, Index& last) {
-    bool zero = false;
-    const Index past = PastRepeats(tokens, first, zero);
+    const Index past = PastRepeats(tokens, first);
+    const bool zero = std::any_of(tokens.begin() + first, tokens.begin() + past,
+                                  [](const Token& repeat) { return repeat.max == 0; });
     if (zero) {
         last = past - 1;
     }
@@ -211,8 +206,7 @@ std::vector<GroupForm> GroupForms(const std::vector<Token>& tokens) {
             case Token::kClose: {
                 Scan& scan = scans.back();
                 scan.EndAlternative();
-                bool zero = false;
-                const Index past = PastRepeats(tokens, i + 1, zero);
+                const Index past = PastRepeats(tokens, i + 1);
                 const GroupForm form = scan.full ? scan.Form(past > i + 1) : kNothing;
                 forms[scan.open] = form;
                 scans.pop_back();
@@ -336,8 +330,7 @@ std::string WriteExpression(const ConstructReader& reader, const ByteClasses* cl
             case Token::kOpen: {
                 const GroupForm form = forms[i];
                 if (form == kNothing) {
-                    bool zero = false;
-                    i = PastRepeats(tokens, token.index + 1, zero) - 1;
+                    i = PastRepeats(tokens, token.index + 1) - 1;
                 } else if (open(i, token.index, form == kOptional)) {
                     if (form != kBare) {
                         out.push_back('(');
