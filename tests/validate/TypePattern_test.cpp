@@ -592,11 +592,7 @@ TEST(TypePattern, CompilesAlikeWhateverTheRunCompiledBefore) {
 // at kMatchMemory.
 TEST(TypePattern, BuildsRe2OnlyAsOftenAsItMatchesWith) {
     const std::string apart = EveryByteApart() + "(" + BitBracket(0) + ")";
-    std::string zeros;
-    while (zeros.size() < 400000) {
-        zeros += "a{0}";
-    }
-    zeros += "b";
+    const std::string zeros = Times("a{0}", 100000) + "b";
     const struct {
         std::string construct;
         bool budget;
